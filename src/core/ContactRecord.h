@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <array>
+
+// The 65 text fields in their stored order; the note and the ten flags follow them.
+enum class EField : int {
+    TitulPred, NazevPolozky, Prijmeni, Jmeno, Prezdivka, TitulZa, RodneCislo,
+    Ulice1, Misto1, Stat1, Psc1,
+    Ulice2, Misto2, Stat2, Psc2,
+    Ulice3, Misto3, Stat3, Psc3,
+    VStatu1, VMista1, Telefon1, Linka1,
+    VStatu2, VMista2, Telefon2, Linka2,
+    VStatu3, VMista3, Telefon3, Linka3,
+    VStatu4, VMista4, Telefon4, Linka4,
+    VStatu5, VMista5, Telefon5, Linka5,
+    VStatu6, VMista6, Telefon6, Linka6,
+    VStatu7, VMista7, Telefon7, Linka7,
+    VStatu8, VMista8, Telefon8, Linka8,
+    VStatu9, VMista9, Telefon9, Linka9,
+    Http, Email, Vzdelani, Zamestnani, Narozeniny, Svatek, Ico, Dic, Banka, Ucet,
+};
+
+constexpr int kTextFieldCount = 65;
+constexpr int kFlagCount = 10;
+constexpr int kRecordSize = 3217;
+constexpr int kNoteOffset = 1207;
+constexpr int kNoteSize = 2000;
+constexpr int kFlagsOffset = 3207;
+
+struct TFieldInfo
+{
+    const char *Name;
+    int Offset; // of the length byte
+    int Capacity;
+};
+
+const TFieldInfo &FieldInfo(EField field);
+inline const TFieldInfo &FieldInfo(int index) { return FieldInfo(EField(index)); }
+EField PhoneField(int group /*1..9*/, int part /*0 VStatu, 1 VMista, 2 Telefon, 3 Linka*/);
+EField AddressField(int address /*1..3*/, int part /*0 Ulice, 1 Misto, 2 Stat, 3 Psc*/);
+// -1 when no text field has that name.
+int FieldIndexByName(QByteArrayView name);
+
+// One entry, held as its 3217-byte stored form so that untouched entries are written
+// back byte for byte (including whatever lies after a text in its field).
+class TContactRecord
+{
+public:
+    TContactRecord() { Clear(); }
+    static TContactRecord FromBytes(const char *data); // kRecordSize bytes
+
+    void Clear();
+
+    QByteArray Text(EField field) const;
+    // Cuts to the field's capacity; leaves the bytes alone when the text is already there.
+    void SetText(EField field, QByteArrayView text);
+    QByteArrayView TextView(EField field) const;
+
+    // Up to the first zero byte, at most 2000 characters.
+    QByteArray Note() const;
+    void SetNote(QByteArrayView note);
+
+    bool Flag(int i /*1..10*/) const { return m_bytes[kFlagsOffset + i - 1] != 0; }
+    void SetFlag(int i, bool on);
+
+    QByteArray Name() const { return Text(EField::NazevPolozky); }
+    QByteArrayView NameView() const { return TextView(EField::NazevPolozky); }
+
+    const char *Data() const { return m_bytes.data(); }
+    char *Data() { return m_bytes.data(); }
+
+    bool operator==(const TContactRecord &o) const { return m_bytes == o.m_bytes; }
+
+private:
+    std::array<char, kRecordSize> m_bytes;
+};

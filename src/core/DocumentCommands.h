@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class TRecordEditor;
+class TSession;
+
+// The file menu: new, open, save, save as, append, the recent files, and the checks
+// around replacing or closing the open book.
+class TDocumentCommands : public QObject
+{
+    Q_OBJECT
+
+public:
+    TDocumentCommands(TSession &s, TRecordEditor &editor, QObject *parent = nullptr);
+
+    // Runs after a book was opened (not appended) when its settings ask for the
+    // automatic anniversary search; gets the look-ahead in days.
+    void SetAutoSearch(std::function<void(int days)> search) { m_autoSearch = std::move(search); }
+
+    // The save item is enabled (it is not after new and at start without a file).
+    bool SaveEnabled() const { return m_saveEnabled; }
+    // The book has a file of its own; a save without one asks for a path.
+    bool HasFile() const { return m_hasFile; }
+
+    void INovyClick();
+    void IOtevritClick();
+    void IUlozitClick();
+    void IUlozitJakoClick();
+    void IPripojitClick();
+    void ItemHistorieClick(int item /*0..4*/);
+
+    bool LeaveBook();
+    // Reads the file into a new book and swaps it in only when the whole file was read,
+    // so a failure leaves the open book as it was.
+    bool LoadBook(const QString &path);
+    bool AppendBook(const QString &path);
+    bool SaveBook(const QString &path);
+    void AfterLoad(bool addRecent);
+
+    // Start-up: the book of the command line, or a new unnamed book.
+    void StartUp(const QString &commandLineFile);
+    // The questions before the program ends; false keeps it running.
+    bool CloseQuery();
+
+    // The automatic search is due when the book's settings were last written before today.
+    bool AutoSearchDue() const;
+
+signals:
+    void SaveEnabledChanged(bool on);
+
+private:
+    void NewBook(bool changed);
+    void SetSaveEnabled(bool on);
+    bool OpenPath(const QString &path);
+
+    TSession &m_s;
+    TRecordEditor &m_editor;
+    std::function<void(int)> m_autoSearch;
+    bool m_saveEnabled = false;
+    bool m_hasFile = false;
+};

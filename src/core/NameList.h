@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QAbstractListModel>
+#include <QByteArray>
+#include <QCollator>
+#include <QList>
+
+// The list of entry names beside the editor. Filling sorts by Czech case-insensitive
+// collation; inserting or replacing at a position does not re-sort until asked.
+class TNameList : public QAbstractListModel
+{
+    Q_OBJECT
+
+public:
+    explicit TNameList(QObject *parent = nullptr);
+
+    qsizetype Count() const { return m_names.size(); }
+    const QByteArray &At(qsizetype row) const { return m_names[row]; }
+    const QList<QByteArray> &Names() const { return m_names; }
+
+    void Clear();
+    // Replaces the contents with the names in sorted order; equal keys keep the given order.
+    void Fill(QList<QByteArray> names);
+    void Insert(qsizetype row, const QByteArray &name);
+    void Replace(qsizetype row, const QByteArray &name);
+    void Remove(qsizetype row);
+    void Resort();
+
+    // The row the view should show selected; -1 for none.
+    qsizetype Selected() const { return m_selected; }
+    void Select(qsizetype row);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+
+signals:
+    void SelectionRequested(qsizetype row);
+
+private:
+    void SortNames(QList<QByteArray> &names) const;
+
+    QList<QByteArray> m_names;
+    qsizetype m_selected = -1;
+    QCollator m_collator;
+};

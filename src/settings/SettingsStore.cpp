@@ -1,0 +1,179 @@
+#include "settings/SettingsStore.h"
+
+#include "core/BookLabels.h"
+#include "core/MainView.h"
+#include "core/Messages.h"
+#include "core/Prompt.h"
+#include "util/Clock.h"
+#include "util/Cp1250.h"
+#include "util/TextRoutines.h"
+
+#include <QFileInfo>
+
+namespace {
+
+const QString kCasy = QStringLiteral("Casy");
+const QString kModem = QStringLiteral("Modem");
+const QString kOkno = QStringLiteral("Okno");
+const QString kHistorie = QStringLiteral("Historie");
+
+QString Key(const QString &section, const QString &name)
+{
+    return section + QLatin1Char('/') + name;
+}
+
+} // namespace
+
+TSettingsStore::TSettingsStore(TSettings &settings, IMainView &view, const IClock &clock, IPrompt &prompt,
+                               const QString &iniPath)
+    : m_settings(settings), m_view(view), m_clock(clock), m_prompt(prompt)
+{
+    if (!iniPath.isEmpty()) {
+        m_store = std::make_unique<QSettings>(iniPath, QSettings::IniFormat);
+    } else {
+#ifdef Q_OS_WIN
+        m_store = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                              QStringLiteral("Brevmark"), QStringLiteral("Vorlink"));
+#else
+        m_store = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                              QStringLiteral("Brevmark"), QStringLiteral("Vorlink"));
+#endif
+    }
+}
+
+TSettingsStore::~TSettingsStore() = default;
+
+QString TSettingsStore::BookSuffix(const QString &fileName)
+{
+    // The path may come from Windows with backslashes; only the last part counts.
+    QString name = fileName;
+    const qsizetype cut = qMax(name.lastIndexOf(QLatin1Char('/')), name.lastIndexOf(QLatin1Char('\\')));
+    if (cut >= 0)
+        name = name.mid(cut + 1);
+    return QLatin1Char('-') + FromCp1250(ToUpperCz(ToCp1250(name)));
+}
+
+QString TSettingsStore::ReadText(const QString &section, const QString &name, const QString &def)
+{
+    return m_store->value(Key(section, name), def).toString();
+}
+
+int TSettingsStore::ReadInt(const QString &section, const QString &name, int def)
+{
+    const QVariant v = m_store->value(Key(section, name));
+    if (!v.isValid())
+        return def;
+    bool ok = false;
+    const int n = v.toString().trimmed().toInt(&ok);
+    return ok ? n : def;
+}
+
+void TSettingsStore::LoadBookSettings(const TContactRecord &header, const QString &path, TBookLabels &labels)
+{
+    labels = TBookLabels::FromHeader(header);
+    LoadBookValues(path);
+    m_view.ApplyLabels(labels);
+}
+
+void TSettingsStore::LoadBookValues(const QString &path)
+{
+    const QString suffix = BookSuffix(path);
+    const TStamp now = NowStamp(m_clock);
+    auto readStamp = [&](const QString &name) {
+        const TStamp s = StampFromText(ReadText(kCasy, name + suffix, StampToText(now)));
+        return s > 0 ? s : now;
+    };
+    m_settings.NaposledyVyroci = readStamp(QStringLiteral("NaposledyVyroci"));
+    m_settings.NaposledySpusteno = readStamp(QStringLiteral("NaposledySpusteno"));
+    m_settings.VyrociDopredu = ReadInt(kCasy, QStringLiteral("VyrociDopredu") + suffix, 7);
+    m_settings.hledatAutomaticky = ReadInt(kCasy, QStringLiteral("hledatAutomaticky") + suffix, 1) != 0;
+
+    m_settings.Stat = ReadText(kModem, QStringLiteral("Stat"), QStringLiteral("420"));
+    m_settings.Misto = ReadText(kModem, QStringLiteral("Misto"), QStringLiteral("2"));
+    m_settings.Init = ReadText(kModem, QStringLiteral("Init"), QStringLiteral("ATZ"));
+    m_settings.Hang = ReadText(kModem, QStringLiteral("Hang"), QStringLiteral("+++ATH0"));
+    m_settings.Dial = ReadText(kModem, QStringLiteral("Dial"), QStringLiteral("ATX3DP"));
+    m_settings.VolackaStat = ReadText(kModem, QStringLiteral("VolackaStat"), QStringLiteral("00"));
+    m_settings.VolackaMisto = ReadText(kModem, QStringLiteral("VolackaMisto"), QStringLiteral("0"));
+    m_settings.Povolit = ReadInt(kModem, QStringLiteral("Povolit"), 0) != 0;
+    m_settings.Port = quint8(ReadInt(kModem, QStringLiteral("Port"), 2) & 0xFF);
+
+    m_settings.Lista = ReadInt(kOkno, QStringLiteral("Lista"), 0) != 0;
+    int w = ReadInt(kOkno, QStringLiteral("Sirka"), 588);
+    int h = ReadInt(kOkno, QStringLiteral("Vyska"), 480);
+    int lw = ReadInt(kOkno, QStringLiteral("ListBox"), m_view.ListWidth());
+    if (w < 417 || w > 1024)
+        w = 588;
+    if (h < 474 || h > 768)
+        h = 480;
+    if (lw < 100 || lw > 300)
+        lw = 150;
+    m_view.SetWindowSize(QSize(w, h));
+    m_view.SetListWidth(lw);
+}
+
+bool TSettingsStore::SaveBookSettings(const QString &path)
+{
+    const QString suffix = BookSuffix(path);
+    QSettings &s = *m_store;
+    s.setValue(Key(kCasy, QStringLiteral("NaposledyVyroci") + suffix), StampToText(m_settings.NaposledyVyroci));
+    s.setValue(Key(kCasy, QStringLiteral("NaposledySpusteno") + suffix), StampToText(NowStamp(m_clock)));
+    s.setValue(Key(kCasy, QStringLiteral("VyrociDopredu") + suffix), QString::number(m_settings.VyrociDopredu));
+    s.setValue(Key(kCasy, QStringLiteral("hledatAutomaticky") + suffix),
+               QString::number(m_settings.hledatAutomaticky ? 1 : 0));
+    s.setValue(Key(kModem, QStringLiteral("Stat")), m_settings.Stat);
+    s.setValue(Key(kModem, QStringLiteral("Misto")), m_settings.Misto);
+    s.setValue(Key(kModem, QStringLiteral("Init")), m_settings.Init);
+    s.setValue(Key(kModem, QStringLiteral("Hang")), m_settings.Hang);
+    s.setValue(Key(kModem, QStringLiteral("Port")), QString::number(m_settings.Port));
+    s.setValue(Key(kModem, QStringLiteral("Dial")), m_settings.Dial);
+    s.setValue(Key(kModem, QStringLiteral("VolackaStat")), m_settings.VolackaStat);
+    s.setValue(Key(kModem, QStringLiteral("VolackaMisto")), m_settings.VolackaMisto);
+    s.setValue(Key(kModem, QStringLiteral("Povolit")), QString::number(m_settings.Povolit ? 1 : 0));
+    const QSize size = m_view.WindowSize();
+    s.setValue(Key(kOkno, QStringLiteral("Vyska")), QString::number(size.height()));
+    s.setValue(Key(kOkno, QStringLiteral("Sirka")), QString::number(size.width()));
+    s.setValue(Key(kOkno, QStringLiteral("ListBox")), QString::number(m_view.ListWidth()));
+    return Sync();
+}
+
+void TSettingsStore::ResetBookSettings(TBookLabels &labels)
+{
+    labels = TBookLabels::Defaults();
+    const TStamp now = NowStamp(m_clock);
+    m_settings = TSettings();
+    m_settings.NaposledyVyroci = now;
+    m_settings.NaposledySpusteno = now;
+    m_view.ApplyLabels(labels);
+}
+
+bool TSettingsStore::SaveLista()
+{
+    m_store->setValue(Key(kOkno, QStringLiteral("Lista")), QString::number(m_settings.Lista ? 1 : 0));
+    return Sync();
+}
+
+QStringList TSettingsStore::LoadRecentFiles()
+{
+    QStringList files;
+    for (int i = 0; i < 5; ++i)
+        files.append(ReadText(kHistorie, kHistorie + QString::number(i), QString()));
+    return files;
+}
+
+bool TSettingsStore::SaveRecentFiles(const QStringList &files)
+{
+    for (int i = 0; i < 5; ++i)
+        m_store->setValue(Key(kHistorie, kHistorie + QString::number(i)), files.value(i));
+    return Sync();
+}
+
+bool TSettingsStore::Sync()
+{
+    m_store->sync();
+    if (m_store->status() != QSettings::NoError) {
+        m_prompt.Hlaska(Msg::RegistryFailed(), THlaskaKind::Chyba);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Books and all stored texts are Windows-1250 bytes; QString appears only at the
+// widget and command-line edges, converted here.
+
+// Unicode code point of one Windows-1250 byte. The five unassigned bytes map to the
+// C1 controls of the same value, so every byte survives a round trip.
+char16_t Cp1250ToUnicode(unsigned char byte);
+
+// Windows-1250 byte for a code point, or -1 when the page lacks it.
+int UnicodeToCp1250(char32_t codePoint);
+
+QString FromCp1250(QByteArrayView bytes);
+
+// Characters that Windows-1250 lacks become '?'.
+QByteArray ToCp1250(const QString &text);
