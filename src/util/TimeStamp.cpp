@@ -95,7 +95,10 @@ QDateTime StampToDateTime(TStamp s)
     const QTime time(p.Hour, p.Minute, p.Second, p.Msec);
     if (!date.isValid() || !time.isValid())
         return QDateTime();
-    return QDateTime(date, time);
+    QDateTime dt(date, time);
+    if (!dt.isValid()) // the hour skipped when the clocks go forward
+        dt = QDateTime(date, QTime(0, 0)).addMSecs(time.msecsSinceStartOfDay());
+    return dt;
 }
 
 TStamp StampFromDateTime(const QDate &date, int hour, int minute, int second, int msec)
@@ -186,9 +189,12 @@ TStamp AddDays(TStamp s, int days)
 
 int DaysBetween(TStamp a, TStamp b)
 {
+    // Only the calendar matters here, not whether the local clock showed that time.
     auto dayOf = [](TStamp s) {
-        const QDateTime dt = StampToDateTime(s);
-        return dt.isValid() ? dt.date() : kZeroDate;
+        const TStampParts p = SplitStamp(s);
+        const QDate date(p.Year, p.Month, p.Day);
+        const bool ok = date.isValid() && QTime::isValid(p.Hour, p.Minute, p.Second, p.Msec);
+        return ok ? date : kZeroDate;
     };
     return int(dayOf(b).daysTo(dayOf(a)));
 }
