@@ -1,0 +1,27 @@
+#include "cli/BookReader.h"
+
+#include "cli/CliSupport.h"
+#include "core/BookFile.h"
+#include "core/BookLabels.h"
+
+std::unique_ptr<TCliBook> ReadCliBook(const QString &path, QTextStream &err)
+{
+    auto cli = std::make_unique<TCliBook>();
+    cli->Prompt = std::make_unique<TCliPrompt>(err);
+    cli->Book = std::make_unique<TAddressBook>(*cli->Prompt);
+    TContactRecord header;
+    const TBookFileError e = BookFile::Read(path, header, *cli->Book);
+    if (e == TBookFileError::Missing) {
+        err << QString::fromUtf8("Soubor neexistuje: ") << path << Qt::endl;
+        return nullptr;
+    }
+    if (e != TBookFileError::None) {
+        err << BookFile::ErrorText(e) << Qt::endl;
+        return nullptr;
+    }
+    cli->Book->Labels = TBookLabels::FromHeader(header);
+    cli->Book->FileName = path;
+    cli->Book->IsOpen = true;
+    cli->Book->ListedCount = cli->Book->RecordCount();
+    return cli;
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "core/MainView.h"
+#include "core/Prompt.h"
+
+#include <QCommandLineParser>
+#include <QSize>
+#include <QTextStream>
+
+// Headless stand-ins for the window: messages go to stderr, questions are answered no.
+class TCliPrompt : public IPrompt
+{
+public:
+    explicit TCliPrompt(QTextStream &err) : m_err(err) { }
+    int Hlaska(const QString &text, THlaskaKind kind) override
+    {
+        m_err << text << Qt::endl;
+        ++Failures;
+        return kind == THlaskaKind::Otazka ? kHlaskaNe : kHlaskaOk;
+    }
+    void SetBusy(bool) override { }
+    QString AskOpenBook() override { return {}; }
+    QString AskSaveBook() override { return {}; }
+
+    int Failures = 0;
+
+private:
+    QTextStream &m_err;
+};
+
+class TCliView : public IMainView
+{
+public:
+    void ApplyLabels(const TBookLabels &) override { }
+    QSize WindowSize() const override { return m_size; }
+    void SetWindowSize(QSize s) override { m_size = s; }
+    int ListWidth() const override { return m_list; }
+    void SetListWidth(int w) override { m_list = w; }
+
+private:
+    QSize m_size {588, 480};
+    int m_list = 150;
+};
+
+// Parses `args` for a command; on --help or a usage error prints and returns false with
+// `status` set.
+bool ParseCommandLine(QCommandLineParser &parser, const QStringList &args, QTextStream &out,
+                      QTextStream &err, int &status);

@@ -1,0 +1,51 @@
+#include "cli/Command.h"
+
+#include "cli/CliSupport.h"
+#include "cli/DumpCommand.h"
+#include "cli/ListCommand.h"
+
+std::vector<std::unique_ptr<TCommand>> AllCommands()
+{
+    std::vector<std::unique_ptr<TCommand>> all;
+    all.push_back(std::make_unique<TListCommand>());
+    all.push_back(std::make_unique<TDumpCommand>());
+    return all;
+}
+
+bool ParseCommandLine(QCommandLineParser &parser, const QStringList &args, QTextStream &out,
+                      QTextStream &err, int &status)
+{
+    const QCommandLineOption help(QStringList {QStringLiteral("h"), QStringLiteral("help")},
+                                  QString::fromUtf8("Zobrazí nápovědu."));
+    parser.addOption(help);
+    if (!parser.parse(args)) {
+        err << parser.errorText() << Qt::endl;
+        status = 1;
+        return false;
+    }
+    if (parser.isSet(help)) {
+        out << parser.helpText();
+        status = 0;
+        return false;
+    }
+    return true;
+}
+
+int RunCli(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    const auto commands = AllCommands();
+    const QString name = args.value(1);
+    for (const auto &c : commands) {
+        if (c->Name() == name)
+            return c->Execute(args.mid(1), out, err);
+    }
+    const bool asked = name == QLatin1String("--help") || name == QLatin1String("-h") || name.isEmpty();
+    QTextStream &to = asked && !name.isEmpty() ? out : err;
+    to << QString::fromUtf8("Použití: vorlink-cli PŘÍKAZ [VOLBY] ...\n\nPříkazy:\n");
+    for (const auto &c : commands)
+        to << QStringLiteral("  ") << c->Name().leftJustified(16) << c->Description() << '\n';
+    to << QString::fromUtf8("\nNápovědu k příkazu vypíše: vorlink-cli PŘÍKAZ --help\n");
+    if (!asked)
+        err << QString::fromUtf8("Neznámý příkaz: ") << name << Qt::endl;
+    return asked && !name.isEmpty() ? 0 : 1;
+}

@@ -1,0 +1,36 @@
+#include "cli/ListCommand.h"
+
+#include "cli/BookReader.h"
+#include "cli/CliSupport.h"
+#include "util/Cp1250.h"
+
+QString TListCommand::Description() const
+{
+    return QString::fromUtf8("vypíše názvy položek adresáře v pořadí seznamu");
+}
+
+int TListCommand::Execute(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(Description());
+    parser.addPositionalArgument(QStringLiteral("kniha"), QString::fromUtf8("soubor adresáře (*.WDT)"));
+    int status = 0;
+    if (!ParseCommandLine(parser, args, out, err, status))
+        return status;
+    if (parser.positionalArguments().size() != 1) {
+        err << QString::fromUtf8("Zadejte právě jeden soubor adresáře.") << Qt::endl;
+        return 1;
+    }
+    const auto cli = ReadCliBook(parser.positionalArguments().first(), err);
+    if (!cli)
+        return 1;
+    TNameList &list = cli->Book->List;
+    QList<QByteArray> names;
+    for (qsizetype i = 0; i < cli->Book->RecordCount(); ++i)
+        names.append(cli->Book->Record(i).Name());
+    list.Fill(std::move(names));
+    for (const QByteArray &n : list.Names())
+        out << FromCp1250(n) << '\n';
+    out.flush();
+    return 0;
+}

@@ -1,0 +1,133 @@
+#include "cli/Command.h"
+#include "core/BookLabels.h"
+#include "core/Messages.h"
+
+#include "TestBook.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTest>
+
+using TestBook::Cp;
+using TestBook::Entry;
+
+namespace {
+
+struct TRun
+{
+    int Status = 0;
+    QString Out;
+    QString Err;
+};
+
+TRun Run(const QStringList &args)
+{
+    TRun r;
+    QTextStream out(&r.Out);
+    QTextStream err(&r.Err);
+    r.Status = RunCli(QStringList {QStringLiteral("vorlink-cli")} + args, out, err);
+    out.flush();
+    err.flush();
+    return r;
+}
+
+} // namespace
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+    void listInCzechOrder();
+    void dumpHasEveryField();
+    void failures_data();
+    void failures();
+    void help();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestCli::listInCzechOrder()
+{
+    const QString path = m_dir.filePath(QStringLiteral("a.wdt"));
+    QList<TContactRecord> records;
+    for (const char *n : {"Chrudim", "Horák", "Čermák", "Cibulka", "novák", "Novák", "Ivan"})
+        records.append(Entry(n));
+    QVERIFY(TestBook::WriteFile(path, TestBook::FileBytes(TBookLabels::Defaults(), records)));
+    const TRun r = Run({QStringLiteral("list"), path});
+    QCOMPARE(r.Status, 0);
+    QCOMPARE(r.Out, QString::fromUtf8("Cibulka\nČermák\nHorák\nChrudim\nIvan\nnovák\nNovák\n"));
+}
+
+void TestCli::dumpHasEveryField()
+{
+    const QString path = m_dir.filePath(QStringLiteral("d.wdt"));
+    TContactRecord r = Entry("Nováková Jana", 0b1000000001);
+    r.SetText(EField::Telefon9, "777 123 456");
+    r.SetText(EField::Svatek, "24.05.");
+    r.SetNote(Cp("Řádek 1\r\nŘádek 2"));
+    TBookLabels labels = TBookLabels::Defaults();
+    labels.ReminderFlags[2] = true;
+    QVERIFY(TestBook::WriteFile(path, TestBook::FileBytes(labels, {r, Entry("Druhý")})));
+    const TRun run = Run({QStringLiteral("dump"), path});
+    QCOMPARE(run.Status, 0);
+    const QJsonObject root = QJsonDocument::fromJson(run.Out.toUtf8()).object();
+    QCOMPARE(root.value(QStringLiteral("file")).toString(), path);
+    const QJsonObject l = root.value(QStringLiteral("labels")).toObject();
+    QCOMPARE(l.value(QStringLiteral("PhoneCaptions")).toArray().size(), 9);
+    QCOMPARE(l.value(QStringLiteral("FlagCaptions")).toArray().at(9).toString(), QString::fromUtf8("Potápěč"));
+    QCOMPARE(l.value(QStringLiteral("ReminderFlags")).toArray().at(2).toBool(), true);
+    const QJsonArray entries = root.value(QStringLiteral("entries")).toArray();
+    QCOMPARE(entries.size(), 2);
+    const QJsonObject e = entries.at(0).toObject();
+    QCOMPARE(e.size(), kTextFieldCount + 1 + kFlagCount);
+    QCOMPARE(e.value(QStringLiteral("NazevPolozky")).toString(), QString::fromUtf8("Nováková Jana"));
+    QCOMPARE(e.value(QStringLiteral("Telefon9")).toString(), QStringLiteral("777 123 456"));
+    QCOMPARE(e.value(QStringLiteral("Poznamka")).toString(), QString::fromUtf8("Řádek 1\r\nŘádek 2"));
+    QCOMPARE(e.value(QStringLiteral("Log1")).toBool(), true);
+    QCOMPARE(e.value(QStringLiteral("Log2")).toBool(), false);
+    QCOMPARE(e.value(QStringLiteral("Log10")).toBool(), true);
+    QCOMPARE(entries.at(1).toObject().value(QStringLiteral("NazevPolozky")).toString(), QString::fromUtf8("Druhý"));
+}
+
+void TestCli::failures_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("message");
+    const QString shortFile = m_dir.filePath(QStringLiteral("short.wdt"));
+    TestBook::WriteFile(shortFile, QByteArray(1000, 'x'));
+    const QString missing = m_dir.filePath(QStringLiteral("none.wdt"));
+    QTest::newRow("list short") << QStringList {QStringLiteral("list"), shortFile} << Msg::HeaderReadFailed();
+    QTest::newRow("dump short") << QStringList {QStringLiteral("dump"), shortFile} << Msg::HeaderReadFailed();
+    QTest::newRow("missing") << QStringList {QStringLiteral("list"), missing} << QString::fromUtf8("Soubor neexistuje");
+    QTest::newRow("no file") << QStringList {QStringLiteral("dump")} << QString::fromUtf8("Zadejte právě jeden");
+    QTest::newRow("unknown command") << QStringList {QStringLiteral("tisk")} << QString::fromUtf8("Neznámý příkaz");
+    QTest::newRow("unknown option") << QStringList {QStringLiteral("list"), QStringLiteral("--xyz")} << QStringLiteral("xyz");
+}
+
+void TestCli::failures()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, message);
+    const TRun r = Run(args);
+    QCOMPARE(r.Status, 1);
+    QVERIFY2(r.Err.contains(message), qPrintable(r.Err));
+    QVERIFY(r.Out.isEmpty());
+}
+
+void TestCli::help()
+{
+    const TRun top = Run({QStringLiteral("--help")});
+    QCOMPARE(top.Status, 0);
+    QVERIFY(top.Out.contains(QStringLiteral("dump")));
+    const TRun list = Run({QStringLiteral("list"), QStringLiteral("--help")});
+    QCOMPARE(list.Status, 0);
+    QVERIFY(list.Out.contains(QStringLiteral("kniha")));
+}
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
