@@ -73,20 +73,20 @@ constexpr THighHalf kCp852 = {
 constexpr THighHalf MakeKoi8Cs()
 {
     constexpr char16_t upper[96] = {
-        0x00A0, kNone,  0x00B4, kNone,  0x007E, kNone,  0x02D8, 0x02D9, // A0
-        0x00A8, kNone,  0x02DA, 0x00B8, kNone,  0x02DD, 0x02DB, 0x02C7, // A8
+        0x00A0, kNone, 0x00B4, kNone, 0x007E, kNone, 0x02D8, 0x02D9, // A0
+        0x00A8, kNone, 0x02DA, 0x00B8, kNone, 0x02DD, 0x02DB, 0x02C7, // A8
         0x00A9, 0x2122, 0x250C, 0x2510, 0x2514, 0x2518, 0x2500, 0x2193, // B0
         0x03A9, 0x00A7, 0x03B1, 0x03B3, 0x03B5, 0x03BC, 0x03C0, 0x03C9, // B8
-        0x00E0, 0x00E1, 0x01CE, 0x010D, 0x010F, 0x011B, 0x0155, kNone,  // C0 à á ǎ č ď ě ŕ ch
+        0x00E0, 0x00E1, 0x01CE, 0x010D, 0x010F, 0x011B, 0x0155, kNone, // C0 à á ǎ č ď ě ŕ ch
         0x00FC, 0x00ED, 0x016F, 0x013A, 0x013E, 0x00F6, 0x0148, 0x00F3, // C8 ü í ů ĺ ľ ö ň ó
         0x00F4, 0x00E4, 0x0159, 0x0161, 0x0165, 0x00FA, 0x00EB, 0x00E9, // D0 ô ä ř š ť ú ë é
-        0x0171, 0x00FD, 0x017E, kNone,  kNone,  0x0151, 0x0117, 0x00DF, // D8 ű ý ž . . ő ė ß
-        0x00C0, 0x00C1, 0x01CD, 0x010C, 0x010E, 0x011A, 0x0154, kNone,  // E0
+        0x0171, 0x00FD, 0x017E, kNone, kNone, 0x0151, 0x0117, 0x00DF, // D8 ű ý ž . . ő ė ß
+        0x00C0, 0x00C1, 0x01CD, 0x010C, 0x010E, 0x011A, 0x0154, kNone, // E0
         0x00DC, 0x00CD, 0x016E, 0x0139, 0x013D, 0x00D6, 0x0147, 0x00D3, // E8
         0x00D4, 0x00C4, 0x0158, 0x0160, 0x0164, 0x00DA, 0x00CB, 0x00C9, // F0
-        0x0170, 0x00DD, 0x017D, kNone,  kNone,  0x0150, 0x0116, kNone,  // F8
+        0x0170, 0x00DD, 0x017D, kNone, kNone, 0x0150, 0x0116, kNone, // F8
     };
-    THighHalf t{};
+    THighHalf t {};
     for (int i = 0; i < 32; ++i)
         t[i] = kNone;
     for (int i = 0; i < 96; ++i)
@@ -111,11 +111,16 @@ bool ValidPage(int page)
 char16_t BaseLetter(char16_t u)
 {
     switch (u) { // no canonical decomposition, yet plainly l and d with a stroke
-    case 0x0141: return u'L';
-    case 0x0142: return u'l';
-    case 0x0110: return u'D';
-    case 0x0111: return u'd';
-    default: break;
+    case 0x0141:
+        return u'L';
+    case 0x0142:
+        return u'l';
+    case 0x0110:
+        return u'D';
+    case 0x0111:
+        return u'd';
+    default:
+        break;
     }
     QChar c(u);
     if (!c.isLetter())
@@ -159,17 +164,25 @@ int NearAscii(char16_t u)
     case 0x201D:
     case 0x02DD: // double acute accent
         return '"';
-    case 0x2018: return '`';
-    case 0x2019: return '\'';
-    case 0x00B4: return '\''; // acute accent
-    case 0x2039: return '<';
-    case 0x203A: return '>';
+    case 0x2018:
+        return '`';
+    case 0x2019:
+        return '\'';
+    case 0x00B4:
+        return '\''; // acute accent
+    case 0x2039:
+        return '<';
+    case 0x203A:
+        return '>';
     case 0x2013: // en dash
     case 0x00AD: // soft hyphen
         return '-';
-    case 0x00A6: return '|';
-    case 0x00D7: return 'x';
-    default: return -1;
+    case 0x00A6:
+        return '|';
+    case 0x00D7:
+        return 'x';
+    default:
+        return -1;
     }
 }
 
@@ -180,19 +193,27 @@ unsigned char MapChar(char16_t u, int source, int target)
     const bool dosTarget = target <= int(TCodePage::Latin2);
     if (target == int(TCodePage::Win1250)) {
         switch (u) {
-        case 0x2502: return '|';
-        case 0x2500: return kWinEmDash;
-        case 0x2219: return kWinBullet;
-        case 0x00AD: return kWinEnDash;
-        default: break;
+        case 0x2502:
+            return '|';
+        case 0x2500:
+            return kWinEmDash;
+        case 0x2219:
+            return kWinBullet;
+        case 0x00AD:
+            return kWinEnDash;
+        default:
+            break;
         }
     } else if (dosTarget && source == int(TCodePage::Win1250)) {
         const bool has437Graphics = target != int(TCodePage::Latin2);
         switch (u) {
-        case 0x2014: return has437Graphics ? k437BoxHorizontal : kSpace;
+        case 0x2014:
+            return has437Graphics ? k437BoxHorizontal : kSpace;
         case 0x2022:
-        case 0x00B7: return has437Graphics ? k437SmallBullet : kSpace;
-        default: break;
+        case 0x00B7:
+            return has437Graphics ? k437SmallBullet : kSpace;
+        default:
+            break;
         }
     }
     if (const int b = FindOnPage(target, u); b >= 0)
@@ -200,11 +221,20 @@ unsigned char MapChar(char16_t u, int source, int target)
     if (target == int(TCodePage::Kamenicky)) {
         char16_t near = 0;
         switch (u) {
-        case 0x0151: near = 0x00F6; break; // ő -> ö
-        case 0x0171: near = 0x00FC; break; // ű -> ü
-        case 0x0150: near = 0x00D6; break;
-        case 0x0170: near = 0x00DC; break;
-        default: break;
+        case 0x0151:
+            near = 0x00F6;
+            break; // ő -> ö
+        case 0x0171:
+            near = 0x00FC;
+            break; // ű -> ü
+        case 0x0150:
+            near = 0x00D6;
+            break;
+        case 0x0170:
+            near = 0x00DC;
+            break;
+        default:
+            break;
         }
         if (const int b = FindOnPage(target, near); near && b >= 0)
             return static_cast<unsigned char>(b);
@@ -218,8 +248,8 @@ unsigned char MapChar(char16_t u, int source, int target)
 
 struct TTables
 {
-    std::array<std::array<unsigned char, 256>, kCodePageCount * kCodePageCount> Columns{};
-    std::array<unsigned char, 256> Upper{};
+    std::array<std::array<unsigned char, 256>, kCodePageCount * kCodePageCount> Columns {};
+    std::array<unsigned char, 256> Upper {};
 };
 
 TTables BuildTables()
@@ -262,15 +292,20 @@ char16_t CodePageToUnicode(int page, unsigned char byte)
         return byte;
     const int i = byte - 0x80;
     switch (page) {
-    case int(TCodePage::Ascii437): return kCp437[i];
-    case int(TCodePage::Kamenicky): return kKamenicky[i];
-    case int(TCodePage::Latin2): return kCp852[i];
-    case int(TCodePage::Koi8Cs): return kKoi8Cs[i];
+    case int(TCodePage::Ascii437):
+        return kCp437[i];
+    case int(TCodePage::Kamenicky):
+        return kKamenicky[i];
+    case int(TCodePage::Latin2):
+        return kCp852[i];
+    case int(TCodePage::Koi8Cs):
+        return kKoi8Cs[i];
     case int(TCodePage::Win1250): {
         const char16_t u = Cp1250ToUnicode(byte);
         return u < 0xA0 ? kNone : u; // the five holes of the page
     }
-    default: return kNone;
+    default:
+        return kNone;
     }
 }
 

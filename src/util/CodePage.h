@@ -4,12 +4,13 @@
 #include <QByteArrayView>
 
 // The single-byte character sets that texts are written in; callers pass the numbers.
-enum class TCodePage : int {
-    Ascii437 = 0,  // US DOS page, letters with diacritics reduced to their base letters
+enum class TCodePage : int
+{
+    Ascii437 = 0, // US DOS page, letters with diacritics reduced to their base letters
     Kamenicky = 1, // Czech DOS page (KEYBCS2)
-    Latin2 = 2,    // DOS page 852
+    Latin2 = 2, // DOS page 852
     Koi8Cs = 3,
-    Win1250 = 4,   // the program's own
+    Win1250 = 4, // the program's own
 };
 
 constexpr int kCodePageCount = 5;

@@ -5,7 +5,12 @@
 
 // Routines on Windows-1250 byte strings: one byte is one character.
 
-enum class TAlignment : int { Left = 0, Centre = 1, Right = 2 };
+enum class TAlignment : int
+{
+    Left = 0,
+    Centre = 1,
+    Right = 2
+};
 
 // count <= 0 gives the empty string.
 QByteArray RepeatChar(char c, qsizetype count);

@@ -51,14 +51,14 @@ TStamp MakeStamp(int year, int month, int day, int hour, int minute, int second,
     const int tenths = msec / 100;
     // A negative part would put a sign among the digits, a part of three digits
     // would make the number too long: both are unreadable or out of range.
-    for (int part : {month, day, hour, minute, second})
+    for (int part : { month, day, hour, minute, second })
         if (part < 0 || part > 99)
             return 0;
     if (tenths < 0 || tenths > 9)
         return 0;
     const qint64 digits = qint64(year) * 100'000'000'000 + qint64(month) * 1'000'000'000
-        + qint64(day) * 10'000'000 + qint64(hour) * 100'000 + qint64(minute) * 1'000
-        + qint64(second) * 10 + tenths;
+        + qint64(day) * 10'000'000 + qint64(hour) * 100'000 + qint64(minute) * 1'000 + qint64(second) * 10
+        + tenths;
     const TStamp s = TStamp(digits);
     return StampInRange(s) ? s : 0;
 }
@@ -158,13 +158,13 @@ TStamp ParseStampDisplay(const QString &text, int precision)
         int Precision; // first precision that uses the group
     };
     static constexpr TGroup kGroups[] = {
-        {7, 4, 1900, 2067, 100'000'000'000, 1}, // year
-        {4, 2, 1, 12, 1'000'000'000, 2},        // month
-        {1, 2, 1, 31, 10'000'000, 3},           // day
-        {12, 2, 0, 23, 100'000, 4},             // hour
-        {15, 2, 0, 59, 1'000, 5},               // minute
-        {18, 2, 0, 59, 10, 6},                  // second
-        {21, 1, 0, 9, 1, 6},                    // tenths
+        { 7, 4, 1900, 2067, 100'000'000'000, 1 }, // year
+        { 4, 2, 1, 12, 1'000'000'000, 2 }, // month
+        { 1, 2, 1, 31, 10'000'000, 3 }, // day
+        { 12, 2, 0, 23, 100'000, 4 }, // hour
+        { 15, 2, 0, 59, 1'000, 5 }, // minute
+        { 18, 2, 0, 59, 10, 6 }, // second
+        { 21, 1, 0, 9, 1, 6 }, // tenths
     };
     qint64 digits = 0;
     for (const TGroup &g : kGroups) {

@@ -28,7 +28,7 @@ std::optional<unsigned char> Iconv(const char *from, const char *to, unsigned ch
     iconv_t cd = iconv_open(to, from);
     if (cd == iconv_t(-1))
         return std::nullopt;
-    char in[1] = {static_cast<char>(byte)};
+    char in[1] = { static_cast<char>(byte) };
     char out[8] = {};
     char *inp = in;
     char *outp = out;
@@ -45,7 +45,7 @@ std::optional<char16_t> IconvToUnicode(const char *from, unsigned char byte)
     iconv_t cd = iconv_open("UTF-16LE", from);
     if (cd == iconv_t(-1))
         return std::nullopt;
-    char in[1] = {static_cast<char>(byte)};
+    char in[1] = { static_cast<char>(byte) };
     char out[4] = {};
     char *inp = in;
     char *outp = out;
@@ -132,11 +132,35 @@ void TestCodePage::kamenickyLetters_data()
         const char *Letter;
         int Byte;
     } rows[] = {
-        {"Č", 0x80}, {"č", 0x87}, {"ď", 0x83}, {"Ď", 0x85}, {"Ť", 0x86}, {"ť", 0x9F},
-        {"ě", 0x88}, {"Ě", 0x89}, {"ž", 0x91}, {"Ž", 0x92}, {"ů", 0x96}, {"Ů", 0xA6},
-        {"ý", 0x98}, {"Ý", 0x9D}, {"Š", 0x9B}, {"š", 0xA8}, {"Ř", 0x9E}, {"ř", 0xA9},
-        {"ň", 0xA4}, {"Ň", 0xA5}, {"Ô", 0xA7}, {"Ľ", 0x9C}, {"ĺ", 0x8D}, {"Ŕ", 0xAB},
-        {"á", 0xA0}, {"Á", 0x8F}, {"§", 0xAD}, {"«", 0xAE}, {"°", 0xF8},
+        { "Č", 0x80 },
+        { "č", 0x87 },
+        { "ď", 0x83 },
+        { "Ď", 0x85 },
+        { "Ť", 0x86 },
+        { "ť", 0x9F },
+        { "ě", 0x88 },
+        { "Ě", 0x89 },
+        { "ž", 0x91 },
+        { "Ž", 0x92 },
+        { "ů", 0x96 },
+        { "Ů", 0xA6 },
+        { "ý", 0x98 },
+        { "Ý", 0x9D },
+        { "Š", 0x9B },
+        { "š", 0xA8 },
+        { "Ř", 0x9E },
+        { "ř", 0xA9 },
+        { "ň", 0xA4 },
+        { "Ň", 0xA5 },
+        { "Ô", 0xA7 },
+        { "Ľ", 0x9C },
+        { "ĺ", 0x8D },
+        { "Ŕ", 0xAB },
+        { "á", 0xA0 },
+        { "Á", 0x8F },
+        { "§", 0xAD },
+        { "«", 0xAE },
+        { "°", 0xF8 },
     };
     for (const auto &r : rows)
         QTest::newRow(r.Letter) << W(r.Letter) << r.Byte;
@@ -146,7 +170,7 @@ void TestCodePage::kamenickyLetters()
 {
     QFETCH(QByteArray, win);
     QFETCH(int, kamenicky);
-    const QByteArray k = Bytes({kamenicky});
+    const QByteArray k = Bytes({ kamenicky });
     QCOMPARE(ConvertCodePage(win, 4, 1), k);
     QCOMPARE(ConvertCodePage(k, 1, 4), win);
 }
@@ -180,25 +204,24 @@ void TestCodePage::fromWin1250_data()
     QTest::newRow("base letters") << words << 0 << QByteArray("Zlutoucky kun");
     QTest::newRow("437 letters reduced too") << W("äöüéÁ") << 0 << QByteArray("aoueA");
     QTest::newRow("ł and đ") << W("ŁłĐđ") << 0 << QByteArray("LlDd");
-    QTest::newRow("ł into Kamenický") << W("Łódź") << 1 << Bytes({'L', 0xA2, 'd', 'z'});
-    QTest::newRow("ő ű into Kamenický") << W("őűŐŰ") << 1 << Bytes({0x94, 0x81, 0x99, 0x9A});
+    QTest::newRow("ł into Kamenický") << W("Łódź") << 1 << Bytes({ 'L', 0xA2, 'd', 'z' });
+    QTest::newRow("ő ű into Kamenický") << W("őűŐŰ") << 1 << Bytes({ 0x94, 0x81, 0x99, 0x9A });
     QTest::newRow("ő into 437") << W("ő") << 0 << QByteArray("o");
-    QTest::newRow("ß µ kept in 437") << W("ßµ") << 0 << Bytes({0xE1, 0xE6});
+    QTest::newRow("ß µ kept in 437") << W("ßµ") << 0 << Bytes({ 0xE1, 0xE6 });
     QTest::newRow("µ missing in 852") << W("µ") << 2 << QByteArray(" ");
     const QByteArray quotes = W("„“”‘’´‹›–¦");
     QTest::newRow("punctuation 437") << quotes << 0 << QByteArray("\"\"\"`''<>-|");
     QTest::newRow("punctuation Kamenický") << quotes << 1 << QByteArray("\"\"\"`''<>-|");
     QTest::newRow("punctuation 852") << quotes << 2 << QByteArray("\"\"\"`'\xEF<>-|");
     QTest::newRow("marks 437") << W("×\xC2\xAD˝") << 0 << QByteArray("x-\"");
-    QTest::newRow("marks 852") << W("×\xC2\xAD˝") << 2 << Bytes({0x9E, 0xF0, 0xF1});
-    QTest::newRow("dash bullets 437") << W("—•·") << 0 << Bytes({0xC4, 0xF9, 0xF9});
-    QTest::newRow("dash bullets Kamenický") << W("—•·") << 1 << Bytes({0xC4, 0xF9, 0xF9});
+    QTest::newRow("marks 852") << W("×\xC2\xAD˝") << 2 << Bytes({ 0x9E, 0xF0, 0xF1 });
+    QTest::newRow("dash bullets 437") << W("—•·") << 0 << Bytes({ 0xC4, 0xF9, 0xF9 });
+    QTest::newRow("dash bullets Kamenický") << W("—•·") << 1 << Bytes({ 0xC4, 0xF9, 0xF9 });
     QTest::newRow("dash bullets 852") << W("—•·") << 2 << QByteArray("   ");
     QTest::newRow("lacking signs") << W("€…™©") << 0 << QByteArray("    ");
-    QTest::newRow("holes of the page") << Bytes({0x81, 0x83, 0x88, 0x90, 0x98}) << 2
-                                       << QByteArray("     ");
-    QTest::newRow("no-break space 852") << W("\xC2\xA0") << 2 << Bytes({0xFF});
-    QTest::newRow("DEL kept") << Bytes({0x7F}) << 0 << Bytes({0x7F});
+    QTest::newRow("holes of the page") << Bytes({ 0x81, 0x83, 0x88, 0x90, 0x98 }) << 2 << QByteArray("     ");
+    QTest::newRow("no-break space 852") << W("\xC2\xA0") << 2 << Bytes({ 0xFF });
+    QTest::newRow("DEL kept") << Bytes({ 0x7F }) << 0 << Bytes({ 0x7F });
 }
 
 void TestCodePage::fromWin1250()
@@ -214,17 +237,14 @@ void TestCodePage::intoWin1250_data()
     QTest::addColumn<int>("source");
     QTest::addColumn<QByteArray>("dos");
     QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("words back from 852") << 2 << ConvertCodePage(W("Žluťoučký kůň"), 4, 2)
-                                         << W("Žluťoučký kůň");
-    QTest::newRow("852 lines") << 2 << Bytes({0xB3, 0xC4, 0xC9, 0xBA, 0xB0, 0xDB})
-                               << W("|—    ");
-    QTest::newRow("852 soft hyphen") << 2 << Bytes({0xF0}) << W("–");
-    QTest::newRow("852 signs") << 2 << Bytes({0x9E, 0xF6, 0xF8, 0xEF, 0xF5}) << W("×÷°´§");
-    QTest::newRow("Kamenický lines") << 1 << Bytes({0xB3, 0xC4, 0xDA, 0xB5, 0xFE})
-                                     << W("|—   ");
-    QTest::newRow("Kamenický bullets") << 1 << Bytes({0xF9}) << W("•");
-    QTest::newRow("Kamenický maths") << 1 << Bytes({0xE0, 0xF1, 0xFB, 0xAC, 0xFF})
-                                     << W("\x20±  \xC2\xA0");
+    QTest::newRow("words back from 852")
+        << 2 << ConvertCodePage(W("Žluťoučký kůň"), 4, 2) << W("Žluťoučký kůň");
+    QTest::newRow("852 lines") << 2 << Bytes({ 0xB3, 0xC4, 0xC9, 0xBA, 0xB0, 0xDB }) << W("|—    ");
+    QTest::newRow("852 soft hyphen") << 2 << Bytes({ 0xF0 }) << W("–");
+    QTest::newRow("852 signs") << 2 << Bytes({ 0x9E, 0xF6, 0xF8, 0xEF, 0xF5 }) << W("×÷°´§");
+    QTest::newRow("Kamenický lines") << 1 << Bytes({ 0xB3, 0xC4, 0xDA, 0xB5, 0xFE }) << W("|—   ");
+    QTest::newRow("Kamenický bullets") << 1 << Bytes({ 0xF9 }) << W("•");
+    QTest::newRow("Kamenický maths") << 1 << Bytes({ 0xE0, 0xF1, 0xFB, 0xAC, 0xFF }) << W("\x20±  \xC2\xA0");
 }
 
 void TestCodePage::intoWin1250()
@@ -241,27 +261,26 @@ void TestCodePage::betweenDosPages_data()
     QTest::addColumn<int>("target");
     QTest::addColumn<QByteArray>("in");
     QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("shared box lines 1 to 2") << 1 << 2 << Bytes({0xC9, 0xCD, 0xBB, 0xB3})
-                                             << Bytes({0xC9, 0xCD, 0xBB, 0xB3});
-    QTest::newRow("lines 852 lacks") << 1 << 2 << Bytes({0xB5, 0xD1, 0xDD}) << QByteArray("   ");
-    QTest::newRow("852 letters to Kamenický") << 2 << 1 << Bytes({0xB5, 0xAC, 0x8B})
-                                              << Bytes({0x8F, 0x80, 0x94});
-    QTest::newRow("852 to 437 reduces") << 2 << 0 << Bytes({0xA6, 0xE7, 0x81})
-                                        << QByteArray("Zsu");
-    QTest::newRow("Kamenický to 437 keeps graphics") << 1 << 0 << Bytes({0xB0, 0xE0, 0xF9, 0xFA})
-                                                     << Bytes({0xB0, 0xE0, 0xF9, 0xFA});
-    QTest::newRow("KOI8-CS letters") << 3 << 1 << Bytes({0xC3, 0xE3, 0xC5, 0xD7, 0xCA, 0xDA})
-                                     << Bytes({0x87, 0x80, 0x88, 0x82, 0x96, 0x91});
-    QTest::newRow("KOI8-CS lines") << 3 << 2 << Bytes({0xB2, 0xB6, 0xB5}) << Bytes({0xDA, 0xC4, 0xD9});
-    QTest::newRow("KOI8-CS letters other pages lack") << 3 << 0 << Bytes({0xC2, 0xE0, 0xDE})
-                                                      << QByteArray("aAe");
-    QTest::newRow("KOI8-CS controls and holes") << 3 << 2 << Bytes({0x80, 0x9F, 0xA1, 0xC7})
-                                                << QByteArray("    ");
-    QTest::newRow("into KOI8-CS") << 2 << 3 << Bytes({0x9F, 0xAC, 0xF0, 0xB3})
-                                  << Bytes({0xC3, 0xE3, '-', ' '});
-    QTest::newRow("DEL into KOI8-CS") << 1 << 3 << Bytes({0x7F}) << QByteArray(" ");
-    QTest::newRow("DEL out of KOI8-CS") << 3 << 2 << Bytes({0x7F}) << QByteArray(" ");
-    QTest::newRow("DEL between DOS pages") << 1 << 2 << Bytes({0x7F}) << Bytes({0x7F});
+    QTest::newRow("shared box lines 1 to 2")
+        << 1 << 2 << Bytes({ 0xC9, 0xCD, 0xBB, 0xB3 }) << Bytes({ 0xC9, 0xCD, 0xBB, 0xB3 });
+    QTest::newRow("lines 852 lacks") << 1 << 2 << Bytes({ 0xB5, 0xD1, 0xDD }) << QByteArray("   ");
+    QTest::newRow("852 letters to Kamenický")
+        << 2 << 1 << Bytes({ 0xB5, 0xAC, 0x8B }) << Bytes({ 0x8F, 0x80, 0x94 });
+    QTest::newRow("852 to 437 reduces") << 2 << 0 << Bytes({ 0xA6, 0xE7, 0x81 }) << QByteArray("Zsu");
+    QTest::newRow("Kamenický to 437 keeps graphics")
+        << 1 << 0 << Bytes({ 0xB0, 0xE0, 0xF9, 0xFA }) << Bytes({ 0xB0, 0xE0, 0xF9, 0xFA });
+    QTest::newRow("KOI8-CS letters") << 3 << 1 << Bytes({ 0xC3, 0xE3, 0xC5, 0xD7, 0xCA, 0xDA })
+                                     << Bytes({ 0x87, 0x80, 0x88, 0x82, 0x96, 0x91 });
+    QTest::newRow("KOI8-CS lines") << 3 << 2 << Bytes({ 0xB2, 0xB6, 0xB5 }) << Bytes({ 0xDA, 0xC4, 0xD9 });
+    QTest::newRow("KOI8-CS letters other pages lack")
+        << 3 << 0 << Bytes({ 0xC2, 0xE0, 0xDE }) << QByteArray("aAe");
+    QTest::newRow("KOI8-CS controls and holes")
+        << 3 << 2 << Bytes({ 0x80, 0x9F, 0xA1, 0xC7 }) << QByteArray("    ");
+    QTest::newRow("into KOI8-CS") << 2 << 3 << Bytes({ 0x9F, 0xAC, 0xF0, 0xB3 })
+                                  << Bytes({ 0xC3, 0xE3, '-', ' ' });
+    QTest::newRow("DEL into KOI8-CS") << 1 << 3 << Bytes({ 0x7F }) << QByteArray(" ");
+    QTest::newRow("DEL out of KOI8-CS") << 3 << 2 << Bytes({ 0x7F }) << QByteArray(" ");
+    QTest::newRow("DEL between DOS pages") << 1 << 2 << Bytes({ 0x7F }) << Bytes({ 0x7F });
 }
 
 void TestCodePage::betweenDosPages()
@@ -309,8 +328,8 @@ void TestCodePage::everyColumnKeepsAsciiAndLength()
             QCOMPARE(out.left(127), all.left(127));
             for (int b = 0x80; b < 0x100 && Supported(s, t); ++b) {
                 const auto c = static_cast<unsigned char>(out[b]);
-                QVERIFY2(c >= 0x20 && c != 0x7F, qPrintable(QStringLiteral("%1->%2 byte %3")
-                                                                 .arg(s).arg(t).arg(b, 0, 16)));
+                QVERIFY2(c >= 0x20 && c != 0x7F,
+                    qPrintable(QStringLiteral("%1->%2 byte %3").arg(s).arg(t).arg(b, 0, 16)));
             }
         }
     }

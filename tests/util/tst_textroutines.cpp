@@ -110,24 +110,22 @@ void TestTextRoutines::replaceAll_data()
     QTest::addColumn<QByteArray>("expected");
     QTest::newRow("simple") << QByteArray("a-b-c") << QByteArray("-") << QByteArray(", ")
                             << QByteArray("a, b, c");
-    QTest::newRow("replacement holds search") << QByteArray("abc") << QByteArray("b")
-                                              << QByteArray("xbx") << QByteArray("axbxc");
-    QTest::newRow("replacement doubles search") << QByteArray("aaa") << QByteArray("a")
-                                                << QByteArray("aa") << QByteArray("aaaaaa");
-    QTest::newRow("no rescan of joined text") << QByteArray("aaaa") << QByteArray("aa")
-                                              << QByteArray("a") << QByteArray("aa");
-    QTest::newRow("overlap taken left first") << QByteArray("aaa") << QByteArray("aa")
-                                              << QByteArray("b") << QByteArray("ba");
-    QTest::newRow("removal") << QByteArray("a--b") << QByteArray("-") << QByteArray()
-                             << QByteArray("ab");
+    QTest::newRow("replacement holds search")
+        << QByteArray("abc") << QByteArray("b") << QByteArray("xbx") << QByteArray("axbxc");
+    QTest::newRow("replacement doubles search")
+        << QByteArray("aaa") << QByteArray("a") << QByteArray("aa") << QByteArray("aaaaaa");
+    QTest::newRow("no rescan of joined text")
+        << QByteArray("aaaa") << QByteArray("aa") << QByteArray("a") << QByteArray("aa");
+    QTest::newRow("overlap taken left first")
+        << QByteArray("aaa") << QByteArray("aa") << QByteArray("b") << QByteArray("ba");
+    QTest::newRow("removal") << QByteArray("a--b") << QByteArray("-") << QByteArray() << QByteArray("ab");
     QTest::newRow("not found") << QByteArray("abc") << QByteArray("x") << QByteArray("y")
                                << QByteArray("abc");
     QTest::newRow("empty search") << QByteArray("abc") << QByteArray() << QByteArray("y")
                                   << QByteArray("abc");
     QTest::newRow("case sensitive") << QByteArray("Aa") << QByteArray("a") << QByteArray("b")
                                     << QByteArray("Ab");
-    QTest::newRow("whole text") << QByteArray("ab") << QByteArray("ab") << QByteArray("c")
-                                << QByteArray("c");
+    QTest::newRow("whole text") << QByteArray("ab") << QByteArray("ab") << QByteArray("c") << QByteArray("c");
 }
 
 void TestTextRoutines::replaceAll()
@@ -168,21 +166,21 @@ void TestTextRoutines::toUpperCzChar_data()
     {
         int From, To;
     } rows[] = {
-        {'a', 'A'}, {'z', 'Z'}, {'A', 'A'}, {'1', '1'}, {0x9A, 0x8A}, // š
-        {0x9C, 0x8C},                                                  // ś
-        {0x9D, 0x8D},                                                  // ť
-        {0x9E, 0x8E},                                                  // ž
-        {0x9F, 0x8F},                                                  // ź
-        {0xB3, 0xA3},                                                  // ł
-        {0xB9, 0xA5},                                                  // ą
-        {0xBA, 0xAA},                                                  // ş
-        {0xBE, 0xBC},                                                  // ľ
-        {0xBF, 0xAF},                                                  // ż
-        {0xDF, 0xDF},                                                  // ß
-        {0xB5, 0xB5},                                                  // µ
-        {0xFF, 0xFF},                                                  // ˙
-        {0x8A, 0x8A},                                                  // Š stays
-        {0xB6, 0xB6},                                                  // ¶
+        { 'a', 'A' }, { 'z', 'Z' }, { 'A', 'A' }, { '1', '1' }, { 0x9A, 0x8A }, // š
+        { 0x9C, 0x8C }, // ś
+        { 0x9D, 0x8D }, // ť
+        { 0x9E, 0x8E }, // ž
+        { 0x9F, 0x8F }, // ź
+        { 0xB3, 0xA3 }, // ł
+        { 0xB9, 0xA5 }, // ą
+        { 0xBA, 0xAA }, // ş
+        { 0xBE, 0xBC }, // ľ
+        { 0xBF, 0xAF }, // ż
+        { 0xDF, 0xDF }, // ß
+        { 0xB5, 0xB5 }, // µ
+        { 0xFF, 0xFF }, // ˙
+        { 0x8A, 0x8A }, // Š stays
+        { 0xB6, 0xB6 }, // ¶
     };
     for (const auto &r : rows)
         QTest::addRow("%02X", r.From) << r.From << r.To;

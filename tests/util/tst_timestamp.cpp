@@ -12,7 +12,10 @@ namespace {
 class TFixedClock : public IClock
 {
 public:
-    explicit TFixedClock(QDateTime now) : m_now(std::move(now)) {}
+    explicit TFixedClock(QDateTime now)
+        : m_now(std::move(now))
+    {
+    }
     QDateTime Now() const override { return m_now; }
 
 private:
@@ -63,42 +66,41 @@ void TestTimeStamp::makeStamp_data()
 {
     QTest::addColumn<QList<int>>("parts");
     QTest::addColumn<TStamp>("expected");
-    QTest::newRow("full") << QList<int>{2001, 12, 31, 23, 59, 59, 999} << kNewYearsEve;
-    QTest::newRow("two-digit year") << QList<int>{85, 6, 7, 8, 9, 10, 0} << 198506070809100.0;
-    QTest::newRow("year zero") << QList<int>{0, 1, 1, 0, 0, 0, 0} << 190001010000000.0;
-    QTest::newRow("year above range") << QList<int>{2070, 1, 2, 3, 4, 5, 600} << 206701020304056.0;
-    QTest::newRow("year below range") << QList<int>{1850, 1, 2, 0, 0, 0, 0} << 190001020000000.0;
-    QTest::newRow("31 February kept") << QList<int>{2001, 2, 31, 0, 0, 0, 0} << 200102310000000.0;
-    QTest::newRow("msec truncated") << QList<int>{2001, 2, 3, 0, 0, 0, 99} << 200102030000000.0;
-    QTest::newRow("three-digit month") << QList<int>{2001, 123, 1, 0, 0, 0, 0} << 0.0;
-    QTest::newRow("msec of a second and more") << QList<int>{2001, 1, 1, 0, 0, 0, 1000} << 0.0;
-    QTest::newRow("negative day") << QList<int>{2001, 1, -1, 0, 0, 0, 0} << 0.0;
-    QTest::newRow("negative msec") << QList<int>{2001, 1, 1, 0, 0, 0, -100} << 0.0;
-    QTest::newRow("month 0 of 1900") << QList<int>{1900, 0, 5, 0, 0, 0, 0} << 0.0;
-    QTest::newRow("month 13 of 2067") << QList<int>{2067, 13, 1, 0, 0, 0, 0} << 0.0;
-    QTest::newRow("last stamp") << QList<int>{2067, 12, 31, 23, 59, 59, 900} << kStampMax;
+    QTest::newRow("full") << QList<int> { 2001, 12, 31, 23, 59, 59, 999 } << kNewYearsEve;
+    QTest::newRow("two-digit year") << QList<int> { 85, 6, 7, 8, 9, 10, 0 } << 198506070809100.0;
+    QTest::newRow("year zero") << QList<int> { 0, 1, 1, 0, 0, 0, 0 } << 190001010000000.0;
+    QTest::newRow("year above range") << QList<int> { 2070, 1, 2, 3, 4, 5, 600 } << 206701020304056.0;
+    QTest::newRow("year below range") << QList<int> { 1850, 1, 2, 0, 0, 0, 0 } << 190001020000000.0;
+    QTest::newRow("31 February kept") << QList<int> { 2001, 2, 31, 0, 0, 0, 0 } << 200102310000000.0;
+    QTest::newRow("msec truncated") << QList<int> { 2001, 2, 3, 0, 0, 0, 99 } << 200102030000000.0;
+    QTest::newRow("three-digit month") << QList<int> { 2001, 123, 1, 0, 0, 0, 0 } << 0.0;
+    QTest::newRow("msec of a second and more") << QList<int> { 2001, 1, 1, 0, 0, 0, 1000 } << 0.0;
+    QTest::newRow("negative day") << QList<int> { 2001, 1, -1, 0, 0, 0, 0 } << 0.0;
+    QTest::newRow("negative msec") << QList<int> { 2001, 1, 1, 0, 0, 0, -100 } << 0.0;
+    QTest::newRow("month 0 of 1900") << QList<int> { 1900, 0, 5, 0, 0, 0, 0 } << 0.0;
+    QTest::newRow("month 13 of 2067") << QList<int> { 2067, 13, 1, 0, 0, 0, 0 } << 0.0;
+    QTest::newRow("last stamp") << QList<int> { 2067, 12, 31, 23, 59, 59, 900 } << kStampMax;
 }
 
 void TestTimeStamp::makeStamp()
 {
     QFETCH(QList<int>, parts);
     QFETCH(TStamp, expected);
-    QCOMPARE(MakeStamp(parts[0], parts[1], parts[2], parts[3], parts[4], parts[5], parts[6]),
-             expected);
+    QCOMPARE(MakeStamp(parts[0], parts[1], parts[2], parts[3], parts[4], parts[5], parts[6]), expected);
 }
 
 void TestTimeStamp::splitStamp_data()
 {
     QTest::addColumn<TStamp>("stamp");
     QTest::addColumn<QList<int>>("parts");
-    QTest::newRow("full") << kNewYearsEve << QList<int>{2001, 12, 31, 23, 59, 59, 900};
-    QTest::newRow("impossible day") << 200102310000000.0 << QList<int>{2001, 2, 31, 0, 0, 0, 0};
-    QTest::newRow("zero") << 0.0 << QList<int>{0, 0, 0, 0, 0, 0, 0};
-    QTest::newRow("above range") << kStampMax + 1 << QList<int>{0, 0, 0, 0, 0, 0, 0};
-    QTest::newRow("below range") << kStampMin - 1 << QList<int>{0, 0, 0, 0, 0, 0, 0};
-    QTest::newRow("parse error") << kStampParseError << QList<int>{0, 0, 0, 0, 0, 0, 0};
+    QTest::newRow("full") << kNewYearsEve << QList<int> { 2001, 12, 31, 23, 59, 59, 900 };
+    QTest::newRow("impossible day") << 200102310000000.0 << QList<int> { 2001, 2, 31, 0, 0, 0, 0 };
+    QTest::newRow("zero") << 0.0 << QList<int> { 0, 0, 0, 0, 0, 0, 0 };
+    QTest::newRow("above range") << kStampMax + 1 << QList<int> { 0, 0, 0, 0, 0, 0, 0 };
+    QTest::newRow("below range") << kStampMin - 1 << QList<int> { 0, 0, 0, 0, 0, 0, 0 };
+    QTest::newRow("parse error") << kStampParseError << QList<int> { 0, 0, 0, 0, 0, 0, 0 };
     QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN()
-                                  << QList<int>{0, 0, 0, 0, 0, 0, 0};
+                                  << QList<int> { 0, 0, 0, 0, 0, 0, 0 };
 }
 
 void TestTimeStamp::splitStamp()
@@ -106,7 +108,7 @@ void TestTimeStamp::splitStamp()
     QFETCH(TStamp, stamp);
     QFETCH(QList<int>, parts);
     const TStampParts p = SplitStamp(stamp);
-    QCOMPARE((QList<int>{p.Year, p.Month, p.Day, p.Hour, p.Minute, p.Second, p.Msec}), parts);
+    QCOMPARE((QList<int> { p.Year, p.Month, p.Day, p.Hour, p.Minute, p.Second, p.Msec }), parts);
 }
 
 void TestTimeStamp::nowStamp()
@@ -119,15 +121,13 @@ void TestTimeStamp::toDateTime_data()
 {
     QTest::addColumn<TStamp>("stamp");
     QTest::addColumn<QDateTime>("expected");
-    QTest::newRow("full") << kNewYearsEve
-                          << QDateTime(QDate(2001, 12, 31), QTime(23, 59, 59, 900));
+    QTest::newRow("full") << kNewYearsEve << QDateTime(QDate(2001, 12, 31), QTime(23, 59, 59, 900));
     QTest::newRow("leap day") << 200002290000000.0 << QDateTime(QDate(2000, 2, 29), QTime(0, 0));
     QTest::newRow("no leap day") << 200102290000000.0 << QDateTime();
     QTest::newRow("day 0") << 200101000000000.0 << QDateTime();
     QTest::newRow("zero") << 0.0 << QDateTime();
     QTest::newRow("hour 25") << 200101012500000.0 << QDateTime();
-    QTest::newRow("skipped spring hour") << 200103250230000.0
-                                         << QDateTime(QDate(2001, 3, 25), QTime(3, 30));
+    QTest::newRow("skipped spring hour") << 200103250230000.0 << QDateTime(QDate(2001, 3, 25), QTime(3, 30));
 }
 
 void TestTimeStamp::toDateTime()
@@ -144,8 +144,7 @@ void TestTimeStamp::fromDateTime()
 {
     QCOMPARE(StampFromDateTime(QDate(1999, 1, 2), 3, 4, 5, 600), 199901020304056.0);
     QCOMPARE(StampFromDateTime(QDate(), 3, 4, 5, 600), 0.0);
-    QCOMPARE(StampFromDateTime(QDateTime(QDate(2001, 12, 31), QTime(23, 59, 59, 999))),
-             kNewYearsEve);
+    QCOMPARE(StampFromDateTime(QDateTime(QDate(2001, 12, 31), QTime(23, 59, 59, 999))), kNewYearsEve);
     QCOMPARE(StampFromDateTime(QDateTime()), 0.0);
 }
 
@@ -194,8 +193,7 @@ void TestTimeStamp::display_data()
     QTest::newRow("full") << kNewYearsEve << 21 << QStringLiteral("31.12.2001 23:59:59.9");
     QTest::newRow("date") << kNewYearsEve << 10 << QStringLiteral("31.12.2001");
     QTest::newRow("minutes") << kNewYearsEve << 16 << QStringLiteral("31.12.2001 23:59");
-    QTest::newRow("padded") << 190001020304050.0 << 23
-                            << QStringLiteral("02.01.1900 03:04:05.0  ");
+    QTest::newRow("padded") << 190001020304050.0 << 23 << QStringLiteral("02.01.1900 03:04:05.0  ");
     QTest::newRow("zero cut") << 0.0 << 10 << QStringLiteral("Mimo rozsa");
     QTest::newRow("zero padded") << 0.0 << 13 << QStringLiteral("Mimo rozsah  ");
     QTest::newRow("width 0") << kNewYearsEve << 0 << QString();
@@ -229,8 +227,7 @@ void TestTimeStamp::parseDisplay_data()
     QTest::newRow("29 February 2001") << QStringLiteral("29.02.2001") << 3 << 200102290000000.0;
     QTest::newRow("day without zero") << QStringLiteral("1.1.2000") << 3 << kStampParseError;
     QTest::newRow("empty") << QString() << 3 << kStampParseError;
-    QTest::newRow("date only, minutes asked") << QStringLiteral("31.12.2001") << 5
-                                              << kStampParseError;
+    QTest::newRow("date only, minutes asked") << QStringLiteral("31.12.2001") << 5 << kStampParseError;
     QTest::newRow("separators free") << QStringLiteral("31/12/2001") << 3 << 200112310000000.0;
     QTest::newRow("unused garbage") << QStringLiteral("xx.xx.2001") << 1 << 200100000000000.0;
     QTest::newRow("month 13") << QStringLiteral("01.13.2001") << 2 << kStampParseError;
@@ -256,9 +253,9 @@ void TestTimeStamp::parseDisplay()
 
 void TestTimeStamp::displayRoundTrip()
 {
-    for (TStamp s : {kStampMin, kStampMax, kNewYearsEve, 198506070809100.0})
+    for (TStamp s : { kStampMin, kStampMax, kNewYearsEve, 198506070809100.0 })
         QCOMPARE(ParseStampDisplay(StampDisplay(s, 21), 7), s);
-    for (TStamp s : {kStampMin, kStampMax, kNewYearsEve})
+    for (TStamp s : { kStampMin, kStampMax, kNewYearsEve })
         QCOMPARE(StampFromText(StampToText(s)), s);
 }
 
