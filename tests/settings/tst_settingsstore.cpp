@@ -1,0 +1,237 @@
+#include "core/BookLabels.h"
+#include "core/Messages.h"
+#include "settings/SettingsStore.h"
+
+#include "FakePrompt.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct TFixture
+{
+    QTemporaryDir Dir;
+    TFakePrompt Prompt;
+    TFixedClock Clock;
+    TFakeView View;
+    TSettings Settings;
+    QString Ini = Dir.filePath(QStringLiteral("Vorlink.ini"));
+
+    std::unique_ptr<TSettingsStore> Store()
+    {
+        return std::make_unique<TSettingsStore>(Settings, View, Clock, Prompt, Ini);
+    }
+    void Put(const QString &key, const QString &value)
+    {
+        QSettings s(Ini, QSettings::IniFormat);
+        s.setValue(key, value);
+    }
+    QString Get(const QString &key)
+    {
+        QSettings s(Ini, QSettings::IniFormat);
+        return s.value(key).toString();
+    }
+    void Load(const QString &path = QStringLiteral("/data/rodina.wdt"))
+    {
+        TBookLabels labels;
+        Store()->LoadBookSettings(TBookLabels::Defaults().ToHeader(), path, labels);
+    }
+};
+
+} // namespace
+
+class TestSettingsStore : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void suffix_data();
+    void suffix();
+    void windowRanges_data();
+    void windowRanges();
+    void bookValues_data();
+    void bookValues();
+    void defaultsWhenAbsent();
+    void sameNameSharesValues();
+    void saveWritesEveryValue();
+    void resetThenSaveWritesResetValues();
+    void writeFailureIsReported();
+    void recentFilesRoundTrip();
+};
+
+void TestSettingsStore::suffix_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("suffix");
+    QTest::newRow("windows path") << QStringLiteral("C:\\Data\\rodina.wdt") << QStringLiteral("-RODINA.WDT");
+    QTest::newRow("unix path") << QStringLiteral("/home/jana/rodina.wdt") << QStringLiteral("-RODINA.WDT");
+    QTest::newRow("unnamed") << Msg::Unnamed() << QString::fromUtf8("-NEPOJMENOVANÝ");
+    QTest::newRow("accents") << QString::fromUtf8("/x/přátelé.wdt") << QString::fromUtf8("-PŘÁTELÉ.WDT");
+}
+
+void TestSettingsStore::suffix()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, suffix);
+    QCOMPARE(TSettingsStore::BookSuffix(file), suffix);
+}
+
+void TestSettingsStore::windowRanges_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("result");
+    QTest::newRow("Sirka 416") << "Sirka" << "416" << 588;
+    QTest::newRow("Sirka 417") << "Sirka" << "417" << 417;
+    QTest::newRow("Sirka 1024") << "Sirka" << "1024" << 1024;
+    QTest::newRow("Sirka 1025") << "Sirka" << "1025" << 588;
+    QTest::newRow("Sirka text") << "Sirka" << "abc" << 588;
+    QTest::newRow("Vyska 473") << "Vyska" << "473" << 480;
+    QTest::newRow("Vyska 474") << "Vyska" << "474" << 474;
+    QTest::newRow("Vyska 768") << "Vyska" << "768" << 768;
+    QTest::newRow("Vyska 769") << "Vyska" << "769" << 480;
+    QTest::newRow("ListBox 99") << "ListBox" << "99" << 150;
+    QTest::newRow("ListBox 300") << "ListBox" << "300" << 300;
+    QTest::newRow("ListBox absent, design width") << "" << "" << 150;
+}
+
+void TestSettingsStore::windowRanges()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, stored);
+    QFETCH(int, result);
+    TFixture f;
+    if (!key.isEmpty())
+        f.Put(QStringLiteral("Okno/") + key, stored);
+    f.Load();
+    const int got = key == QLatin1String("Sirka")   ? f.View.Size.width()
+                    : key == QLatin1String("Vyska") ? f.View.Size.height()
+                                                    : f.View.List;
+    QCOMPARE(got, result);
+}
+
+void TestSettingsStore::bookValues_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("look-ahead abc") << "Casy/VyrociDopredu-RODINA.WDT" << "abc" << "days" << "7";
+    QTest::newRow("look-ahead 30") << "Casy/VyrociDopredu-RODINA.WDT" << "30" << "days" << "30";
+    QTest::newRow("auto 2") << "Casy/hledatAutomaticky-RODINA.WDT" << "2" << "auto" << "1";
+    QTest::newRow("auto 0") << "Casy/hledatAutomaticky-RODINA.WDT" << "0" << "auto" << "0";
+    QTest::newRow("port 258") << "Modem/Port" << "258" << "port" << "2";
+    QTest::newRow("port 3") << "Modem/Port" << "3" << "port" << "3";
+    QTest::newRow("stamp zeros") << "Casy/NaposledyVyroci-RODINA.WDT" << "000000000000000" << "ack"
+                                 << "202612071015000";
+    QTest::newRow("stamp") << "Casy/NaposledyVyroci-RODINA.WDT" << "202001020304050" << "ack"
+                           << "202001020304050";
+    QTest::newRow("stamp junk") << "Casy/NaposledyVyroci-RODINA.WDT" << "včera" << "ack" << "202612071015000";
+    QTest::newRow("Lista 1") << "Okno/Lista" << "1" << "lista" << "1";
+}
+
+void TestSettingsStore::bookValues()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, stored);
+    QFETCH(QString, field);
+    QFETCH(QString, expected);
+    TFixture f;
+    f.Put(key, stored);
+    f.Load();
+    const TSettings &s = f.Settings;
+    const QString got = field == QLatin1String("days")   ? QString::number(s.VyrociDopredu)
+                        : field == QLatin1String("auto") ? QString::number(s.hledatAutomaticky)
+                        : field == QLatin1String("port") ? QString::number(s.Port)
+                        : field == QLatin1String("ack")  ? StampToText(s.NaposledyVyroci)
+                                                         : QString::number(s.Lista);
+    QCOMPARE(got, expected);
+}
+
+void TestSettingsStore::defaultsWhenAbsent()
+{
+    TFixture f;
+    f.Load();
+    const TSettings &s = f.Settings;
+    QCOMPARE(s.VyrociDopredu, 7);
+    QVERIFY(s.hledatAutomaticky);
+    QCOMPARE(s.Stat, QStringLiteral("420"));
+    QCOMPARE(s.Misto, QStringLiteral("2"));
+    QCOMPARE(s.Hang, QStringLiteral("+++ATH0"));
+    QCOMPARE(s.Port, 2);
+    QVERIFY(!s.Lista);
+    QCOMPARE(StampToText(s.NaposledySpusteno), QStringLiteral("202612071015000"));
+    QCOMPARE(f.View.Applied, 1);
+}
+
+void TestSettingsStore::sameNameSharesValues()
+{
+    TFixture f;
+    f.Load(QStringLiteral("D:\\a\\b.wdt"));
+    f.Settings.VyrociDopredu = 42;
+    QVERIFY(f.Store()->SaveBookSettings(QStringLiteral("D:\\a\\b.wdt")));
+    f.Settings.VyrociDopredu = 0;
+    f.Load(QStringLiteral("E:\\c\\B.WDT"));
+    QCOMPARE(f.Settings.VyrociDopredu, 42);
+}
+
+void TestSettingsStore::saveWritesEveryValue()
+{
+    TFixture f;
+    f.Settings.NaposledyVyroci = 202001010000000.0;
+    f.Settings.NaposledySpusteno = 190001010000000.0;
+    f.View.Size = QSize(800, 600);
+    f.View.List = 222;
+    QVERIFY(f.Store()->SaveBookSettings(QStringLiteral("/x/Rodina.wdt")));
+    QCOMPARE(f.Get(QStringLiteral("Casy/NaposledyVyroci-RODINA.WDT")), QStringLiteral("202001010000000"));
+    // The last-save stamp is the moment of writing, not the field.
+    QCOMPARE(f.Get(QStringLiteral("Casy/NaposledySpusteno-RODINA.WDT")), QStringLiteral("202612071015000"));
+    QCOMPARE(f.Get(QStringLiteral("Okno/Sirka")), QStringLiteral("800"));
+    QCOMPARE(f.Get(QStringLiteral("Okno/Vyska")), QStringLiteral("600"));
+    QCOMPARE(f.Get(QStringLiteral("Okno/ListBox")), QStringLiteral("222"));
+    QVERIFY(f.Get(QStringLiteral("Okno/Lista")).isEmpty()); // written by the label dialog only
+    f.Settings.NaposledyVyroci = 12345;
+    QVERIFY(f.Store()->SaveBookSettings(QStringLiteral("/x/Rodina.wdt")));
+    QCOMPARE(f.Get(QStringLiteral("Casy/NaposledyVyroci-RODINA.WDT")), QStringLiteral("000000000000000"));
+}
+
+void TestSettingsStore::resetThenSaveWritesResetValues()
+{
+    TFixture f;
+    TBookLabels labels;
+    auto store = f.Store();
+    store->ResetBookSettings(labels);
+    QCOMPARE(labels, TBookLabels::Defaults());
+    QVERIFY(store->SaveBookSettings(Msg::Unnamed()));
+    QCOMPARE(f.Get(QStringLiteral("Modem/Stat")), QString());
+    QCOMPARE(f.Get(QStringLiteral("Modem/Misto")), QString());
+    QCOMPARE(f.Get(QStringLiteral("Modem/Hang")), QStringLiteral("+++ATH"));
+    QCOMPARE(f.Get(QString::fromUtf8("Casy/hledatAutomaticky-NEPOJMENOVANÝ")), QStringLiteral("0"));
+}
+
+void TestSettingsStore::writeFailureIsReported()
+{
+    TFixture f;
+    QFile blocker(f.Dir.filePath(QStringLiteral("file")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    f.Ini = f.Dir.filePath(QStringLiteral("file/Vorlink.ini")); // a parent that is a file
+    QVERIFY(!f.Store()->SaveBookSettings(QStringLiteral("/x/a.wdt")));
+    QCOMPARE(f.Prompt.Last(), Msg::RegistryFailed());
+    QCOMPARE(f.Prompt.Shown.last().Kind, THlaskaKind::Chyba);
+}
+
+void TestSettingsStore::recentFilesRoundTrip()
+{
+    TFixture f;
+    const QStringList files {QStringLiteral("/a.wdt"), QString(), QString::fromUtf8("/č.wdt"), QString(), QString()};
+    QVERIFY(f.Store()->SaveRecentFiles(files));
+    QCOMPARE(f.Get(QStringLiteral("Historie/Historie2")), QString::fromUtf8("/č.wdt"));
+    QCOMPARE(f.Store()->LoadRecentFiles(), files);
+}
+
+QTEST_GUILESS_MAIN(TestSettingsStore)
+#include "tst_settingsstore.moc"
