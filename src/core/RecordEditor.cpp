@@ -140,7 +140,8 @@ void TRecordEditor::ListBoxNazevClick(qsizetype row)
 void TRecordEditor::ListBoxNazevDblClick()
 {
     TAddressBook &b = m_s.Book;
-    if (!b.IsOpen || b.List.Count() == 0)
+    // The click of the double-click normally stored the fields already.
+    if (!b.IsOpen || b.List.Count() == 0 || !StoreFields())
         return;
     b.List.Resort();
     b.CurrentIndex = 0;
