@@ -1,0 +1,277 @@
+#include "mask/MaskCommands.h"
+
+#include "core/Messages.h"
+#include "core/Prompt.h"
+#include "core/RecordEditor.h"
+#include "core/Session.h"
+#include "util/Cp1250.h"
+#include "util/TextRoutines.h"
+
+namespace {
+
+QString NoTextMessage() { return QString::fromUtf8("Musíte napřed zadat hledaný řetězec"); }
+QString NotFoundMessage() { return QString::fromUtf8("Zadaný řetězec nelze najít"); }
+QString NoMoreMessage() { return QString::fromUtf8("Další výskyt již nelze najít"); }
+
+const QByteArray kCopyPrefix = QByteArrayLiteral("Kopie - ");
+// The line that stands for an added entry whose name was never stored.
+const QByteArray kUnnamedLine = QByteArrayLiteral(" ");
+
+// Capitals of every Windows-1250 byte, so a scan of 65,535 names neither calls out nor
+// allocates per character.
+const std::array<unsigned char, 256> &UpperTable()
+{
+    static const std::array<unsigned char, 256> table = [] {
+        std::array<unsigned char, 256> t {};
+        for (int c = 0; c < 256; ++c)
+            t[size_t(c)] = static_cast<unsigned char>(ToUpperCz(static_cast<char>(c)));
+        return t;
+    }();
+    return table;
+}
+
+TMaskChoices ChoicesOf(const TDisplayMask &m)
+{
+    TMaskChoices c {};
+    for (int i = 0; i < kFlagCount; ++i) {
+        c[size_t(i)] = m.RequireSet[size_t(i)]   ? TMaskChoice::Set
+                     : m.RequireClear[size_t(i)] ? TMaskChoice::Clear
+                                                 : TMaskChoice::Either;
+    }
+    return c;
+}
+
+} // namespace
+
+TMaskCommands::TMaskCommands(TSession &s, TRecordEditor &editor, IMaskDialogs &dialogs)
+    : m_s(s), m_editor(editor), m_dialogs(dialogs)
+{
+    FlagActions.fill(TFlagAction::Keep);
+}
+
+// ---- Display mask ---------------------------------------------------------------
+
+void TMaskCommands::IMaskaClick()
+{
+    TAddressBook &b = m_s.Book;
+    if (!b.IsOpen || !m_editor.StoreFields())
+        return;
+    TMaskChoices choices = ChoicesOf(b.Mask);
+    switch (m_dialogs.EditMask(choices, b.Labels)) {
+    case TMaskButton::Pouzit:
+        for (int i = 0; i < kFlagCount; ++i) {
+            b.Mask.RequireSet[size_t(i)] = choices[size_t(i)] == TMaskChoice::Set;
+            b.Mask.RequireClear[size_t(i)] = choices[size_t(i)] == TMaskChoice::Clear;
+        }
+        b.Mask.Active = true;
+        break;
+    case TMaskButton::Vsechno:
+        b.Mask.Clear();
+        break;
+    case TMaskButton::Zpet:
+        break;
+    }
+    // Rebuilt whichever button closed the dialog; the kept demands count even while the
+    // mask is off. An empty result leaves the editor blank (see ShowRecord).
+    b.RefillListWithMask();
+    m_editor.ShowCurrent();
+}
+
+// ---- Bulk flag change -----------------------------------------------------------
+
+void TMaskCommands::ApplyActions(TContactRecord &r, const TFlagActions &actions)
+{
+    for (int i = 1; i <= kFlagCount; ++i) {
+        switch (actions[size_t(i - 1)]) {
+        case TFlagAction::Keep: break;
+        case TFlagAction::Set: r.SetFlag(i, true); break;
+        case TFlagAction::Clear: r.SetFlag(i, false); break;
+        case TFlagAction::Negate: r.SetFlag(i, !r.Flag(i)); break;
+        }
+    }
+}
+
+bool TMaskCommands::CurrentIsLine(qsizetype row) const
+{
+    const TAddressBook &b = m_s.Book;
+    if (!b.Current || b.CurrentIndex != row || row < 0 || row >= b.List.Count())
+        return false;
+    const QByteArrayView name = b.Current->NameView();
+    const QByteArray &line = b.List.At(row);
+    return name == line || (line == kUnnamedLine && name.isEmpty());
+}
+
+bool TMaskCommands::VisitLine(qsizetype row)
+{
+    TAddressBook &b = m_s.Book;
+    // Leaving an entry whose name another entry shares is refused once: the entry is
+    // renamed to show the clash and stays current. The renamed entry may then be left.
+    const QByteArrayView leaving = b.Current ? b.Current->NameView() : QByteArrayView();
+    const bool clash = !leaving.isEmpty() && b.CountByName(leaving) > 1;
+    if (clash) {
+        // The rename stores the whole editor, whose flags predate this run's change.
+        b.FieldsLive = false;
+        for (int i = 1; i <= kFlagCount; ++i)
+            m_s.Editor.SetFlag(i, b.Current->Flag(i));
+        b.FieldsLive = true;
+    }
+    m_editor.ListBoxNazevClick(row);
+    if (clash && !CurrentIsLine(row))
+        m_editor.ListBoxNazevClick(row);
+    // A line without an entry of its name leaves the book's first entry current; that
+    // entry is not the one the line shows and must not be changed in its place.
+    return CurrentIsLine(row);
+}
+
+void TMaskCommands::Zmnitlogiku1Click()
+{
+    TAddressBook &b = m_s.Book;
+    if (!b.IsOpen || !m_editor.StoreFields())
+        return;
+    TFlagActions actions;
+    actions.fill(TFlagAction::Keep);
+    if (!m_dialogs.AskFlagChanges(actions, b.Labels))
+        return;
+    FlagActions = actions;
+
+    const qsizetype remembered = b.CurrentIndex;
+    // Each line once, from the top; a person's actions during a repaint may shorten the list.
+    for (qsizetype row = 0; row < b.List.Count(); ++row) {
+        if (VisitLine(row))
+            ApplyActions(*b.Current, actions);
+        if ((row + 1) % kLinesPerRepaint == 0)
+            m_s.Prompt.ProcessEvents();
+    }
+    // Back to the line that was selected, so the editor shows its new flags.
+    if (remembered >= 0 && remembered < b.List.Count())
+        m_editor.ListBoxNazevClick(remembered);
+    b.Changed = true;
+    b.UpdateStatusBar();
+}
+
+// ---- Find by name ---------------------------------------------------------------
+
+bool TMaskCommands::ContainsUpper(QByteArrayView line, QByteArrayView upperText)
+{
+    const qsizetype n = upperText.size();
+    if (n == 0)
+        return true;
+    const qsizetype last = line.size() - n;
+    if (last < 0)
+        return false;
+    const auto &up = UpperTable();
+    const auto *h = reinterpret_cast<const unsigned char *>(line.data());
+    const auto *t = reinterpret_cast<const unsigned char *>(upperText.data());
+    for (qsizetype p = 0; p <= last; ++p) {
+        if (up[h[p]] != t[0])
+            continue;
+        qsizetype k = 1;
+        while (k < n && up[h[p + k]] == t[k])
+            ++k;
+        if (k == n)
+            return true;
+    }
+    return false;
+}
+
+qsizetype TMaskCommands::ScanLines(const TNameList &list, qsizetype first, QByteArrayView upperText)
+{
+    const QList<QByteArray> &names = list.Names();
+    for (qsizetype i = qMax<qsizetype>(first, 0); i < names.size(); ++i) {
+        if (ContainsUpper(names[i], upperText))
+            return i;
+    }
+    return -1;
+}
+
+bool TMaskCommands::Scan(qsizetype first)
+{
+    TAddressBook &b = m_s.Book;
+    qsizetype from = first;
+    for (;;) {
+        const qsizetype hit = ScanLines(b.List, from, SearchText);
+        if (hit < 0)
+            return false;
+        const QByteArray &line = b.List.At(hit);
+        TContactRecord *r = b.FindByName(line);
+        if (!r && line == kUnnamedLine)
+            r = b.FindByName({});
+        if (r) {
+            b.CurrentIndex = hit;
+            b.Current = r;
+            m_editor.ShowRecord();
+            return true;
+        }
+        // A line no entry answers to: say so, keep the current entry (jumping to the
+        // first entry would pair it with a line that names another) and look further,
+        // so the next search does not stop at the same line again.
+        b.ReportError(Msg::LookupFailed());
+        from = hit + 1;
+    }
+}
+
+void TMaskCommands::INajitClick()
+{
+    TAddressBook &b = m_s.Book;
+    if (!b.IsOpen || !m_editor.StoreFields())
+        return;
+    QString text;
+    bool fromStart = true;
+    if (!m_dialogs.AskFind(text, fromStart))
+        return;
+    SearchText = ToUpperCz(ToCp1250(text));
+    if (SearchText.isEmpty()) {
+        m_s.Prompt.Hlaska(NoTextMessage(), THlaskaKind::Chyba);
+        return;
+    }
+    if (!Scan(fromStart ? 0 : b.CurrentIndex + 1))
+        m_s.Prompt.Hlaska(NotFoundMessage(), THlaskaKind::Informace);
+}
+
+void TMaskCommands::INajitDalsiClick()
+{
+    TAddressBook &b = m_s.Book;
+    if (!b.IsOpen || !m_editor.StoreFields())
+        return;
+    if (SearchText.isEmpty()) {
+        INajitClick();
+        return;
+    }
+    if (!Scan(b.CurrentIndex + 1))
+        m_s.Prompt.Hlaska(NoMoreMessage(), THlaskaKind::Informace);
+}
+
+// ---- Record clipboard -----------------------------------------------------------
+
+void TMaskCommands::Koprovatzznam1Click()
+{
+    TAddressBook &b = m_s.Book;
+    if (!b.IsOpen || !m_editor.StoreFields())
+        return;
+    // With nothing listed the current entry is hidden and the editor blank: nothing to copy.
+    if (b.List.Count() == 0 || !b.Current || b.Current->NameView().isEmpty())
+        return;
+    m_s.CopiedRecord = *b.Current;
+}
+
+void TMaskCommands::Vloitzznam1Click()
+{
+    TAddressBook &b = m_s.Book;
+    if (!b.IsOpen || !m_editor.StoreFields())
+        return;
+    if (m_s.CopiedRecord.NameView().isEmpty())
+        return;
+    m_s.Editor.RequestPage(0);
+    // Into an empty list the new line goes on top, as an added entry does.
+    if (b.List.Count() == 0)
+        b.CurrentIndex = -1;
+    TContactRecord &r = b.InsertAfterCurrent();
+    r = m_s.CopiedRecord;
+    r.SetText(EField::NazevPolozky, kCopyPrefix + m_s.CopiedRecord.Name());
+    b.NamesChanged();
+    b.List.Insert(b.CurrentIndex, r.Name());
+    b.Changed = true;
+    m_editor.ShowRecord();
+    m_s.Editor.RequestFocus(EField::NazevPolozky);
+    b.UpdateStatusBar();
+}
