@@ -1,0 +1,50 @@
+#pragma once
+
+#include "util/TimeStamp.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+
+#include <array>
+
+class TAddressBook;
+
+// How many days a search looks at: from the day after `since` up to and including
+// now + lookAhead - 1; 0 or less means none.
+int AnniversaryDayCount(TStamp since, TStamp now, int lookAhead);
+
+// The candidates of a book grouped by their DD.MM. day, built once, so that a walk
+// over the days costs one lookup per day plus the lines found.
+class TAnniversaryIndex
+{
+public:
+    // Entries take part when one of their flags is set together with the same
+    // reminder flag.
+    TAnniversaryIndex(const TAddressBook &book, const std::array<bool, 10> &reminderFlags);
+
+    // One line per entry and day, "15.12. - Nováková Jana 40. narozeniny svátek" in
+    // Windows-1250; days in order, book order within a day.
+    QList<QByteArray> Lines(TStamp since, int dayCount) const;
+
+    qsizetype CandidateCount() const { return m_candidates; }
+
+private:
+    struct THit
+    {
+        qsizetype Record;
+        bool Birthday;
+        bool NameDay;
+    };
+
+    const TAddressBook &m_book;
+    QHash<quint64, QList<THit>> m_days;
+    qsizetype m_candidates = 0;
+};
+
+// The whole search: the days from the day after `since` to now + lookAhead - 1.
+QList<QByteArray> FindAnniversaries(const TAddressBook &book, const std::array<bool, 10> &reminderFlags,
+                                    TStamp since, TStamp now, int lookAhead);
+
+// The age on the given day for a birthday DD.MM.YYYY; 0 when a part is not a number.
+int AnniversaryAge(QByteArrayView narozeniny, int year, int month, int day);
