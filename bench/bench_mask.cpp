@@ -36,7 +36,10 @@ public:
 class TFixedClock : public IClock
 {
 public:
-    QDateTime Now() const override { return QDateTime(QDate(2024, 3, 1), QTime(12, 0)); }
+    QDateTime Now() const override { return m_now; }
+
+private:
+    const QDateTime m_now {QDate(2024, 3, 1), QTime(12, 0)};
 };
 
 class TNoView : public IMainView
