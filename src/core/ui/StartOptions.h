@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the command line asks for: "/l" or "/L" starts hidden in the tray, any other
+// argument names the book to open (the last one counts).
+struct TStartOptions
+{
+    bool StartHidden = false;
+    QString CommandLineFile;
+
+    static TStartOptions Parse(const QStringList &arguments /*without the program*/);
+};
+
+// The reminder sound: the current directory first, then the program's directory.
+struct TReminderSound
+{
+    QString Path;
+    bool SoundAvailable = false;
+
+    static TReminderSound Find(const QString &startupDir, const QString &programDir);
+};
+
+// A directory with its trailing separator, as the start-up paths are kept.
+QString WithTrailingSeparator(const QString &dir);
