@@ -41,6 +41,8 @@ int NumberAt(QByteArrayView text, qsizetype from, qsizetype to)
 
 int AnniversaryDayCount(TStamp since, TStamp now, int lookAhead)
 {
+    // Beyond this the end day leaves the range of stamps anyway; keeps lookAhead - 1 in int.
+    lookAhead = qBound(-100000, lookAhead, 100000);
     return DaysBetween(AddDays(now, lookAhead - 1), since);
 }
 

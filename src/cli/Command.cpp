@@ -1,5 +1,6 @@
 #include "cli/Command.h"
 
+#include "cli/AnniversariesCommand.h"
 #include "cli/CliSupport.h"
 #include "cli/DumpCommand.h"
 #include "cli/ListCommand.h"
@@ -9,6 +10,7 @@ std::vector<std::unique_ptr<TCommand>> AllCommands()
     std::vector<std::unique_ptr<TCommand>> all;
     all.push_back(std::make_unique<TListCommand>());
     all.push_back(std::make_unique<TDumpCommand>());
+    all.push_back(std::make_unique<TAnniversariesCommand>());
     return all;
 }
 

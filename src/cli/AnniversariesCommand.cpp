@@ -1,0 +1,95 @@
+#include "cli/AnniversariesCommand.h"
+
+#include "calendar/AnniversarySearch.h"
+#include "cli/BookReader.h"
+#include "cli/CliSupport.h"
+#include "settings/SettingsStore.h"
+#include "util/Clock.h"
+#include "util/Cp1250.h"
+
+namespace {
+
+// The look-ahead stored for this book, 7 when there is none.
+int StoredLookAhead(const QString &path, TCliPrompt &prompt)
+{
+    TSettings settings;
+    TCliView view;
+    TSystemClock clock;
+    TSettingsStore store(settings, view, clock, prompt);
+    store.LoadBookValues(path);
+    return settings.VyrociDopredu;
+}
+
+bool ReadDate(const QString &text, QDate &date)
+{
+    date = QDate::fromString(text, Qt::ISODate);
+    return date.isValid() && date.year() >= 1900 && date.year() <= 2067;
+}
+
+} // namespace
+
+QString TAnniversariesCommand::Description() const
+{
+    return QString::fromUtf8("vypíše blížící se narozeniny a svátky adresáře");
+}
+
+int TAnniversariesCommand::Execute(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(Description());
+    parser.addPositionalArgument(QStringLiteral("kniha"), QString::fromUtf8("soubor adresáře (*.WDT)"));
+    const QCommandLineOption daysOption(
+        QStringLiteral("days"),
+        QString::fromUtf8("na kolik dní dopředu hledat (jinak podle nastavení adresáře, nebo 7)"),
+        QStringLiteral("N"));
+    const QCommandLineOption sinceOption(
+        QStringLiteral("since"), QString::fromUtf8("den posledního potvrzení; hledá se ode dne po něm (jinak včera)"),
+        QStringLiteral("RRRR-MM-DD"));
+    const QCommandLineOption todayOption(QStringLiteral("today"), QString::fromUtf8("dnešní den (jinak podle hodin)"),
+                                         QStringLiteral("RRRR-MM-DD"));
+    parser.addOptions({daysOption, sinceOption, todayOption});
+    int status = 0;
+    if (!ParseCommandLine(parser, args, out, err, status))
+        return status;
+    if (parser.positionalArguments().size() != 1) {
+        err << QString::fromUtf8("Zadejte právě jeden soubor adresáře.") << Qt::endl;
+        return 1;
+    }
+    const QString path = parser.positionalArguments().first();
+
+    const QDateTime clock = QDateTime::currentDateTime();
+    QDate today = clock.date();
+    if (parser.isSet(todayOption) && !ReadDate(parser.value(todayOption), today)) {
+        err << QString::fromUtf8("Neplatné datum: ") << parser.value(todayOption) << Qt::endl;
+        return 1;
+    }
+    QDate since = today.addDays(-1);
+    if (parser.isSet(sinceOption) && !ReadDate(parser.value(sinceOption), since)) {
+        err << QString::fromUtf8("Neplatné datum: ") << parser.value(sinceOption) << Qt::endl;
+        return 1;
+    }
+    int days = 0;
+    if (parser.isSet(daysOption)) {
+        bool ok = false;
+        days = parser.value(daysOption).toInt(&ok);
+        if (!ok || days < 0 || days > 36500) {
+            err << QString::fromUtf8("Neplatný počet dní: ") << parser.value(daysOption) << Qt::endl;
+            return 1;
+        }
+    }
+
+    const auto cli = ReadCliBook(path, err);
+    if (!cli)
+        return 1;
+    if (!parser.isSet(daysOption))
+        days = StoredLookAhead(path, *cli->Prompt);
+
+    const QTime time = clock.time();
+    const TStamp now = StampFromDateTime(today, time.hour(), time.minute(), time.second(), time.msec());
+    const TStamp mark = StampFromDateTime(since, 0, 0, 0, 0);
+    const QList<QByteArray> lines = FindAnniversaries(*cli->Book, cli->Book->Labels.ReminderFlags, mark, now, days);
+    for (const QByteArray &line : lines)
+        out << FromCp1250(line) << '\n';
+    out.flush();
+    return 0;
+}
