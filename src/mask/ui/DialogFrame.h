@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QObject>
+
+class QAbstractButton;
+class QDialog;
+
+// What the mask dialogs share: a fixed frame without a close box, centred on the screen
+// each time it is shown, and Enter and Escape seen by the form before any control, so
+// they press the confirming and the cancelling button wherever the focus is.
+class TDialogFrame : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Call once the dialog's controls exist; the frame lives as the dialog's child.
+    static TDialogFrame *Install(QDialog *dialog, QAbstractButton *confirm, QAbstractButton *cancel);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    TDialogFrame(QDialog *dialog, QAbstractButton *confirm, QAbstractButton *cancel);
+    void Centre();
+
+    QDialog *m_dialog;
+    QAbstractButton *m_confirm;
+    QAbstractButton *m_cancel;
+};

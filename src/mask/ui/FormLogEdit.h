@@ -1,0 +1,34 @@
+#pragma once
+
+#include "mask/MaskDialogs.h"
+
+#include <QDialog>
+
+#include <array>
+
+class QButtonGroup;
+class QLabel;
+class QPushButton;
+
+// "Zadajte požadované změny pro aktuální masku zobrazení": per flag "Ano", "Ne",
+// "Negace" or "Neměnit". Every row starts at "Neměnit" each time it is shown.
+class TFormLogEdit : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TFormLogEdit(QWidget *parent = nullptr);
+
+    void Activate(const TBookLabels &labels);
+    TFlagActions Actions() const;
+    bool Confirmed() const { return m_confirmed; }
+
+    void reject() override;
+
+private:
+    std::array<QLabel *, kFlagCount> m_labels {};
+    std::array<QButtonGroup *, kFlagCount> m_rows {};
+    QPushButton *m_pouzit;
+    QPushButton *m_zpet;
+    bool m_confirmed = false;
+};
