@@ -7,8 +7,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QTabBar>
 #include <QVBoxLayout>
 
 namespace {
@@ -29,11 +31,25 @@ QGroupBox *Group(QWidget *parent, const QString &name, const QString &title)
     return g;
 }
 
+// Tabs with less padding, so all five captions fit beside the list at the usual width.
+class TTightTabs : public QProxyStyle
+{
+public:
+    int pixelMetric(PixelMetric m, const QStyleOption *o, const QWidget *w) const override
+    {
+        const int v = QProxyStyle::pixelMetric(m, o, w);
+        return m == PM_TabBarTabHSpace ? qMax(8, v - 10) : v;
+    }
+};
+
 } // namespace
 
 TEditorPages::TEditorPages(QWidget *parent) : QTabWidget(parent)
 {
     setObjectName(QStringLiteral("PageControl1"));
+    auto *tight = new TTightTabs;
+    tight->setParent(tabBar());
+    tabBar()->setStyle(tight);
     AddPage(POsobni, "POsobni", "Osobní údaje", BuildOsobni(), true);
     AddPage(PAdresa, "PAdresa", "Adresa", BuildAdresa(), true);
     AddPage(PTelefon, "PTelefon", "Telefon", BuildTelefon(), true);
@@ -133,7 +149,9 @@ QWidget *TEditorPages::BuildTelefon()
 {
     auto *w = new QWidget;
     auto *v = new QVBoxLayout(w);
-    v->setSpacing(2);
+    // Nine groups in the smallest window: as little air as the frames allow.
+    v->setContentsMargins(6, 0, 6, 0);
+    v->setSpacing(0);
     static const char *const hints[] = {
         "Volačka státu, doubleclick vytočí číslo", "Volačka místa, doubleclick vytočí číslo",
         "Telefonní číslo, doubleclick vytočí číslo", "Linka, doubleclick vytočí číslo"};
@@ -142,7 +160,8 @@ QWidget *TEditorPages::BuildTelefon()
         QGroupBox *g = Group(w, QStringLiteral("GTelefon%1").arg(t), QString());
         m_gTelefon[size_t(t - 1)] = g;
         auto *h = new QHBoxLayout(g);
-        Tighten(h);
+        h->setContentsMargins(6, 0, 6, 2);
+        h->setSpacing(4);
         for (int part = 0; part < 4; ++part) {
             QLineEdit *e = MakeEdit(PhoneField(t, part), g);
             e->setToolTip(U(hints[part]));

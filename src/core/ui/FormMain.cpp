@@ -60,6 +60,11 @@ TFormMain::TFormMain(IPrompt &prompt, const IClock &clock, const QString &iniPat
 {
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(Caption());
+    // The window was laid out for an 8 point font; its dialogs follow it.
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
+    setAttribute(Qt::WA_WindowPropagation);
 
     m_list = new TNameListView;
     m_pages = new TEditorPages;
