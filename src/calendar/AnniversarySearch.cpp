@@ -6,20 +6,24 @@ namespace {
 
 constexpr qsizetype kDayLength = 6; // "DD.MM."
 
-quint64 DayKey(QByteArrayView day)
+int Digit(char c)
 {
-    quint64 key = 0;
-    for (char c : day)
-        key = (key << 8) | uchar(c);
-    return key;
+    return c >= '0' && c <= '9' ? c - '0' : -1;
 }
 
-// The DD.MM. text of a day, as the first six characters of its display text.
-QByteArray DayText(int month, int day)
+// The bucket of a DD.MM. text, or -1 when the text could never equal the day part of a
+// display text (which always has two-digit day and month and real values).
+int Bucket(QByteArrayView day)
 {
-    const char text[kDayLength] = {char('0' + day / 10), char('0' + day % 10), '.',
-                                   char('0' + month / 10), char('0' + month % 10), '.'};
-    return QByteArray(text, kDayLength);
+    if (day.size() < kDayLength || day[2] != '.' || day[5] != '.')
+        return -1;
+    const int d1 = Digit(day[0]), d2 = Digit(day[1]), m1 = Digit(day[3]), m2 = Digit(day[4]);
+    if (d1 < 0 || d2 < 0 || m1 < 0 || m2 < 0)
+        return -1;
+    const int d = d1 * 10 + d2, m = m1 * 10 + m2;
+    if (d < 1 || d > 31 || m < 1 || m > 12)
+        return -1;
+    return m * 32 + d;
 }
 
 // Positions from..to (counted from 1) as a whole decimal number, or -1.
@@ -37,6 +41,22 @@ int NumberAt(QByteArrayView text, qsizetype from, qsizetype to)
     return part.isEmpty() ? -1 : n;
 }
 
+void AppendNumber(QByteArray &line, int n)
+{
+    char digits[12];
+    int len = 0;
+    const bool negative = n < 0;
+    unsigned u = negative ? 0u - unsigned(n) : unsigned(n);
+    do {
+        digits[len++] = char('0' + u % 10);
+        u /= 10;
+    } while (u);
+    if (negative)
+        line += '-';
+    while (len)
+        line += digits[--len];
+}
+
 } // namespace
 
 int AnniversaryDayCount(TStamp since, TStamp now, int lookAhead)
@@ -46,12 +66,24 @@ int AnniversaryDayCount(TStamp since, TStamp now, int lookAhead)
     return DaysBetween(AddDays(now, lookAhead - 1), since);
 }
 
-int AnniversaryAge(QByteArrayView narozeniny, int year, int month, int day)
+namespace {
+
+struct TBirth
 {
-    const int bd = NumberAt(narozeniny, 1, 2);
-    const int bm = NumberAt(narozeniny, 4, 5);
-    const int by = NumberAt(narozeniny, 7, 10);
-    if (bd < 0 || bm < 0 || by < 0)
+    int Day = -1, Month = -1, Year = -1;
+};
+
+TBirth ReadBirth(QByteArrayView narozeniny)
+{
+    TBirth b {NumberAt(narozeniny, 1, 2), NumberAt(narozeniny, 4, 5), NumberAt(narozeniny, 7, 10)};
+    if (b.Day < 0 || b.Month < 0 || b.Year < 0)
+        return {};
+    return b;
+}
+
+int Age(int bd, int bm, int by, int year, int month, int day)
+{
+    if (by < 0)
         return 0;
     int age = year - by - 1;
     if (month > bm || (month == bm && day >= bd))
@@ -59,14 +91,27 @@ int AnniversaryAge(QByteArrayView narozeniny, int year, int month, int day)
     return age;
 }
 
+} // namespace
+
+int AnniversaryAge(QByteArrayView narozeniny, int year, int month, int day)
+{
+    const TBirth b = ReadBirth(narozeniny);
+    return Age(b.Day, b.Month, b.Year, year, month, day);
+}
+
 TAnniversaryIndex::TAnniversaryIndex(const TAddressBook &book, const std::array<bool, 10> &reminderFlags)
-    : m_book(book)
 {
     bool any = false;
     for (bool f : reminderFlags)
         any = any || f;
     if (!any)
         return;
+    struct TKeyed
+    {
+        int Bucket;
+        THit Hit;
+    };
+    std::vector<TKeyed> keyed;
     for (qsizetype i = 0; i < book.RecordCount(); ++i) {
         const TContactRecord &r = book.Record(i);
         bool candidate = false;
@@ -77,26 +122,47 @@ TAnniversaryIndex::TAnniversaryIndex(const TAddressBook &book, const std::array<
         ++m_candidates;
         const QByteArrayView birthday = r.TextView(EField::Narozeniny);
         const QByteArrayView nameDay = r.TextView(EField::Svatek);
-        const bool hasBirthday = birthday.size() >= kDayLength;
-        const bool hasNameDay = nameDay.size() == kDayLength;
-        const quint64 bKey = hasBirthday ? DayKey(birthday.first(kDayLength)) : 0;
-        const quint64 sKey = hasNameDay ? DayKey(nameDay) : 0;
-        // Both on one day make one line.
-        if (hasBirthday && hasNameDay && bKey == sKey) {
-            m_days[bKey].append({i, true, true});
+        const int bBucket = Bucket(birthday);
+        // The name day must be the whole field, the birthday only starts with the day.
+        const int sBucket = nameDay.size() == kDayLength ? Bucket(nameDay) : -1;
+        if (bBucket < 0 && sBucket < 0)
+            continue;
+        const QByteArrayView name = r.NameView();
+        const TBirth birth = bBucket >= 0 ? ReadBirth(birthday) : TBirth();
+        THit hit {m_names.size(), int(name.size()), birth.Day, birth.Month, birth.Year, false, false};
+        m_names += name;
+        if (bBucket >= 0 && bBucket == sBucket) {
+            hit.Birthday = hit.NameDay = true; // both on one day make one line
+            keyed.push_back({bBucket, hit});
             continue;
         }
-        if (hasBirthday)
-            m_days[bKey].append({i, true, false});
-        if (hasNameDay)
-            m_days[sKey].append({i, false, true});
+        if (bBucket >= 0) {
+            hit.Birthday = true;
+            keyed.push_back({bBucket, hit});
+            hit.Birthday = false;
+        }
+        if (sBucket >= 0) {
+            hit.NameDay = true;
+            keyed.push_back({sBucket, hit});
+        }
     }
+    // Counting sort by bucket keeps book order within a day.
+    for (const TKeyed &k : keyed)
+        ++m_start[size_t(k.Bucket) + 1];
+    for (int b = 0; b < kBuckets; ++b)
+        m_start[size_t(b) + 1] += m_start[size_t(b)];
+    m_hits.resize(keyed.size());
+    std::array<qsizetype, kBuckets> fill {};
+    for (int b = 0; b < kBuckets; ++b)
+        fill[size_t(b)] = m_start[size_t(b)];
+    for (const TKeyed &k : keyed)
+        m_hits[size_t(fill[size_t(k.Bucket)]++)] = k.Hit;
 }
 
 QList<QByteArray> TAnniversaryIndex::Lines(TStamp since, int dayCount) const
 {
     QList<QByteArray> lines;
-    if (m_days.isEmpty() || dayCount <= 0)
+    if (m_hits.empty() || dayCount <= 0)
         return lines;
     // Without a real start day every day of the walk is "no date" and matches nothing.
     if (AddDays(since, 0) == 0)
@@ -106,25 +172,27 @@ QList<QByteArray> TAnniversaryIndex::Lines(TStamp since, int dayCount) const
         if (d == 0)
             continue;
         const TStampParts p = SplitStamp(d);
-        const QByteArray day = DayText(p.Month, p.Day);
-        const auto it = m_days.constFind(DayKey(day));
-        if (it == m_days.cend())
-            continue;
-        for (const THit &h : *it) {
-            const TContactRecord &r = m_book.Record(h.Record);
+        const int b = p.Month * 32 + p.Day;
+        for (qsizetype h = m_start[size_t(b)]; h < m_start[size_t(b) + 1]; ++h) {
+            const THit &hit = m_hits[size_t(h)];
+            const QByteArrayView name(m_names.constData() + hit.NameOffset, hit.NameLength);
             QByteArray line;
-            line.reserve(64);
-            line += day;
-            line += " - ";
-            line += r.NameView();
-            if (h.Birthday) {
+            line.reserve(kDayLength + 3 + name.size() + 24);
+            line += char('0' + p.Day / 10);
+            line += char('0' + p.Day % 10);
+            line += '.';
+            line += char('0' + p.Month / 10);
+            line += char('0' + p.Month % 10);
+            line += ". - ";
+            line += name;
+            if (hit.Birthday) {
                 line += ' ';
-                line += QByteArray::number(AnniversaryAge(r.TextView(EField::Narozeniny), p.Year, p.Month, p.Day));
+                AppendNumber(line, Age(hit.BirthDay, hit.BirthMonth, hit.BirthYear, p.Year, p.Month, p.Day));
                 line += ". narozeniny";
             }
-            if (h.NameDay)
+            if (hit.NameDay)
                 line += " sv\xE1tek";
-            lines.append(line);
+            lines.append(std::move(line));
         }
     }
     return lines;

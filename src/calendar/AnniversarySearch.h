@@ -3,10 +3,10 @@
 #include "util/TimeStamp.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <QList>
 
 #include <array>
+#include <vector>
 
 class TAddressBook;
 
@@ -30,15 +30,24 @@ public:
     qsizetype CandidateCount() const { return m_candidates; }
 
 private:
+    // What a line needs of its entry, copied out when grouping so that the walk never
+    // goes back to the records (a full book is 200 MB of them).
     struct THit
     {
-        qsizetype Record;
+        qsizetype NameOffset; // in m_names
+        int NameLength;
+        int BirthDay, BirthMonth, BirthYear; // all -1 when the age reads as 0
         bool Birthday;
         bool NameDay;
     };
 
-    const TAddressBook &m_book;
-    QHash<quint64, QList<THit>> m_days;
+    // Day and month as 32 * month + day; texts that name no such day never match.
+    static constexpr int kBuckets = 13 * 32;
+
+    QByteArray m_names;
+    // The hits of bucket b are m_hits[m_start[b]] up to m_hits[m_start[b + 1]], in book order.
+    std::vector<THit> m_hits;
+    std::array<qsizetype, kBuckets + 1> m_start {};
     qsizetype m_candidates = 0;
 };
 
