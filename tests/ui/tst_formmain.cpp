@@ -498,6 +498,22 @@ private slots:
         QCOMPARE(f.Edit("Prijmeni")->text(), U("Šťastný"));
     }
 
+    void activationFocus()
+    {
+        using TestBook::Entry;
+        TWindowFixture f({Entry("Adam")});
+        QVERIFY(f.ShowActive());
+        f.W->Pages()->setCurrentIndex(TEditorPages::PVyroci);
+        f.W->FormActivate();
+        QCOMPARE(f.W->focusWidget(), f.W->ListBoxNazev());
+        // The field the person clicked into keeps the focus.
+        f.W->Pages()->setCurrentIndex(TEditorPages::POsobni);
+        f.Edit("Prijmeni")->setFocus();
+        f.W->FormActivate();
+        QCOMPARE(f.W->focusWidget(), f.Edit("Prijmeni"));
+        QCOMPARE(f.Edit("NazevPolozky")->text(), U("Adam"));
+    }
+
     void labelsAndGeometryFromTheModel()
     {
         TWindowFixture f;

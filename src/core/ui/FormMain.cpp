@@ -371,11 +371,18 @@ void TFormMain::SetListWidth(int width)
 
 void TFormMain::FormActivate()
 {
+    // A click into a field may be what activated the window: typing then belongs there,
+    // not to the list.
+    QWidget *had = focusWidget();
+    const bool inEditor = had && m_pages->isAncestorOf(had);
     // Coming back from a dialog must not throw away what was typed and not yet stored.
     if (!m_session->Book.RecordEdited)
         m_editor->ShowRecord();
     m_session->Book.UpdateStatusBar();
-    m_list->setFocus(Qt::ActiveWindowFocusReason);
+    if (inEditor && had->isVisible() && had->isEnabled())
+        had->setFocus(Qt::ActiveWindowFocusReason);
+    else
+        m_list->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 bool TFormMain::event(QEvent *e)
