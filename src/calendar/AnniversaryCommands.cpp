@@ -19,7 +19,6 @@ void TAnniversaryCommands::SearchAnniversaries(int days)
         return;
     {
         TBusyScope busy(m_s.Prompt);
-        m_results.clear();
         m_results = FindAnniversaries(b, b.Labels.ReminderFlags, m_s.Settings.NaposledyVyroci,
                                       NowStamp(m_s.Clock), days);
     }
