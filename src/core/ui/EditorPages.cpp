@@ -201,6 +201,8 @@ QWidget *TEditorPages::BuildVyroci()
     m_jmeniny->setObjectName(QStringLiteral("Jmeniny"));
     m_buttonJmeniny = new QPushButton(U("V&ybrat"), gj);
     m_buttonJmeniny->setObjectName(QStringLiteral("ButtonJmeniny"));
+    // Enabled by the name-day picker when it is wired in.
+    m_buttonJmeniny->setEnabled(false);
     hj->addWidget(svatek);
     hj->addWidget(m_jmeniny, 1);
     hj->addWidget(m_buttonJmeniny);
