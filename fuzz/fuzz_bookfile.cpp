@@ -1,0 +1,51 @@
+// Any bytes as a book file: reading must fail cleanly or give records whose every
+// field stays inside the record.
+#include "core/AddressBook.h"
+#include "core/BookFile.h"
+#include "core/BookLabels.h"
+#include "core/Prompt.h"
+#include "util/Cp1250.h"
+
+#include <QFile>
+#include <QTemporaryFile>
+
+namespace {
+
+class TSilentPrompt : public IPrompt
+{
+public:
+    int Hlaska(const QString &, THlaskaKind) override { return kHlaskaOk; }
+    void SetBusy(bool) override { }
+    QString AskOpenBook() override { return {}; }
+    QString AskSaveBook() override { return {}; }
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    static QTemporaryFile file;
+    static const bool opened = file.open();
+    if (!opened)
+        return 0;
+    file.resize(0);
+    file.seek(0);
+    file.write(reinterpret_cast<const char *>(data), qint64(size));
+    file.flush();
+
+    TSilentPrompt prompt;
+    TAddressBook book(prompt);
+    TContactRecord header;
+    if (BookFile::Read(file.fileName(), header, book) == TBookFileError::None) {
+        const TBookLabels labels = TBookLabels::FromHeader(header);
+        (void)labels.ToHeader();
+        for (qsizetype i = 0; i < book.RecordCount(); ++i) {
+            const TContactRecord &r = book.Record(i);
+            for (int f = 0; f < kTextFieldCount; ++f)
+                (void)FromCp1250(r.TextView(EField(f)));
+            (void)r.Note();
+        }
+        book.RefillList();
+    }
+    return 0;
+}
