@@ -1,6 +1,5 @@
-#include "calendar/NameDayCalendar.h"
-#include "core/DocumentCommands.h"
-#include "core/Session.h"
+#include "app/ui/VorlinkApp.h"
+#include "calendar/ui/SoundPlayer.h"
 #include "core/ui/FormLoader.h"
 #include "core/ui/FormMain.h"
 #include "core/ui/StartOptions.h"
@@ -12,6 +11,7 @@
 
 int main(int argc, char *argv[])
 {
+    TSoundPlayer::PreferGStreamerBackend();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vorlink"));
     QApplication::setOrganizationName(QStringLiteral("Brevmark"));
@@ -23,24 +23,18 @@ int main(int argc, char *argv[])
     TSystemClock clock;
     TWidgetPrompt prompt;
     // The main window opens the settings store and loads the recent files.
-    TFormMain window(prompt, clock);
+    TVorlinkApp vorlink(prompt, clock);
+    TFormMain &window = vorlink.Window();
     prompt.SetWindow(&window);
-
-    const TStartOptions options = TStartOptions::Parse(QCoreApplication::arguments().mid(1));
-    const QString startupDir = WithTrailingSeparator(QDir::currentPath());
-    const QString programDir = WithTrailingSeparator(QCoreApplication::applicationDirPath());
-    // Played by the reminders; found now so a missing file costs nothing later.
-    const TReminderSound sound = TReminderSound::Find(startupDir, programDir);
-    Q_UNUSED(sound);
-    window.Session().Calendar.Load(programDir + QStringLiteral("vorlink.sva"));
-    window.Commands().StartUp(options.CommandLineFile);
+    vorlink.Start(QCoreApplication::arguments().mid(1), WithTrailingSeparator(QDir::currentPath()),
+                  WithTrailingSeparator(QCoreApplication::applicationDirPath()));
 
     splash.hide();
     while (QGuiApplication::overrideCursor())
         QGuiApplication::restoreOverrideCursor();
 
     // Hidden only where a tray icon can bring the window back.
-    if (!(options.StartHidden && window.TrayPresent()))
+    if (!(vorlink.StartHidden() && window.TrayPresent()))
         window.show();
     return app.exec();
 }

@@ -155,7 +155,7 @@ private slots:
                 if (QTest::qWaitForWindowActive(d)) {
                     QTest::keyClick(d->focusWidget(), Qt::Key(key), Qt::AltModifier);
                     // An accelerator presses its button with a short animation.
-                    QTest::qWaitFor([d] { return !d->isVisible(); }, 2000);
+                    (void)QTest::qWaitFor([d] { return !d->isVisible(); }, 2000);
                 }
             }
             else

@@ -604,20 +604,6 @@ private slots:
         QCOMPARE(o.StartHidden, hidden);
         QCOMPARE(o.CommandLineFile, file);
     }
-
-    void reminderSound()
-    {
-        QTemporaryDir start, program;
-        const QString s = WithTrailingSeparator(start.path());
-        const QString p = WithTrailingSeparator(program.path());
-        QVERIFY(!TReminderSound::Find(s, p).SoundAvailable);
-        TestBook::WriteFile(p + QStringLiteral("vorlink.wav"), "RIFF");
-        QCOMPARE(TReminderSound::Find(s, p).Path, p + QStringLiteral("vorlink.wav"));
-        TestBook::WriteFile(s + QStringLiteral("vorlink.wav"), "RIFF");
-        const TReminderSound found = TReminderSound::Find(s, p);
-        QVERIFY(found.SoundAvailable);
-        QCOMPARE(found.Path, s + QStringLiteral("vorlink.wav"));
-    }
 };
 
 QTEST_MAIN(TestFormMain)

@@ -1,7 +1,5 @@
 #include "core/ui/StartOptions.h"
 
-#include <QFileInfo>
-
 TStartOptions TStartOptions::Parse(const QStringList &arguments)
 {
     TStartOptions o;
@@ -12,20 +10,6 @@ TStartOptions TStartOptions::Parse(const QStringList &arguments)
             o.CommandLineFile = a;
     }
     return o;
-}
-
-TReminderSound TReminderSound::Find(const QString &startupDir, const QString &programDir)
-{
-    TReminderSound s;
-    for (const QString &dir : {startupDir, programDir}) {
-        const QString path = dir + QStringLiteral("vorlink.wav");
-        if (QFileInfo(path).isFile()) {
-            s.Path = path;
-            s.SoundAvailable = true;
-            break;
-        }
-    }
-    return s;
 }
 
 QString WithTrailingSeparator(const QString &dir)

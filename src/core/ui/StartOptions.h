@@ -13,14 +13,5 @@ struct TStartOptions
     static TStartOptions Parse(const QStringList &arguments /*without the program*/);
 };
 
-// The reminder sound: the current directory first, then the program's directory.
-struct TReminderSound
-{
-    QString Path;
-    bool SoundAvailable = false;
-
-    static TReminderSound Find(const QString &startupDir, const QString &programDir);
-};
-
 // A directory with its trailing separator, as the start-up paths are kept.
 QString WithTrailingSeparator(const QString &dir);

@@ -75,5 +75,6 @@ QString TWidgetPrompt::AskSaveBook()
 
 void TWidgetPrompt::ProcessEvents()
 {
-    QCoreApplication::processEvents();
+    // Repaint only: a click or key during long work must not edit the book under it.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }

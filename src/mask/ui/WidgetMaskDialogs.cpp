@@ -41,3 +41,18 @@ bool TWidgetMaskDialogs::AskFind(QString &text, bool &fromStart)
     fromStart = m_hledat->FromStart();
     return m_hledat->Confirmed();
 }
+
+TFormMaska *TWidgetMaskDialogs::FormMaska() const
+{
+    return m_maska;
+}
+
+TFormLogEdit *TWidgetMaskDialogs::FormLogEdit() const
+{
+    return m_logEdit;
+}
+
+TFormHledat *TWidgetMaskDialogs::FormHledat() const
+{
+    return m_hledat;
+}

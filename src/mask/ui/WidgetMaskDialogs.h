@@ -22,9 +22,9 @@ public:
     bool AskFlagChanges(TFlagActions &actions, const TBookLabels &labels) override;
     bool AskFind(QString &text, bool &fromStart) override;
 
-    TFormMaska *FormMaska() const { return m_maska; }
-    TFormLogEdit *FormLogEdit() const { return m_logEdit; }
-    TFormHledat *FormHledat() const { return m_hledat; }
+    TFormMaska *FormMaska() const;
+    TFormLogEdit *FormLogEdit() const;
+    TFormHledat *FormHledat() const;
 
 private:
     QPointer<TFormMaska> m_maska;
