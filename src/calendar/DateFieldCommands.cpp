@@ -5,6 +5,7 @@
 #include "core/Prompt.h"
 #include "core/RecordEditor.h"
 #include "core/Session.h"
+#include "util/Clock.h"
 #include "util/Cp1250.h"
 
 TDateFieldCommands::TDateFieldCommands(TSession &s, TRecordEditor &editor, ICalendarDialogs *dialogs)
@@ -26,6 +27,13 @@ void TDateFieldCommands::NarozeninyExit()
     const QByteArray value = NormalizeBirthday(text).FieldValue(text);
     if (value != text)
         m_editor.EditText(EField::Narozeniny, value);
+    RefreshAge();
+}
+
+// The labels follow the field at once; an age left from the previous text would be wrong.
+void TDateFieldCommands::RefreshAge()
+{
+    m_s.Editor.SetVek(AgeText(m_s.Editor.Text(EField::Narozeniny), m_s.Clock.Now().date()));
 }
 
 void TDateFieldCommands::SvatekExit()
@@ -36,6 +44,7 @@ void TDateFieldCommands::SvatekExit()
     const QByteArray value = NormalizeNameDay(text).FieldValue(text);
     if (value != text)
         m_editor.EditText(EField::Svatek, value);
+    m_s.Editor.SetJmeniny(m_s.Calendar.NamesOfDay(value));
 }
 
 void TDateFieldCommands::RodneCisloExit()
@@ -52,8 +61,10 @@ void TDateFieldCommands::RodneCisloExit()
         m_s.Prompt.Hlaska(BadBirthNumber(), THlaskaKind::Informace);
     // Checked or not, the birth number fills an empty birthday; the birthday rules
     // judge it when that field is next left.
-    if (m_s.Editor.Text(EField::Narozeniny).isEmpty() && !r.DerivedBirthday.isEmpty())
+    if (m_s.Editor.Text(EField::Narozeniny).isEmpty() && !r.DerivedBirthday.isEmpty()) {
         m_editor.EditText(EField::Narozeniny, r.DerivedBirthday);
+        RefreshAge();
+    }
 }
 
 void TDateFieldCommands::JmenoExit(bool fromSvatek)

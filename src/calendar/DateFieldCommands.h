@@ -36,6 +36,7 @@ public:
 
 private:
     bool Editable() const;
+    void RefreshAge();
 
     TSession &m_s;
     TRecordEditor &m_editor;

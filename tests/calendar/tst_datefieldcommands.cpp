@@ -91,6 +91,7 @@ private slots:
     void nameDayOffer_data();
     void nameDayOffer();
     void offerOnlyAfterAnEdit();
+    void labelsFollowTheFields();
     void picker();
     void pickerWithEmptyCalendar();
     void nothingListedChangesNothing();
@@ -139,11 +140,28 @@ void TestDateFieldCommands::dateExit()
     QCOMPARE(t.Text(f), field);
     QCOMPARE(t.Edited(), field != typed.left(birthday ? 10 : 6));
     QVERIFY(t.Prompt.Shown.isEmpty());
-    QVERIFY(t.S->Editor.Vek().isEmpty());
     // What the field shows is what the entry keeps.
     t.S->Book.RecordEdited = true;
     QVERIFY(t.Editor->StoreFields());
     QCOMPARE(t.S->Book.Current->Text(f), field);
+}
+
+void TestDateFieldCommands::labelsFollowTheFields()
+{
+    TFixture t;
+    t.S->Editor.SetVek(QStringLiteral("stale"));
+    t.Type(EField::Narozeniny, "5.3.61");
+    t.Commands->NarozeninyExit();
+    QCOMPARE(t.S->Editor.Vek(), QString::fromUtf8("65 let   (24019 dní)"));
+    t.Type(EField::Narozeniny, "1.13.61");
+    t.Commands->NarozeninyExit();
+    QCOMPARE(t.S->Editor.Vek(), QString());
+    t.Type(EField::Svatek, "24.6");
+    t.Commands->SvatekExit();
+    QCOMPARE(t.S->Editor.Jmeniny(), QByteArray("Jan"));
+    t.Type(EField::Svatek, "31.2");
+    t.Commands->SvatekExit();
+    QCOMPARE(t.S->Editor.Jmeniny(), QByteArray());
 }
 
 void TestDateFieldCommands::birthNumber_data()
