@@ -6,7 +6,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev qt6-multimedia-dev libgl-dev
   qt6-qpa-plugins libqt6multimedia6 gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   fonts-dejavu-core
-  xvfb xauth pulseaudio sox
+  xvfb xauth pulseaudio pulseaudio-utils sox
 )
 missing=()
 for p in "${packages[@]}"; do
