@@ -21,6 +21,7 @@ private slots:
     void deleteEntry_data();
     void deleteEntry();
     void deleteAnsweredNo();
+    void deleteLastListedUnderMask();
     void everyKindOfEditSetsChanged_data();
     void everyKindOfEditSetsChanged();
     void showingAnotherRecordIsNoEdit();
@@ -175,6 +176,40 @@ void TestRecordEditing::deleteAnsweredNo()
     f.Editor->IZrusitClick();
     QCOMPARE(f.S->Book.RecordCount(), 2);
     QVERIFY(!f.S->Book.Changed);
+}
+
+void TestRecordEditing::deleteLastListedUnderMask()
+{
+    TSessionFixture f;
+    f.Open({Entry("A"), Entry("B", 1), Entry("C")});
+    f.S->Book.Mask.RequireSet[0] = true;
+    f.S->Book.Mask.Active = true;
+    f.S->Book.RefillListWithMask();
+    f.Editor->ShowRecord();
+    QCOMPARE(f.CurrentName(), QByteArray("B"));
+    f.Editor->IZrusitClick();
+    QCOMPARE(f.Prompt.Texts(), QStringList {Msg::DeleteQuestion()}); // no lookup error
+    QCOMPARE(f.S->Book.RecordCount(), 2);
+    QCOMPARE(f.S->Book.ListedCount, 0);
+    QVERIFY(f.ListNames().isEmpty());
+    QVERIFY(f.S->Book.Current);
+    // The editor shows nothing and takes nothing, so the hidden entry cannot be edited.
+    QVERIFY(!f.S->Editor.Enabled());
+    QCOMPARE(f.S->Editor.Text(EField::NazevPolozky), QByteArray());
+    f.Editor->EditText(EField::Prijmeni, "X");
+    QVERIFY(!f.S->Book.RecordEdited);
+    f.Editor->IZrusitClick(); // nothing listed: nothing to delete
+    QCOMPARE(f.S->Book.RecordCount(), 2);
+    // A new entry comes in on the empty list and can be edited.
+    f.Editor->IPridatClick();
+    QCOMPARE(f.ListNames(), QList<QByteArray> {" "});
+    QCOMPARE(f.S->Book.CurrentIndex, 0);
+    QVERIFY(f.S->Editor.Enabled());
+    f.Editor->EditText(EField::NazevPolozky, "D");
+    QVERIFY(f.Editor->StoreFields());
+    QCOMPARE(f.S->Book.RecordCount(), 3);
+    QCOMPARE(f.S->Book.Record(0).Name(), QByteArray("A"));
+    QCOMPARE(f.S->Book.Record(1).Name(), QByteArray("D"));
 }
 
 void TestRecordEditing::everyKindOfEditSetsChanged_data()
