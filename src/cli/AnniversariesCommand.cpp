@@ -37,7 +37,6 @@ int TAnniversariesCommand::Execute(const QStringList &args, QTextStream &out, QT
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(Description());
-    parser.addPositionalArgument(QStringLiteral("kniha"), QString::fromUtf8("soubor adresáře (*.WDT)"));
     const QCommandLineOption daysOption(
         QStringLiteral("days"),
         QString::fromUtf8("na kolik dní dopředu hledat (jinak podle nastavení adresáře, nebo 7)"),
@@ -48,14 +47,10 @@ int TAnniversariesCommand::Execute(const QStringList &args, QTextStream &out, QT
     const QCommandLineOption todayOption(QStringLiteral("today"), QString::fromUtf8("dnešní den (jinak podle hodin)"),
                                          QStringLiteral("RRRR-MM-DD"));
     parser.addOptions({daysOption, sinceOption, todayOption});
+    QString path;
     int status = 0;
-    if (!ParseCommandLine(parser, args, out, err, status))
+    if (!ParseBookCommandLine(parser, args, out, err, path, status))
         return status;
-    if (parser.positionalArguments().size() != 1) {
-        err << QString::fromUtf8("Zadejte právě jeden soubor adresáře.") << Qt::endl;
-        return 1;
-    }
-    const QString path = parser.positionalArguments().first();
 
     const QDateTime clock = QDateTime::currentDateTime();
     QDate today = clock.date();

@@ -46,3 +46,7 @@ private:
 // `status` set.
 bool ParseCommandLine(QCommandLineParser &parser, const QStringList &args, QTextStream &out,
                       QTextStream &err, int &status);
+
+// The same for a command that takes exactly one book file, which lands in `path`.
+bool ParseBookCommandLine(QCommandLineParser &parser, const QStringList &args, QTextStream &out,
+                          QTextStream &err, QString &path, int &status);

@@ -33,6 +33,21 @@ bool ParseCommandLine(QCommandLineParser &parser, const QStringList &args, QText
     return true;
 }
 
+bool ParseBookCommandLine(QCommandLineParser &parser, const QStringList &args, QTextStream &out,
+                          QTextStream &err, QString &path, int &status)
+{
+    parser.addPositionalArgument(QStringLiteral("kniha"), QString::fromUtf8("soubor adresáře (*.WDT)"));
+    if (!ParseCommandLine(parser, args, out, err, status))
+        return false;
+    if (parser.positionalArguments().size() != 1) {
+        err << QString::fromUtf8("Zadejte právě jeden soubor adresáře.") << Qt::endl;
+        status = 1;
+        return false;
+    }
+    path = parser.positionalArguments().first();
+    return true;
+}
+
 int RunCli(const QStringList &args, QTextStream &out, QTextStream &err)
 {
     const auto commands = AllCommands();

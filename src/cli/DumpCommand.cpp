@@ -41,15 +41,10 @@ int TDumpCommand::Execute(const QStringList &args, QTextStream &out, QTextStream
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(Description());
-    parser.addPositionalArgument(QStringLiteral("kniha"), QString::fromUtf8("soubor adresáře (*.WDT)"));
+    QString path;
     int status = 0;
-    if (!ParseCommandLine(parser, args, out, err, status))
+    if (!ParseBookCommandLine(parser, args, out, err, path, status))
         return status;
-    if (parser.positionalArguments().size() != 1) {
-        err << QString::fromUtf8("Zadejte právě jeden soubor adresáře.") << Qt::endl;
-        return 1;
-    }
-    const QString path = parser.positionalArguments().first();
     const auto cli = ReadCliBook(path, err);
     if (!cli)
         return 1;

@@ -42,6 +42,13 @@ struct TSessionFixture
         Prompt.Reset();
     }
 
+    QList<QByteArray> BookNames() const
+    {
+        QList<QByteArray> names;
+        for (qsizetype i = 0; i < S->Book.RecordCount(); ++i)
+            names.append(S->Book.Record(i).Name());
+        return names;
+    }
     QList<QByteArray> ListNames() const { return S->Book.List.Names(); }
     QByteArray CurrentName() const { return S->Book.Current->Name(); }
     qsizetype Row(const char *utf8) const { return S->Book.List.Names().indexOf(TestBook::Cp(utf8)); }

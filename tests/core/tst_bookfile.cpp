@@ -4,16 +4,11 @@
 #include "core/RecordEditor.h"
 #include "core/Session.h"
 
-#include "FakePrompt.h"
-#include "TestBook.h"
+#include "SessionFixture.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <memory>
 
 using TestBook::Cp;
 using TestBook::Entry;
@@ -39,32 +34,7 @@ private:
     qint64 m_room;
 };
 
-struct TFixture
-{
-    QTemporaryDir Dir;
-    TFakePrompt Prompt;
-    TFixedClock Clock;
-    TFakeView View;
-    std::unique_ptr<TSession> S;
-    std::unique_ptr<TRecordEditor> Editor;
-    std::unique_ptr<TDocumentCommands> Docs;
-
-    TFixture()
-    {
-        S = std::make_unique<TSession>(Prompt, Clock, View, Dir.filePath(QStringLiteral("settings.ini")));
-        Editor = std::make_unique<TRecordEditor>(*S);
-        Docs = std::make_unique<TDocumentCommands>(*S, *Editor);
-        Docs->StartUp({});
-    }
-    QString Path(const char *name) const { return Dir.filePath(QString::fromUtf8(name)); }
-    QList<QByteArray> BookNames() const
-    {
-        QList<QByteArray> n;
-        for (qsizetype i = 0; i < S->Book.RecordCount(); ++i)
-            n.append(S->Book.Record(i).Name());
-        return n;
-    }
-};
+using TFixture = TSessionFixture;
 
 QList<TContactRecord> Three()
 {
