@@ -77,6 +77,7 @@ private slots:
     void everyBuiltCommandIsReachable();
     void leavingDateFieldsNormalisesThem();
     void firstNameOffersItsNameDay();
+    void dialogTakingFocusDoesNotLeaveField();
     void anniversarySearchShowsItsWindow();
     void findNextWithoutTextOpensFind();
 };
@@ -128,6 +129,30 @@ void TestVorlinkApp::firstNameOffersItsNameDay()
     QTRY_COMPARE(f.Edit(EField::Svatek)->text(), QStringLiteral("19.03."));
     QCOMPARE(f.Prompt.Texts(), (QStringList {QString::fromUtf8("Chcete vyhledat svátek"),
                                              QString::fromUtf8("Nalezen svátek dne 19.03.")}));
+}
+
+void TestVorlinkApp::dialogTakingFocusDoesNotLeaveField()
+{
+    TFixture f({Entry("A")});
+    QVERIFY(f.Active);
+    QLineEdit *number = f.Edit(EField::RodneCislo);
+    number->setFocus();
+    QTRY_VERIFY(number->hasFocus());
+    QTest::keyClicks(number, QStringLiteral("806215/0009"));
+    // A dialog opened from the keyboard takes the focus; the field is not left by that.
+    QString title;
+    AnswerNextDialog(&title);
+    QTest::keyClick(number, Qt::Key_F, Qt::ControlModifier);
+    QCOMPARE(title, QString::fromUtf8("Najít"));
+    QVERIFY(f.Prompt.Shown.isEmpty());
+    f.W().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f.W()));
+    // Moving to another field is leaving it: the message comes once.
+    number->setFocus();
+    QTRY_VERIFY2(number->hasFocus(), qPrintable(QApplication::activeWindow() ? QApplication::activeWindow()->objectName() + QLatin1Char('/') + (QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString()) : QStringLiteral("none")));
+    f.Edit(EField::Prezdivka)->setFocus();
+    QTRY_COMPARE(f.Prompt.Shown.size(), 1);
+    QCOMPARE(f.Prompt.Last(), QString::fromUtf8("Rodné číslo neodpovídá podmínkám"));
 }
 
 void TestVorlinkApp::anniversarySearchShowsItsWindow()

@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -443,7 +444,11 @@ bool TFormMain::eventFilter(QObject *watched, QEvent *e)
         const int f = m_pages->FieldOf(watched);
         if (f >= 0) {
             if (e->type() == QEvent::FocusOut) {
-                emit FieldExited(f);
+                // A dialog, a menu or another program taking the focus does not leave the
+                // field: its handler would run again under its own message box.
+                const Qt::FocusReason reason = static_cast<QFocusEvent *>(e)->reason();
+                if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+                    emit FieldExited(f);
             } else {
                 for (int a = 1; a <= 3; ++a) {
                     if (f == int(AddressField(a, 2)))
