@@ -1,6 +1,7 @@
 #include "calendar/ui/FormSvatek.h"
 
-#include "mask/ui/DialogFrame.h"
+#include "settings/ui/DialogFrame.h"
+#include "settings/ui/DialogParts.h"
 #include "util/Cp1250.h"
 
 #include <QHBoxLayout>
@@ -23,20 +24,12 @@ TFormSvatek::TFormSvatek(QWidget *parent) : QDialog(parent)
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setMinimumSize(529, 269);
 
-    m_ok = new QPushButton(QString::fromUtf8("&Vybrat"), this);
-    m_ok->setObjectName(QStringLiteral("ButtonOk"));
-    m_ne = new QPushButton(QString::fromUtf8("&Zpět"), this);
-    m_ne->setObjectName(QStringLiteral("ButtonNe"));
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    for (QPushButton *b : {m_ok, m_ne}) {
-        b->setAutoDefault(false);
-        buttons->addWidget(b);
-    }
+    m_ok = MakeDialogButton("&Vybrat", "ButtonOk", this);
+    m_ne = MakeDialogButton("&Zpět", "ButtonNe", this);
     auto *main = new QVBoxLayout(this);
     main->setContentsMargins(4, 4, 4, 4);
     main->addWidget(m_list);
-    main->addLayout(buttons);
+    main->addLayout(MakeButtonRow({m_ok, m_ne}));
 
     connect(m_ok, &QPushButton::clicked, this, [this] { done(ResultVybrat); });
     connect(m_ne, &QPushButton::clicked, this, [this] { done(ResultZpet); });

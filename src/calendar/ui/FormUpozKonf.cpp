@@ -1,6 +1,7 @@
 #include "calendar/ui/FormUpozKonf.h"
 
-#include "mask/ui/DialogFrame.h"
+#include "settings/ui/DialogFrame.h"
+#include "settings/ui/DialogParts.h"
 #include "util/Cp1250.h"
 
 #include <QCheckBox>
@@ -52,18 +53,10 @@ TFormUpozKonf::TFormUpozKonf(QWidget *parent) : QDialog(parent)
         main->addWidget(m_flags[size_t(i)]);
     }
 
-    m_ok = new QPushButton(QString::fromUtf8("&Použít"), this);
-    m_ok->setObjectName(QStringLiteral("ButtonOk"));
-    m_ne = new QPushButton(QString::fromUtf8("&Zrušit"), this);
-    m_ne->setObjectName(QStringLiteral("ButtonNe"));
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    for (QPushButton *b : {m_ok, m_ne}) {
-        b->setAutoDefault(false);
-        buttons->addWidget(b);
-    }
+    m_ok = MakeDialogButton("&Použít", "ButtonOk", this);
+    m_ne = MakeDialogButton("&Zrušit", "ButtonNe", this);
     main->addSpacing(6);
-    main->addLayout(buttons);
+    main->addLayout(MakeButtonRow({m_ok, m_ne}));
     setMinimumSize(223, 317);
 
     connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);

@@ -1,6 +1,7 @@
 #include "mask/ui/FormHledat.h"
 
-#include "mask/ui/DialogFrame.h"
+#include "settings/ui/DialogFrame.h"
+#include "settings/ui/DialogParts.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
@@ -30,23 +31,15 @@ TFormHledat::TFormHledat(QWidget *parent) : QDialog(parent)
     m_odZacatku->setChecked(true);
     label->setBuddy(m_edit);
 
-    m_ok = new QPushButton(QString::fromUtf8("&Vyhledat"), this);
-    m_ok->setObjectName(QStringLiteral("ButtonOk"));
-    m_ne = new QPushButton(QString::fromUtf8("&Zpět"), this);
-    m_ne->setObjectName(QStringLiteral("ButtonNe"));
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    for (QPushButton *b : {m_ok, m_ne}) {
-        b->setAutoDefault(false);
-        buttons->addWidget(b);
-    }
+    m_ok = MakeDialogButton("&Vyhledat", "ButtonOk", this);
+    m_ne = MakeDialogButton("&Zpět", "ButtonNe", this);
 
     auto *main = new QVBoxLayout(this);
     main->addWidget(label);
     main->addWidget(m_edit);
     main->addWidget(m_odZacatku);
     main->addWidget(m_pokracovat);
-    main->addLayout(buttons);
+    main->addLayout(MakeButtonRow({m_ok, m_ne}));
 
     connect(m_ok, &QPushButton::clicked, this, [this] {
         m_confirmed = true;

@@ -1,13 +1,10 @@
 #pragma once
 
 #include "mask/MaskDialogs.h"
+#include "mask/ui/FlagChoiceRows.h"
 
 #include <QDialog>
 
-#include <array>
-
-class QButtonGroup;
-class QLabel;
 class QPushButton;
 
 // "Zadajte požadované změny pro aktuální masku zobrazení": per flag "Ano", "Ne",
@@ -26,8 +23,7 @@ public:
     void reject() override;
 
 private:
-    std::array<QLabel *, kFlagCount> m_labels {};
-    std::array<QButtonGroup *, kFlagCount> m_rows {};
+    TFlagChoiceRows m_rows;
     QPushButton *m_pouzit;
     QPushButton *m_zpet;
     bool m_confirmed = false;

@@ -1,13 +1,10 @@
 #pragma once
 
 #include "mask/MaskDialogs.h"
+#include "mask/ui/FlagChoiceRows.h"
 
 #include <QDialog>
 
-#include <array>
-
-class QButtonGroup;
-class QLabel;
 class QPushButton;
 
 // "Zadajte masku zobrazení": per flag "Ano", "Ne" or "Je to fuk". Made once and
@@ -31,8 +28,7 @@ private:
     void SetRow(int row, TMaskChoice choice);
     void Close(TMaskButton button);
 
-    std::array<QLabel *, kFlagCount> m_labels {};
-    std::array<QButtonGroup *, kFlagCount> m_rows {};
+    TFlagChoiceRows m_rows;
     QPushButton *m_pouzit;
     QPushButton *m_vsechno;
     QPushButton *m_zpet;

@@ -1,4 +1,4 @@
-#include "mask/ui/DialogFrame.h"
+#include "settings/ui/DialogFrame.h"
 
 #include <QAbstractButton>
 #include <QDialog>

@@ -5,7 +5,7 @@
 class QAbstractButton;
 class QDialog;
 
-// What the mask dialogs share: a fixed frame without a close box, centred on the screen
+// What the dialogs share: a fixed frame without a close box, centred on the screen
 // each time it is shown, and Enter and Escape seen by the form before any control, so
 // they press the confirming and the cancelling button wherever the focus is.
 class TDialogFrame : public QObject
