@@ -160,9 +160,17 @@ void TDocumentCommands::IOtevritClick()
     if (!LeaveBook())
         return;
     const QString path = m_s.Prompt.AskOpenBook();
-    if (!path.isEmpty())
-        OpenPath(path);
+    if (path.isEmpty() || !OpenPath(path))
+        KeepPendingEdit();
     AfterLoad(true);
+}
+
+void TDocumentCommands::KeepPendingEdit()
+{
+    // The open book stays: what was typed into the editor goes into its entry before
+    // the refresh shows the first entry.
+    if (m_s.Book.RecordEdited)
+        m_editor.StoreFields();
 }
 
 void TDocumentCommands::ItemHistorieClick(int item)
@@ -170,7 +178,8 @@ void TDocumentCommands::ItemHistorieClick(int item)
     const QString path = m_s.Recent.Files().value(item);
     if (path.isEmpty() || !LeaveBook())
         return;
-    OpenPath(path);
+    if (!OpenPath(path))
+        KeepPendingEdit();
     AfterLoad(true);
 }
 

@@ -56,6 +56,7 @@ private:
     void NewBook(bool changed);
     void SetSaveEnabled(bool on);
     bool OpenPath(const QString &path);
+    void KeepPendingEdit();
 
     TSession &m_s;
     TRecordEditor &m_editor;

@@ -44,6 +44,7 @@ bool TRecordEditor::StoreFields()
         return true;
     TEditorBuffer &e = m_s.Editor;
     TContactRecord &r = *b.Current;
+    const QByteArray oldName = r.Name();
     for (int i = 0; i < kTextFieldCount; ++i)
         r.SetText(EField(i), e.Text(EField(i)));
     for (int i = 1; i <= kFlagCount; ++i)
@@ -59,7 +60,8 @@ bool TRecordEditor::StoreFields()
         e.SetText(EField::NazevPolozky, r.NameView());
         b.FieldsLive = live;
     }
-    b.NamesChanged();
+    if (r.NameView() != oldName)
+        b.NamesChanged();
     const bool ok = !r.NameView().isEmpty();
     if (ok)
         b.RecordEdited = false;

@@ -20,6 +20,7 @@ private slots:
     void failedOpenLeavesBook_data();
     void failedOpenLeavesBook();
     void cancelledOpenUnderMaskShowsMaskedList();
+    void cancelledOpenKeepsTypedText();
     void unsavedQuestion_data();
     void unsavedQuestion();
     void settingsFailureStopsCommand();
@@ -141,6 +142,19 @@ void TestDocumentCommands::cancelledOpenUnderMaskShowsMaskedList()
     f.Docs->IOtevritClick(); // cancelled
     QCOMPARE(f.ListNames(), (QList<QByteArray> {"A", "C"}));
     QVERIFY(f.Status(1).endsWith(QStringLiteral(" (maska)")));
+}
+
+void TestDocumentCommands::cancelledOpenKeepsTypedText()
+{
+    TSessionFixture f;
+    f.Open({Entry("A"), Entry("B")});
+    f.Editor->ListBoxNazevClick(1);
+    f.Editor->EditText(EField::Ico, "12345678");
+    f.Docs->IOtevritClick(); // Ano to the question, then the dialog is cancelled
+    QCOMPARE(f.Prompt.Texts(), QStringList {Msg::UnsavedQuestion()});
+    QCOMPARE(f.S->Book.Record(1).Text(EField::Ico), QByteArray("12345678"));
+    QVERIFY(f.S->Book.Changed);
+    QVERIFY(!f.S->Book.RecordEdited);
 }
 
 void TestDocumentCommands::unsavedQuestion_data()
