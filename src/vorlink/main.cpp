@@ -1,5 +1,6 @@
 #include "app/ui/VorlinkApp.h"
 #include "calendar/ui/SoundPlayer.h"
+#include "core/ui/AppIcon.h"
 #include "core/ui/FormLoader.h"
 #include "core/ui/FormMain.h"
 #include "core/ui/StartOptions.h"
@@ -15,6 +16,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vorlink"));
     QApplication::setOrganizationName(QStringLiteral("Brevmark"));
+    QApplication::setWindowIcon(AppIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("vorlink"));
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
 
     TFLoader splash;
