@@ -58,16 +58,23 @@ void TDocumentCommands::INovyClick()
     NewBook(true);
 }
 
+bool TDocumentCommands::ReadBook(const QString &path, TContactRecord &header, TAddressBook &into)
+{
+    const TBookFileError e = BookFile::Read(path, header, into);
+    if (e == TBookFileError::None)
+        return true;
+    // A missing file fails without a message of its own.
+    if (e != TBookFileError::Missing)
+        m_s.Book.ReportError(BookFile::ErrorText(e));
+    return false;
+}
+
 bool TDocumentCommands::LoadBook(const QString &path)
 {
     TAddressBook fresh(m_s.Prompt);
     TContactRecord header;
-    const TBookFileError e = BookFile::Read(path, header, fresh);
-    if (e != TBookFileError::None) {
-        if (e != TBookFileError::Missing)
-            m_s.Book.ReportError(BookFile::ErrorText(e));
+    if (!ReadBook(path, header, fresh))
         return false;
-    }
     TAddressBook &b = m_s.Book;
     b.DiscardRecords();
     b.TakeRecords(fresh);
@@ -86,12 +93,8 @@ bool TDocumentCommands::AppendBook(const QString &path)
 {
     TAddressBook fresh(m_s.Prompt);
     TContactRecord header;
-    const TBookFileError e = BookFile::Read(path, header, fresh);
-    if (e != TBookFileError::None) {
-        if (e != TBookFileError::Missing)
-            m_s.Book.ReportError(BookFile::ErrorText(e));
+    if (!ReadBook(path, header, fresh))
         return false;
-    }
     TAddressBook &b = m_s.Book;
     for (qsizetype i = 0; i < fresh.RecordCount(); ++i)
         b.AppendRecord(fresh.Record(i));

@@ -5,6 +5,8 @@
 
 #include <functional>
 
+class TAddressBook;
+class TContactRecord;
 class TRecordEditor;
 class TSession;
 
@@ -57,6 +59,8 @@ private:
     void SetSaveEnabled(bool on);
     bool OpenPath(const QString &path);
     void KeepPendingEdit();
+    // Reads a whole file into a book of its own, reporting failures.
+    bool ReadBook(const QString &path, TContactRecord &header, TAddressBook &into);
 
     TSession &m_s;
     TRecordEditor &m_editor;
