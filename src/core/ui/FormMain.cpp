@@ -372,6 +372,8 @@ void TFormMain::SetListWidth(int width)
 
 void TFormMain::FormActivate()
 {
+    // Back at work after a log-off that did not happen: a later close asks again.
+    m_closeAgreed = false;
     // A click into a field may be what activated the window: typing then belongs there,
     // not to the list.
     QWidget *had = focusWidget();
