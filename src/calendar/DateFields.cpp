@@ -178,8 +178,8 @@ TBirthNumberResult CheckBirthNumber(QByteArrayView input)
         if (!WholeNumberIn(digits, 0, std::numeric_limits<qint64>::max() / 10, &number)) {
             invalid = true;
         } else if (digits.size() == 9) {
-            // No check digit before 1954.
-            invalid = BirthYear(yy, true) >= 1954;
+            // Numbers issued before 1954 carry no check digit.
+            invalid = false;
         } else {
             const int year = BirthYear(yy, false);
             // Until 1985 a remainder of 10 was written as check digit 0.
