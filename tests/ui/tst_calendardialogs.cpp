@@ -35,7 +35,8 @@ void WhenShown(QDialog *dialog, std::function<void()> act)
     auto *timer = new QTimer(dialog);
     timer->setInterval(5);
     QObject::connect(timer, &QTimer::timeout, dialog, [dialog, timer, act] {
-        if (!dialog->isVisible() || QApplication::activeModalWidget() != dialog)
+        // Keys and focus belong to the active window: wait until the dialog is that.
+        if (!dialog->isVisible() || QApplication::activeModalWidget() != dialog || !dialog->isActiveWindow())
             return;
         timer->stop();
         timer->deleteLater();
