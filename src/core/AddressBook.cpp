@@ -121,23 +121,20 @@ bool TAddressBook::FindRecordForListItem(qsizetype index)
 
 void TAddressBook::RefillList()
 {
-    QList<QByteArray> names;
-    names.reserve(RecordCount());
-    for (const auto &r : m_records)
-        names.append(r->Name());
-    ListedCount = names.size();
-    List.Fill(std::move(names));
-    CurrentIndex = 0;
-    if (!m_records.empty())
-        FindRecordForListItem(0);
-    List.Select(0);
+    Refill(false);
 }
 
 void TAddressBook::RefillListWithMask()
 {
+    Refill(true);
+}
+
+void TAddressBook::Refill(bool masked)
+{
     QList<QByteArray> names;
+    names.reserve(RecordCount());
     for (const auto &r : m_records) {
-        if (Mask.Matches(*r))
+        if (!masked || Mask.Matches(*r))
             names.append(r->Name());
     }
     ListedCount = names.size();

@@ -78,6 +78,7 @@ signals:
 
 private:
     void RebuildIndex();
+    void Refill(bool masked);
 
     IPrompt &m_prompt;
     std::vector<std::unique_ptr<TContactRecord>> m_records;
