@@ -1,8 +1,8 @@
 // Anniversary search over a full book: 65,535 entries with random birthdays, name
 // days and flags; prints the time of each search.
 #include "calendar/AnniversarySearch.h"
-#include "core/AddressBook.h"
-#include "core/Prompt.h"
+#include "session/AddressBook.h"
+#include "session/Prompt.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>

@@ -1,10 +1,10 @@
 // Load, list fill and save of a book of 65,535 entries, against reading the file raw.
-#include "core/BookFile.h"
-#include "core/DocumentCommands.h"
-#include "core/MainView.h"
-#include "core/Prompt.h"
-#include "core/RecordEditor.h"
-#include "core/Session.h"
+#include "book/BookFile.h"
+#include "session/DocumentCommands.h"
+#include "session/MainView.h"
+#include "session/Prompt.h"
+#include "session/RecordEditor.h"
+#include "session/Session.h"
 #include "util/Clock.h"
 #include "util/Cp1250.h"
 

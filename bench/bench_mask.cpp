@@ -1,8 +1,8 @@
 // Find-next and the bulk flag change over a book of 65,535 entries.
-#include "core/MainView.h"
-#include "core/Prompt.h"
-#include "core/RecordEditor.h"
-#include "core/Session.h"
+#include "session/MainView.h"
+#include "session/Prompt.h"
+#include "session/RecordEditor.h"
+#include "session/Session.h"
 #include "mask/MaskCommands.h"
 #include "util/Clock.h"
 #include "util/TextRoutines.h"

@@ -1,9 +1,9 @@
 // Any bytes as a book file: reading must fail cleanly or give records whose every
 // field stays inside the record.
-#include "core/AddressBook.h"
-#include "core/BookFile.h"
-#include "core/BookLabels.h"
-#include "core/Prompt.h"
+#include "session/AddressBook.h"
+#include "book/BookFile.h"
+#include "book/BookLabels.h"
+#include "session/Prompt.h"
 #include "util/Cp1250.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 // Typed text in the date fields, stamps from the settings store and calendar lines.
-#include "calendar/DateFields.h"
-#include "calendar/NameDayCalendar.h"
+#include "book/DateFields.h"
+#include "session/NameDayCalendar.h"
 #include "util/CodePage.h"
 #include "util/TextRoutines.h"
 #include "util/TimeStamp.h"

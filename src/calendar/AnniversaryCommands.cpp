@@ -3,9 +3,9 @@
 #include "calendar/AnniversarySearch.h"
 #include "calendar/CalendarDialogs.h"
 #include "calendar/Sound.h"
-#include "core/DocumentCommands.h"
-#include "core/Prompt.h"
-#include "core/Session.h"
+#include "session/DocumentCommands.h"
+#include "session/Prompt.h"
+#include "session/Session.h"
 
 TAnniversaryCommands::TAnniversaryCommands(TSession &s, ICalendarDialogs &dialogs, ISound *sound)
     : m_s(s), m_dialogs(dialogs), m_sound(sound)

@@ -1,6 +1,6 @@
 #include "calendar/AnniversarySearch.h"
 
-#include "core/AddressBook.h"
+#include "session/AddressBook.h"
 
 namespace {
 

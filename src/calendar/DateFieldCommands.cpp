@@ -1,10 +1,10 @@
 #include "calendar/DateFieldCommands.h"
 
 #include "calendar/CalendarDialogs.h"
-#include "calendar/DateFields.h"
-#include "core/Prompt.h"
-#include "core/RecordEditor.h"
-#include "core/Session.h"
+#include "book/DateFields.h"
+#include "session/Prompt.h"
+#include "session/RecordEditor.h"
+#include "session/Session.h"
 #include "util/Clock.h"
 #include "util/Cp1250.h"
 

@@ -1,8 +1,8 @@
 #include "cli/BookReader.h"
 
 #include "cli/CliSupport.h"
-#include "core/BookFile.h"
-#include "core/BookLabels.h"
+#include "book/BookFile.h"
+#include "book/BookLabels.h"
 
 std::unique_ptr<TCliBook> ReadCliBook(const QString &path, QTextStream &err)
 {

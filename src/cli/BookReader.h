@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/AddressBook.h"
+#include "session/AddressBook.h"
 
 #include <QTextStream>
 

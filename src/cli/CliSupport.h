@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/MainView.h"
-#include "core/Prompt.h"
+#include "session/MainView.h"
+#include "session/Prompt.h"
 
 #include <QCommandLineParser>
 #include <QSize>

@@ -1,9 +1,9 @@
 #include "mask/MaskCommands.h"
 
-#include "core/Messages.h"
-#include "core/Prompt.h"
-#include "core/RecordEditor.h"
-#include "core/Session.h"
+#include "session/Messages.h"
+#include "session/Prompt.h"
+#include "session/RecordEditor.h"
+#include "session/Session.h"
 #include "util/Cp1250.h"
 #include "util/TextRoutines.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/BookLabels.h"
-#include "core/ContactRecord.h"
+#include "book/BookLabels.h"
+#include "book/ContactRecord.h"
 
 #include <QString>
 

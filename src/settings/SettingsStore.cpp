@@ -1,9 +1,9 @@
 #include "settings/SettingsStore.h"
 
-#include "core/BookLabels.h"
-#include "core/MainView.h"
-#include "core/Messages.h"
-#include "core/Prompt.h"
+#include "book/BookLabels.h"
+#include "session/MainView.h"
+#include "session/Messages.h"
+#include "session/Prompt.h"
 #include "util/Clock.h"
 #include "util/Cp1250.h"
 #include "util/TextRoutines.h"

@@ -5,9 +5,9 @@
 #include "calendar/AnniversarySearch.h"
 #include "calendar/CalendarDialogs.h"
 #include "calendar/Sound.h"
-#include "core/DocumentCommands.h"
-#include "core/RecordEditor.h"
-#include "core/Session.h"
+#include "session/DocumentCommands.h"
+#include "session/RecordEditor.h"
+#include "session/Session.h"
 #include "util/Cp1250.h"
 
 #include <QSettings>

@@ -3,9 +3,9 @@
 
 #include "calendar/CalendarDialogs.h"
 #include "calendar/DateFieldCommands.h"
-#include "core/Messages.h"
-#include "core/RecordEditor.h"
-#include "core/Session.h"
+#include "session/Messages.h"
+#include "session/RecordEditor.h"
+#include "session/Session.h"
 #include "util/Cp1250.h"
 
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 #include "TestBook.h"
 
 #include "cli/Command.h"
-#include "core/BookLabels.h"
+#include "book/BookLabels.h"
 
 #include <QSettings>
 #include <QStandardPaths>

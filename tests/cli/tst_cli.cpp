@@ -1,6 +1,6 @@
 #include "cli/Command.h"
-#include "core/BookLabels.h"
-#include "core/Messages.h"
+#include "book/BookLabels.h"
+#include "session/Messages.h"
 
 #include "TestBook.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/BookLabels.h"
-#include "core/MainView.h"
-#include "core/Prompt.h"
+#include "book/BookLabels.h"
+#include "session/MainView.h"
+#include "session/Prompt.h"
 #include "util/Clock.h"
 
 #include <QList>

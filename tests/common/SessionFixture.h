@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/DocumentCommands.h"
-#include "core/RecordEditor.h"
-#include "core/Session.h"
+#include "session/DocumentCommands.h"
+#include "session/RecordEditor.h"
+#include "session/Session.h"
 
 #include "FakePrompt.h"
 #include "TestBook.h"

@@ -1,6 +1,6 @@
 #include "TestBook.h"
 
-#include "core/BookLabels.h"
+#include "book/BookLabels.h"
 #include "util/Cp1250.h"
 
 #include <QFile>

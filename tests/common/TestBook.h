@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/ContactRecord.h"
+#include "book/ContactRecord.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,10 +1,10 @@
 #include "FakePrompt.h"
 #include "TestBook.h"
 
-#include "core/DocumentCommands.h"
-#include "core/Messages.h"
-#include "core/RecordEditor.h"
-#include "core/Session.h"
+#include "session/DocumentCommands.h"
+#include "session/Messages.h"
+#include "session/RecordEditor.h"
+#include "session/Session.h"
 #include "mask/MaskCommands.h"
 #include "util/Cp1250.h"
 

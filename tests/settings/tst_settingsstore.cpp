@@ -1,5 +1,5 @@
-#include "core/BookLabels.h"
-#include "core/Messages.h"
+#include "book/BookLabels.h"
+#include "session/Messages.h"
 #include "settings/SettingsStore.h"
 
 #include "FakePrompt.h"

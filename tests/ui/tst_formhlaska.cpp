@@ -1,5 +1,5 @@
-#include "core/ui/WidgetPrompt.h"
-#include "settings/ui/FormHlaska.h"
+#include "session/ui/WidgetPrompt.h"
+#include "session/ui/FormHlaska.h"
 
 #include <QApplication>
 #include <QLabel>

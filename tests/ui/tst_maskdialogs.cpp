@@ -1,4 +1,4 @@
-#include "core/BookLabels.h"
+#include "book/BookLabels.h"
 #include "mask/ui/FormHledat.h"
 #include "mask/ui/FormLogEdit.h"
 #include "mask/ui/FormMaska.h"

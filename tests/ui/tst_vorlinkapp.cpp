@@ -1,8 +1,8 @@
-#include "app/ui/VorlinkApp.h"
-#include "core/Session.h"
-#include "core/ui/EditorPages.h"
-#include "core/ui/FormMain.h"
-#include "core/ui/NameListView.h"
+#include "app/VorlinkApp.h"
+#include "session/Session.h"
+#include "session/ui/EditorPages.h"
+#include "session/ui/FormMain.h"
+#include "session/ui/NameListView.h"
 
 #include "FakePrompt.h"
 #include "TestBook.h"

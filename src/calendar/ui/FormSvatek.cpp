@@ -1,7 +1,7 @@
 #include "calendar/ui/FormSvatek.h"
 
-#include "settings/ui/DialogFrame.h"
-#include "settings/ui/DialogParts.h"
+#include "session/ui/DialogFrame.h"
+#include "session/ui/DialogParts.h"
 #include "util/Cp1250.h"
 
 #include <QHBoxLayout>

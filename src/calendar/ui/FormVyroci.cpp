@@ -1,6 +1,6 @@
 #include "calendar/ui/FormVyroci.h"
 
-#include "settings/ui/DialogFrame.h"
+#include "session/ui/DialogFrame.h"
 #include "util/Cp1250.h"
 
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/BookLabels.h"
+#include "book/BookLabels.h"
 
 #include <array>
 #include <initializer_list>

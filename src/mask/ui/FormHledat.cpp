@@ -1,7 +1,7 @@
 #include "mask/ui/FormHledat.h"
 
-#include "settings/ui/DialogFrame.h"
-#include "settings/ui/DialogParts.h"
+#include "session/ui/DialogFrame.h"
+#include "session/ui/DialogParts.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>

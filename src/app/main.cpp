@@ -1,0 +1,43 @@
+#include "app/VorlinkApp.h"
+#include "calendar/ui/SoundPlayer.h"
+#include "session/ui/AppIcon.h"
+#include "session/ui/FormLoader.h"
+#include "session/ui/FormMain.h"
+#include "session/ui/StartOptions.h"
+#include "session/ui/WidgetPrompt.h"
+#include "util/Clock.h"
+
+#include <QApplication>
+#include <QDir>
+
+int main(int argc, char *argv[])
+{
+    TSoundPlayer::PreferGStreamerBackend();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vorlink"));
+    QApplication::setOrganizationName(QStringLiteral("Brevmark"));
+    QApplication::setWindowIcon(AppIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("vorlink"));
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+
+    TFLoader splash;
+    splash.ShowNow();
+
+    TSystemClock clock;
+    TWidgetPrompt prompt;
+    // The main window opens the settings store and loads the recent files.
+    TVorlinkApp vorlink(prompt, clock);
+    TFormMain &window = vorlink.Window();
+    prompt.SetWindow(&window);
+    vorlink.Start(QCoreApplication::arguments().mid(1), WithTrailingSeparator(QDir::currentPath()),
+                  WithTrailingSeparator(QCoreApplication::applicationDirPath()));
+
+    splash.hide();
+    while (QGuiApplication::overrideCursor())
+        QGuiApplication::restoreOverrideCursor();
+
+    // Hidden only where a tray icon can bring the window back.
+    if (!(vorlink.StartHidden() && window.TrayPresent()))
+        window.show();
+    return app.exec();
+}

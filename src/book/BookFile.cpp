@@ -1,0 +1,137 @@
+#include "book/BookFile.h"
+
+#include "session/AddressBook.h"
+#include "session/Messages.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+constexpr qsizetype kChunkRecords = 256;
+
+bool WriteAll(QIODevice &device, const char *data, qsizetype size)
+{
+    // A short write is a failure even when the device does not say so (a full disk).
+    return device.write(data, size) == size;
+}
+
+void SyncDirectory(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    const QByteArray dir = QFile::encodeName(QFileInfo(path).absolutePath());
+    const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#else
+    Q_UNUSED(path);
+#endif
+}
+
+} // namespace
+
+namespace BookFile {
+
+TBookFileError Read(const QString &path, TContactRecord &header, TAddressBook &target)
+{
+    QFileInfo info(path);
+    if (!info.exists())
+        return TBookFileError::Missing;
+    QFile file(path);
+    if (info.isDir() || !file.open(QIODevice::ReadOnly))
+        return TBookFileError::Open;
+    const qint64 size = file.size();
+
+    QByteArray buffer(kRecordSize * kChunkRecords, Qt::Uninitialized);
+    if (file.read(buffer.data(), kRecordSize) != kRecordSize)
+        return TBookFileError::HeaderRead;
+    header = TContactRecord::FromBytes(buffer.constData());
+
+    while (file.pos() < size) {
+        const qint64 left = size - file.pos();
+        const qint64 want = qMin<qint64>(kRecordSize * kChunkRecords, left);
+        const qint64 got = file.read(buffer.data(), want);
+        if (got <= 0)
+            return TBookFileError::Read;
+        const qint64 whole = got / kRecordSize;
+        for (qint64 i = 0; i < whole; ++i)
+            target.AppendRecord(TContactRecord::FromBytes(buffer.constData() + i * kRecordSize));
+        if (got % kRecordSize != 0)
+            return TBookFileError::Read; // a partial last record
+    }
+    return TBookFileError::None;
+}
+
+TBookFileError WriteRecords(QIODevice &device, const TContactRecord &header, const TAddressBook &book)
+{
+    if (!WriteAll(device, header.Data(), kRecordSize))
+        return TBookFileError::HeaderWrite;
+    QByteArray chunk;
+    chunk.reserve(kRecordSize * kChunkRecords);
+    for (qsizetype i = 0; i < book.RecordCount(); ++i) {
+        chunk.append(book.Record(i).Data(), kRecordSize);
+        if (chunk.size() >= kRecordSize * kChunkRecords || i + 1 == book.RecordCount()) {
+            if (!WriteAll(device, chunk.constData(), chunk.size()))
+                return TBookFileError::Write;
+            chunk.resize(0);
+        }
+    }
+    return TBookFileError::None;
+}
+
+TBookFileError Write(const QString &path, const TContactRecord &header, const TAddressBook &book,
+                     const std::function<bool()> &beforeHeader)
+{
+    QSaveFile file(path);
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::WriteOnly))
+        return TBookFileError::Open;
+    if (beforeHeader && !beforeHeader()) {
+        file.cancelWriting();
+        file.commit();
+        return TBookFileError::Refused;
+    }
+    TBookFileError e = WriteRecords(file, header, book);
+    if (e == TBookFileError::None && !file.flush())
+        e = TBookFileError::Write;
+    if (e != TBookFileError::None) {
+        file.cancelWriting();
+        file.commit();
+        return e;
+    }
+    if (!file.commit())
+        return TBookFileError::Write;
+    SyncDirectory(path);
+    return TBookFileError::None;
+}
+
+QString ErrorText(TBookFileError e)
+{
+    switch (e) {
+    case TBookFileError::None:
+    case TBookFileError::Missing:
+    case TBookFileError::Refused:
+        return {};
+    case TBookFileError::Open:
+        return Msg::OpenFailed();
+    case TBookFileError::HeaderRead:
+        return Msg::HeaderReadFailed();
+    case TBookFileError::Read:
+        return Msg::ReadFailed();
+    case TBookFileError::HeaderWrite:
+        return Msg::HeaderWriteFailed();
+    case TBookFileError::Write:
+        return Msg::WriteFailed();
+    }
+    return {};
+}
+
+} // namespace BookFile

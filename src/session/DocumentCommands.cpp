@@ -1,0 +1,271 @@
+#include "session/DocumentCommands.h"
+
+#include "book/BookFile.h"
+#include "session/Messages.h"
+#include "session/Prompt.h"
+#include "session/RecordEditor.h"
+#include "session/Session.h"
+#include "util/Clock.h"
+
+TDocumentCommands::TDocumentCommands(TSession &s, TRecordEditor &editor, QObject *parent)
+    : QObject(parent), m_s(s), m_editor(editor)
+{
+}
+
+void TDocumentCommands::SetSaveEnabled(bool on)
+{
+    if (m_saveEnabled == on)
+        return;
+    m_saveEnabled = on;
+    emit SaveEnabledChanged(on);
+}
+
+bool TDocumentCommands::LeaveBook()
+{
+    TAddressBook &b = m_s.Book;
+    if (b.IsOpen && b.Changed
+        && m_s.Prompt.Hlaska(Msg::UnsavedQuestion(), THlaskaKind::Otazka) != kHlaskaAno)
+        return false;
+    return m_s.Store.SaveBookSettings(b.FileName);
+}
+
+void TDocumentCommands::NewBook(bool changed)
+{
+    TAddressBook &b = m_s.Book;
+    SetSaveEnabled(false);
+    m_hasFile = false;
+    m_s.Store.ResetBookSettings(b.Labels);
+    b.FileName = Msg::Unnamed();
+    b.Mask.Active = false;
+    b.DiscardRecords();
+    b.MakeCurrent(0);
+    b.AppendRecord(TContactRecord());
+    b.MakeCurrent(0);
+    b.ListedCount = 1;
+    b.CurrentIndex = 0;
+    b.RecordEdited = false;
+    b.Changed = changed;
+    b.IsOpen = true;
+    b.List.Fill({QByteArray()});
+    m_editor.ShowRecord();
+    b.UpdateStatusBar();
+}
+
+void TDocumentCommands::INovyClick()
+{
+    if (!LeaveBook())
+        return;
+    NewBook(true);
+}
+
+bool TDocumentCommands::ReadBook(const QString &path, TContactRecord &header, TAddressBook &into)
+{
+    const TBookFileError e = BookFile::Read(path, header, into);
+    if (e == TBookFileError::None)
+        return true;
+    // A missing file fails without a message of its own.
+    if (e != TBookFileError::Missing)
+        m_s.Book.ReportError(BookFile::ErrorText(e));
+    return false;
+}
+
+bool TDocumentCommands::LoadBook(const QString &path)
+{
+    TAddressBook fresh(m_s.Prompt);
+    TContactRecord header;
+    if (!ReadBook(path, header, fresh))
+        return false;
+    TAddressBook &b = m_s.Book;
+    b.DiscardRecords();
+    b.TakeRecords(fresh);
+    // A file with only its header still gives a book with one (empty) entry.
+    if (b.RecordCount() == 0)
+        b.AppendRecord(TContactRecord());
+    b.MakeCurrent(0);
+    b.ListedCount = b.RecordCount();
+    b.RecordEdited = false;
+    m_s.Store.LoadBookSettings(header, path, b.Labels);
+    b.Mask.Active = false;
+    return true;
+}
+
+bool TDocumentCommands::AppendBook(const QString &path)
+{
+    TAddressBook fresh(m_s.Prompt);
+    TContactRecord header;
+    if (!ReadBook(path, header, fresh))
+        return false;
+    TAddressBook &b = m_s.Book;
+    for (qsizetype i = 0; i < fresh.RecordCount(); ++i)
+        b.AppendRecord(fresh.Record(i));
+    b.ListedCount = b.RecordCount();
+    b.Mask.Active = false;
+    return true;
+}
+
+bool TDocumentCommands::SaveBook(const QString &path)
+{
+    if (!m_editor.StoreFields())
+        return false;
+    TAddressBook &b = m_s.Book;
+    const TBookFileError e = BookFile::Write(path, b.Labels.ToHeader(), b,
+                                             [&] { return m_s.Store.SaveBookSettings(path); });
+    if (e == TBookFileError::None)
+        return true;
+    const QString text = BookFile::ErrorText(e);
+    if (!text.isEmpty())
+        b.ReportError(text);
+    return false;
+}
+
+void TDocumentCommands::AfterLoad(bool addRecent)
+{
+    TAddressBook &b = m_s.Book;
+    b.MakeCurrent(0);
+    SetSaveEnabled(true);
+    // The list always shows what the mask lets through (all entries when it is off).
+    if (b.Mask.Active)
+        b.RefillListWithMask();
+    else
+        b.RefillList();
+    m_editor.ShowRecord();
+    if (addRecent)
+        m_s.Recent.AddRecentFile(b.FileName);
+    b.UpdateStatusBar();
+    m_s.Prompt.SetBusy(false);
+    if (addRecent && m_autoSearch && AutoSearchDue())
+        m_autoSearch(m_s.Settings.VyrociDopredu);
+}
+
+bool TDocumentCommands::AutoSearchDue() const
+{
+    if (!m_s.Settings.hledatAutomaticky)
+        return false;
+    const TStamp today = ParseStampDisplay(StampDisplay(NowStamp(m_s.Clock), 10), 3);
+    return today > m_s.Settings.NaposledySpusteno;
+}
+
+bool TDocumentCommands::OpenPath(const QString &path)
+{
+    TBusyScope busy(m_s.Prompt);
+    if (!LoadBook(path))
+        return false;
+    TAddressBook &b = m_s.Book;
+    b.FileName = path;
+    m_hasFile = true;
+    b.IsOpen = true;
+    b.Changed = false;
+    return true;
+}
+
+void TDocumentCommands::IOtevritClick()
+{
+    if (!LeaveBook())
+        return;
+    const QString path = m_s.Prompt.AskOpenBook();
+    if (path.isEmpty() || !OpenPath(path))
+        KeepPendingEdit();
+    AfterLoad(true);
+}
+
+void TDocumentCommands::KeepPendingEdit()
+{
+    // The open book stays: what was typed into the editor goes into its entry before
+    // the refresh shows the first entry.
+    if (m_s.Book.RecordEdited)
+        m_editor.StoreFields();
+}
+
+void TDocumentCommands::ItemHistorieClick(int item)
+{
+    const QString path = m_s.Recent.Files().value(item);
+    if (path.isEmpty() || !LeaveBook())
+        return;
+    if (!OpenPath(path))
+        KeepPendingEdit();
+    AfterLoad(true);
+}
+
+void TDocumentCommands::IUlozitClick()
+{
+    TAddressBook &b = m_s.Book;
+    if (!b.IsOpen || !m_saveEnabled)
+        return;
+    // A book that never had a file is not saved under the name "Nepojmenovaný".
+    if (!m_hasFile) {
+        IUlozitJakoClick();
+        return;
+    }
+    {
+        TBusyScope busy(m_s.Prompt);
+        if (SaveBook(b.FileName))
+            b.Changed = false;
+    }
+    b.UpdateStatusBar();
+}
+
+void TDocumentCommands::IUlozitJakoClick()
+{
+    TAddressBook &b = m_s.Book;
+    if (!b.IsOpen)
+        return;
+    const QString path = m_s.Prompt.AskSaveBook();
+    if (!path.isEmpty()) {
+        b.FileName = path;
+        m_hasFile = true;
+        TBusyScope busy(m_s.Prompt);
+        if (SaveBook(path)) {
+            SetSaveEnabled(true);
+            b.Changed = false;
+            m_s.Recent.AddRecentFile(path);
+        }
+    }
+    b.UpdateStatusBar();
+}
+
+void TDocumentCommands::IPripojitClick()
+{
+    TAddressBook &b = m_s.Book;
+    if (b.IsOpen && b.Changed
+        && m_s.Prompt.Hlaska(Msg::UnsavedQuestion(), THlaskaKind::Otazka) != kHlaskaAno)
+        return;
+    if (!m_editor.StoreFields())
+        return;
+    const QString path = m_s.Prompt.AskOpenBook();
+    if (!path.isEmpty()) {
+        TBusyScope busy(m_s.Prompt);
+        if (AppendBook(path)) {
+            b.IsOpen = true;
+            b.Changed = true;
+        }
+    }
+    AfterLoad(false);
+}
+
+void TDocumentCommands::StartUp(const QString &commandLineFile)
+{
+    if (!commandLineFile.isEmpty() && OpenPath(commandLineFile)) {
+        TAddressBook &b = m_s.Book;
+        b.MakeCurrent(0);
+        SetSaveEnabled(true);
+        b.RefillList();
+        m_editor.ShowRecord();
+        b.UpdateStatusBar();
+        if (m_autoSearch && AutoSearchDue())
+            m_autoSearch(m_s.Settings.VyrociDopredu);
+        return;
+    }
+    NewBook(false);
+}
+
+bool TDocumentCommands::CloseQuery()
+{
+    TAddressBook &b = m_s.Book;
+    if (b.IsOpen && b.Changed
+        && m_s.Prompt.Hlaska(Msg::UnsavedQuestion(), THlaskaKind::Otazka) != kHlaskaAno)
+        return false;
+    if (!m_s.Store.SaveBookSettings(b.FileName))
+        return false;
+    m_s.Store.SaveRecentFiles(m_s.Recent.Files());
+    return true;
+}

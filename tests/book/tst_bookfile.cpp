@@ -1,0 +1,242 @@
+#include "book/BookFile.h"
+#include "session/DocumentCommands.h"
+#include "session/Messages.h"
+#include "session/RecordEditor.h"
+#include "session/Session.h"
+
+#include "SessionFixture.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTest>
+
+using TestBook::Cp;
+using TestBook::Entry;
+
+namespace {
+
+// A device that accepts only so many bytes and then writes short without an error.
+class TShortDevice : public QIODevice
+{
+public:
+    explicit TShortDevice(qint64 room) : m_room(room) { open(QIODevice::WriteOnly); }
+
+protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *, qint64 len) override
+    {
+        const qint64 n = qMin(len, m_room);
+        m_room -= n;
+        return n;
+    }
+
+private:
+    qint64 m_room;
+};
+
+using TFixture = TSessionFixture;
+
+QList<TContactRecord> Three()
+{
+    return {Entry("Nováková Jana", 1), Entry("novák jan", 2), Entry("Adámek", 4)};
+}
+
+} // namespace
+
+class TestBookFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void loadKeepsBookOrderAndCaptions();
+    void brokenFiles_data();
+    void brokenFiles();
+    void untouchedBookIsWrittenBackByteForByte();
+    void saveOneRecordWritesTwoRecords();
+    void appendKeepsOwnCaptionsAndName();
+    void failedAppendKeepsBook();
+    void shortWriteIsAFailure();
+    void fullDiskKeepsOldFile();
+    void saveIntoMissingDirectoryFails();
+};
+
+void TestBookFile::loadKeepsBookOrderAndCaptions()
+{
+    TFixture f;
+    TBookLabels labels = TBookLabels::Defaults();
+    labels.PhoneCaptions[8] = Cp("Mobil");
+    labels.FlagCaptions[0] = Cp("  Rodina  ");
+    labels.ReminderFlags[0] = true;
+    QVERIFY(TestBook::WriteFile(f.Path("a.wdt"), TestBook::FileBytes(labels, Three())));
+    QVERIFY(f.Docs->LoadBook(f.Path("a.wdt")));
+    QCOMPARE(f.BookNames(), (QList<QByteArray> {Cp("Nováková Jana"), Cp("novák jan"), Cp("Adámek")}));
+    QCOMPARE(f.S->Book.Labels.PhoneCaptions[8], Cp("Mobil"));
+    QCOMPARE(f.S->Book.Labels.FlagCaptions[0], Cp("Rodina"));
+    QVERIFY(f.S->Book.Labels.ReminderFlags[0]);
+    QCOMPARE(f.View.Shown.PhoneCaptions[8], Cp("Mobil")); // shown in the window at once
+    QVERIFY(f.Prompt.Shown.isEmpty());
+}
+
+void TestBookFile::brokenFiles_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("missing") << -1 << QString();
+    QTest::newRow("1000 bytes") << 1000 << Msg::HeaderReadFailed();
+    QTest::newRow("empty file") << 0 << Msg::HeaderReadFailed();
+    QTest::newRow("100 bytes too many") << 3 * kRecordSize + 100 << Msg::ReadFailed();
+    QTest::newRow("a directory") << -2 << Msg::OpenFailed();
+}
+
+void TestBookFile::brokenFiles()
+{
+    QFETCH(int, size);
+    QFETCH(QString, message);
+    TFixture f;
+    // The open book that must survive every failure.
+    QVERIFY(TestBook::WriteFile(f.Path("good.wdt"), TestBook::FileBytes(TBookLabels::Defaults(), Three())));
+    QVERIFY(f.Docs->LoadBook(f.Path("good.wdt")));
+    f.S->Book.FileName = f.Path("good.wdt");
+    f.S->Book.Changed = true;
+    const TBookLabels labels = f.S->Book.Labels;
+    const QList<QByteArray> names = f.BookNames();
+
+    QByteArray bytes = TestBook::FileBytes(TBookLabels::Defaults(), {Entry("X"), Entry("Y")});
+    bytes.append(QByteArray(100, 'z'));
+    const QString bad = f.Path("bad.wdt");
+    if (size >= 0)
+        QVERIFY(TestBook::WriteFile(bad, bytes.left(size)));
+    else if (size == -2)
+        QVERIFY(QDir(f.Dir.path()).mkdir(QStringLiteral("bad.wdt")));
+
+    QVERIFY(!f.Docs->LoadBook(bad));
+    QCOMPARE(f.Prompt.Last(), message);
+    if (!message.isEmpty())
+        QCOMPARE(f.Prompt.Shown.last().Kind, THlaskaKind::Chyba);
+    QCOMPARE(f.BookNames(), names);
+    QCOMPARE(f.S->Book.Labels, labels);
+    QVERIFY(f.S->Book.Changed);
+    QVERIFY(!f.Docs->AppendBook(bad));
+    QCOMPARE(f.BookNames(), names);
+}
+
+void TestBookFile::untouchedBookIsWrittenBackByteForByte()
+{
+    TFixture f;
+    QList<TContactRecord> records = Three();
+    // Other programs leave bytes after a text; a note of exactly 2000 characters has no zero.
+    QByteArray raw(records[0].Data(), kRecordSize);
+    for (int i = 0; i < kTextFieldCount; ++i) {
+        const TFieldInfo &fi = FieldInfo(i);
+        for (int k = 1 + static_cast<unsigned char>(raw[fi.Offset]); k <= fi.Capacity; ++k)
+            raw[fi.Offset + k] = char(0x40 + (k % 26));
+    }
+    records[0] = TContactRecord::FromBytes(raw.constData());
+    records[1].SetNote(QByteArray(2000, 'p'));
+    records[2].Data()[kFlagsOffset + 3] = 7; // a flag byte that is neither 0 nor 1
+    TBookLabels labels = TBookLabels::Defaults();
+    labels.FlagCaptions[3] = QByteArray(60, 'q');
+    const QByteArray file = TestBook::FileBytes(labels, records);
+    QVERIFY(TestBook::WriteFile(f.Path("in.wdt"), file));
+
+    f.Prompt.OpenPaths.enqueue(f.Path("in.wdt"));
+    f.Docs->IOtevritClick();
+    f.Editor->ListBoxNazevClick(2); // moving through entries changes nothing
+    f.Editor->ListBoxNazevClick(0);
+    f.Docs->IUlozitClick();
+    QVERIFY(f.Prompt.Shown.isEmpty());
+    QCOMPARE(TestBook::ReadFile(f.Path("in.wdt")), file);
+    QVERIFY(!f.S->Book.Changed);
+}
+
+void TestBookFile::saveOneRecordWritesTwoRecords()
+{
+    TFixture f;
+    f.Editor->EditText(EField::Prijmeni, Cp("Novák"));
+    f.Prompt.SavePaths.enqueue(f.Path("one.wdt"));
+    f.Docs->IUlozitJakoClick();
+    QCOMPARE(QFileInfo(f.Path("one.wdt")).size(), 6434);
+    QCOMPARE(f.S->Recent.Files().first(), f.Path("one.wdt"));
+}
+
+void TestBookFile::appendKeepsOwnCaptionsAndName()
+{
+    TFixture f;
+    QList<TContactRecord> five;
+    for (const char *n : {"A", "B", "C", "D", "E"})
+        five.append(Entry(n));
+    TBookLabels own = TBookLabels::Defaults();
+    own.AddressCaptions[0] = Cp("Chalupa");
+    TBookLabels other = TBookLabels::Defaults();
+    other.AddressCaptions[0] = Cp("Jinde");
+    QVERIFY(TestBook::WriteFile(f.Path("five.wdt"), TestBook::FileBytes(own, five)));
+    QVERIFY(TestBook::WriteFile(f.Path("three.wdt"), TestBook::FileBytes(other, Three())));
+    f.Prompt.OpenPaths.enqueue(f.Path("five.wdt"));
+    f.Docs->IOtevritClick();
+    f.Prompt.OpenPaths.enqueue(f.Path("three.wdt"));
+    f.Docs->IPripojitClick();
+    QCOMPARE(f.BookNames(),
+             (QList<QByteArray> {"A", "B", "C", "D", "E", Cp("Nováková Jana"), Cp("novák jan"), Cp("Adámek")}));
+    QCOMPARE(f.S->Book.Labels.AddressCaptions[0], Cp("Chalupa"));
+    QCOMPARE(f.S->Book.FileName, f.Path("five.wdt"));
+    QVERIFY(f.S->Book.Changed);
+    QCOMPARE(f.S->Book.ListedCount, 8);
+}
+
+void TestBookFile::failedAppendKeepsBook()
+{
+    TFixture f;
+    QVERIFY(TestBook::WriteFile(f.Path("five.wdt"), TestBook::FileBytes(TBookLabels::Defaults(), Three())));
+    QByteArray broken = TestBook::FileBytes(TBookLabels::Defaults(), Three());
+    broken.chop(10);
+    QVERIFY(TestBook::WriteFile(f.Path("broken.wdt"), broken));
+    QVERIFY(f.Docs->LoadBook(f.Path("five.wdt")));
+    QVERIFY(!f.Docs->AppendBook(f.Path("broken.wdt")));
+    QCOMPARE(f.Prompt.Last(), Msg::ReadFailed());
+    QCOMPARE(f.S->Book.RecordCount(), 3);
+}
+
+void TestBookFile::shortWriteIsAFailure()
+{
+    TFixture f;
+    TShortDevice header(100);
+    QCOMPARE(BookFile::WriteRecords(header, TContactRecord(), f.S->Book), TBookFileError::HeaderWrite);
+    TShortDevice body(kRecordSize + 10);
+    QCOMPARE(BookFile::WriteRecords(body, TContactRecord(), f.S->Book), TBookFileError::Write);
+}
+
+void TestBookFile::fullDiskKeepsOldFile()
+{
+    TFixture f;
+    const QString mountPoint = f.Path("tiny");
+    QVERIFY(QDir().mkpath(mountPoint));
+    if (QProcess::execute(QStringLiteral("mount"),
+                          {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                           QStringLiteral("size=64k"), QStringLiteral("tmpfs"), mountPoint})
+        != 0)
+        QSKIP("cannot mount a small tmpfs here (needs root)");
+    auto unmount = qScopeGuard([&] { QProcess::execute(QStringLiteral("umount"), {mountPoint}); });
+
+    const QString path = mountPoint + QStringLiteral("/kniha.wdt");
+    const QByteArray old = TestBook::FileBytes(TBookLabels::Defaults(), Three());
+    QVERIFY(TestBook::WriteFile(path, old));
+    QVERIFY(f.Docs->LoadBook(path));
+    f.S->Book.FileName = path;
+    for (int i = 0; i < 40; ++i) // far more than the disk holds
+        f.S->Book.AppendRecord(Entry("Plno"));
+    QVERIFY(!f.Docs->SaveBook(path));
+    QCOMPARE(f.Prompt.Last(), Msg::WriteFailed());
+    QCOMPARE(TestBook::ReadFile(path), old);
+    QCOMPARE(QDir(mountPoint).entryList(QDir::Files), QStringList {QStringLiteral("kniha.wdt")});
+}
+
+void TestBookFile::saveIntoMissingDirectoryFails()
+{
+    TFixture f;
+    QVERIFY(TestBook::WriteFile(f.Path("file"), "x"));
+    QVERIFY(!f.Docs->SaveBook(f.Path("file") + QStringLiteral("/kniha.wdt")));
+    QCOMPARE(f.Prompt.Last(), Msg::OpenFailed());
+}
+
+QTEST_GUILESS_MAIN(TestBookFile)
+#include "tst_bookfile.moc"

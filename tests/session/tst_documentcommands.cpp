@@ -1,0 +1,305 @@
+#include "session/Messages.h"
+
+#include "SessionFixture.h"
+
+#include <QFileInfo>
+#include <QTest>
+
+using TestBook::Cp;
+using TestBook::Entry;
+
+class TestDocumentCommands : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startWithoutFile();
+    void startWithUnreadableFileGivesNewBook();
+    void newBookCountsAsChangedAndCannotBeSaved();
+    void saveWithoutFileAsksForPath();
+    void failedOpenLeavesBook_data();
+    void failedOpenLeavesBook();
+    void cancelledOpenUnderMaskShowsMaskedList();
+    void cancelledOpenKeepsTypedText();
+    void unsavedQuestion_data();
+    void unsavedQuestion();
+    void settingsFailureStopsCommand();
+    void recentFiles_data();
+    void recentFiles();
+    void recentFileOpens();
+    void failedSaveAsKeepsNewName();
+    void closeQuery_data();
+    void closeQuery();
+    void autoSearchDue_data();
+    void autoSearchDue();
+};
+
+void TestDocumentCommands::startWithoutFile()
+{
+    TSessionFixture f;
+    const TAddressBook &b = f.S->Book;
+    QCOMPARE(b.FileName, Msg::Unnamed());
+    QVERIFY(b.IsOpen);
+    QVERIFY(!b.Changed);
+    QCOMPARE(b.RecordCount(), 1);
+    QCOMPARE(f.ListNames(), QList<QByteArray> {QByteArray()});
+    QVERIFY(!f.Docs->SaveEnabled());
+    QCOMPARE(b.Labels, TBookLabels::Defaults());
+    QCOMPARE(f.Status(0), Msg::Unnamed());
+    QCOMPARE(f.Status(1), QString::fromUtf8("1 záznamů"));
+}
+
+void TestDocumentCommands::startWithUnreadableFileGivesNewBook()
+{
+    TSessionFixture f;
+    TestBook::WriteFile(f.Path("bad.wdt"), QByteArray(1000, 'x'));
+    f.Docs->StartUp(f.Path("bad.wdt"));
+    QCOMPARE(f.Prompt.Texts(), QStringList {Msg::HeaderReadFailed()});
+    QCOMPARE(f.S->Book.FileName, Msg::Unnamed());
+    QCOMPARE(f.S->Book.RecordCount(), 1);
+    f.Prompt.Reset();
+    f.Docs->StartUp(f.Path("nothing-here.wdt"));
+    QVERIFY(f.Prompt.Shown.isEmpty());
+    QCOMPARE(f.S->Book.FileName, Msg::Unnamed());
+}
+
+void TestDocumentCommands::newBookCountsAsChangedAndCannotBeSaved()
+{
+    TSessionFixture f;
+    f.Open({Entry("A")});
+    QVERIFY(f.Docs->SaveEnabled());
+    f.S->Book.Labels.PhoneCaptions[0] = "x";
+    f.Docs->INovyClick();
+    QVERIFY(f.S->Book.Changed);
+    QVERIFY(!f.Docs->SaveEnabled());
+    QCOMPARE(f.S->Book.Labels, TBookLabels::Defaults());
+    f.Docs->IUlozitClick(); // the disabled item does nothing
+    QCOMPARE(f.Prompt.SaveAsked, 0);
+    // Opening another book now asks first.
+    f.Prompt.Answers.enqueue(kHlaskaNe);
+    f.Docs->IOtevritClick();
+    QCOMPARE(f.Prompt.Texts(), QStringList {Msg::UnsavedQuestion()});
+    QCOMPARE(f.Prompt.OpenAsked, 1); // only the first open, in Open()
+}
+
+void TestDocumentCommands::saveWithoutFileAsksForPath()
+{
+    TSessionFixture f;
+    f.Docs->IPripojitClick(); // cancelled append: the save item is enabled, no file yet
+    QVERIFY(f.Docs->SaveEnabled());
+    f.Editor->EditText(EField::NazevPolozky, "A");
+    f.Prompt.SavePaths.enqueue(f.Path("nova.wdt"));
+    f.Docs->IUlozitClick();
+    QCOMPARE(f.Prompt.SaveAsked, 1);
+    QVERIFY(QFileInfo::exists(f.Path("nova.wdt")));
+    QVERIFY(!QFileInfo::exists(Msg::Unnamed()));
+    QCOMPARE(f.S->Book.FileName, f.Path("nova.wdt"));
+    QVERIFY(!f.S->Book.Changed);
+}
+
+void TestDocumentCommands::failedOpenLeavesBook_data()
+{
+    QTest::addColumn<int>("how");
+    QTest::newRow("open dialog") << 0;
+    QTest::newRow("recent file") << 1;
+}
+
+void TestDocumentCommands::failedOpenLeavesBook()
+{
+    QFETCH(int, how);
+    TSessionFixture f;
+    f.Open({Entry("A"), Entry("B")});
+    f.Editor->EditText(EField::Ico, "1");
+    f.Editor->ListBoxNazevClick(1);
+    QVERIFY(f.S->Book.Changed);
+    QByteArray broken = TestBook::FileBytes(TBookLabels::Defaults(), {Entry("X")});
+    broken.chop(1);
+    TestBook::WriteFile(f.Path("broken.wdt"), broken);
+    if (how == 0) {
+        f.Prompt.OpenPaths.enqueue(f.Path("broken.wdt"));
+        f.Docs->IOtevritClick();
+    } else {
+        f.S->Recent.AddRecentFile(f.Path("broken.wdt"));
+        f.Docs->ItemHistorieClick(0);
+    }
+    QCOMPARE(f.Prompt.Last(), Msg::ReadFailed());
+    QCOMPARE(f.S->Book.FileName, f.Path("kniha.wdt"));
+    QVERIFY(f.S->Book.Changed);
+    QCOMPARE(f.ListNames(), (QList<QByteArray> {"A", "B"}));
+    // A later save writes the open book to its own file, not over the broken one.
+    f.Docs->IUlozitClick();
+    QCOMPARE(TestBook::ReadFile(f.Path("broken.wdt")), broken);
+    QCOMPARE(TestBook::ReadFile(f.Path("kniha.wdt")).size(), 3 * kRecordSize);
+}
+
+void TestDocumentCommands::cancelledOpenUnderMaskShowsMaskedList()
+{
+    TSessionFixture f;
+    f.Open({Entry("A", 1), Entry("B"), Entry("C", 1)});
+    f.S->Book.Mask.RequireSet[0] = true;
+    f.S->Book.Mask.Active = true;
+    f.S->Book.RefillListWithMask();
+    f.Docs->IOtevritClick(); // cancelled
+    QCOMPARE(f.ListNames(), (QList<QByteArray> {"A", "C"}));
+    QVERIFY(f.Status(1).endsWith(QStringLiteral(" (maska)")));
+}
+
+void TestDocumentCommands::cancelledOpenKeepsTypedText()
+{
+    TSessionFixture f;
+    f.Open({Entry("A"), Entry("B")});
+    f.Editor->ListBoxNazevClick(1);
+    f.Editor->EditText(EField::Ico, "12345678");
+    f.Docs->IOtevritClick(); // Ano to the question, then the dialog is cancelled
+    QCOMPARE(f.Prompt.Texts(), QStringList {Msg::UnsavedQuestion()});
+    QCOMPARE(f.S->Book.Record(1).Text(EField::Ico), QByteArray("12345678"));
+    QVERIFY(f.S->Book.Changed);
+    QVERIFY(!f.S->Book.RecordEdited);
+}
+
+void TestDocumentCommands::unsavedQuestion_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::newRow("Ano") << kHlaskaAno;
+    QTest::newRow("Ne") << kHlaskaNe;
+}
+
+void TestDocumentCommands::unsavedQuestion()
+{
+    QFETCH(int, answer);
+    TSessionFixture f;
+    f.Open({Entry("A")});
+    f.Editor->EditText(EField::Ico, "1");
+    f.Prompt.Answers.enqueue(answer);
+    f.Docs->INovyClick();
+    QCOMPARE(f.Prompt.Texts(), QStringList {Msg::UnsavedQuestion()});
+    QCOMPARE(f.S->Book.FileName == Msg::Unnamed(), answer == kHlaskaAno);
+}
+
+void TestDocumentCommands::settingsFailureStopsCommand()
+{
+    TSessionFixture f;
+    f.Open({Entry("A")});
+    TestBook::WriteFile(f.Path("blocker"), "x");
+    // Point the store at a file whose parent is a regular file: every write fails.
+    TSession s2(f.Prompt, f.Clock, f.View, f.Path("blocker") + QStringLiteral("/s.ini"));
+    TRecordEditor e2(s2);
+    TDocumentCommands d2(s2, e2);
+    d2.StartUp({});
+    f.Prompt.Reset();
+    d2.INovyClick();
+    QCOMPARE(f.Prompt.Texts(), QStringList {Msg::RegistryFailed()});
+    QVERIFY(!s2.Book.Changed); // the new command did not run
+    QVERIFY(!d2.CloseQuery());
+}
+
+void TestDocumentCommands::recentFiles_data()
+{
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<QString>("added");
+    QTest::addColumn<QStringList>("after");
+    const QStringList five {"/1", "/2", "c:\\a\\kniha.wdt", "/4", "/5"};
+    QTest::newRow("moves up, case ignored") << five << "C:\\A\\KNIHA.WDT"
+                                            << QStringList {"C:\\A\\KNIHA.WDT", "/1", "/2", "/4", "/5"};
+    QTest::newRow("sixth drops the oldest") << five << "/6"
+                                            << QStringList {"/6", "/1", "/2", "c:\\a\\kniha.wdt", "/4"};
+    QTest::newRow("top stays") << five << "/1" << five;
+    QTest::newRow("accents compared in capitals")
+        << QStringList {QString::fromUtf8("/přátelé.wdt"), "/2", "", "", ""} << QString::fromUtf8("/PŘÁTELÉ.WDT")
+        << QStringList {QString::fromUtf8("/přátelé.wdt"), "/2", "", "", ""};
+    QTest::newRow("unnamed is never added") << QStringList {"/1", "", "", "", ""} << Msg::Unnamed()
+                                            << QStringList {"/1", "", "", "", ""};
+}
+
+void TestDocumentCommands::recentFiles()
+{
+    QFETCH(QStringList, before);
+    QFETCH(QString, added);
+    QFETCH(QStringList, after);
+    TRecentFiles r;
+    r.SetFiles(before);
+    r.AddRecentFile(added);
+    QCOMPARE(r.Files(), after);
+}
+
+void TestDocumentCommands::recentFileOpens()
+{
+    TSessionFixture f;
+    f.Open({Entry("A")}, "a.wdt");
+    f.Open({Entry("B")}, "b.wdt");
+    QCOMPARE(f.S->Recent.Files().mid(0, 2), (QStringList {f.Path("b.wdt"), f.Path("a.wdt")}));
+    f.Docs->ItemHistorieClick(1);
+    QCOMPARE(f.S->Book.FileName, f.Path("a.wdt"));
+    QCOMPARE(f.ListNames(), QList<QByteArray> {"A"});
+    QCOMPARE(f.S->Recent.Files().first(), f.Path("a.wdt"));
+}
+
+void TestDocumentCommands::failedSaveAsKeepsNewName()
+{
+    TSessionFixture f;
+    f.Open({Entry("A")});
+    TestBook::WriteFile(f.Path("file"), "x");
+    const QString bad = f.Path("file") + QStringLiteral("/x.wdt");
+    f.Prompt.SavePaths.enqueue(bad);
+    f.Docs->IUlozitJakoClick();
+    QCOMPARE(f.Prompt.Texts(), QStringList {Msg::OpenFailed()});
+    QCOMPARE(f.Status(0), bad);
+    QVERIFY(f.S->Recent.Files().first() != bad);
+}
+
+void TestDocumentCommands::closeQuery_data()
+{
+    QTest::addColumn<bool>("edited");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("nothing changed") << false << kHlaskaNe << true;
+    QTest::newRow("changed, Ano") << true << kHlaskaAno << true;
+    QTest::newRow("changed, Ne") << true << kHlaskaNe << false;
+}
+
+void TestDocumentCommands::closeQuery()
+{
+    QFETCH(bool, edited);
+    QFETCH(int, answer);
+    QFETCH(bool, closes);
+    TSessionFixture f;
+    f.Open({Entry("A")});
+    if (edited)
+        f.Editor->EditText(EField::Ico, "1");
+    f.Prompt.Answers.enqueue(answer);
+    QCOMPARE(f.Docs->CloseQuery(), closes);
+    QSettings ini(f.Path("settings.ini"), QSettings::IniFormat);
+    QCOMPARE(ini.value(QStringLiteral("Historie/Historie0")).toString(), closes ? f.Path("kniha.wdt") : QString());
+}
+
+void TestDocumentCommands::autoSearchDue_data()
+{
+    QTest::addColumn<bool>("automatic");
+    QTest::addColumn<QString>("lastWritten");
+    QTest::addColumn<bool>("due");
+    QTest::newRow("written yesterday") << true << "202612061200000" << true;
+    QTest::newRow("written today") << true << "202612070000000" << false;
+    QTest::newRow("never written") << true << "" << false;
+    QTest::newRow("automatic off") << false << "202612061200000" << false;
+}
+
+void TestDocumentCommands::autoSearchDue()
+{
+    QFETCH(bool, automatic);
+    QFETCH(QString, lastWritten);
+    QFETCH(bool, due);
+    TSessionFixture f;
+    {
+        QSettings ini(f.Path("settings.ini"), QSettings::IniFormat);
+        ini.setValue(QStringLiteral("Casy/hledatAutomaticky-KNIHA.WDT"), automatic ? "1" : "0");
+        if (!lastWritten.isEmpty())
+            ini.setValue(QStringLiteral("Casy/NaposledySpusteno-KNIHA.WDT"), lastWritten);
+    }
+    int searched = -1;
+    f.Docs->SetAutoSearch([&](int days) { searched = days; });
+    f.Open({Entry("A")});
+    QCOMPARE(searched == 7, due);
+}
+
+QTEST_GUILESS_MAIN(TestDocumentCommands)
+#include "tst_documentcommands.moc"
