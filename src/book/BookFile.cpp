@@ -1,7 +1,6 @@
 #include "book/BookFile.h"
 
-#include "session/AddressBook.h"
-#include "session/Messages.h"
+#include "book/Book.h"
 
 #include <QDir>
 #include <QFile>
@@ -41,7 +40,7 @@ void SyncDirectory(const QString &path)
 
 namespace BookFile {
 
-TBookFileError Read(const QString &path, TContactRecord &header, TAddressBook &target)
+TBookFileError Read(const QString &path, TContactRecord &header, TBook &target)
 {
     QFileInfo info(path);
     if (!info.exists())
@@ -71,7 +70,7 @@ TBookFileError Read(const QString &path, TContactRecord &header, TAddressBook &t
     return TBookFileError::None;
 }
 
-TBookFileError WriteRecords(QIODevice &device, const TContactRecord &header, const TAddressBook &book)
+TBookFileError WriteRecords(QIODevice &device, const TContactRecord &header, const TBook &book)
 {
     if (!WriteAll(device, header.Data(), kRecordSize))
         return TBookFileError::HeaderWrite;
@@ -88,7 +87,7 @@ TBookFileError WriteRecords(QIODevice &device, const TContactRecord &header, con
     return TBookFileError::None;
 }
 
-TBookFileError Write(const QString &path, const TContactRecord &header, const TAddressBook &book,
+TBookFileError Write(const QString &path, const TContactRecord &header, const TBook &book,
                      const std::function<bool()> &beforeHeader)
 {
     QSaveFile file(path);
@@ -111,27 +110,6 @@ TBookFileError Write(const QString &path, const TContactRecord &header, const TA
         return TBookFileError::Write;
     SyncDirectory(path);
     return TBookFileError::None;
-}
-
-QString ErrorText(TBookFileError e)
-{
-    switch (e) {
-    case TBookFileError::None:
-    case TBookFileError::Missing:
-    case TBookFileError::Refused:
-        return {};
-    case TBookFileError::Open:
-        return Msg::OpenFailed();
-    case TBookFileError::HeaderRead:
-        return Msg::HeaderReadFailed();
-    case TBookFileError::Read:
-        return Msg::ReadFailed();
-    case TBookFileError::HeaderWrite:
-        return Msg::HeaderWriteFailed();
-    case TBookFileError::Write:
-        return Msg::WriteFailed();
-    }
-    return {};
 }
 
 } // namespace BookFile

@@ -30,7 +30,7 @@ void TAnniversaryCommands::SearchAnniversaries(int days)
     // "&Konec" with the box checked: the anniversaries up to now count as seen.
     if (m_acknowledge)
         m_s.Settings.NaposledyVyroci = NowStamp(m_s.Clock);
-    m_s.Store.SaveBookSettings(b.FileName);
+    m_s.SaveBookSettings(b.FileName);
 }
 
 void TAnniversaryCommands::IVyhledatClick()

@@ -69,12 +69,12 @@ void TDateFieldCommands::RodneCisloExit()
 
 void TDateFieldCommands::JmenoExit(bool fromSvatek)
 {
-    TAddressBook &b = m_s.Book;
+    TEditorBuffer &e = m_s.Editor;
     if (fromSvatek)
-        b.FirstNameEdited = true;
-    if (!b.FirstNameEdited)
+        e.FirstNameEdited = true;
+    if (!e.FirstNameEdited)
         return;
-    b.FirstNameEdited = false;
+    e.FirstNameEdited = false;
     if (!Editable())
         return;
     if (m_s.Prompt.Hlaska(AskNameDay(), THlaskaKind::Otazka) != kHlaskaAno)

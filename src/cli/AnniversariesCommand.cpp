@@ -10,12 +10,11 @@
 namespace {
 
 // The look-ahead stored for this book, 7 when there is none.
-int StoredLookAhead(const QString &path, TCliPrompt &prompt)
+int StoredLookAhead(const QString &path)
 {
     TSettings settings;
-    TCliView view;
     TSystemClock clock;
-    TSettingsStore store(settings, view, clock, prompt);
+    TSettingsStore store(settings, clock);
     store.LoadBookValues(path);
     return settings.VyrociDopredu;
 }
@@ -77,7 +76,7 @@ int TAnniversariesCommand::Execute(const QStringList &args, QTextStream &out, QT
     if (!cli)
         return 1;
     if (!parser.isSet(daysOption))
-        days = StoredLookAhead(path, *cli->Prompt);
+        days = StoredLookAhead(path);
 
     const QTime time = clock.time();
     const TStamp now = StampFromDateTime(today, time.hour(), time.minute(), time.second(), time.msec());

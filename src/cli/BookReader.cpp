@@ -3,6 +3,7 @@
 #include "cli/CliSupport.h"
 #include "book/BookFile.h"
 #include "book/BookLabels.h"
+#include "session/Messages.h"
 
 std::unique_ptr<TCliBook> ReadCliBook(const QString &path, QTextStream &err)
 {
@@ -16,7 +17,7 @@ std::unique_ptr<TCliBook> ReadCliBook(const QString &path, QTextStream &err)
         return nullptr;
     }
     if (e != TBookFileError::None) {
-        err << BookFile::ErrorText(e) << Qt::endl;
+        err << Msg::BookFileError(e) << Qt::endl;
         return nullptr;
     }
     cli->Book->Labels = TBookLabels::FromHeader(header);

@@ -110,10 +110,10 @@ bool TMaskCommands::VisitLine(qsizetype row)
     const bool clash = !leaving.isEmpty() && b.CountByName(leaving) > 1;
     if (clash) {
         // The rename stores the whole editor, whose flags predate this run's change.
-        b.FieldsLive = false;
+        m_s.Editor.FieldsLive = false;
         for (int i = 1; i <= kFlagCount; ++i)
             m_s.Editor.SetFlag(i, b.Current->Flag(i));
-        b.FieldsLive = true;
+        m_s.Editor.FieldsLive = true;
     }
     m_editor.ListBoxNazevClick(row);
     if (clash && !CurrentIsLine(row))

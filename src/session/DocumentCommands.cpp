@@ -26,7 +26,7 @@ bool TDocumentCommands::LeaveBook()
     if (b.IsOpen && b.Changed
         && m_s.Prompt.Hlaska(Msg::UnsavedQuestion(), THlaskaKind::Otazka) != kHlaskaAno)
         return false;
-    return m_s.Store.SaveBookSettings(b.FileName);
+    return m_s.SaveBookSettings(b.FileName);
 }
 
 void TDocumentCommands::NewBook(bool changed)
@@ -34,7 +34,7 @@ void TDocumentCommands::NewBook(bool changed)
     TAddressBook &b = m_s.Book;
     SetSaveEnabled(false);
     m_hasFile = false;
-    m_s.Store.ResetBookSettings(b.Labels);
+    m_s.ResetBookSettings();
     b.FileName = Msg::Unnamed();
     b.Mask.Active = false;
     b.DiscardRecords();
@@ -43,7 +43,7 @@ void TDocumentCommands::NewBook(bool changed)
     b.MakeCurrent(0);
     b.ListedCount = 1;
     b.CurrentIndex = 0;
-    b.RecordEdited = false;
+    m_s.Editor.RecordEdited = false;
     b.Changed = changed;
     b.IsOpen = true;
     b.List.Fill({QByteArray()});
@@ -58,40 +58,40 @@ void TDocumentCommands::INovyClick()
     NewBook(true);
 }
 
-bool TDocumentCommands::ReadBook(const QString &path, TContactRecord &header, TAddressBook &into)
+bool TDocumentCommands::ReadBook(const QString &path, TContactRecord &header, TBook &into)
 {
     const TBookFileError e = BookFile::Read(path, header, into);
     if (e == TBookFileError::None)
         return true;
     // A missing file fails without a message of its own.
     if (e != TBookFileError::Missing)
-        m_s.Book.ReportError(BookFile::ErrorText(e));
+        m_s.Book.ReportError(Msg::BookFileError(e));
     return false;
 }
 
 bool TDocumentCommands::LoadBook(const QString &path)
 {
-    TAddressBook fresh(m_s.Prompt);
+    TBook fresh;
     TContactRecord header;
     if (!ReadBook(path, header, fresh))
         return false;
     TAddressBook &b = m_s.Book;
     b.DiscardRecords();
-    b.TakeRecords(fresh);
+    b.SwapRecords(fresh);
     // A file with only its header still gives a book with one (empty) entry.
     if (b.RecordCount() == 0)
         b.AppendRecord(TContactRecord());
     b.MakeCurrent(0);
     b.ListedCount = b.RecordCount();
-    b.RecordEdited = false;
-    m_s.Store.LoadBookSettings(header, path, b.Labels);
+    m_s.Editor.RecordEdited = false;
+    m_s.LoadBookSettings(header, path);
     b.Mask.Active = false;
     return true;
 }
 
 bool TDocumentCommands::AppendBook(const QString &path)
 {
-    TAddressBook fresh(m_s.Prompt);
+    TBook fresh;
     TContactRecord header;
     if (!ReadBook(path, header, fresh))
         return false;
@@ -109,10 +109,10 @@ bool TDocumentCommands::SaveBook(const QString &path)
         return false;
     TAddressBook &b = m_s.Book;
     const TBookFileError e = BookFile::Write(path, b.Labels.ToHeader(), b,
-                                             [&] { return m_s.Store.SaveBookSettings(path); });
+                                             [&] { return m_s.SaveBookSettings(path); });
     if (e == TBookFileError::None)
         return true;
-    const QString text = BookFile::ErrorText(e);
+    const QString text = Msg::BookFileError(e);
     if (!text.isEmpty())
         b.ReportError(text);
     return false;
@@ -172,7 +172,7 @@ void TDocumentCommands::KeepPendingEdit()
 {
     // The open book stays: what was typed into the editor goes into its entry before
     // the refresh shows the first entry.
-    if (m_s.Book.RecordEdited)
+    if (m_s.Editor.RecordEdited)
         m_editor.StoreFields();
 }
 
@@ -264,8 +264,8 @@ bool TDocumentCommands::CloseQuery()
     if (b.IsOpen && b.Changed
         && m_s.Prompt.Hlaska(Msg::UnsavedQuestion(), THlaskaKind::Otazka) != kHlaskaAno)
         return false;
-    if (!m_s.Store.SaveBookSettings(b.FileName))
+    if (!m_s.SaveBookSettings(b.FileName))
         return false;
-    m_s.Store.SaveRecentFiles(m_s.Recent.Files());
+    m_s.SaveRecentFiles();
     return true;
 }

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-class TAddressBook;
+class TBook;
 class TContactRecord;
 class TRecordEditor;
 class TSession;
@@ -60,7 +60,7 @@ private:
     bool OpenPath(const QString &path);
     void KeepPendingEdit();
     // Reads a whole file into a book of its own, reporting failures.
-    bool ReadBook(const QString &path, TContactRecord &header, TAddressBook &into);
+    bool ReadBook(const QString &path, TContactRecord &header, TBook &into);
 
     TSession &m_s;
     TRecordEditor &m_editor;

@@ -36,6 +36,13 @@ public:
     void Fill(const TContactRecord &r);
     void Blank();
 
+    // False while the model fills the fields, so that filling is not taken for typing.
+    bool FieldsLive = true;
+    // The fields differ from the current entry; leaving it stores them first.
+    bool RecordEdited = false;
+    // The first name was typed into since the entry was shown (offers its name day).
+    bool FirstNameEdited = false;
+
     // Requests to the window.
     void RequestFocus(EField f) { emit FocusRequested(int(f)); }
     void RequestListFocus() { emit FocusRequested(-1); }

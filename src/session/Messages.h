@@ -2,6 +2,8 @@
 
 #include <QString>
 
+enum class TBookFileError;
+
 // The program's fixed Czech texts that more than one place shows.
 namespace Msg {
 inline QString Unnamed() { return QString::fromUtf8("Nepojmenovaný"); }
@@ -17,4 +19,8 @@ inline QString RegistryFailed() { return QString::fromUtf8("Problém při práci
 inline QString LookupFailed() { return QString::fromUtf8("Problém s vyhledáním dat"); }
 inline QString UniqueName() { return QString::fromUtf8("Musíte vyplnit unikátní Název položky"); }
 inline QString DeleteQuestion() { return QString::fromUtf8("Skutečně chcete vymazat aktální záznam"); }
+
+// What the person is told when reading or writing a book file failed; empty where the
+// failure has no message of its own.
+QString BookFileError(TBookFileError e);
 } // namespace Msg

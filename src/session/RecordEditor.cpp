@@ -18,8 +18,8 @@ void TRecordEditor::ShowRecord()
     TAddressBook &b = m_s.Book;
     if (!b.IsOpen || !b.Current)
         return;
-    b.FieldsLive = false;
     TEditorBuffer &e = m_s.Editor;
+    e.FieldsLive = false;
     // Nothing listed: show nothing rather than a hidden entry posing as selected.
     const bool listed = b.List.Count() > 0;
     e.SetEnabled(listed);
@@ -32,7 +32,7 @@ void TRecordEditor::ShowRecord()
     }
     e.RequestListFocus();
     b.List.Select(listed ? b.CurrentIndex : -1);
-    b.FieldsLive = true;
+    e.FieldsLive = true;
 }
 
 bool TRecordEditor::StoreFields()
@@ -40,9 +40,9 @@ bool TRecordEditor::StoreFields()
     TAddressBook &b = m_s.Book;
     if (!b.IsOpen || !b.Current)
         return false;
-    if (!b.RecordEdited)
-        return true;
     TEditorBuffer &e = m_s.Editor;
+    if (!e.RecordEdited)
+        return true;
     TContactRecord &r = *b.Current;
     const QByteArray oldName = r.Name();
     for (int i = 0; i < kTextFieldCount; ++i)
@@ -55,16 +55,16 @@ bool TRecordEditor::StoreFields()
         if (!e.Text(EField::Jmeno).isEmpty())
             name += ' ' + e.Text(EField::Jmeno);
         r.SetText(EField::NazevPolozky, name);
-        const bool live = b.FieldsLive;
-        b.FieldsLive = false;
+        const bool live = e.FieldsLive;
+        e.FieldsLive = false;
         e.SetText(EField::NazevPolozky, r.NameView());
-        b.FieldsLive = live;
+        e.FieldsLive = live;
     }
     if (r.NameView() != oldName)
         b.NamesChanged();
     const bool ok = !r.NameView().isEmpty();
     if (ok)
-        b.RecordEdited = false;
+        e.RecordEdited = false;
     else
         m_s.Prompt.Hlaska(Msg::UniqueName(), THlaskaKind::Vystraha);
     b.Changed = true;
@@ -76,13 +76,14 @@ bool TRecordEditor::StoreFields()
 void TRecordEditor::NazevPolozkyChange(int field)
 {
     TAddressBook &b = m_s.Book;
-    if (!b.FieldsLive)
+    TEditorBuffer &e = m_s.Editor;
+    if (!e.FieldsLive)
         return;
-    b.RecordEdited = true;
+    e.RecordEdited = true;
     const bool wasChanged = b.Changed;
     b.Changed = true;
     if (field == int(EField::Jmeno))
-        b.FirstNameEdited = true;
+        e.FirstNameEdited = true;
     if (!wasChanged)
         b.UpdateStatusBar();
 }
@@ -160,9 +161,8 @@ void TRecordEditor::IPridatClick()
     // With nothing listed the new line goes to the top of the empty list.
     if (b.List.Count() == 0)
         b.CurrentIndex = -1;
-    TContactRecord &r = b.InsertAfterCurrent();
+    b.InsertAfterCurrent();
     b.List.Insert(b.CurrentIndex, QByteArrayLiteral(" "));
-    TAddressBook::ClearRecord(r);
     b.Changed = true;
     ShowRecord();
     m_s.Editor.RequestFocus(EField::TitulPred);
@@ -179,15 +179,15 @@ void TRecordEditor::IZrusitClick()
         return;
     }
     if (b.RecordCount() == 1) {
-        TAddressBook::ClearRecord(*b.Current);
+        b.Current->Clear();
         b.NamesChanged();
         b.CurrentIndex = 0;
         b.List.Replace(0, QByteArray());
-        b.RecordEdited = false;
+        m_s.Editor.RecordEdited = false;
     } else {
         b.RemoveCurrent();
         b.List.Remove(b.CurrentIndex);
-        b.RecordEdited = false;
+        m_s.Editor.RecordEdited = false;
         if (b.CurrentIndex >= b.List.Count())
             b.CurrentIndex = b.List.Count() - 1;
     }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "session/NameDayCalendar.h"
 #include "session/AddressBook.h"
 #include "session/EditorBuffer.h"
+#include "session/NameDayCalendar.h"
 #include "session/RecentFiles.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
@@ -29,4 +29,15 @@ public:
     TNameDayCalendar Calendar;
     TRecentFiles Recent;
     TContactRecord CopiedRecord;
+
+    // The open book's captions and settings, carried between the store, the window and
+    // the person: the captions come from the file's header, the window takes the stored
+    // geometry, and a store that cannot be written is reported.
+    void LoadBookSettings(const TContactRecord &header, const QString &path);
+    void ResetBookSettings();
+    bool SaveBookSettings(const QString &path);
+    bool SaveRecentFiles();
+
+private:
+    bool Reported(bool written);
 };

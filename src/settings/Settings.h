@@ -5,7 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
-// Program-wide settings: the open book's reminder values, the modem and the tray flag.
+// Program-wide settings: the open book's reminder values, the modem, the window and the
+// tray flag.
 struct TSettings
 {
     TStamp NaposledyVyroci = 0;
@@ -22,4 +23,7 @@ struct TSettings
     bool Povolit = false;
     quint8 Port = 2;
     bool Lista = false;
+    int Sirka = 588;
+    int Vyska = 480;
+    int ListBox = 150;
 };

@@ -1,9 +1,5 @@
 #include "settings/SettingsStore.h"
 
-#include "book/BookLabels.h"
-#include "session/MainView.h"
-#include "session/Messages.h"
-#include "session/Prompt.h"
 #include "util/Clock.h"
 #include "util/Cp1250.h"
 #include "util/TextRoutines.h"
@@ -24,9 +20,8 @@ QString Key(const QString &section, const QString &name)
 
 } // namespace
 
-TSettingsStore::TSettingsStore(TSettings &settings, IMainView &view, const IClock &clock, IPrompt &prompt,
-                               const QString &iniPath)
-    : m_settings(settings), m_view(view), m_clock(clock), m_prompt(prompt)
+TSettingsStore::TSettingsStore(TSettings &settings, const IClock &clock, const QString &iniPath)
+    : m_settings(settings), m_clock(clock)
 {
     if (!iniPath.isEmpty()) {
         m_store = std::make_unique<QSettings>(iniPath, QSettings::IniFormat);
@@ -68,13 +63,6 @@ int TSettingsStore::ReadInt(const QString &section, const QString &name, int def
     return ok ? n : def;
 }
 
-void TSettingsStore::LoadBookSettings(const TContactRecord &header, const QString &path, TBookLabels &labels)
-{
-    labels = TBookLabels::FromHeader(header);
-    LoadBookValues(path);
-    m_view.ApplyLabels(labels);
-}
-
 void TSettingsStore::LoadBookValues(const QString &path)
 {
     const QString suffix = BookSuffix(path);
@@ -101,15 +89,16 @@ void TSettingsStore::LoadBookValues(const QString &path)
     m_settings.Lista = ReadInt(kOkno, QStringLiteral("Lista"), 0) != 0;
     int w = ReadInt(kOkno, QStringLiteral("Sirka"), 588);
     int h = ReadInt(kOkno, QStringLiteral("Vyska"), 480);
-    int lw = ReadInt(kOkno, QStringLiteral("ListBox"), m_view.ListWidth());
+    int lw = ReadInt(kOkno, QStringLiteral("ListBox"), m_settings.ListBox);
     if (w < 417 || w > 1024)
         w = 588;
     if (h < 474 || h > 768)
         h = 480;
     if (lw < 100 || lw > 300)
         lw = 150;
-    m_view.SetWindowSize(QSize(w, h));
-    m_view.SetListWidth(lw);
+    m_settings.Sirka = w;
+    m_settings.Vyska = h;
+    m_settings.ListBox = lw;
 }
 
 bool TSettingsStore::SaveBookSettings(const QString &path)
@@ -130,21 +119,18 @@ bool TSettingsStore::SaveBookSettings(const QString &path)
     s.setValue(Key(kModem, QStringLiteral("VolackaStat")), m_settings.VolackaStat);
     s.setValue(Key(kModem, QStringLiteral("VolackaMisto")), m_settings.VolackaMisto);
     s.setValue(Key(kModem, QStringLiteral("Povolit")), QString::number(m_settings.Povolit ? 1 : 0));
-    const QSize size = m_view.WindowSize();
-    s.setValue(Key(kOkno, QStringLiteral("Vyska")), QString::number(size.height()));
-    s.setValue(Key(kOkno, QStringLiteral("Sirka")), QString::number(size.width()));
-    s.setValue(Key(kOkno, QStringLiteral("ListBox")), QString::number(m_view.ListWidth()));
+    s.setValue(Key(kOkno, QStringLiteral("Vyska")), QString::number(m_settings.Vyska));
+    s.setValue(Key(kOkno, QStringLiteral("Sirka")), QString::number(m_settings.Sirka));
+    s.setValue(Key(kOkno, QStringLiteral("ListBox")), QString::number(m_settings.ListBox));
     return Sync();
 }
 
-void TSettingsStore::ResetBookSettings(TBookLabels &labels)
+void TSettingsStore::ResetBookSettings()
 {
-    labels = TBookLabels::Defaults();
     const TStamp now = NowStamp(m_clock);
     m_settings = TSettings();
     m_settings.NaposledyVyroci = now;
     m_settings.NaposledySpusteno = now;
-    m_view.ApplyLabels(labels);
 }
 
 bool TSettingsStore::SaveLista()
@@ -171,9 +157,5 @@ bool TSettingsStore::SaveRecentFiles(const QStringList &files)
 bool TSettingsStore::Sync()
 {
     m_store->sync();
-    if (m_store->status() != QSettings::NoError) {
-        m_prompt.Hlaska(Msg::RegistryFailed(), THlaskaKind::Chyba);
-        return false;
-    }
-    return true;
+    return m_store->status() == QSettings::NoError;
 }

@@ -8,20 +8,15 @@
 #include <memory>
 
 class IClock;
-class IMainView;
-class IPrompt;
-class TContactRecord;
-struct TBookLabels;
 
 // The per-user settings store: the registry on Windows, an INI file elsewhere. Holds the
 // per-book values (their names carry the book's file name), the modem and window values
-// and the recent files.
+// and the recent files. A write that fails returns false; the caller says so.
 class TSettingsStore
 {
 public:
     // An empty path means the user's own store; tests pass a file of their own.
-    TSettingsStore(TSettings &settings, IMainView &view, const IClock &clock, IPrompt &prompt,
-                   const QString &iniPath = {});
+    TSettingsStore(TSettings &settings, const IClock &clock, const QString &iniPath = {});
     ~TSettingsStore();
 
     TSettings &Settings() { return m_settings; }
@@ -30,10 +25,12 @@ public:
     // "-RODINA.WDT" for C:\Data\rodina.wdt, "-NEPOJMENOVANÝ" for the unnamed book.
     static QString BookSuffix(const QString &fileName);
 
-    void LoadBookSettings(const TContactRecord &header, const QString &path, TBookLabels &labels);
+    // The values of the book at `path` and the program-wide ones; a value that is missing
+    // or out of range gets its default (the list width keeps the width it had).
     void LoadBookValues(const QString &path);
     bool SaveBookSettings(const QString &path);
-    void ResetBookSettings(TBookLabels &labels);
+    // The values of a new book.
+    void ResetBookSettings();
 
     // Writes "Lista" of section "Okno" at once.
     bool SaveLista();
@@ -47,8 +44,6 @@ private:
     bool Sync();
 
     TSettings &m_settings;
-    IMainView &m_view;
     const IClock &m_clock;
-    IPrompt &m_prompt;
     std::unique_ptr<QSettings> m_store;
 };

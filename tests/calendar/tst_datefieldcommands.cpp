@@ -64,7 +64,7 @@ struct TFixture
     QByteArray Text(EField f) const { return S->Editor.Text(f); }
     bool Edited() const
     {
-        return S->Book.RecordEdited && S->Book.Changed && S->Book.StatusTexts().value(2) == Msg::Changed();
+        return S->Editor.RecordEdited && S->Book.Changed && S->Book.StatusTexts().value(2) == Msg::Changed();
     }
     // What the person types, as the widgets pass it on.
     void Type(EField f, const char *text) { Editor->EditText(f, TestBook::Cp(text)); }
@@ -131,7 +131,7 @@ void TestDateFieldCommands::dateExit()
     t.Type(f, typed.constData());
     QCOMPARE(t.Text(f), typed.left(birthday ? 10 : 6));
     // Only the handler's own change may mark the entry.
-    t.S->Book.RecordEdited = false;
+    t.S->Editor.RecordEdited = false;
     t.S->Book.Changed = false;
     if (birthday)
         t.Commands->NarozeninyExit();
@@ -141,7 +141,7 @@ void TestDateFieldCommands::dateExit()
     QCOMPARE(t.Edited(), field != typed.left(birthday ? 10 : 6));
     QVERIFY(t.Prompt.Shown.isEmpty());
     // What the field shows is what the entry keeps.
-    t.S->Book.RecordEdited = true;
+    t.S->Editor.RecordEdited = true;
     QVERIFY(t.Editor->StoreFields());
     QCOMPARE(t.S->Book.Current->Text(f), field);
 }
@@ -241,7 +241,7 @@ void TestDateFieldCommands::nameDayOffer()
     TFixture t(WithText(EField::Svatek, "08.08."));
     t.S->Editor.SetJmeniny("Dominik");
     t.Type(EField::Jmeno, jmeno.constData());
-    t.S->Book.RecordEdited = false;
+    t.S->Editor.RecordEdited = false;
     t.S->Book.Changed = false;
     t.Prompt.Answers.enqueue(answer);
     t.Commands->JmenoExit(false);
@@ -254,7 +254,7 @@ void TestDateFieldCommands::nameDayOffer()
     QCOMPARE(t.Text(EField::Svatek), svatek);
     QCOMPARE(FromCp1250(t.S->Editor.Jmeniny()), QString::fromUtf8(jmeniny));
     QCOMPARE(t.Edited(), svatek != "08.08.");
-    QVERIFY(!t.S->Book.FirstNameEdited);
+    QVERIFY(!t.S->Editor.FirstNameEdited);
 }
 
 void TestDateFieldCommands::offerOnlyAfterAnEdit()
@@ -295,7 +295,7 @@ void TestDateFieldCommands::picker()
     // A name day the calendar lacks keeps the selection of the last use; "&Zpět"
     // changes nothing but the selection stays as it was left.
     t.Type(EField::Svatek, "19.3.");
-    t.S->Book.RecordEdited = false;
+    t.S->Editor.RecordEdited = false;
     t.S->Book.Changed = false;
     t.Picker.Answer = 1;
     t.Picker.Confirm = false;
@@ -337,7 +337,7 @@ void TestDateFieldCommands::nothingListedChangesNothing()
     QCOMPARE(t.Text(EField::Narozeniny), QByteArray("5.3.61"));
     QCOMPARE(t.Picker.Opened, 0);
     QVERIFY(t.Prompt.Shown.isEmpty());
-    QVERIFY(!t.S->Book.RecordEdited);
+    QVERIFY(!t.S->Editor.RecordEdited);
 }
 
 QTEST_GUILESS_MAIN(TestDateFieldCommands)

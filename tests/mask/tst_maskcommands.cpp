@@ -383,7 +383,7 @@ void TestMaskCommands::bulkChangeReselectsLine()
     QCOMPARE(r.CurrentName(), QStringLiteral("Delta"));
     QVERIFY(r.EditorIsCurrentLine());
     QVERIFY(r.S.Editor.Flag(5));
-    QVERIFY(!r.B.RecordEdited);
+    QVERIFY(!r.S.Editor.RecordEdited);
 }
 
 void TestMaskCommands::bulkChangeCancelled()

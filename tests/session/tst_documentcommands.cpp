@@ -154,7 +154,7 @@ void TestDocumentCommands::cancelledOpenKeepsTypedText()
     QCOMPARE(f.Prompt.Texts(), QStringList {Msg::UnsavedQuestion()});
     QCOMPARE(f.S->Book.Record(1).Text(EField::Ico), QByteArray("12345678"));
     QVERIFY(f.S->Book.Changed);
-    QVERIFY(!f.S->Book.RecordEdited);
+    QVERIFY(!f.S->Editor.RecordEdited);
 }
 
 void TestDocumentCommands::unsavedQuestion_data()

@@ -71,7 +71,7 @@ void TestRecordEditing::emptyNameRefusesToLeave()
     QCOMPARE(f.Prompt.Shown.first().Kind, THlaskaKind::Vystraha);
     QCOMPARE(f.S->Book.CurrentIndex, 0);
     QCOMPARE(f.S->Book.List.Selected(), 0);
-    QVERIFY(f.S->Book.RecordEdited);
+    QVERIFY(f.S->Editor.RecordEdited);
     // Saving refuses too and writes nothing.
     f.Docs->IUlozitClick();
     QCOMPARE(TestBook::ReadFile(f.Path("kniha.wdt")).size(), 3 * kRecordSize);
@@ -197,7 +197,7 @@ void TestRecordEditing::deleteLastListedUnderMask()
     QVERIFY(!f.S->Editor.Enabled());
     QCOMPARE(f.S->Editor.Text(EField::NazevPolozky), QByteArray());
     f.Editor->EditText(EField::Prijmeni, "X");
-    QVERIFY(!f.S->Book.RecordEdited);
+    QVERIFY(!f.S->Editor.RecordEdited);
     f.Editor->IZrusitClick(); // nothing listed: nothing to delete
     QCOMPARE(f.S->Book.RecordCount(), 2);
     // A new entry comes in on the empty list and can be edited.
@@ -241,10 +241,10 @@ void TestRecordEditing::everyKindOfEditSetsChanged()
         f.Editor->EditText(EField::Jmeno, "Jan");
         break;
     }
-    QVERIFY(f.S->Book.RecordEdited);
+    QVERIFY(f.S->Editor.RecordEdited);
     QVERIFY(f.S->Book.Changed);
     QCOMPARE(f.Status(2), Msg::Changed());
-    QCOMPARE(f.S->Book.FirstNameEdited, kind == 3);
+    QCOMPARE(f.S->Editor.FirstNameEdited, kind == 3);
     f.Editor->ListBoxNazevClick(1);
     f.Editor->ListBoxNazevClick(0);
     const TContactRecord &r = *f.S->Book.Current;
@@ -259,7 +259,7 @@ void TestRecordEditing::showingAnotherRecordIsNoEdit()
     f.Open({Entry("A", 3), Entry("B")});
     f.Editor->ListBoxNazevClick(1);
     f.Editor->ListBoxNazevClick(0);
-    QVERIFY(!f.S->Book.RecordEdited);
+    QVERIFY(!f.S->Editor.RecordEdited);
     QVERIFY(!f.S->Book.Changed);
     QVERIFY(f.S->Editor.Flag(1));
     QCOMPARE(f.Status(2), QString());

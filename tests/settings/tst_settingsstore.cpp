@@ -1,5 +1,3 @@
-#include "book/BookLabels.h"
-#include "session/Messages.h"
 #include "settings/SettingsStore.h"
 
 #include "FakePrompt.h"
@@ -14,15 +12,13 @@ namespace {
 struct TFixture
 {
     QTemporaryDir Dir;
-    TFakePrompt Prompt;
     TFixedClock Clock;
-    TFakeView View;
     TSettings Settings;
     QString Ini = Dir.filePath(QStringLiteral("Vorlink.ini"));
 
     std::unique_ptr<TSettingsStore> Store()
     {
-        return std::make_unique<TSettingsStore>(Settings, View, Clock, Prompt, Ini);
+        return std::make_unique<TSettingsStore>(Settings, Clock, Ini);
     }
     void Put(const QString &key, const QString &value)
     {
@@ -34,11 +30,7 @@ struct TFixture
         QSettings s(Ini, QSettings::IniFormat);
         return s.value(key).toString();
     }
-    void Load(const QString &path = QStringLiteral("/data/rodina.wdt"))
-    {
-        TBookLabels labels;
-        Store()->LoadBookSettings(TBookLabels::Defaults().ToHeader(), path, labels);
-    }
+    void Load(const QString &path = QStringLiteral("/data/rodina.wdt")) { Store()->LoadBookValues(path); }
 };
 
 } // namespace
@@ -58,7 +50,7 @@ private slots:
     void sameNameSharesValues();
     void saveWritesEveryValue();
     void resetThenSaveWritesResetValues();
-    void writeFailureIsReported();
+    void writeFailureFailsTheSave();
     void recentFilesRoundTrip();
 };
 
@@ -68,7 +60,7 @@ void TestSettingsStore::suffix_data()
     QTest::addColumn<QString>("suffix");
     QTest::newRow("windows path") << QStringLiteral("C:\\Data\\rodina.wdt") << QStringLiteral("-RODINA.WDT");
     QTest::newRow("unix path") << QStringLiteral("/home/jana/rodina.wdt") << QStringLiteral("-RODINA.WDT");
-    QTest::newRow("unnamed") << Msg::Unnamed() << QString::fromUtf8("-NEPOJMENOVANÝ");
+    QTest::newRow("unnamed") << QString::fromUtf8("Nepojmenovaný") << QString::fromUtf8("-NEPOJMENOVANÝ");
     QTest::newRow("accents") << QString::fromUtf8("/x/přátelé.wdt") << QString::fromUtf8("-PŘÁTELÉ.WDT");
 }
 
@@ -107,9 +99,9 @@ void TestSettingsStore::windowRanges()
     if (!key.isEmpty())
         f.Put(QStringLiteral("Okno/") + key, stored);
     f.Load();
-    const int got = key == QLatin1String("Sirka")   ? f.View.Size.width()
-                    : key == QLatin1String("Vyska") ? f.View.Size.height()
-                                                    : f.View.List;
+    const int got = key == QLatin1String("Sirka")   ? f.Settings.Sirka
+                    : key == QLatin1String("Vyska") ? f.Settings.Vyska
+                                                    : f.Settings.ListBox;
     QCOMPARE(got, result);
 }
 
@@ -164,7 +156,6 @@ void TestSettingsStore::defaultsWhenAbsent()
     QCOMPARE(s.Port, 2);
     QVERIFY(!s.Lista);
     QCOMPARE(StampToText(s.NaposledySpusteno), QStringLiteral("202612071015000"));
-    QCOMPARE(f.View.Applied, 1);
 }
 
 void TestSettingsStore::sameNameSharesValues()
@@ -183,8 +174,9 @@ void TestSettingsStore::saveWritesEveryValue()
     TFixture f;
     f.Settings.NaposledyVyroci = 202001010000000.0;
     f.Settings.NaposledySpusteno = 190001010000000.0;
-    f.View.Size = QSize(800, 600);
-    f.View.List = 222;
+    f.Settings.Sirka = 800;
+    f.Settings.Vyska = 600;
+    f.Settings.ListBox = 222;
     QVERIFY(f.Store()->SaveBookSettings(QStringLiteral("/x/Rodina.wdt")));
     QCOMPARE(f.Get(QStringLiteral("Casy/NaposledyVyroci-RODINA.WDT")), QStringLiteral("202001010000000"));
     // The last-save stamp is the moment of writing, not the field.
@@ -201,18 +193,16 @@ void TestSettingsStore::saveWritesEveryValue()
 void TestSettingsStore::resetThenSaveWritesResetValues()
 {
     TFixture f;
-    TBookLabels labels;
     auto store = f.Store();
-    store->ResetBookSettings(labels);
-    QCOMPARE(labels, TBookLabels::Defaults());
-    QVERIFY(store->SaveBookSettings(Msg::Unnamed()));
+    store->ResetBookSettings();
+    QVERIFY(store->SaveBookSettings(QString::fromUtf8("Nepojmenovaný")));
     QCOMPARE(f.Get(QStringLiteral("Modem/Stat")), QString());
     QCOMPARE(f.Get(QStringLiteral("Modem/Misto")), QString());
     QCOMPARE(f.Get(QStringLiteral("Modem/Hang")), QStringLiteral("+++ATH"));
     QCOMPARE(f.Get(QString::fromUtf8("Casy/hledatAutomaticky-NEPOJMENOVANÝ")), QStringLiteral("0"));
 }
 
-void TestSettingsStore::writeFailureIsReported()
+void TestSettingsStore::writeFailureFailsTheSave()
 {
     TFixture f;
     QFile blocker(f.Dir.filePath(QStringLiteral("file")));
@@ -220,8 +210,6 @@ void TestSettingsStore::writeFailureIsReported()
     blocker.close();
     f.Ini = f.Dir.filePath(QStringLiteral("file/Vorlink.ini")); // a parent that is a file
     QVERIFY(!f.Store()->SaveBookSettings(QStringLiteral("/x/a.wdt")));
-    QCOMPARE(f.Prompt.Last(), Msg::RegistryFailed());
-    QCOMPARE(f.Prompt.Shown.last().Kind, THlaskaKind::Chyba);
 }
 
 void TestSettingsStore::recentFilesRoundTrip()

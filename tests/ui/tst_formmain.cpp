@@ -441,7 +441,7 @@ private slots:
         QPlainTextEdit *note = f.W->findChild<QPlainTextEdit *>(QStringLiteral("Poznamka"));
         note->setPlainText(typed); // as a paste would
         QCOMPARE(f.W->Session().Editor.Note(), stored);
-        QVERIFY(f.Book().RecordEdited);
+        QVERIFY(f.W->Session().Editor.RecordEdited);
         QCOMPARE(note->toPlainText(), FromCp1250(stored).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     }
 
@@ -477,7 +477,7 @@ private slots:
         QTest::mouseDClick(f.Edit("Stat2"), Qt::LeftButton);
         QCOMPARE(f.Edit("Stat2")->text(), U("Česká republika"));
         QCOMPARE(f.W->Session().Editor.Text(EField::Stat2), TestBook::Cp("Česká republika"));
-        QVERIFY(f.Book().RecordEdited);
+        QVERIFY(f.W->Session().Editor.RecordEdited);
         QCOMPARE(spy.size(), 1);
         QCOMPARE(spy[0][0].toInt(), int(EField::Stat2));
         QCOMPARE(f.Edit("Stat1")->text(), QString());

@@ -379,7 +379,7 @@ void TFormMain::FormActivate()
     QWidget *had = focusWidget();
     const bool inEditor = had && m_pages->isAncestorOf(had);
     // Coming back from a dialog must not throw away what was typed and not yet stored.
-    if (!m_session->Book.RecordEdited)
+    if (!m_session->Editor.RecordEdited)
         m_editor->ShowRecord();
     m_session->Book.UpdateStatusBar();
     if (inEditor && had->isVisible() && had->isEnabled())
@@ -435,8 +435,8 @@ void TFormMain::CommitData(QSessionManager &manager)
         return;
     }
     // No questions allowed: keep at least the settings and the recent files.
-    m_session->Store.SaveBookSettings(m_session->Book.FileName);
-    m_session->Store.SaveRecentFiles(m_session->Recent.Files());
+    m_session->SaveBookSettings(m_session->Book.FileName);
+    m_session->SaveRecentFiles();
     m_closeAgreed = true;
 }
 
