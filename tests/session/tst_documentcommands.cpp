@@ -3,6 +3,7 @@
 #include "SessionFixture.h"
 
 #include <QFileInfo>
+#include <QSettings>
 #include <QTest>
 
 using TestBook::Cp;
@@ -24,6 +25,7 @@ private slots:
     void unsavedQuestion_data();
     void unsavedQuestion();
     void settingsFailureStopsCommand();
+    void bookSettingsReachTheWindow();
     void recentFiles_data();
     void recentFiles();
     void recentFileOpens();
@@ -191,6 +193,38 @@ void TestDocumentCommands::settingsFailureStopsCommand()
     QCOMPARE(f.Prompt.Texts(), QStringList {Msg::RegistryFailed()});
     QVERIFY(!s2.Book.Changed); // the new command did not run
     QVERIFY(!d2.CloseQuery());
+}
+
+// Captions come from the file, the window from the store; a save keeps the window as it is.
+void TestDocumentCommands::bookSettingsReachTheWindow()
+{
+    TSessionFixture f;
+    {
+        QSettings ini(f.Path("settings.ini"), QSettings::IniFormat);
+        ini.setValue(QStringLiteral("Okno/Sirka"), QStringLiteral("800"));
+        ini.setValue(QStringLiteral("Okno/Vyska"), QStringLiteral("600"));
+        ini.setValue(QStringLiteral("Okno/ListBox"), QStringLiteral("222"));
+    }
+    f.S->Store.Store().sync(); // reads the file written beside it
+    TBookLabels labels = TBookLabels::Defaults();
+    labels.FlagCaptions[0] = Cp("Rodina");
+    TestBook::WriteFile(f.Path("kniha.wdt"), TestBook::FileBytes(labels, {Entry("A")}));
+    f.Docs->StartUp(f.Path("kniha.wdt"));
+    QCOMPARE(f.View.Size, QSize(800, 600));
+    QCOMPARE(f.View.List, 222);
+    QCOMPARE(f.View.Shown, labels);
+    QCOMPARE(f.S->Book.Labels, labels);
+
+    f.View.Size = QSize(700, 500);
+    f.View.List = 180;
+    f.Docs->IUlozitClick();
+    QSettings ini(f.Path("settings.ini"), QSettings::IniFormat);
+    QCOMPARE(ini.value(QStringLiteral("Okno/Sirka")).toString(), QStringLiteral("700"));
+    QCOMPARE(ini.value(QStringLiteral("Okno/Vyska")).toString(), QStringLiteral("500"));
+    QCOMPARE(ini.value(QStringLiteral("Okno/ListBox")).toString(), QStringLiteral("180"));
+
+    f.Docs->INovyClick();
+    QCOMPARE(f.View.Shown, TBookLabels::Defaults());
 }
 
 void TestDocumentCommands::recentFiles_data()
