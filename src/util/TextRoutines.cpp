@@ -56,14 +56,22 @@ QByteArray ReplaceAll(QByteArrayView s, QByteArrayView search, QByteArrayView re
 {
     if (search.isEmpty())
         return s.toByteArray();
-    QByteArray out;
+    QByteArray out = s.toByteArray();
+    // The search starts again from the beginning after each replacement, so joined text
+    // is replaced too ("a    b" with "  " -> " " gives "a b"). Nothing before the last
+    // match can match anew except where the joined text overlaps it, so the scan resumes
+    // just before it. A replacement holding the search text would never end: there the
+    // scan goes on after the inserted text.
+    const bool rescan = !replacement.contains(search);
+    // Rewriting can still go on for ever with some texts; stop at a sane size.
+    const qsizetype limit = qMax<qsizetype>(out.size(), 1) * 64 + (1 << 16);
     qsizetype from = 0;
-    for (qsizetype at = s.indexOf(search, from); at >= 0; at = s.indexOf(search, from)) {
-        out.append(s.sliced(from, at - from));
-        out.append(replacement);
-        from = at + search.size();
+    for (qsizetype at = out.indexOf(search, from); at >= 0; at = out.indexOf(search, from)) {
+        out.replace(at, search.size(), replacement);
+        from = rescan ? qMax<qsizetype>(0, at - search.size() + 1) : at + replacement.size();
+        if (out.size() > limit)
+            break;
     }
-    out.append(s.sliced(from));
     return out;
 }
 

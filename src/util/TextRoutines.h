@@ -23,7 +23,8 @@ QByteArray ListField(QByteArrayView list, int n);
 
 QByteArray ChooseText(bool flag, QByteArrayView a, QByteArrayView b);
 
-// Left to right, never rescanning inserted text; an empty search text changes nothing.
+// Until no occurrence is left (a replacement holding the search text is not rescanned);
+// an empty search text changes nothing.
 QByteArray ReplaceAll(QByteArrayView s, QByteArrayView search, QByteArrayView replacement);
 
 // Each pair gives one byte: the first digit is the LOW nibble ("1F" gives 0xF1).

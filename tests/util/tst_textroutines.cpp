@@ -114,10 +114,15 @@ void TestTextRoutines::replaceAll_data()
         << QByteArray("abc") << QByteArray("b") << QByteArray("xbx") << QByteArray("axbxc");
     QTest::newRow("replacement doubles search")
         << QByteArray("aaa") << QByteArray("a") << QByteArray("aa") << QByteArray("aaaaaa");
-    QTest::newRow("no rescan of joined text")
-        << QByteArray("aaaa") << QByteArray("aa") << QByteArray("a") << QByteArray("aa");
+    QTest::newRow("joined text rescanned")
+        << QByteArray("aaaa") << QByteArray("aa") << QByteArray("a") << QByteArray("a");
+    QTest::newRow("runs of spaces") << QByteArray("a    b") << QByteArray("  ") << QByteArray(" ") << QByteArray("a b");
+    QTest::newRow("rescan before the match") << QByteArray("abb") << QByteArray("ab") << QByteArray("a")
+                                             << QByteArray("a");
     QTest::newRow("overlap taken left first")
         << QByteArray("aaa") << QByteArray("aa") << QByteArray("b") << QByteArray("ba");
+    QTest::newRow("match made across the join") << QByteArray("xaab") << QByteArray("ab") << QByteArray("b")
+                                                << QByteArray("xb");
     QTest::newRow("removal") << QByteArray("a--b") << QByteArray("-") << QByteArray() << QByteArray("ab");
     QTest::newRow("not found") << QByteArray("abc") << QByteArray("x") << QByteArray("y")
                                << QByteArray("abc");
