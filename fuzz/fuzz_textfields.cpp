@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArrayView text(reinterpret_cast<const char *>(data), qsizetype(size));
     (void)NormalizeBirthday(text);
     (void)NormalizeNameDay(text);
-    (void)CheckBirthNumber(text);
+    (void)CheckBirthNumber(text, QDate(2026, 12, 7));
     (void)AgeText(text, QDate(2026, 12, 7));
     const QString s = QString::fromLatin1(text);
     for (int p = 0; p <= 8; ++p)

@@ -142,7 +142,7 @@ TNormalizeResult NormalizeNameDay(QByteArrayView text)
     return NormalizeDate(text, false);
 }
 
-TBirthNumberResult CheckBirthNumber(QByteArrayView input)
+TBirthNumberResult CheckBirthNumber(QByteArrayView input, const QDate &today)
 {
     TBirthNumberResult r;
     r.Text = input.toByteArray();
@@ -178,8 +178,9 @@ TBirthNumberResult CheckBirthNumber(QByteArrayView input)
         if (!WholeNumberIn(digits, 0, std::numeric_limits<qint64>::max() / 10, &number)) {
             invalid = true;
         } else if (digits.size() == 9) {
-            // Numbers issued before 1954 carry no check digit.
-            invalid = false;
+            // Nine digits were issued only before 1954, without a check digit; a later
+            // year means a ten-digit number with a digit missing.
+            invalid = yy >= 54;
         } else {
             const int year = BirthYear(yy, false);
             // Until 1985 a remainder of 10 was written as check digit 0.
@@ -197,8 +198,16 @@ TBirthNumberResult CheckBirthNumber(QByteArrayView input)
         const int code = TwoDigits(t, 3);
         const QByteArray month
             = IsMonthCode(code) ? QByteArray::number(MonthOfCode(code)).rightJustified(2, '0') : t.mid(2, 2);
-        r.DerivedBirthday = t.mid(4, 2) + '.' + month + '.'
-            + QByteArray::number(BirthYear(TwoDigits(t, 1), digitCount == 9));
+        const int year = BirthYear(TwoDigits(t, 1), digitCount == 9);
+        r.DerivedBirthday = t.mid(4, 2) + '.' + month + '.' + QByteArray::number(year);
+        // Nobody is born in the future: such a number is wrong and names no birthday.
+        QDate born(year, month.toInt(), TwoDigits(t, 5));
+        if (!born.isValid())
+            born = QDate(year, month.toInt(), 1);
+        if (born.isValid() && born > today) {
+            r.Valid = false;
+            r.DerivedBirthday.clear();
+        }
     }
     return r;
 }

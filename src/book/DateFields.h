@@ -39,8 +39,9 @@ struct TBirthNumberResult
     QByteArray DerivedBirthday;
 };
 
-// Empty input is valid and derives nothing.
-TBirthNumberResult CheckBirthNumber(QByteArrayView text);
+// Empty input is valid and derives nothing. A number whose birthday lies after `today`
+// is invalid and derives nothing.
+TBirthNumberResult CheckBirthNumber(QByteArrayView text, const QDate &today);
 
 // "N let   (D dní)" for a birthday DD.MM.YYYY seen on the given day; empty when the
 // birthday is empty or not a real date.

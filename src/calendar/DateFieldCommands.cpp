@@ -54,7 +54,7 @@ void TDateFieldCommands::RodneCisloExit()
     const QByteArray text = m_s.Editor.Text(EField::RodneCislo);
     if (text.isEmpty())
         return;
-    const TBirthNumberResult r = CheckBirthNumber(text);
+    const TBirthNumberResult r = CheckBirthNumber(text, m_s.Clock.Now().date());
     if (r.Changed && r.Text != text)
         m_editor.EditText(EField::RodneCislo, r.Text);
     if (!r.Valid)

@@ -117,8 +117,17 @@ void TestDateFields::birthNumber_data()
         << QByteArray("455101/009") << QByteArray("455101/009") << true << QByteArray("01.01.1945");
     QTest::newRow("nine digits carry no check digit")
         << QByteArray("455101/010") << QByteArray("455101/010") << true << QByteArray("01.01.1945");
-    QTest::newRow("nine digits are never tested")
-        << QByteArray("806215/000") << QByteArray("806215/000") << true << QByteArray("15.12.1980");
+    QTest::newRow("nine digits below 54 are never tested")
+        << QByteArray("536215/001") << QByteArray("536215/001") << true << QByteArray("15.12.1953");
+    QTest::newRow("nine digits from 54 on are a digit short")
+        << QByteArray("806215/008") << QByteArray("806215/008") << false << QByteArray("15.12.1980");
+    // Checked on 07.12.2026.
+    QTest::newRow("born in the future") << WithCheckDigit("300101000") << WithCheckDigit("300101000") << false
+                                        << QByteArray();
+    QTest::newRow("born later this year") << WithCheckDigit("261208000") << WithCheckDigit("261208000")
+                                          << false << QByteArray();
+    QTest::newRow("born today") << WithCheckDigit("261207001") << WithCheckDigit("261207001") << true
+                                << QByteArray("07.12.2026");
     QTest::newRow("man born 2003") << WithCheckDigit("035115000") << WithCheckDigit("035115000") << true
                                    << QByteArray("15.01.2003");
     QTest::newRow("woman born 2003") << WithCheckDigit("035615000") << WithCheckDigit("035615000") << true
@@ -166,7 +175,7 @@ void TestDateFields::birthNumber()
     QFETCH(QByteArray, text);
     QFETCH(bool, valid);
     QFETCH(QByteArray, birthday);
-    const TBirthNumberResult r = CheckBirthNumber(input);
+    const TBirthNumberResult r = CheckBirthNumber(input, QDate(2026, 12, 7));
     QCOMPARE(r.Text, text);
     QCOMPARE(r.Changed, text != input);
     QCOMPARE(r.Valid, valid);
