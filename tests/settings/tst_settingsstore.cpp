@@ -51,6 +51,8 @@ private slots:
     void saveWritesEveryValue();
     void resetThenSaveWritesResetValues();
     void writeFailureFailsTheSave();
+    void unreadableFileIsRepaired_data();
+    void unreadableFileIsRepaired();
     void recentFilesRoundTrip();
 };
 
@@ -210,6 +212,38 @@ void TestSettingsStore::writeFailureFailsTheSave()
     blocker.close();
     f.Ini = f.Dir.filePath(QStringLiteral("file/Vorlink.ini")); // a parent that is a file
     QVERIFY(!f.Store()->SaveBookSettings(QStringLiteral("/x/a.wdt")));
+}
+
+// A file spoilt by hand or by another program reads as defaults, and the next save
+// writes it anew instead of failing for as long as the program runs.
+void TestSettingsStore::unreadableFileIsRepaired_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF[Casy]\nVyrociDopredu-RODINA.WDT=30\n");
+    QTest::newRow("comment") << QByteArray("# moje\n[Okno]\nSirka=800\n");
+    QTest::newRow("line without =") << QByteArray("[Okno]\nSirka\n");
+    QTest::newRow("unclosed section") << QByteArray("[Okno\nSirka=800\n");
+    QTest::newRow("random bytes") << QByteArray("\x01\xFF\x00[]=\x80\n=\n[", 13);
+}
+
+void TestSettingsStore::unreadableFileIsRepaired()
+{
+    QFETCH(QByteArray, content);
+    TFixture f;
+    {
+        QFile ini(f.Ini);
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write(content);
+    }
+    f.Load(QStringLiteral("/x/rodina.wdt"));
+    f.Settings.VyrociDopredu = 12;
+    auto store = f.Store();
+    QVERIFY(store->SaveBookSettings(QStringLiteral("/x/rodina.wdt")));
+    QVERIFY(store->SaveRecentFiles({QStringLiteral("/a.wdt")}));
+    QSettings again(f.Ini, QSettings::IniFormat);
+    QCOMPARE(again.status(), QSettings::NoError);
+    QCOMPARE(again.value(QStringLiteral("Casy/VyrociDopredu-RODINA.WDT")).toString(), QStringLiteral("12"));
+    QCOMPARE(again.value(QStringLiteral("Historie/Historie0")).toString(), QStringLiteral("/a.wdt"));
 }
 
 void TestSettingsStore::recentFilesRoundTrip()
