@@ -23,7 +23,7 @@ TVorlinkApp::TVorlinkApp(IPrompt &prompt, const IClock &clock, const QString &in
     m_sound = std::make_unique<TSoundPlayer>();
     TSession &s = m_window->Session();
     m_mask = std::make_unique<TMaskCommands>(s, m_window->Editor(), *m_maskDialogs);
-    m_anniversaries = std::make_unique<TAnniversaryCommands>(s, *m_calendarDialogs, m_sound.get());
+    m_anniversaries = std::make_unique<TAnniversaryCommands>(s, m_window->Editor(), *m_calendarDialogs, m_sound.get());
     m_dates = std::make_unique<TDateFieldCommands>(s, m_window->Editor(), m_calendarDialogs.get());
     m_anniversaries->RegisterAutoSearch(m_window->Commands());
     Connect();

@@ -5,10 +5,12 @@
 #include "calendar/Sound.h"
 #include "session/DocumentCommands.h"
 #include "session/Prompt.h"
+#include "session/RecordEditor.h"
 #include "session/Session.h"
 
-TAnniversaryCommands::TAnniversaryCommands(TSession &s, ICalendarDialogs &dialogs, ISound *sound)
-    : m_s(s), m_dialogs(dialogs), m_sound(sound)
+TAnniversaryCommands::TAnniversaryCommands(TSession &s, TRecordEditor &editor, ICalendarDialogs &dialogs,
+                                           ISound *sound)
+    : m_s(s), m_editor(editor), m_dialogs(dialogs), m_sound(sound)
 {
 }
 
@@ -35,6 +37,8 @@ void TAnniversaryCommands::SearchAnniversaries(int days)
 
 void TAnniversaryCommands::IVyhledatClick()
 {
+    if (!m_s.Book.IsOpen || !m_editor.StoreFields())
+        return;
     SearchAnniversaries(m_s.Settings.VyrociDopredu);
     if (m_results.isEmpty())
         m_s.Prompt.Hlaska(NothingFound(), THlaskaKind::Informace);

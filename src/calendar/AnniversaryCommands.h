@@ -7,6 +7,7 @@
 class ICalendarDialogs;
 class ISound;
 class TDocumentCommands;
+class TRecordEditor;
 class TSession;
 
 // The anniversary search of the open book with its window and sound, and the
@@ -14,7 +15,7 @@ class TSession;
 class TAnniversaryCommands
 {
 public:
-    TAnniversaryCommands(TSession &s, ICalendarDialogs &dialogs, ISound *sound = nullptr);
+    TAnniversaryCommands(TSession &s, TRecordEditor &editor, ICalendarDialogs &dialogs, ISound *sound = nullptr);
 
     void SetSound(ISound *sound) { m_sound = sound; }
 
@@ -22,7 +23,9 @@ public:
     // `days` - 1, plays the sound, shows what was found and stores the settings then.
     void SearchAnniversaries(int days);
 
-    // "&Hledat výročí" of the main menu and "Vyhledat výročí" of the tray menu.
+    // "&Hledat výročí" of the main menu and "Vyhledat výročí" of the tray menu: what is
+    // typed in the editor counts, so the fields are stored first (nothing happens when
+    // the entry cannot be stored).
     void IVyhledatClick();
     void IHledatClick() { IVyhledatClick(); }
 
@@ -41,6 +44,7 @@ public:
 
 private:
     TSession &m_s;
+    TRecordEditor &m_editor;
     ICalendarDialogs &m_dialogs;
     ISound *m_sound;
     QList<QByteArray> m_results;

@@ -6,6 +6,7 @@
 #include "calendar/CalendarDialogs.h"
 #include "calendar/Sound.h"
 #include "session/DocumentCommands.h"
+#include "session/Messages.h"
 #include "session/RecordEditor.h"
 #include "session/Session.h"
 #include "util/Cp1250.h"
@@ -87,6 +88,7 @@ struct TFixture
     std::unique_ptr<TSession> S;
     TFakeDialogs Dialogs;
     TFakeSound Sound;
+    std::unique_ptr<TRecordEditor> Editor;
     std::unique_ptr<TAnniversaryCommands> Commands;
 
     explicit TFixture(const QDateTime &now = At(2026, 12, 7))
@@ -96,7 +98,8 @@ struct TFixture
         S->Book.FileName = Dir.filePath(QStringLiteral("rodina.wdt"));
         S->Settings.NaposledyVyroci = StampFromDateTime(now);
         S->Book.Labels.ReminderFlags[0] = true;
-        Commands = std::make_unique<TAnniversaryCommands>(*S, Dialogs, &Sound);
+        Editor = std::make_unique<TRecordEditor>(*S);
+        Commands = std::make_unique<TAnniversaryCommands>(*S, *Editor, Dialogs, &Sound);
     }
     QString Ini() const { return Dir.filePath(QStringLiteral("vorlink.ini")); }
 
@@ -128,6 +131,8 @@ private slots:
     void search_data();
     void search();
     void candidatesByFlags();
+    void searchCountsTypedFields_data();
+    void searchCountsTypedFields();
     void menuCommandReportsNothingFound();
     void soundAndWindow_data();
     void soundAndWindow();
@@ -235,6 +240,43 @@ void TestAnniversaries::candidatesByFlags()
     QVERIFY(f.Commands->Results().isEmpty());
     QCOMPARE(f.Sound.Played, 2);
     QCOMPARE(f.Dialogs.Shown.size(), 1);
+}
+
+void TestAnniversaries::searchCountsTypedFields_data()
+{
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QByteArray>("svatek");
+    QTest::addColumn<int>("found");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("name day just picked")
+        << QByteArray("20.12.") << QByteArray("Jana") << QByteArray("08.12.") << 1 << QStringList();
+    QTest::newRow("name day just cleared") << QByteArray("09.12.") << QByteArray("Jana") << QByteArray() << 0
+                                           << QStringList(TAnniversaryCommands::NothingFound());
+    // An entry that cannot be stored stops the search before anything is searched.
+    QTest::newRow("entry without a name") << QByteArray("09.12.") << QByteArray() << QByteArray("08.12.") << -1
+                                          << QStringList(Msg::UniqueName());
+}
+
+void TestAnniversaries::searchCountsTypedFields()
+{
+    QFETCH(QByteArray, stored);
+    QFETCH(QByteArray, name);
+    QFETCH(QByteArray, svatek);
+    QFETCH(int, found);
+    QFETCH(QStringList, messages);
+    TFixture f;
+    f.Add({{"Jana", "", stored.constData()}});
+    f.S->Book.RefillList();
+    f.Editor->ShowRecord();
+    f.Editor->EditText(EField::NazevPolozky, name);
+    f.Editor->EditText(EField::Svatek, svatek);
+    f.Commands->IVyhledatClick();
+    QCOMPARE(f.Prompt.Texts(), messages);
+    QCOMPARE(f.Dialogs.Shown.size(), found > 0 ? 1 : 0);
+    QCOMPARE(f.Sound.Played, found < 0 ? 0 : 1);
+    if (found > 0)
+        QCOMPARE(f.Dialogs.Shown.first().size(), found);
 }
 
 void TestAnniversaries::menuCommandReportsNothingFound()
