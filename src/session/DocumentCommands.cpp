@@ -163,26 +163,18 @@ void TDocumentCommands::IOtevritClick()
     if (!LeaveBook())
         return;
     const QString path = m_s.Prompt.AskOpenBook();
+    // A cancelled or failed open opens nothing: the book, the list, the entry being
+    // typed and the reminders stay as they were.
     if (path.isEmpty() || !OpenPath(path))
-        KeepPendingEdit();
+        return;
     AfterLoad(true);
-}
-
-void TDocumentCommands::KeepPendingEdit()
-{
-    // The open book stays: what was typed into the editor goes into its entry before
-    // the refresh shows the first entry.
-    if (m_s.Editor.RecordEdited)
-        m_editor.StoreFields();
 }
 
 void TDocumentCommands::ItemHistorieClick(int item)
 {
     const QString path = m_s.Recent.Files().value(item);
-    if (path.isEmpty() || !LeaveBook())
+    if (path.isEmpty() || !LeaveBook() || !OpenPath(path))
         return;
-    if (!OpenPath(path))
-        KeepPendingEdit();
     AfterLoad(true);
 }
 

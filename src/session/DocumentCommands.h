@@ -58,7 +58,6 @@ private:
     void NewBook(bool changed);
     void SetSaveEnabled(bool on);
     bool OpenPath(const QString &path);
-    void KeepPendingEdit();
     // Reads a whole file into a book of its own, reporting failures.
     bool ReadBook(const QString &path, TContactRecord &header, TBook &into);
 

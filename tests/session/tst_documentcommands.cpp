@@ -21,7 +21,8 @@ private slots:
     void failedOpenLeavesBook_data();
     void failedOpenLeavesBook();
     void cancelledOpenUnderMaskShowsMaskedList();
-    void cancelledOpenKeepsTypedText();
+    void cancelledOpenChangesNothing_data();
+    void cancelledOpenChangesNothing();
     void unsavedQuestion_data();
     void unsavedQuestion();
     void settingsFailureStopsCommand();
@@ -146,17 +147,42 @@ void TestDocumentCommands::cancelledOpenUnderMaskShowsMaskedList()
     QVERIFY(f.Status(1).endsWith(QStringLiteral(" (maska)")));
 }
 
-void TestDocumentCommands::cancelledOpenKeepsTypedText()
+void TestDocumentCommands::cancelledOpenChangesNothing_data()
 {
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<bool>("autoSearch");
+    QTest::newRow("typed into a named entry") << QByteArray("B") << false;
+    QTest::newRow("typed into an unnamed entry") << QByteArray() << false;
+    QTest::newRow("reminders due") << QByteArray("B") << true;
+}
+
+// The entry being typed stays in the editor, unstored and unquestioned; nothing is
+// searched or refreshed.
+void TestDocumentCommands::cancelledOpenChangesNothing()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(bool, autoSearch);
     TSessionFixture f;
+    int searches = 0;
+    f.Docs->SetAutoSearch([&](int) { ++searches; });
     f.Open({Entry("A"), Entry("B")});
+    f.S->Settings.hledatAutomaticky = autoSearch;
+    f.S->Settings.NaposledySpusteno = 0;
     f.Editor->ListBoxNazevClick(1);
+    f.Editor->EditText(EField::NazevPolozky, name);
     f.Editor->EditText(EField::Ico, "12345678");
+    searches = 0;
     f.Docs->IOtevritClick(); // Ano to the question, then the dialog is cancelled
     QCOMPARE(f.Prompt.Texts(), QStringList {Msg::UnsavedQuestion()});
-    QCOMPARE(f.S->Book.Record(1).Text(EField::Ico), QByteArray("12345678"));
+    QCOMPARE(searches, 0);
+    QCOMPARE(f.S->Book.CurrentIndex, 1);
+    QCOMPARE(f.S->Editor.Text(EField::Ico), QByteArray("12345678"));
+    QVERIFY(f.S->Editor.RecordEdited);
     QVERIFY(f.S->Book.Changed);
-    QVERIFY(!f.S->Editor.RecordEdited);
+    if (!name.isEmpty()) {
+        QVERIFY(f.Editor->StoreFields());
+        QCOMPARE(f.S->Book.Record(1).Text(EField::Ico), QByteArray("12345678"));
+    }
 }
 
 void TestDocumentCommands::unsavedQuestion_data()
