@@ -78,6 +78,8 @@ private slots:
     void leavingDateFieldsNormalisesThem();
     void firstNameOffersItsNameDay();
     void dialogTakingFocusDoesNotLeaveField();
+    void clickAfterQuestionKeepsListAndEditorTogether_data();
+    void clickAfterQuestionKeepsListAndEditorTogether();
     void anniversarySearchShowsItsWindow();
     void findNextWithoutTextOpensFind();
 };
@@ -153,6 +155,45 @@ void TestVorlinkApp::dialogTakingFocusDoesNotLeaveField()
     f.Edit(EField::Prezdivka)->setFocus();
     QTRY_COMPARE(f.Prompt.Shown.size(), 1);
     QCOMPARE(f.Prompt.Last(), QString::fromUtf8("Rodné číslo neodpovídá podmínkám"));
+}
+
+void TestVorlinkApp::clickAfterQuestionKeepsListAndEditorTogether_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("name day offered") << QStringLiteral("Josef") << QStringLiteral("B");
+    // Without any name the entry cannot be left: the selection goes back to it.
+    QTest::newRow("move refused") << QString() << QString();
+}
+
+// The question asked while the click takes the focus swallows the button's release; the
+// press alone must still move list and editor together.
+void TestVorlinkApp::clickAfterQuestionKeepsListAndEditorTogether()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    TFixture f({Entry("A"), Entry("B")});
+    QVERIFY(f.Active);
+    if (typed.isEmpty()) {
+        QLineEdit *name = f.Edit(EField::NazevPolozky);
+        name->setFocus();
+        name->selectAll();
+        QTest::keyClick(name, Qt::Key_Backspace);
+    }
+    QLineEdit *first = f.Edit(EField::Jmeno);
+    first->setFocus();
+    QTRY_VERIFY(first->hasFocus());
+    QTest::keyClicks(first, typed.isEmpty() ? QStringLiteral("x") : typed);
+    if (typed.isEmpty())
+        QTest::keyClick(first, Qt::Key_Backspace);
+    QAbstractItemView *list = f.W().ListBoxNazev();
+    const QPoint row1 = list->visualRect(list->model()->index(1, 0)).center();
+    QTest::mousePress(list->viewport(), Qt::LeftButton, {}, row1);
+    QCOMPARE(f.Prompt.Texts().value(0), QString::fromUtf8("Chcete vyhledat svátek"));
+    const TAddressBook &b = f.W().Session().Book;
+    QCOMPARE(list->currentIndex().row(), int(b.CurrentIndex));
+    QCOMPARE(f.Edit(EField::NazevPolozky)->text(), shown);
+    QCOMPARE(b.CurrentIndex, typed.isEmpty() ? 0 : 1);
 }
 
 void TestVorlinkApp::anniversarySearchShowsItsWindow()

@@ -38,6 +38,12 @@ void TNameListView::mousePressEvent(QMouseEvent *e)
 {
     m_pressed = e->button() == Qt::LeftButton && indexAt(e->position().toPoint()).isValid();
     QListView::mousePressEvent(e);
+    // Reported at once: the field being left may ask a question while the press takes
+    // the focus, and the release then goes to that question, never to the list.
+    if (m_pressed && currentIndex().isValid())
+        emit RowChosen(currentIndex().row());
+    // Where the model left the selection; only a drag away from it chooses again.
+    m_rowAfterPress = currentIndex().row();
 }
 
 void TNameListView::mouseReleaseEvent(QMouseEvent *e)
@@ -46,7 +52,8 @@ void TNameListView::mouseReleaseEvent(QMouseEvent *e)
     if (!m_pressed || e->button() != Qt::LeftButton)
         return;
     m_pressed = false;
-    if (currentIndex().isValid())
+    // Dragging to another line before letting go chooses that line.
+    if (currentIndex().isValid() && currentIndex().row() != m_rowAfterPress)
         emit RowChosen(currentIndex().row());
 }
 

@@ -4,7 +4,7 @@
 
 // The list of entry names (ListBoxNazev). Tells apart what the person chose from what
 // the model selected: only the first is reported, and only after the view has finished
-// handling the key or mouse event, so a handler may move the selection back at once.
+// handling the key or mouse press, so a handler may move the selection back at once.
 class TNameListView : public QListView
 {
     Q_OBJECT
@@ -27,4 +27,5 @@ protected:
 
 private:
     bool m_pressed = false;
+    int m_rowAfterPress = -1;
 };
