@@ -14,8 +14,6 @@ QString NotFoundMessage() { return QString::fromUtf8("Zadaný řetězec nelze na
 QString NoMoreMessage() { return QString::fromUtf8("Další výskyt již nelze najít"); }
 
 const QByteArray kCopyPrefix = QByteArrayLiteral("Kopie - ");
-// The line that stands for an added entry whose name was never stored.
-const QByteArray kUnnamedLine = QByteArrayLiteral(" ");
 
 // Capitals of every Windows-1250 byte, so a scan of 65,535 names neither calls out nor
 // allocates per character.
@@ -91,38 +89,6 @@ void TMaskCommands::ApplyActions(TContactRecord &r, const TFlagActions &actions)
     }
 }
 
-bool TMaskCommands::CurrentIsLine(qsizetype row) const
-{
-    const TAddressBook &b = m_s.Book;
-    if (!b.Current || b.CurrentIndex != row || row < 0 || row >= b.List.Count())
-        return false;
-    const QByteArrayView name = b.Current->NameView();
-    const QByteArray &line = b.List.At(row);
-    return name == line || (line == kUnnamedLine && name.isEmpty());
-}
-
-bool TMaskCommands::VisitLine(qsizetype row)
-{
-    TAddressBook &b = m_s.Book;
-    // Leaving an entry whose name another entry shares is refused once: the entry is
-    // renamed to show the clash and stays current. The renamed entry may then be left.
-    const QByteArrayView leaving = b.Current ? b.Current->NameView() : QByteArrayView();
-    const bool clash = !leaving.isEmpty() && b.CountByName(leaving) > 1;
-    if (clash) {
-        // The rename stores the whole editor, whose flags predate this run's change.
-        m_s.Editor.FieldsLive = false;
-        for (int i = 1; i <= kFlagCount; ++i)
-            m_s.Editor.SetFlag(i, b.Current->Flag(i));
-        m_s.Editor.FieldsLive = true;
-    }
-    m_editor.ListBoxNazevClick(row);
-    if (clash && !CurrentIsLine(row))
-        m_editor.ListBoxNazevClick(row);
-    // A line without an entry of its name leaves the book's first entry current; that
-    // entry is not the one the line shows and must not be changed in its place.
-    return CurrentIsLine(row);
-}
-
 void TMaskCommands::Zmnitlogiku1Click()
 {
     TAddressBook &b = m_s.Book;
@@ -134,17 +100,23 @@ void TMaskCommands::Zmnitlogiku1Click()
         return;
     FlagActions = actions;
 
-    const qsizetype remembered = b.CurrentIndex;
-    // Each line once, from the top; a person's actions during a repaint may shorten the list.
-    for (qsizetype row = 0; row < b.List.Count(); ++row) {
-        if (VisitLine(row))
-            ApplyActions(*b.Current, actions);
+    // Every listed entry exactly once, each line paired with its own entry even where
+    // names repeat; the entries are changed in place, so no entry is left or renamed.
+    const QList<TContactRecord *> listed = b.ListedRecords();
+    bool missing = false;
+    for (qsizetype row = 0; row < listed.size(); ++row) {
+        if (listed[row])
+            ApplyActions(*listed[row], actions);
+        else
+            missing = true;
         if ((row + 1) % kLinesPerRepaint == 0)
             m_s.Prompt.ProcessEvents();
     }
-    // Back to the line that was selected, so the editor shows its new flags.
-    if (remembered >= 0 && remembered < b.List.Count())
-        m_editor.ListBoxNazevClick(remembered);
+    // A line no entry answers to is skipped and said once.
+    if (missing)
+        b.ReportError(Msg::LookupFailed());
+    // The editor shows the current entry's new flags.
+    m_editor.ShowRecord();
     b.Changed = true;
     b.UpdateStatusBar();
 }
@@ -192,11 +164,7 @@ bool TMaskCommands::Scan(qsizetype first)
         const qsizetype hit = ScanLines(b.List, from, SearchText);
         if (hit < 0)
             return false;
-        const QByteArray &line = b.List.At(hit);
-        TContactRecord *r = b.FindByName(line);
-        if (!r && line == kUnnamedLine)
-            r = b.FindByName({});
-        if (r) {
+        if (TContactRecord *r = b.RecordOfLine(hit)) {
             b.CurrentIndex = hit;
             b.Current = r;
             m_editor.ShowRecord();

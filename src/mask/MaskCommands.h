@@ -37,9 +37,6 @@ public:
 private:
     // Runs the scan from `first`; false when nothing could be shown.
     bool Scan(qsizetype first);
-    // Clicks line `row` as the person would; true when it made that line's entry current.
-    bool VisitLine(qsizetype row);
-    bool CurrentIsLine(qsizetype row) const;
     static void ApplyActions(TContactRecord &r, const TFlagActions &actions);
 
     TSession &m_s;

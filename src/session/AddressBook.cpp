@@ -37,11 +37,61 @@ void TAddressBook::RemoveCurrent()
         --ListedCount;
 }
 
+QByteArray TAddressBook::NameOfLine(const QByteArray &line)
+{
+    static const QByteArray unnamed(" ");
+    return line == unnamed && CountByName(unnamed) == 0 ? QByteArray() : line;
+}
+
+TContactRecord *TAddressBook::RecordOfLine(qsizetype row)
+{
+    if (row < 0 || row >= List.Count())
+        return nullptr;
+    const QByteArray name = NameOfLine(List.At(row));
+    const qsizetype count = CountByName(name);
+    if (count <= 1)
+        return count == 1 ? FindByName(name) : nullptr;
+    qsizetype k = 0;
+    for (qsizetype i = 0; i < row; ++i) {
+        if (NameOfLine(List.At(i)) == name)
+            ++k;
+    }
+    for (int pass = 0; pass < 2; ++pass) {
+        for (qsizetype i = 0; i < RecordCount(); ++i) {
+            TContactRecord &r = Record(i);
+            if (r.NameView() == name && PairsFirst(r) == (pass == 0) && k-- == 0)
+                return &r;
+        }
+    }
+    return nullptr;
+}
+
+QList<TContactRecord *> TAddressBook::ListedRecords()
+{
+    QHash<QByteArray, QList<TContactRecord *>> byName;
+    byName.reserve(RecordCount());
+    for (int pass = 0; pass < 2; ++pass) {
+        for (qsizetype i = 0; i < RecordCount(); ++i) {
+            TContactRecord &r = Record(i);
+            if (PairsFirst(r) == (pass == 0))
+                byName[r.Name()].append(&r);
+        }
+    }
+    QHash<QByteArray, qsizetype> used;
+    QList<TContactRecord *> listed;
+    listed.reserve(List.Count());
+    for (const QByteArray &line : List.Names()) {
+        const QByteArray name = NameOfLine(line);
+        const QList<TContactRecord *> &records = byName[name];
+        qsizetype &next = used[name];
+        listed.append(next < records.size() ? records[next++] : nullptr);
+    }
+    return listed;
+}
+
 bool TAddressBook::FindRecordForListItem(qsizetype index)
 {
-    TContactRecord *hit = nullptr;
-    if (index >= 0 && index < List.Count())
-        hit = FindByName(List.At(index));
+    TContactRecord *hit = RecordOfLine(index);
     if (hit) {
         Current = hit;
         return true;

@@ -34,8 +34,17 @@ public:
     void RemoveCurrent();
     void MakeCurrent(qsizetype recordIndex) { Current = RecordCount() == 0 ? nullptr : &Record(recordIndex); }
 
-    // Makes the first record named by list item `index` current; on a miss reports the
-    // lookup error and makes the first record current at list position 0.
+    // The record list line `row` stands for, or null. Lines and records are paired by
+    // name; where k lines carry one name, the k-th of them stands for the k-th record of
+    // that name (the ones the mask lets through first, each in book order). The line " "
+    // of an added entry never named stands for a record without a name.
+    TContactRecord *RecordOfLine(qsizetype row);
+    // The records of every line, in list order, by the same pairing; one pass over the
+    // book, for the walks over the listed entries (bulk change, reports, export).
+    QList<TContactRecord *> ListedRecords();
+
+    // Makes the record of list item `index` current; on a miss reports the lookup error
+    // and makes the first record current at list position 0.
     bool FindRecordForListItem(qsizetype index);
     // The list with the names of all records, or of those the mask lets through while it is on.
     void RefillList();
@@ -50,6 +59,10 @@ signals:
 
 private:
     void Refill(bool masked);
+    // The name a list line looks records up by.
+    QByteArray NameOfLine(const QByteArray &line);
+    // Whether `r` comes first when lines and records of one name are paired.
+    bool PairsFirst(const TContactRecord &r) const { return !Mask.Active || Mask.Matches(r); }
 
     IPrompt &m_prompt;
 };

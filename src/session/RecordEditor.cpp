@@ -130,13 +130,7 @@ void TRecordEditor::ListBoxNazevClick(qsizetype row)
         return;
     }
     b.CurrentIndex = row;
-    // An added entry left without a name shows as " " in the list; find it by its
-    // empty name rather than losing it behind a lookup error.
-    if (b.List.At(row) == " " && !b.FindByName(" ") && b.FindByName({})) {
-        b.Current = b.FindByName({});
-    } else {
-        b.FindRecordForListItem(row);
-    }
+    b.FindRecordForListItem(row);
     ShowRecord();
 }
 

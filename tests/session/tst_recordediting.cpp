@@ -29,6 +29,7 @@ private slots:
     void ageLabel();
     void stateDoubleClick();
     void doubleClickResorts();
+    void resortWithUnnamedEntries();
 };
 
 void TestRecordEditing::composedName_data()
@@ -307,6 +308,31 @@ void TestRecordEditing::doubleClickResorts()
     QCOMPARE(f.ListNames(), (QList<QByteArray> {"0", "A"}));
     QCOMPARE(f.S->Book.CurrentIndex, 0);
     QCOMPARE(f.CurrentName(), QByteArray("0"));
+}
+
+// Entries added and never named sort first; each line still stands for its own entry.
+void TestRecordEditing::resortWithUnnamedEntries()
+{
+    TSessionFixture f;
+    f.Open({Entry("Nováková Jana"), Entry("Adámek")});
+    f.Editor->IPridatClick();
+    f.Editor->IPridatClick();
+    f.Editor->ListBoxNazevDblClick();
+    QVERIFY(f.Prompt.Shown.isEmpty());
+    QCOMPARE(f.ListNames(), (QList<QByteArray> {" ", " ", Cp("Adámek"), Cp("Nováková Jana")}));
+    QCOMPARE(f.S->Book.CurrentIndex, 0);
+    QCOMPARE(f.CurrentName(), QByteArray());
+    f.Editor->EditText(EField::Prijmeni, Cp("Malý"));
+    f.Editor->ListBoxNazevClick(1);
+    QVERIFY(f.Prompt.Shown.isEmpty());
+    QCOMPARE(f.CurrentName(), QByteArray());
+    QVERIFY(f.S->Book.Current != f.S->Book.FindByName(Cp("Malý")));
+    QCOMPARE(f.ListNames(), (QList<QByteArray> {Cp("Malý"), " ", Cp("Adámek"), Cp("Nováková Jana")}));
+    QList<QByteArray> listed = f.ListNames(), named = f.BookNames();
+    listed.replace(1, QByteArray());
+    std::sort(listed.begin(), listed.end());
+    std::sort(named.begin(), named.end());
+    QCOMPARE(listed, named);
 }
 
 QTEST_GUILESS_MAIN(TestRecordEditing)
