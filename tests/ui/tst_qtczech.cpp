@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -68,6 +70,7 @@ private slots:
                                                    U("&Vložit"), U("Smazat"), U("Vybrat vše")};
         QTest::newRow("open dialog") << QStringLiteral("open") << dialog + QStringList {U("&Otevřít"), U("Zrušit")};
         QTest::newRow("save dialog") << QStringLiteral("save") << dialog + QStringList {U("&Uložit"), U("Zrušit")};
+        QTest::newRow("folder type in a dialog") << QStringLiteral("type") << QStringList {U("Složka")};
     }
 
     void qtTextsAreCzech()
@@ -81,6 +84,8 @@ private slots:
         } else if (surface == QLatin1String("note")) {
             QPlainTextEdit e;
             shown = MenuTexts(e.createStandardContextMenu());
+        } else if (surface == QLatin1String("type")) {
+            shown.append(QFileIconProvider().type(QFileInfo(QDir::tempPath())));
         } else {
             shown = DialogTexts(surface == QLatin1String("open") ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
         }
