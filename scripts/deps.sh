@@ -5,7 +5,7 @@ packages=(
   cmake ninja-build g++ ccache pkg-config
   qt6-base-dev qt6-serialport-dev qt6-multimedia-dev libgl-dev
   qt6-qpa-plugins libqt6multimedia6 gstreamer1.0-plugins-base gstreamer1.0-plugins-good
-  fonts-dejavu-core
+  qt6-translations-l10n fonts-dejavu-core
   xvfb xauth pulseaudio pulseaudio-utils sox
 )
 missing=()

@@ -3,6 +3,7 @@
 #include "session/ui/AppIcon.h"
 #include "session/ui/FormLoader.h"
 #include "session/ui/FormMain.h"
+#include "session/ui/QtCzech.h"
 #include "session/ui/StartOptions.h"
 #include "session/ui/WidgetPrompt.h"
 #include "util/Clock.h"
@@ -18,6 +19,8 @@ int main(int argc, char *argv[])
     QApplication::setOrganizationName(QStringLiteral("Brevmark"));
     QApplication::setWindowIcon(AppIcon());
     QGuiApplication::setDesktopFileName(QStringLiteral("vorlink"));
+    // Without the translations Qt's dialogs stay English; the program still works.
+    InstallQtCzech();
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
 
     TFLoader splash;

@@ -292,6 +292,68 @@ private slots:
         QCOMPARE(where, menu);
     }
 
+    void altLetters_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("menu"); // the menu that opens, or none
+        QTest::addColumn<QString>("field"); // the control under the caption with the letter
+        QTest::addColumn<bool>("fieldTakesIt");
+        QTest::addColumn<QString>("flagCaption"); // the first flag's caption as a book gives it
+        auto row = [](const char *tag, int page, Qt::Key key, const char *menu, const char *field, bool takes,
+                      const char *flag = "") {
+            QTest::newRow(tag) << page << int(key) << QString::fromLatin1(menu) << QString::fromLatin1(field) << takes
+                               << U(flag);
+        };
+        const int O = TEditorPages::POsobni, A = TEditorPages::PAdresa, V = TEditorPages::PVyroci;
+        // The menu bar's letters win over the captions.
+        row("Název položky", O, Qt::Key_N, "INastaveni", "NazevPolozky", false);
+        row("Titul před jménem", O, Qt::Key_E, "IEditovat", "TitulPred", false);
+        row("Titul za jménem", O, Qt::Key_A, "", "TitulZa", false);
+        row("Vzdělání", O, Qt::Key_V, "IVyroci", "Vzdelani", false);
+        row("E-mail", A, Qt::Key_E, "IEditovat", "Email", false);
+        row("Narozeniny", V, Qt::Key_N, "INastaveni", "Narozeniny", false);
+        row("Volby", V, Qt::Key_V, "IVyroci", "Log1", false);
+        row("book's flag caption", V, Qt::Key_S, "ISoubor", "Log1", false, "&Soukromé");
+        // Other captions still lead to their fields.
+        row("Příjmení", O, Qt::Key_P, "", "Prijmeni", true);
+        row("Zaměstnání", O, Qt::Key_M, "", "Zamestnani", true);
+        row("HTTP", A, Qt::Key_H, "", "Http", true);
+        row("Účet číslo", V, Qt::Key_T, "", "Ucet", true);
+    }
+
+    void altLetters()
+    {
+        QFETCH(int, page);
+        QFETCH(int, key);
+        QFETCH(QString, menu);
+        QFETCH(QString, field);
+        QFETCH(bool, fieldTakesIt);
+        QFETCH(QString, flagCaption);
+        TWindowFixture f;
+        if (!flagCaption.isEmpty()) {
+            TBookLabels l = TBookLabels::Defaults();
+            l.FlagCaptions[0] = ToCp1250(flagCaption);
+            f.W->ApplyLabels(l);
+        }
+        QVERIFY(f.ShowActive());
+        f.W->Pages()->setCurrentIndex(page);
+        QWidget *target = f.W->findChild<QWidget *>(field);
+        QVERIFY(target);
+        QMenu *m = menu.isEmpty() ? nullptr : f.W->menuBar()->findChild<QMenu *>(menu);
+        QVERIFY(menu.isEmpty() || m);
+        // Twice: two owners of one letter take turns.
+        for (int press = 1; press <= 2; ++press) {
+            f.W->ListBoxNazev()->setFocus();
+            QTest::keyClick(f.W->ListBoxNazev(), Qt::Key(key), Qt::AltModifier);
+            QCOMPARE(QApplication::focusWidget() == target, fieldTakesIt);
+            if (m) {
+                QTRY_VERIFY2(m->isVisible(), qPrintable(QStringLiteral("press %1").arg(press)));
+                m->hide();
+            }
+        }
+    }
+
     void recentFileItems()
     {
         TWindowFixture f;

@@ -4,6 +4,7 @@
 #include "session/RecordEditor.h"
 #include "session/Session.h"
 #include "session/ui/EditorPages.h"
+#include "session/ui/MenuLetters.h"
 #include "session/ui/NameListView.h"
 #include "util/Cp1250.h"
 
@@ -86,6 +87,7 @@ TFormMain::TFormMain(IPrompt &prompt, const IClock &clock, const QString &iniPat
     m_commands = new TDocumentCommands(*m_session, *m_editor, this);
 
     BuildMenu();
+    LeaveLettersToMenu(menuBar(), m_pages);
     BindList();
     BindEditor();
     m_session->Recent.SetFiles(m_session->Store.LoadRecentFiles());
@@ -346,6 +348,8 @@ void TFormMain::ApplyLabels(const TBookLabels &labels)
         m_pages->GAdresa(i)->setTitle(FromCp1250(labels.AddressCaptions[size_t(i - 1)]));
     for (int i = 1; i <= kFlagCount; ++i)
         m_pages->Log(i)->setText(FromCp1250(labels.FlagCaptions[size_t(i - 1)]));
+    // A book's caption may carry an '&' of its own.
+    LeaveLettersToMenu(menuBar(), m_pages);
 }
 
 QSize TFormMain::WindowSize() const
