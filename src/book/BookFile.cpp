@@ -91,7 +91,9 @@ TBookFileError Write(const QString &path, const TContactRecord &header, const TB
                      const std::function<bool()> &beforeHeader)
 {
     QSaveFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::WriteOnly))
+    // Unbuffered, every write says at once whether it went through, so a header that does
+    // not fit is told from records that do not.
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return TBookFileError::Open;
     if (beforeHeader && !beforeHeader()) {
         file.cancelWriting();
