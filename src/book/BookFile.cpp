@@ -9,6 +9,7 @@
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -34,6 +35,69 @@ void SyncDirectory(const QString &path)
 #else
     Q_UNUSED(path);
 #endif
+}
+
+bool SyncFile(QFileDevice &file)
+{
+#ifdef Q_OS_UNIX
+    return ::fsync(file.handle()) == 0;
+#else
+    return file.flush();
+#endif
+}
+
+// The new file takes the old one's owner, as far as this user may give it.
+void KeepOwner(QFileDevice &file, const QString &path)
+{
+#ifdef Q_OS_UNIX
+    struct stat old;
+    struct stat now;
+    if (::stat(QFile::encodeName(path).constData(), &old) != 0 || ::fstat(file.handle(), &now) != 0)
+        return;
+    if (old.st_uid != now.st_uid || old.st_gid != now.st_gid) {
+        if (::fchown(file.handle(), old.st_uid, old.st_gid) != 0)
+            (void)::fchown(file.handle(), uid_t(-1), old.st_gid);
+    }
+#else
+    Q_UNUSED(file);
+    Q_UNUSED(path);
+#endif
+}
+
+// Makes sure the first `size` bytes of the file have their blocks, keeping what is there.
+// A reservation that fails may have grown the file; it goes back to its old size.
+bool Reserve(QFile &file, qint64 oldSize, qint64 size)
+{
+#ifdef Q_OS_UNIX
+    if (::posix_fallocate(file.handle(), 0, size) == 0)
+        return true;
+#else
+    if (size <= oldSize || file.resize(size))
+        return true;
+#endif
+    file.resize(oldSize);
+    return false;
+}
+
+TBookFileError WriteInPlace(const QString &path, const TContactRecord &header, const TBook &book,
+                            const std::function<bool()> &beforeHeader)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
+        return TBookFileError::Open;
+    if (beforeHeader && !beforeHeader())
+        return TBookFileError::Refused;
+    const qint64 oldSize = file.size();
+    const qint64 newSize = qint64(kRecordSize) * (book.RecordCount() + 1);
+    if (!Reserve(file, oldSize, kRecordSize))
+        return TBookFileError::HeaderWrite;
+    if (!Reserve(file, oldSize, newSize))
+        return TBookFileError::Write;
+    TBookFileError e = BookFile::WriteRecords(file, header, book);
+    if (e == TBookFileError::None
+        && !(SyncFile(file) && file.resize(newSize) && SyncFile(file)))
+        e = TBookFileError::Write;
+    return e;
 }
 
 } // namespace
@@ -90,11 +154,14 @@ TBookFileError WriteRecords(QIODevice &device, const TContactRecord &header, con
 TBookFileError Write(const QString &path, const TContactRecord &header, const TBook &book,
                      const std::function<bool()> &beforeHeader)
 {
+    if (QFileInfo(path).isDir())
+        return TBookFileError::Open;
     QSaveFile file(path);
     // Unbuffered, every write says at once whether it went through, so a header that does
     // not fit is told from records that do not.
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return TBookFileError::Open;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return WriteInPlace(path, header, book, beforeHeader);
+    KeepOwner(file, path);
     if (beforeHeader && !beforeHeader()) {
         file.cancelWriting();
         file.commit();

@@ -22,9 +22,13 @@ TBookFileError Read(const QString &path, TContactRecord &header, TBook &target);
 // Writes the header and then every record of `book` in book order to `device`.
 TBookFileError WriteRecords(QIODevice &device, const TContactRecord &header, const TBook &book);
 
-// Writes atomically: the old file stays untouched unless everything was written and
-// flushed. `beforeHeader` runs once the file has been created (the settings are written
-// there) and may refuse, which abandons the write without a message of its own.
+// Writes atomically through a new file beside the old one: the old file stays untouched
+// unless everything was written and flushed. Where no file can be made beside it (a folder
+// the user may not write to), an existing file is overwritten in place, its new size
+// reserved first, so a full disk fails before a byte is overwritten (only a failing device
+// can then leave it half-written). `beforeHeader` runs once the file has been created or
+// opened (the settings are written there) and may refuse, which abandons the write
+// without a message of its own.
 TBookFileError Write(const QString &path, const TContactRecord &header, const TBook &book,
                      const std::function<bool()> &beforeHeader = {});
 

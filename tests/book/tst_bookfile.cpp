@@ -10,6 +10,12 @@
 #include <QProcess>
 #include <QTest>
 
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using TestBook::Cp;
 using TestBook::Entry;
 
@@ -47,6 +53,27 @@ bool MountTiny(const QString &mountPoint, const char *size)
         == 0;
 }
 
+// Runs `work` in a child process as the user nobody and returns its exit code; -1 when
+// that cannot be done here. As root a folder's missing write permission stops nothing.
+int AsNobody(const std::function<int()> &work)
+{
+    const passwd *pw = ::getpwnam("nobody");
+    if (!pw || ::getuid() != 0)
+        return -1;
+    const pid_t pid = ::fork();
+    if (pid < 0)
+        return -1;
+    if (pid == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(pw->pw_gid) != 0 || ::setuid(pw->pw_uid) != 0)
+            ::_exit(100);
+        ::_exit(work());
+    }
+    int status = 0;
+    if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) == 100)
+        return -1;
+    return WEXITSTATUS(status);
+}
+
 QList<TContactRecord> Three()
 {
     return {Entry("Nováková Jana", 1), Entry("novák jan", 2), Entry("Adámek", 4)};
@@ -69,6 +96,8 @@ private slots:
     void shortWriteIsAFailure();
     void fullDiskKeepsOldFile_data();
     void fullDiskKeepsOldFile();
+    void saveWhereFolderIsNotWritable_data();
+    void saveWhereFolderIsNotWritable();
     void saveIntoMissingDirectoryFails();
 };
 
@@ -247,6 +276,68 @@ void TestBookFile::fullDiskKeepsOldFile()
     QCOMPARE(f.Prompt.Texts(), QStringList {message});
     QCOMPARE(TestBook::ReadFile(path), old);
     QCOMPARE(QDir(mountPoint).entryList(QDir::Files), QStringList {QStringLiteral("kniha.wdt")});
+}
+
+// The user owns the book but may not make a file beside it: it is written in place.
+void TestBookFile::saveWhereFolderIsNotWritable_data()
+{
+    QTest::addColumn<int>("records");
+    QTest::addColumn<bool>("tinyDisk");
+    QTest::addColumn<TBookFileError>("error");
+    QTest::newRow("grows") << 40 << false << TBookFileError::None;
+    QTest::newRow("shrinks") << 1 << false << TBookFileError::None;
+    QTest::newRow("full disk") << 40 << true << TBookFileError::Write;
+}
+
+void TestBookFile::saveWhereFolderIsNotWritable()
+{
+    QFETCH(int, records);
+    QFETCH(bool, tinyDisk);
+    QFETCH(TBookFileError, error);
+    QTemporaryDir dir;
+    QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                  | QFile::ReadOther | QFile::ExeOther));
+    const QString folder = dir.filePath(QStringLiteral("kniha"));
+    if (tinyDisk) {
+        if (!MountTiny(folder, "16k"))
+            QSKIP("cannot mount a small tmpfs here (needs root)");
+    } else {
+        QVERIFY(QDir().mkdir(folder));
+    }
+    auto unmount = qScopeGuard([&] {
+        if (tinyDisk)
+            QProcess::execute(QStringLiteral("umount"), {folder});
+    });
+    const passwd *nobody = ::getpwnam("nobody");
+    if (!nobody)
+        QSKIP("no user nobody to save as");
+    const QString path = folder + QStringLiteral("/kniha.wdt");
+    const QByteArray old = TestBook::FileBytes(TBookLabels::Defaults(), Three());
+    QVERIFY(TestBook::WriteFile(path, old));
+    const QByteArray encoded = QFile::encodeName(path);
+    QCOMPARE(::chown(encoded.constData(), nobody->pw_uid, nobody->pw_gid), 0);
+    QCOMPARE(::chmod(encoded.constData(), 0640), 0);
+    struct stat before;
+    QCOMPARE(::stat(encoded.constData(), &before), 0);
+
+    TBook book;
+    QList<TContactRecord> wanted;
+    for (int i = 0; i < records; ++i)
+        wanted.append(book.AppendRecord(Entry(QByteArray::number(i).constData())));
+    const TContactRecord header = TBookLabels::Defaults().ToHeader();
+    const int code = AsNobody([&] { return int(BookFile::Write(path, header, book)); });
+    if (code < 0)
+        QSKIP("cannot run a child process as nobody here");
+
+    QCOMPARE(TBookFileError(code), error);
+    QCOMPARE(TestBook::ReadFile(path),
+             error == TBookFileError::None ? TestBook::FileBytes(TBookLabels::Defaults(), wanted) : old);
+    struct stat after;
+    QCOMPARE(::stat(encoded.constData(), &after), 0);
+    QCOMPARE(after.st_ino, before.st_ino);
+    QCOMPARE(after.st_uid, nobody->pw_uid);
+    QCOMPARE(after.st_mode, before.st_mode);
+    QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList {QStringLiteral("kniha.wdt")});
 }
 
 void TestBookFile::saveIntoMissingDirectoryFails()
