@@ -46,6 +46,17 @@ bool SyncFile(QFileDevice &file)
 #endif
 }
 
+TFileStamp StampOf(QFileDevice &file, const QString &path)
+{
+#ifdef Q_OS_UNIX
+    Q_UNUSED(path);
+    return TFileStamp::OfHandle(file.handle());
+#else
+    Q_UNUSED(file);
+    return TFileStamp::OfPath(path);
+#endif
+}
+
 // The new file takes the old one's owner, as far as this user may give it.
 void KeepOwner(QFileDevice &file, const QString &path)
 {
@@ -80,7 +91,7 @@ bool Reserve(QFile &file, qint64 oldSize, qint64 size)
 }
 
 TBookFileError WriteInPlace(const QString &path, const TContactRecord &header, const TBook &book,
-                            const std::function<bool()> &beforeHeader)
+                            const std::function<bool()> &beforeHeader, TFileStamp *written)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
@@ -97,6 +108,11 @@ TBookFileError WriteInPlace(const QString &path, const TContactRecord &header, c
     if (e == TBookFileError::None
         && !(SyncFile(file) && file.resize(newSize) && SyncFile(file)))
         e = TBookFileError::Write;
+    if (e == TBookFileError::None && written) {
+        *written = StampOf(file, path);
+        if (written->Recent)
+            written->Hash = TFileStamp::HashOf(header, book);
+    }
     return e;
 }
 
@@ -104,7 +120,7 @@ TBookFileError WriteInPlace(const QString &path, const TContactRecord &header, c
 
 namespace BookFile {
 
-TBookFileError Read(const QString &path, TContactRecord &header, TBook &target)
+TBookFileError Read(const QString &path, TContactRecord &header, TBook &target, TFileStamp *stamp)
 {
     QFileInfo info(path);
     if (!info.exists())
@@ -113,11 +129,16 @@ TBookFileError Read(const QString &path, TContactRecord &header, TBook &target)
     if (info.isDir() || !file.open(QIODevice::ReadOnly))
         return TBookFileError::Open;
     const qint64 size = file.size();
+    TFileStamp taken = StampOf(file, path);
+    const bool hashing = stamp && taken.Recent;
+    QCryptographicHash hash(TFileStamp::kHash);
 
     QByteArray buffer(kRecordSize * kChunkRecords, Qt::Uninitialized);
     if (file.read(buffer.data(), kRecordSize) != kRecordSize)
         return TBookFileError::HeaderRead;
     header = TContactRecord::FromBytes(buffer.constData());
+    if (hashing)
+        hash.addData(QByteArrayView(buffer.constData(), kRecordSize));
 
     while (file.pos() < size) {
         const qint64 left = size - file.pos();
@@ -125,11 +146,18 @@ TBookFileError Read(const QString &path, TContactRecord &header, TBook &target)
         const qint64 got = file.read(buffer.data(), want);
         if (got <= 0)
             return TBookFileError::Read;
+        if (hashing)
+            hash.addData(QByteArrayView(buffer.constData(), got));
         const qint64 whole = got / kRecordSize;
         for (qint64 i = 0; i < whole; ++i)
             target.AppendRecord(TContactRecord::FromBytes(buffer.constData() + i * kRecordSize));
         if (got % kRecordSize != 0)
             return TBookFileError::Read; // a partial last record
+    }
+    if (stamp) {
+        if (hashing)
+            taken.Hash = hash.result();
+        *stamp = taken;
     }
     return TBookFileError::None;
 }
@@ -152,7 +180,7 @@ TBookFileError WriteRecords(QIODevice &device, const TContactRecord &header, con
 }
 
 TBookFileError Write(const QString &path, const TContactRecord &header, const TBook &book,
-                     const std::function<bool()> &beforeHeader)
+                     const std::function<bool()> &beforeHeader, TFileStamp *written)
 {
     if (QFileInfo(path).isDir())
         return TBookFileError::Open;
@@ -160,7 +188,7 @@ TBookFileError Write(const QString &path, const TContactRecord &header, const TB
     // Unbuffered, every write says at once whether it went through, so a header that does
     // not fit is told from records that do not.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return WriteInPlace(path, header, book, beforeHeader);
+        return WriteInPlace(path, header, book, beforeHeader, written);
     KeepOwner(file, path);
     if (beforeHeader && !beforeHeader()) {
         file.cancelWriting();
@@ -175,9 +203,21 @@ TBookFileError Write(const QString &path, const TContactRecord &header, const TB
         file.commit();
         return e;
     }
+#ifdef Q_OS_UNIX
+    // The rename keeps the new file's inode, size and time.
+    TFileStamp stamp = StampOf(file, path);
+#endif
     if (!file.commit())
         return TBookFileError::Write;
     SyncDirectory(path);
+#ifndef Q_OS_UNIX
+    TFileStamp stamp = StampOf(file, path);
+#endif
+    if (written) {
+        if (stamp.Recent)
+            stamp.Hash = TFileStamp::HashOf(header, book);
+        *written = stamp;
+    }
     return TBookFileError::None;
 }
 

@@ -7,6 +7,18 @@
 #include "session/Session.h"
 #include "util/Clock.h"
 
+#include <QFileInfo>
+
+namespace {
+
+bool SameFile(const QString &a, const QString &b)
+{
+    const QString canonical = QFileInfo(a).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
+}
+
+} // namespace
+
 TDocumentCommands::TDocumentCommands(TSession &s, TRecordEditor &editor, QObject *parent)
     : QObject(parent), m_s(s), m_editor(editor)
 {
@@ -34,6 +46,8 @@ void TDocumentCommands::NewBook(bool changed)
     TAddressBook &b = m_s.Book;
     SetSaveEnabled(false);
     m_hasFile = false;
+    m_stamp = {};
+    m_stampPath.clear();
     m_s.ResetBookSettings();
     b.FileName = Msg::Unnamed();
     b.Mask.Active = false;
@@ -58,9 +72,9 @@ void TDocumentCommands::INovyClick()
     NewBook(true);
 }
 
-bool TDocumentCommands::ReadBook(const QString &path, TContactRecord &header, TBook &into)
+bool TDocumentCommands::ReadBook(const QString &path, TContactRecord &header, TBook &into, TFileStamp *stamp)
 {
-    const TBookFileError e = BookFile::Read(path, header, into);
+    const TBookFileError e = BookFile::Read(path, header, into, stamp);
     if (e == TBookFileError::None)
         return true;
     // A missing file fails without a message of its own.
@@ -73,8 +87,11 @@ bool TDocumentCommands::LoadBook(const QString &path)
 {
     TBook fresh;
     TContactRecord header;
-    if (!ReadBook(path, header, fresh))
+    TFileStamp stamp;
+    if (!ReadBook(path, header, fresh, &stamp))
         return false;
+    m_stamp = stamp;
+    m_stampPath = path;
     TAddressBook &b = m_s.Book;
     b.DiscardRecords();
     b.SwapRecords(fresh);
@@ -107,11 +124,20 @@ bool TDocumentCommands::SaveBook(const QString &path)
 {
     if (!m_editor.StoreFields())
         return false;
+    // Another program has written the file since this one read or wrote it; saving now
+    // would silently throw its work away.
+    if (SameFile(m_stampPath, path) && m_stamp.ChangedOnDisk(path)
+        && m_s.Prompt.Hlaska(Msg::ChangedOnDiskQuestion(), THlaskaKind::Otazka) != kHlaskaAno)
+        return false;
     TAddressBook &b = m_s.Book;
+    TFileStamp written;
     const TBookFileError e = BookFile::Write(path, b.Labels.ToHeader(), b,
-                                             [&] { return m_s.SaveBookSettings(path); });
-    if (e == TBookFileError::None)
+                                             [&] { return m_s.SaveBookSettings(path); }, &written);
+    if (e == TBookFileError::None) {
+        m_stamp = written;
+        m_stampPath = path;
         return true;
+    }
     const QString text = Msg::BookFileError(e);
     if (!text.isEmpty())
         b.ReportError(text);

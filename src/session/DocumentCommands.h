@@ -1,5 +1,7 @@
 #pragma once
 
+#include "book/FileStamp.h"
+
 #include <QObject>
 #include <QString>
 
@@ -60,11 +62,14 @@ private:
     bool OpenPath(const QString &path);
     void KeepPendingEdit();
     // Reads a whole file into a book of its own, reporting failures.
-    bool ReadBook(const QString &path, TContactRecord &header, TBook &into);
+    bool ReadBook(const QString &path, TContactRecord &header, TBook &into, TFileStamp *stamp = nullptr);
 
     TSession &m_s;
     TRecordEditor &m_editor;
     std::function<void(int)> m_autoSearch;
     bool m_saveEnabled = false;
     bool m_hasFile = false;
+    // How the book's file stood when this program last read or wrote it.
+    TFileStamp m_stamp;
+    QString m_stampPath;
 };

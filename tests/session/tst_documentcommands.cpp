@@ -6,8 +6,38 @@
 #include <QSettings>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using TestBook::Cp;
 using TestBook::Entry;
+
+namespace {
+
+// Another running program with the same book, a settings file of its own.
+struct TOtherProgram
+{
+    TFakePrompt Prompt;
+    TFixedClock Clock;
+    TFakeView View;
+    TSession S;
+    TRecordEditor Editor;
+    TDocumentCommands Docs;
+
+    explicit TOtherProgram(const TSessionFixture &f)
+        : S(Prompt, Clock, View, f.Path("other.ini")), Editor(S), Docs(S, Editor)
+    {
+        Docs.StartUp({});
+    }
+    void Open(const QString &path)
+    {
+        Prompt.OpenPaths.enqueue(path);
+        Docs.IOtevritClick();
+    }
+};
+
+} // namespace
 
 class TestDocumentCommands : public QObject
 {
@@ -34,6 +64,8 @@ private slots:
     void closeQuery();
     void autoSearchDue_data();
     void autoSearchDue();
+    void saveOverAnotherProgramsWrite_data();
+    void saveOverAnotherProgramsWrite();
 };
 
 void TestDocumentCommands::startWithoutFile()
@@ -333,6 +365,59 @@ void TestDocumentCommands::autoSearchDue()
     f.Docs->SetAutoSearch([&](int days) { searched = days; });
     f.Open({Entry("A")});
     QCOMPARE(searched == 7, due);
+}
+
+void TestDocumentCommands::saveOverAnotherProgramsWrite_data()
+{
+    QTest::addColumn<int>("other"); // 0 nothing, 1 a second program adds an entry, 2 a rewrite in place
+    QTest::addColumn<bool>("edited");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("asked");
+    QTest::newRow("nobody else wrote") << 0 << true << kHlaskaNe << false;
+    QTest::newRow("other added an entry, Ne") << 1 << true << kHlaskaNe << true;
+    QTest::newRow("other added an entry, unedited, Ano") << 1 << false << kHlaskaAno << true;
+    // Same size, same inode, the old time given back (as a copy that keeps times does):
+    // only the content tells.
+    QTest::newRow("rewritten in place, time kept, Ne") << 2 << true << kHlaskaNe << true;
+}
+
+void TestDocumentCommands::saveOverAnotherProgramsWrite()
+{
+    QFETCH(int, other);
+    QFETCH(bool, edited);
+    QFETCH(int, answer);
+    QFETCH(bool, asked);
+    TSessionFixture f;
+    f.Open({Entry("A"), Entry("B")});
+    const QString path = f.Path("kniha.wdt");
+    TOtherProgram o(f);
+    o.Open(path);
+    if (other == 1) {
+        o.S.Book.AppendRecord(Entry("Nový"));
+        o.Docs.IUlozitClick();
+    } else if (other == 2) {
+        const QByteArray name = QFile::encodeName(path);
+        struct stat before;
+        QCOMPARE(::stat(name.constData(), &before), 0);
+        QVERIFY(TestBook::WriteFile(path, TestBook::FileBytes(TBookLabels::Defaults(), {Entry("Y"), Entry("Z")})));
+        const timespec times[2] = {before.st_atim, before.st_mtim};
+        QCOMPARE(::utimensat(AT_FDCWD, name.constData(), times, 0), 0);
+    }
+    const QByteArray theirs = TestBook::ReadFile(path);
+    if (edited)
+        f.Editor->EditText(EField::Ico, "1");
+
+    f.Prompt.Answers.enqueue(answer);
+    f.Docs->IUlozitClick();
+    QCOMPARE(f.Prompt.Texts(), asked ? QStringList {Msg::ChangedOnDiskQuestion()} : QStringList());
+    const bool written = !asked || answer == kHlaskaAno;
+    QCOMPARE(TestBook::ReadFile(path) == theirs, !written);
+    QCOMPARE(f.S->Book.Changed, edited && !written);
+    if (written) { // its own write is no reason to ask again
+        f.Prompt.Reset();
+        f.Docs->IUlozitClick();
+        QVERIFY(f.Prompt.Shown.isEmpty());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestDocumentCommands)
