@@ -8,6 +8,7 @@
 #include "util/Clock.h"
 
 #include <QFileInfo>
+#include <QLockFile>
 
 namespace {
 
@@ -22,6 +23,33 @@ bool SameFile(const QString &a, const QString &b)
 TDocumentCommands::TDocumentCommands(TSession &s, TRecordEditor &editor, QObject *parent)
     : QObject(parent), m_s(s), m_editor(editor)
 {
+}
+
+TDocumentCommands::~TDocumentCommands() = default;
+
+bool TDocumentCommands::TakeLock(const QString &path, std::unique_ptr<QLockFile> &lock, bool ask)
+{
+    auto l = std::make_unique<QLockFile>(path + QStringLiteral(".lock"));
+    // Held for as long as the book is open: only a holder that has died makes it stale.
+    l->setStaleLockTime(0);
+    if (l->tryLock(0)) {
+        lock = std::move(l);
+        return true;
+    }
+    if (l->error() != QLockFile::LockFailedError || !ask)
+        return true;
+    return m_s.Prompt.Hlaska(Msg::OpenElsewhereQuestion(), THlaskaKind::Otazka) == kHlaskaAno;
+}
+
+bool TDocumentCommands::HoldsLock(const QString &path) const
+{
+    return m_lock && SameFile(m_lockPath, path);
+}
+
+void TDocumentCommands::KeepLock(std::unique_ptr<QLockFile> lock, const QString &path)
+{
+    m_lock = std::move(lock);
+    m_lockPath = path;
 }
 
 void TDocumentCommands::SetSaveEnabled(bool on)
@@ -46,6 +74,7 @@ void TDocumentCommands::NewBook(bool changed)
     TAddressBook &b = m_s.Book;
     SetSaveEnabled(false);
     m_hasFile = false;
+    KeepLock(nullptr, {});
     m_stamp = {};
     m_stampPath.clear();
     m_s.ResetBookSettings();
@@ -173,9 +202,15 @@ bool TDocumentCommands::AutoSearchDue() const
 
 bool TDocumentCommands::OpenPath(const QString &path)
 {
+    const bool ours = HoldsLock(path);
+    std::unique_ptr<QLockFile> lock;
+    if (!ours && !TakeLock(path, lock, true))
+        return false;
     TBusyScope busy(m_s.Prompt);
     if (!LoadBook(path))
         return false;
+    if (!ours)
+        KeepLock(std::move(lock), path);
     TAddressBook &b = m_s.Book;
     b.FileName = path;
     m_hasFile = true;
@@ -244,6 +279,11 @@ void TDocumentCommands::IUlozitJakoClick()
             SetSaveEnabled(true);
             b.Changed = false;
             m_s.Recent.AddRecentFile(path);
+            if (!HoldsLock(path)) {
+                std::unique_ptr<QLockFile> lock;
+                TakeLock(path, lock, false);
+                KeepLock(std::move(lock), path);
+            }
         }
     }
     b.UpdateStatusBar();
