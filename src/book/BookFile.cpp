@@ -9,6 +9,7 @@
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -36,11 +37,90 @@ void SyncDirectory(const QString &path)
 #endif
 }
 
+bool SyncFile(QFileDevice &file)
+{
+#ifdef Q_OS_UNIX
+    return ::fsync(file.handle()) == 0;
+#else
+    return file.flush();
+#endif
+}
+
+TFileStamp StampOf(QFileDevice &file, const QString &path)
+{
+#ifdef Q_OS_UNIX
+    Q_UNUSED(path);
+    return TFileStamp::OfHandle(file.handle());
+#else
+    Q_UNUSED(file);
+    return TFileStamp::OfPath(path);
+#endif
+}
+
+// The new file takes the old one's owner, as far as this user may give it.
+void KeepOwner(QFileDevice &file, const QString &path)
+{
+#ifdef Q_OS_UNIX
+    struct stat old;
+    struct stat now;
+    if (::stat(QFile::encodeName(path).constData(), &old) != 0 || ::fstat(file.handle(), &now) != 0)
+        return;
+    if (old.st_uid != now.st_uid || old.st_gid != now.st_gid) {
+        if (::fchown(file.handle(), old.st_uid, old.st_gid) != 0)
+            (void)::fchown(file.handle(), uid_t(-1), old.st_gid);
+    }
+#else
+    Q_UNUSED(file);
+    Q_UNUSED(path);
+#endif
+}
+
+// Makes sure the first `size` bytes of the file have their blocks, keeping what is there.
+// A reservation that fails may have grown the file; it goes back to its old size.
+bool Reserve(QFile &file, qint64 oldSize, qint64 size)
+{
+#ifdef Q_OS_UNIX
+    if (::posix_fallocate(file.handle(), 0, size) == 0)
+        return true;
+#else
+    if (size <= oldSize || file.resize(size))
+        return true;
+#endif
+    file.resize(oldSize);
+    return false;
+}
+
+TBookFileError WriteInPlace(const QString &path, const TContactRecord &header, const TBook &book,
+                            const std::function<bool()> &beforeHeader, TFileStamp *written)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
+        return TBookFileError::Open;
+    if (beforeHeader && !beforeHeader())
+        return TBookFileError::Refused;
+    const qint64 oldSize = file.size();
+    const qint64 newSize = qint64(kRecordSize) * (book.RecordCount() + 1);
+    if (!Reserve(file, oldSize, kRecordSize))
+        return TBookFileError::HeaderWrite;
+    if (!Reserve(file, oldSize, newSize))
+        return TBookFileError::Write;
+    TBookFileError e = BookFile::WriteRecords(file, header, book);
+    if (e == TBookFileError::None
+        && !(SyncFile(file) && file.resize(newSize) && SyncFile(file)))
+        e = TBookFileError::Write;
+    if (e == TBookFileError::None && written) {
+        *written = StampOf(file, path);
+        if (written->Recent)
+            written->Hash = TFileStamp::HashOf(header, book);
+    }
+    return e;
+}
+
 } // namespace
 
 namespace BookFile {
 
-TBookFileError Read(const QString &path, TContactRecord &header, TBook &target)
+TBookFileError Read(const QString &path, TContactRecord &header, TBook &target, TFileStamp *stamp)
 {
     QFileInfo info(path);
     if (!info.exists())
@@ -49,11 +129,16 @@ TBookFileError Read(const QString &path, TContactRecord &header, TBook &target)
     if (info.isDir() || !file.open(QIODevice::ReadOnly))
         return TBookFileError::Open;
     const qint64 size = file.size();
+    TFileStamp taken = StampOf(file, path);
+    const bool hashing = stamp && taken.Recent;
+    QCryptographicHash hash(TFileStamp::kHash);
 
     QByteArray buffer(kRecordSize * kChunkRecords, Qt::Uninitialized);
     if (file.read(buffer.data(), kRecordSize) != kRecordSize)
         return TBookFileError::HeaderRead;
     header = TContactRecord::FromBytes(buffer.constData());
+    if (hashing)
+        hash.addData(QByteArrayView(buffer.constData(), kRecordSize));
 
     while (file.pos() < size) {
         const qint64 left = size - file.pos();
@@ -61,11 +146,18 @@ TBookFileError Read(const QString &path, TContactRecord &header, TBook &target)
         const qint64 got = file.read(buffer.data(), want);
         if (got <= 0)
             return TBookFileError::Read;
+        if (hashing)
+            hash.addData(QByteArrayView(buffer.constData(), got));
         const qint64 whole = got / kRecordSize;
         for (qint64 i = 0; i < whole; ++i)
             target.AppendRecord(TContactRecord::FromBytes(buffer.constData() + i * kRecordSize));
         if (got % kRecordSize != 0)
             return TBookFileError::Read; // a partial last record
+    }
+    if (stamp) {
+        if (hashing)
+            taken.Hash = hash.result();
+        *stamp = taken;
     }
     return TBookFileError::None;
 }
@@ -88,11 +180,16 @@ TBookFileError WriteRecords(QIODevice &device, const TContactRecord &header, con
 }
 
 TBookFileError Write(const QString &path, const TContactRecord &header, const TBook &book,
-                     const std::function<bool()> &beforeHeader)
+                     const std::function<bool()> &beforeHeader, TFileStamp *written)
 {
-    QSaveFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::WriteOnly))
+    if (QFileInfo(path).isDir())
         return TBookFileError::Open;
+    QSaveFile file(path);
+    // Unbuffered, every write says at once whether it went through, so a header that does
+    // not fit is told from records that do not.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return WriteInPlace(path, header, book, beforeHeader, written);
+    KeepOwner(file, path);
     if (beforeHeader && !beforeHeader()) {
         file.cancelWriting();
         file.commit();
@@ -106,9 +203,21 @@ TBookFileError Write(const QString &path, const TContactRecord &header, const TB
         file.commit();
         return e;
     }
+#ifdef Q_OS_UNIX
+    // The rename keeps the new file's inode, size and time.
+    TFileStamp stamp = StampOf(file, path);
+#endif
     if (!file.commit())
         return TBookFileError::Write;
     SyncDirectory(path);
+#ifndef Q_OS_UNIX
+    TFileStamp stamp = StampOf(file, path);
+#endif
+    if (written) {
+        if (stamp.Recent)
+            stamp.Hash = TFileStamp::HashOf(header, book);
+        *written = stamp;
+    }
     return TBookFileError::None;
 }
 

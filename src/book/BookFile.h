@@ -1,6 +1,7 @@
 #pragma once
 
 #include "book/ContactRecord.h"
+#include "book/FileStamp.h"
 
 #include <QString>
 
@@ -16,16 +17,22 @@ enum class TBookFileError { None, Missing, Open, HeaderRead, Read, HeaderWrite, 
 namespace BookFile {
 
 // Reads the header into `header` and appends every contact to `target`.
-// On Read, `target` holds what was read so far; the caller discards it.
-TBookFileError Read(const QString &path, TContactRecord &header, TBook &target);
+// On Read, `target` holds what was read so far; the caller discards it. `stamp` gets how
+// the file stood on disk when it was read.
+TBookFileError Read(const QString &path, TContactRecord &header, TBook &target,
+                    TFileStamp *stamp = nullptr);
 
 // Writes the header and then every record of `book` in book order to `device`.
 TBookFileError WriteRecords(QIODevice &device, const TContactRecord &header, const TBook &book);
 
-// Writes atomically: the old file stays untouched unless everything was written and
-// flushed. `beforeHeader` runs once the file has been created (the settings are written
-// there) and may refuse, which abandons the write without a message of its own.
+// Writes atomically through a new file beside the old one: the old file stays untouched
+// unless everything was written and flushed. Where no file can be made beside it (a folder
+// the user may not write to), an existing file is overwritten in place, its new size
+// reserved first, so a full disk fails before a byte is overwritten (only a failing device
+// can then leave it half-written). `beforeHeader` runs once the file has been created or
+// opened (the settings are written there) and may refuse, which abandons the write
+// without a message of its own. `written` gets how the new file stands on disk.
 TBookFileError Write(const QString &path, const TContactRecord &header, const TBook &book,
-                     const std::function<bool()> &beforeHeader = {});
+                     const std::function<bool()> &beforeHeader = {}, TFileStamp *written = nullptr);
 
 } // namespace BookFile

@@ -7,9 +7,49 @@
 #include "session/Session.h"
 #include "util/Clock.h"
 
+#include <QFileInfo>
+#include <QLockFile>
+
+namespace {
+
+bool SameFile(const QString &a, const QString &b)
+{
+    const QString canonical = QFileInfo(a).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
+}
+
+} // namespace
+
 TDocumentCommands::TDocumentCommands(TSession &s, TRecordEditor &editor, QObject *parent)
     : QObject(parent), m_s(s), m_editor(editor)
 {
+}
+
+TDocumentCommands::~TDocumentCommands() = default;
+
+bool TDocumentCommands::TakeLock(const QString &path, std::unique_ptr<QLockFile> &lock, bool ask)
+{
+    auto l = std::make_unique<QLockFile>(path + QStringLiteral(".lock"));
+    // Held for as long as the book is open: only a holder that has died makes it stale.
+    l->setStaleLockTime(0);
+    if (l->tryLock(0)) {
+        lock = std::move(l);
+        return true;
+    }
+    if (l->error() != QLockFile::LockFailedError || !ask)
+        return true;
+    return m_s.Prompt.Hlaska(Msg::OpenElsewhereQuestion(), THlaskaKind::Otazka) == kHlaskaAno;
+}
+
+bool TDocumentCommands::HoldsLock(const QString &path) const
+{
+    return m_lock && SameFile(m_lockPath, path);
+}
+
+void TDocumentCommands::KeepLock(std::unique_ptr<QLockFile> lock, const QString &path)
+{
+    m_lock = std::move(lock);
+    m_lockPath = path;
 }
 
 void TDocumentCommands::SetSaveEnabled(bool on)
@@ -34,6 +74,9 @@ void TDocumentCommands::NewBook(bool changed)
     TAddressBook &b = m_s.Book;
     SetSaveEnabled(false);
     m_hasFile = false;
+    KeepLock(nullptr, {});
+    m_stamp = {};
+    m_stampPath.clear();
     m_s.ResetBookSettings();
     b.FileName = Msg::Unnamed();
     b.Mask.Active = false;
@@ -58,9 +101,9 @@ void TDocumentCommands::INovyClick()
     NewBook(true);
 }
 
-bool TDocumentCommands::ReadBook(const QString &path, TContactRecord &header, TBook &into)
+bool TDocumentCommands::ReadBook(const QString &path, TContactRecord &header, TBook &into, TFileStamp *stamp)
 {
-    const TBookFileError e = BookFile::Read(path, header, into);
+    const TBookFileError e = BookFile::Read(path, header, into, stamp);
     if (e == TBookFileError::None)
         return true;
     // A missing file fails without a message of its own.
@@ -73,8 +116,11 @@ bool TDocumentCommands::LoadBook(const QString &path)
 {
     TBook fresh;
     TContactRecord header;
-    if (!ReadBook(path, header, fresh))
+    TFileStamp stamp;
+    if (!ReadBook(path, header, fresh, &stamp))
         return false;
+    m_stamp = stamp;
+    m_stampPath = path;
     TAddressBook &b = m_s.Book;
     b.DiscardRecords();
     b.SwapRecords(fresh);
@@ -107,11 +153,20 @@ bool TDocumentCommands::SaveBook(const QString &path)
 {
     if (!m_editor.StoreFields())
         return false;
+    // Another program has written the file since this one read or wrote it; saving now
+    // would silently throw its work away.
+    if (SameFile(m_stampPath, path) && m_stamp.ChangedOnDisk(path)
+        && m_s.Prompt.Hlaska(Msg::ChangedOnDiskQuestion(), THlaskaKind::Otazka) != kHlaskaAno)
+        return false;
     TAddressBook &b = m_s.Book;
+    TFileStamp written;
     const TBookFileError e = BookFile::Write(path, b.Labels.ToHeader(), b,
-                                             [&] { return m_s.SaveBookSettings(path); });
-    if (e == TBookFileError::None)
+                                             [&] { return m_s.SaveBookSettings(path); }, &written);
+    if (e == TBookFileError::None) {
+        m_stamp = written;
+        m_stampPath = path;
         return true;
+    }
     const QString text = Msg::BookFileError(e);
     if (!text.isEmpty())
         b.ReportError(text);
@@ -147,9 +202,15 @@ bool TDocumentCommands::AutoSearchDue() const
 
 bool TDocumentCommands::OpenPath(const QString &path)
 {
+    const bool ours = HoldsLock(path);
+    std::unique_ptr<QLockFile> lock;
+    if (!ours && !TakeLock(path, lock, true))
+        return false;
     TBusyScope busy(m_s.Prompt);
     if (!LoadBook(path))
         return false;
+    if (!ours)
+        KeepLock(std::move(lock), path);
     TAddressBook &b = m_s.Book;
     b.FileName = path;
     m_hasFile = true;
@@ -210,6 +271,11 @@ void TDocumentCommands::IUlozitJakoClick()
             SetSaveEnabled(true);
             b.Changed = false;
             m_s.Recent.AddRecentFile(path);
+            if (!HoldsLock(path)) {
+                std::unique_ptr<QLockFile> lock;
+                TakeLock(path, lock, false);
+                KeepLock(std::move(lock), path);
+            }
         }
     }
     b.UpdateStatusBar();

@@ -1,10 +1,14 @@
 #pragma once
 
+#include "book/FileStamp.h"
+
 #include <QObject>
 #include <QString>
 
 #include <functional>
+#include <memory>
 
+class QLockFile;
 class TBook;
 class TContactRecord;
 class TRecordEditor;
@@ -18,6 +22,7 @@ class TDocumentCommands : public QObject
 
 public:
     TDocumentCommands(TSession &s, TRecordEditor &editor, QObject *parent = nullptr);
+    ~TDocumentCommands() override;
 
     // Runs after a book was opened (not appended) when its settings ask for the
     // automatic anniversary search; gets the look-ahead in days.
@@ -59,11 +64,22 @@ private:
     void SetSaveEnabled(bool on);
     bool OpenPath(const QString &path);
     // Reads a whole file into a book of its own, reporting failures.
-    bool ReadBook(const QString &path, TContactRecord &header, TBook &into);
+    bool ReadBook(const QString &path, TContactRecord &header, TBook &into, TFileStamp *stamp = nullptr);
+    // The lock that tells other running programs this one has the book open. False when
+    // another holds it and the person would rather not open the book (`ask`); `lock` stays
+    // empty where no lock can be had.
+    bool TakeLock(const QString &path, std::unique_ptr<QLockFile> &lock, bool ask);
+    bool HoldsLock(const QString &path) const;
+    void KeepLock(std::unique_ptr<QLockFile> lock, const QString &path);
 
     TSession &m_s;
     TRecordEditor &m_editor;
     std::function<void(int)> m_autoSearch;
     bool m_saveEnabled = false;
     bool m_hasFile = false;
+    // How the book's file stood when this program last read or wrote it.
+    TFileStamp m_stamp;
+    QString m_stampPath;
+    std::unique_ptr<QLockFile> m_lock;
+    QString m_lockPath;
 };

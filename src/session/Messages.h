@@ -18,6 +18,8 @@ inline QString MemoryFailed() { return QString::fromUtf8("Problém při práci a
 inline QString RegistryFailed() { return QString::fromUtf8("Problém při práci se registrační databází"); }
 inline QString LookupFailed() { return QString::fromUtf8("Problém s vyhledáním dat"); }
 inline QString UniqueName() { return QString::fromUtf8("Musíte vyplnit unikátní Název položky"); }
+inline QString ChangedOnDiskQuestion() { return QString::fromUtf8("Soubor byl mezitím změněn jiným programem. Chcete jej přepsat"); }
+inline QString OpenElsewhereQuestion() { return QString::fromUtf8("Soubor je otevřen v jiném spuštěném programu. Chcete jej přesto otevřít"); }
 inline QString DeleteQuestion() { return QString::fromUtf8("Skutečně chcete vymazat aktální záznam"); }
 
 // What the person is told when reading or writing a book file failed; empty where the

@@ -10,6 +10,12 @@
 #include <QProcess>
 #include <QTest>
 
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using TestBook::Cp;
 using TestBook::Entry;
 
@@ -36,6 +42,38 @@ private:
 
 using TFixture = TSessionFixture;
 
+// Mounts a small tmpfs at `mountPoint`; the caller unmounts it.
+bool MountTiny(const QString &mountPoint, const char *size)
+{
+    return QDir().mkpath(mountPoint)
+        && QProcess::execute(QStringLiteral("mount"),
+                             {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                              QStringLiteral("size=%1,mode=0755").arg(QLatin1String(size)),
+                              QStringLiteral("tmpfs"), mountPoint})
+        == 0;
+}
+
+// Runs `work` in a child process as the user nobody and returns its exit code; -1 when
+// that cannot be done here. As root a folder's missing write permission stops nothing.
+int AsNobody(const std::function<int()> &work)
+{
+    const passwd *pw = ::getpwnam("nobody");
+    if (!pw || ::getuid() != 0)
+        return -1;
+    const pid_t pid = ::fork();
+    if (pid < 0)
+        return -1;
+    if (pid == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(pw->pw_gid) != 0 || ::setuid(pw->pw_uid) != 0)
+            ::_exit(100);
+        ::_exit(work());
+    }
+    int status = 0;
+    if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) == 100)
+        return -1;
+    return WEXITSTATUS(status);
+}
+
 QList<TContactRecord> Three()
 {
     return {Entry("Nováková Jana", 1), Entry("novák jan", 2), Entry("Adámek", 4)};
@@ -56,7 +94,10 @@ private slots:
     void appendKeepsOwnCaptionsAndName();
     void failedAppendKeepsBook();
     void shortWriteIsAFailure();
+    void fullDiskKeepsOldFile_data();
     void fullDiskKeepsOldFile();
+    void saveWhereFolderIsNotWritable_data();
+    void saveWhereFolderIsNotWritable();
     void saveIntoMissingDirectoryFails();
 };
 
@@ -205,15 +246,22 @@ void TestBookFile::shortWriteIsAFailure()
     QCOMPARE(BookFile::WriteRecords(body, TContactRecord(), f.S->Book), TBookFileError::Write);
 }
 
+void TestBookFile::fullDiskKeepsOldFile_data()
+{
+    QTest::addColumn<QString>("diskSize");
+    QTest::addColumn<QString>("message");
+    // The old book (four records) fills 16 KiB of tmpfs pages to the last byte.
+    QTest::newRow("no room for the header") << "16k" << Msg::HeaderWriteFailed();
+    QTest::newRow("no room for the records") << "64k" << Msg::WriteFailed();
+}
+
 void TestBookFile::fullDiskKeepsOldFile()
 {
+    QFETCH(QString, diskSize);
+    QFETCH(QString, message);
     TFixture f;
     const QString mountPoint = f.Path("tiny");
-    QVERIFY(QDir().mkpath(mountPoint));
-    if (QProcess::execute(QStringLiteral("mount"),
-                          {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
-                           QStringLiteral("size=64k"), QStringLiteral("tmpfs"), mountPoint})
-        != 0)
+    if (!MountTiny(mountPoint, diskSize.toLatin1().constData()))
         QSKIP("cannot mount a small tmpfs here (needs root)");
     auto unmount = qScopeGuard([&] { QProcess::execute(QStringLiteral("umount"), {mountPoint}); });
 
@@ -225,9 +273,71 @@ void TestBookFile::fullDiskKeepsOldFile()
     for (int i = 0; i < 40; ++i) // far more than the disk holds
         f.S->Book.AppendRecord(Entry("Plno"));
     QVERIFY(!f.Docs->SaveBook(path));
-    QCOMPARE(f.Prompt.Last(), Msg::WriteFailed());
+    QCOMPARE(f.Prompt.Texts(), QStringList {message});
     QCOMPARE(TestBook::ReadFile(path), old);
     QCOMPARE(QDir(mountPoint).entryList(QDir::Files), QStringList {QStringLiteral("kniha.wdt")});
+}
+
+// The user owns the book but may not make a file beside it: it is written in place.
+void TestBookFile::saveWhereFolderIsNotWritable_data()
+{
+    QTest::addColumn<int>("records");
+    QTest::addColumn<bool>("tinyDisk");
+    QTest::addColumn<TBookFileError>("error");
+    QTest::newRow("grows") << 40 << false << TBookFileError::None;
+    QTest::newRow("shrinks") << 1 << false << TBookFileError::None;
+    QTest::newRow("full disk") << 40 << true << TBookFileError::Write;
+}
+
+void TestBookFile::saveWhereFolderIsNotWritable()
+{
+    QFETCH(int, records);
+    QFETCH(bool, tinyDisk);
+    QFETCH(TBookFileError, error);
+    QTemporaryDir dir;
+    QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                  | QFile::ReadOther | QFile::ExeOther));
+    const QString folder = dir.filePath(QStringLiteral("kniha"));
+    if (tinyDisk) {
+        if (!MountTiny(folder, "16k"))
+            QSKIP("cannot mount a small tmpfs here (needs root)");
+    } else {
+        QVERIFY(QDir().mkdir(folder));
+    }
+    auto unmount = qScopeGuard([&] {
+        if (tinyDisk)
+            QProcess::execute(QStringLiteral("umount"), {folder});
+    });
+    const passwd *nobody = ::getpwnam("nobody");
+    if (!nobody)
+        QSKIP("no user nobody to save as");
+    const QString path = folder + QStringLiteral("/kniha.wdt");
+    const QByteArray old = TestBook::FileBytes(TBookLabels::Defaults(), Three());
+    QVERIFY(TestBook::WriteFile(path, old));
+    const QByteArray encoded = QFile::encodeName(path);
+    QCOMPARE(::chown(encoded.constData(), nobody->pw_uid, nobody->pw_gid), 0);
+    QCOMPARE(::chmod(encoded.constData(), 0640), 0);
+    struct stat before;
+    QCOMPARE(::stat(encoded.constData(), &before), 0);
+
+    TBook book;
+    QList<TContactRecord> wanted;
+    for (int i = 0; i < records; ++i)
+        wanted.append(book.AppendRecord(Entry(QByteArray::number(i).constData())));
+    const TContactRecord header = TBookLabels::Defaults().ToHeader();
+    const int code = AsNobody([&] { return int(BookFile::Write(path, header, book)); });
+    if (code < 0)
+        QSKIP("cannot run a child process as nobody here");
+
+    QCOMPARE(TBookFileError(code), error);
+    QCOMPARE(TestBook::ReadFile(path),
+             error == TBookFileError::None ? TestBook::FileBytes(TBookLabels::Defaults(), wanted) : old);
+    struct stat after;
+    QCOMPARE(::stat(encoded.constData(), &after), 0);
+    QCOMPARE(after.st_ino, before.st_ino);
+    QCOMPARE(after.st_uid, nobody->pw_uid);
+    QCOMPARE(after.st_mode, before.st_mode);
+    QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList {QStringLiteral("kniha.wdt")});
 }
 
 void TestBookFile::saveIntoMissingDirectoryFails()

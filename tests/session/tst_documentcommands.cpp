@@ -2,12 +2,46 @@
 
 #include "SessionFixture.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QLockFile>
+#include <QProcess>
 #include <QSettings>
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using TestBook::Cp;
 using TestBook::Entry;
+
+namespace {
+
+// Another running program with the same book, a settings file of its own.
+struct TOtherProgram
+{
+    TFakePrompt Prompt;
+    TFixedClock Clock;
+    TFakeView View;
+    TSession S;
+    TRecordEditor Editor;
+    TDocumentCommands Docs;
+
+    explicit TOtherProgram(const TSessionFixture &f)
+        : S(Prompt, Clock, View, f.Path("other.ini")), Editor(S), Docs(S, Editor)
+    {
+        Docs.StartUp({});
+    }
+    void Open(const QString &path)
+    {
+        Prompt.OpenPaths.enqueue(path);
+        Docs.IOtevritClick();
+    }
+};
+
+} // namespace
 
 class TestDocumentCommands : public QObject
 {
@@ -35,6 +69,10 @@ private slots:
     void closeQuery();
     void autoSearchDue_data();
     void autoSearchDue();
+    void saveOverAnotherProgramsWrite_data();
+    void saveOverAnotherProgramsWrite();
+    void openBookAnotherProgramHolds_data();
+    void openBookAnotherProgramHolds();
 };
 
 void TestDocumentCommands::startWithoutFile()
@@ -359,6 +397,144 @@ void TestDocumentCommands::autoSearchDue()
     f.Docs->SetAutoSearch([&](int days) { searched = days; });
     f.Open({Entry("A")});
     QCOMPARE(searched == 7, due);
+}
+
+void TestDocumentCommands::saveOverAnotherProgramsWrite_data()
+{
+    QTest::addColumn<int>("other"); // 0 nothing, 1 a second program adds an entry, 2 a rewrite in place
+    QTest::addColumn<bool>("edited");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("asked");
+    QTest::newRow("nobody else wrote") << 0 << true << kHlaskaNe << false;
+    QTest::newRow("other added an entry, Ne") << 1 << true << kHlaskaNe << true;
+    QTest::newRow("other added an entry, unedited, Ano") << 1 << false << kHlaskaAno << true;
+    // Same size, same inode, the old time given back (as a copy that keeps times does):
+    // only the content tells.
+    QTest::newRow("rewritten in place, time kept, Ne") << 2 << true << kHlaskaNe << true;
+}
+
+void TestDocumentCommands::saveOverAnotherProgramsWrite()
+{
+    QFETCH(int, other);
+    QFETCH(bool, edited);
+    QFETCH(int, answer);
+    QFETCH(bool, asked);
+    TSessionFixture f;
+    f.Open({Entry("A"), Entry("B")});
+    const QString path = f.Path("kniha.wdt");
+    TOtherProgram o(f);
+    o.Open(path);
+    if (other == 1) {
+        o.S.Book.AppendRecord(Entry("Nový"));
+        o.Docs.IUlozitClick();
+    } else if (other == 2) {
+        const QByteArray name = QFile::encodeName(path);
+        struct stat before;
+        QCOMPARE(::stat(name.constData(), &before), 0);
+        QVERIFY(TestBook::WriteFile(path, TestBook::FileBytes(TBookLabels::Defaults(), {Entry("Y"), Entry("Z")})));
+        const timespec times[2] = {before.st_atim, before.st_mtim};
+        QCOMPARE(::utimensat(AT_FDCWD, name.constData(), times, 0), 0);
+    }
+    const QByteArray theirs = TestBook::ReadFile(path);
+    if (edited)
+        f.Editor->EditText(EField::Ico, "1");
+
+    f.Prompt.Answers.enqueue(answer);
+    f.Docs->IUlozitClick();
+    QCOMPARE(f.Prompt.Texts(), asked ? QStringList {Msg::ChangedOnDiskQuestion()} : QStringList());
+    const bool written = !asked || answer == kHlaskaAno;
+    QCOMPARE(TestBook::ReadFile(path) == theirs, !written);
+    QCOMPARE(f.S->Book.Changed, edited && !written);
+    if (written) { // its own write is no reason to ask again
+        f.Prompt.Reset();
+        f.Docs->IUlozitClick();
+        QVERIFY(f.Prompt.Shown.isEmpty());
+    }
+}
+
+void TestDocumentCommands::openBookAnotherProgramHolds_data()
+{
+    QTest::addColumn<QString>("holder");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("asked");
+    QTest::newRow("holds it, Ano") << "holds" << kHlaskaAno << true;
+    QTest::newRow("holds it, Ne") << "holds" << kHlaskaNe << true;
+    QTest::newRow("opened another book") << "opened another" << kHlaskaNe << false;
+    QTest::newRow("made a new book") << "new" << kHlaskaNe << false;
+    QTest::newRow("has ended") << "ended" << kHlaskaNe << false;
+    QTest::newRow("died") << "died" << kHlaskaNe << false;
+    QTest::newRow("this program") << "self" << kHlaskaNe << false;
+    QTest::newRow("folder without a lock") << "read-only folder" << kHlaskaNe << false;
+}
+
+void TestDocumentCommands::openBookAnotherProgramHolds()
+{
+    QFETCH(QString, holder);
+    QFETCH(int, answer);
+    QFETCH(bool, asked);
+    TSessionFixture f;
+    QString path = f.Path("kniha.wdt");
+    const QByteArray book = TestBook::FileBytes(TBookLabels::Defaults(), {Entry("K")});
+    QVERIFY(TestBook::WriteFile(path, book));
+    QVERIFY(TestBook::WriteFile(f.Path("jina.wdt"), TestBook::FileBytes(TBookLabels::Defaults(), {Entry("J")})));
+    QString mounted;
+    auto unmount = qScopeGuard([&] {
+        if (!mounted.isEmpty())
+            QProcess::execute(QStringLiteral("umount"), {mounted});
+    });
+    if (holder == QStringLiteral("read-only folder")) {
+        const QString mountPoint = f.Path("ro");
+        QVERIFY(QDir().mkpath(mountPoint));
+        if (QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"),
+                                                        QStringLiteral("tmpfs"), mountPoint})
+            != 0)
+            QSKIP("cannot mount a tmpfs here (needs root)");
+        mounted = mountPoint;
+        path = mountPoint + QStringLiteral("/kniha.wdt");
+        QVERIFY(TestBook::WriteFile(path, book));
+        QCOMPARE(QProcess::execute(QStringLiteral("mount"),
+                                   {QStringLiteral("-o"), QStringLiteral("remount,ro"), mountPoint}),
+                 0);
+    }
+    f.Open({Entry("Vlastni")}, "vlastni.wdt");
+
+    auto o = std::make_unique<TOtherProgram>(f);
+    o->Open(path);
+    if (holder == QStringLiteral("opened another")) {
+        o->Open(f.Path("jina.wdt"));
+    } else if (holder == QStringLiteral("new")) {
+        o->Docs.INovyClick();
+    } else if (holder == QStringLiteral("ended")) {
+        o.reset();
+    } else if (holder == QStringLiteral("died")) {
+        o.reset();
+        const pid_t pid = ::fork(); // leaves its lock behind as a crash would
+        if (pid == 0) {
+            QLockFile lock(path + QStringLiteral(".lock"));
+            ::_exit(lock.tryLock(0) ? 0 : 1);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(pid, &status, 0), pid);
+        QCOMPARE(WEXITSTATUS(status), 0);
+        QVERIFY(QFileInfo::exists(path + QStringLiteral(".lock")));
+    } else if (holder == QStringLiteral("self")) {
+        o.reset();
+        f.Prompt.OpenPaths.enqueue(path);
+        f.Docs->IOtevritClick();
+        f.Prompt.Reset();
+    }
+
+    f.Prompt.Answers.enqueue(answer);
+    f.Prompt.OpenPaths.enqueue(path);
+    f.Docs->IOtevritClick();
+    QCOMPARE(f.Prompt.Texts(), asked ? QStringList {Msg::OpenElsewhereQuestion()} : QStringList());
+    const bool opened = !asked || answer == kHlaskaAno;
+    QCOMPARE(f.S->Book.FileName, opened ? path : f.Path("vlastni.wdt"));
+    QCOMPARE(f.ListNames(), QList<QByteArray> {opened ? "K" : "Vlastni"});
+    // The lock goes with the book: the one left behind is free, the one kept is not.
+    TOtherProgram later(f);
+    later.Open(f.Path("vlastni.wdt"));
+    QCOMPARE(later.Prompt.Shown.isEmpty(), opened);
 }
 
 QTEST_GUILESS_MAIN(TestDocumentCommands)
