@@ -11,8 +11,15 @@
 #include <QApplication>
 #include <QDir>
 
+#include <csignal>
+
 int main(int argc, char *argv[])
 {
+#ifdef SIGXFSZ
+    // Beyond a file-size limit a save fails with its message; the signal would end the
+    // program and lose the unsaved edits.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     TSoundPlayer::PreferGStreamerBackend();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vorlink"));

@@ -83,7 +83,7 @@ int TAnniversariesCommand::Execute(const QStringList &args, QTextStream &out, QT
     const TStamp mark = StampFromDateTime(since, 0, 0, 0, 0);
     const QList<QByteArray> lines = FindAnniversaries(*cli->Book, cli->Book->Labels.ReminderFlags, mark, now, days);
     for (const QByteArray &line : lines)
-        out << FromCp1250(line) << '\n';
+        out << CliText::Shown(FromCp1250(line)) << '\n';
     out.flush();
     return 0;
 }

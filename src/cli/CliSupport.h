@@ -42,6 +42,14 @@ private:
     int m_list = 150;
 };
 
+// Texts for a terminal: control characters (escape sequences, NUL, C1 codes) from a
+// book would act on the terminal, so they are shown as \xHH while `TerminalOutput` is
+// set (by main when standard output is a terminal). Elsewhere texts go out unchanged.
+namespace CliText {
+inline bool TerminalOutput = false;
+QString Shown(const QString &text);
+} // namespace CliText
+
 // Parses `args` for a command; on --help or a usage error prints and returns false with
 // `status` set.
 bool ParseCommandLine(QCommandLineParser &parser, const QStringList &args, QTextStream &out,

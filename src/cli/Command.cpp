@@ -14,6 +14,22 @@ std::vector<std::unique_ptr<TCommand>> AllCommands()
     return all;
 }
 
+QString CliText::Shown(const QString &text)
+{
+    if (!TerminalOutput)
+        return text;
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || u == 0x7F || (u >= 0x80 && u < 0xA0))
+            shown += QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    return shown;
+}
+
 bool ParseCommandLine(QCommandLineParser &parser, const QStringList &args, QTextStream &out,
                       QTextStream &err, int &status)
 {

@@ -26,7 +26,7 @@ int TListCommand::Execute(const QStringList &args, QTextStream &out, QTextStream
         names.append(cli->Book->Record(i).Name());
     list.Fill(std::move(names));
     for (const QByteArray &n : list.Names())
-        out << FromCp1250(n) << '\n';
+        out << CliText::Shown(FromCp1250(n)) << '\n';
     out.flush();
     return 0;
 }

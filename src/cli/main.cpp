@@ -1,12 +1,25 @@
+#include "cli/CliSupport.h"
 #include "cli/Command.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
 
+#include <csignal>
 #include <cstdio>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 int main(int argc, char *argv[])
 {
+#ifdef SIGXFSZ
+    // Beyond a file-size limit a write fails and is reported instead of killing us.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
+#ifdef Q_OS_UNIX
+    CliText::TerminalOutput = isatty(STDOUT_FILENO);
+#endif
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Brevmark"));
     QCoreApplication::setApplicationName(QStringLiteral("Vorlink"));
@@ -14,8 +27,13 @@ int main(int argc, char *argv[])
     QTextStream err(stderr);
     out.setEncoding(QStringConverter::Utf8);
     err.setEncoding(QStringConverter::Utf8);
-    const int status = RunCli(QCoreApplication::arguments(), out, err);
+    int status = RunCli(QCoreApplication::arguments(), out, err);
     out.flush();
+    // Output that did not reach its file (a full disk, /dev/full) is a failure.
+    if (out.status() != QTextStream::Ok || std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        err << QString::fromUtf8("Výstup se nepodařilo zapsat.") << Qt::endl;
+        status = 1;
+    }
     err.flush();
     return status;
 }

@@ -1,14 +1,21 @@
+#include "cli/CliSupport.h"
 #include "cli/Command.h"
 #include "book/BookLabels.h"
 #include "session/Messages.h"
 
 #include "TestBook.h"
 
+#include <QFileInfo>
 #include <QJsonArray>
+#include <QProcess>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+#endif
 
 using TestBook::Cp;
 using TestBook::Entry;
@@ -46,6 +53,9 @@ private slots:
     void failures_data();
     void failures();
     void help();
+    void controlCharactersShownOnTerminal();
+    void outputThatCannotBeWritten_data();
+    void outputThatCannotBeWritten();
 
 private:
     QTemporaryDir m_dir;
@@ -127,6 +137,57 @@ void TestCli::help()
     const TRun list = Run({QStringLiteral("list"), QStringLiteral("--help")});
     QCOMPARE(list.Status, 0);
     QVERIFY(list.Out.contains(QStringLiteral("kniha")));
+}
+
+void TestCli::controlCharactersShownOnTerminal()
+{
+    const QString path = m_dir.filePath(QStringLiteral("esc.wdt"));
+    QVERIFY(TestBook::WriteFile(path, TestBook::FileBytes(TBookLabels::Defaults(),
+                                                          {Entry("Pan\x1b]0;x\x07\x01 Novák")})));
+    CliText::TerminalOutput = true;
+    const TRun shown = Run({QStringLiteral("list"), path});
+    CliText::TerminalOutput = false;
+    QCOMPARE(shown.Out, QString::fromUtf8("Pan\\x1b]0;x\\x07\\x01 Novák\n"));
+    // Into a file or a pipe the name goes as it is.
+    QCOMPARE(Run({QStringLiteral("list"), path}).Out, QString::fromUtf8("Pan\x1b]0;x\x07\x01 Novák\n"));
+}
+
+void TestCli::outputThatCannotBeWritten_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("sizeLimit"); // RLIMIT_FSIZE in bytes, 0 for none
+    QTest::newRow("full device") << QStringLiteral("/dev/full") << 0;
+    QTest::newRow("file-size limit") << m_dir.filePath(QStringLiteral("out.json")) << 4096;
+}
+
+// A dump whose output cannot be written fails with a message instead of claiming success
+// or being killed by the file-size signal.
+void TestCli::outputThatCannotBeWritten()
+{
+    QFETCH(QString, target);
+    QFETCH(int, sizeLimit);
+    if (!QFileInfo::exists(target) && target.startsWith(QLatin1String("/dev/")))
+        QSKIP("no /dev/full here");
+    const QString path = m_dir.filePath(QStringLiteral("big.wdt"));
+    QList<TContactRecord> records;
+    for (int i = 0; i < 200; ++i)
+        records.append(Entry(QByteArray::number(i).constData()));
+    QVERIFY(TestBook::WriteFile(path, TestBook::FileBytes(TBookLabels::Defaults(), records)));
+    QProcess p;
+    p.setStandardOutputFile(target);
+#ifdef Q_OS_UNIX
+    if (sizeLimit > 0) {
+        p.setChildProcessModifier([sizeLimit] {
+            const rlimit limit {rlim_t(sizeLimit), rlim_t(sizeLimit)};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        });
+    }
+#endif
+    p.start(QStringLiteral(VORLINK_CLI_PROGRAM), {QStringLiteral("dump"), path});
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), 1);
+    QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains(QString::fromUtf8("Výstup se nepodařilo zapsat")));
 }
 
 QTEST_GUILESS_MAIN(TestCli)
