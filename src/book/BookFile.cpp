@@ -11,6 +11,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 #endif
 
 namespace {
@@ -116,19 +118,53 @@ TBookFileError WriteInPlace(const QString &path, const TContactRecord &header, c
     return e;
 }
 
+// Opens only a regular file, and without waiting: a FIFO would block open() for ever,
+// and a device is no book. Only a name that is not there counts as missing.
+TBookFileError OpenRegular(const QString &path, QFile &file)
+{
+#ifdef Q_OS_UNIX
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st;
+    if (::stat(name.constData(), &st) != 0)
+        return errno == ENOENT ? TBookFileError::Missing : TBookFileError::Open;
+    if (!S_ISREG(st.st_mode))
+        return TBookFileError::Open;
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return TBookFileError::Open;
+    // Checked again on what was opened: the name may have been replaced meanwhile.
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::fcntl(fd, F_SETFL, 0) != 0
+        || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return TBookFileError::Open;
+    }
+    return TBookFileError::None;
+#else
+    const QFileInfo info(path);
+    if (!info.exists())
+        return TBookFileError::Missing;
+    file.setFileName(path);
+    return info.isFile() && file.open(QIODevice::ReadOnly) ? TBookFileError::None : TBookFileError::Open;
+#endif
+}
+
 } // namespace
 
 namespace BookFile {
 
-TBookFileError Read(const QString &path, TContactRecord &header, TBook &target, TFileStamp *stamp)
+TBookFileError ReadEach(const QString &path, TContactRecord &header,
+                        const std::function<void(const char *record)> &each, TFileStamp *stamp)
 {
-    QFileInfo info(path);
-    if (!info.exists())
-        return TBookFileError::Missing;
-    QFile file(path);
-    if (info.isDir() || !file.open(QIODevice::ReadOnly))
-        return TBookFileError::Open;
+    QFile file;
+    const TBookFileError opened = OpenRegular(path, file);
+    if (opened != TBookFileError::None)
+        return opened;
     const qint64 size = file.size();
+    if (size < kRecordSize)
+        return TBookFileError::HeaderRead;
+    // Judged before anything is read: a partial last record or a size no book can have.
+    if ((size - kRecordSize) % kRecordSize != 0 || (size - kRecordSize) / kRecordSize > kMaxRecords)
+        return TBookFileError::Read;
     TFileStamp taken = StampOf(file, path);
     const bool hashing = stamp && taken.Recent;
     QCryptographicHash hash(TFileStamp::kHash);
@@ -140,19 +176,17 @@ TBookFileError Read(const QString &path, TContactRecord &header, TBook &target, 
     if (hashing)
         hash.addData(QByteArrayView(buffer.constData(), kRecordSize));
 
-    while (file.pos() < size) {
-        const qint64 left = size - file.pos();
-        const qint64 want = qMin<qint64>(kRecordSize * kChunkRecords, left);
+    for (qint64 done = kRecordSize; done < size;) {
+        const qint64 want = qMin<qint64>(kRecordSize * kChunkRecords, size - done);
         const qint64 got = file.read(buffer.data(), want);
-        if (got <= 0)
+        // The file shrank or failed under us.
+        if (got != want)
             return TBookFileError::Read;
         if (hashing)
             hash.addData(QByteArrayView(buffer.constData(), got));
-        const qint64 whole = got / kRecordSize;
-        for (qint64 i = 0; i < whole; ++i)
-            target.AppendRecord(TContactRecord::FromBytes(buffer.constData() + i * kRecordSize));
-        if (got % kRecordSize != 0)
-            return TBookFileError::Read; // a partial last record
+        for (qint64 i = 0; i < got / kRecordSize; ++i)
+            each(buffer.constData() + i * kRecordSize);
+        done += got;
     }
     if (stamp) {
         if (hashing)
@@ -160,6 +194,12 @@ TBookFileError Read(const QString &path, TContactRecord &header, TBook &target, 
         *stamp = taken;
     }
     return TBookFileError::None;
+}
+
+TBookFileError Read(const QString &path, TContactRecord &header, TBook &target, TFileStamp *stamp)
+{
+    return ReadEach(
+        path, header, [&](const char *record) { target.AppendRecord(TContactRecord::FromBytes(record)); }, stamp);
 }
 
 TBookFileError WriteRecords(QIODevice &device, const TContactRecord &header, const TBook &book)
@@ -182,7 +222,9 @@ TBookFileError WriteRecords(QIODevice &device, const TContactRecord &header, con
 TBookFileError Write(const QString &path, const TContactRecord &header, const TBook &book,
                      const std::function<bool()> &beforeHeader, TFileStamp *written)
 {
-    if (QFileInfo(path).isDir())
+    // Never write over a device, a FIFO or a folder (nor through a link to one).
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
         return TBookFileError::Open;
     QSaveFile file(path);
     // Unbuffered, every write says at once whether it went through, so a header that does

@@ -16,6 +16,16 @@ enum class TBookFileError { None, Missing, Open, HeaderRead, Read, HeaderWrite, 
 // the book commands decide what a failure means for the open book and what to say.
 namespace BookFile {
 
+// The most entries a book may have: four times what the old 16-bit lists held, still far
+// from what would exhaust a desktop's memory (about 840 MB of records).
+constexpr qint64 kMaxRecords = 262144;
+
+// Reads the header into `header`, then hands every record's bytes to `each` in book
+// order, holding no more than a small buffer. Only regular files are read; a size that
+// is not a whole number of records, or beyond kMaxRecords, fails before reading.
+TBookFileError ReadEach(const QString &path, TContactRecord &header,
+                        const std::function<void(const char *record)> &each, TFileStamp *stamp = nullptr);
+
 // Reads the header into `header` and appends every contact to `target`.
 // On Read, `target` holds what was read so far; the caller discards it. `stamp` gets how
 // the file stood on disk when it was read.

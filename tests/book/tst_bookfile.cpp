@@ -1,3 +1,4 @@
+#include "book/Book.h"
 #include "book/BookFile.h"
 #include "session/DocumentCommands.h"
 #include "session/Messages.h"
@@ -99,6 +100,8 @@ private slots:
     void saveWhereFolderIsNotWritable_data();
     void saveWhereFolderIsNotWritable();
     void saveIntoMissingDirectoryFails();
+    void saveNeverReplacesSpecialFile_data();
+    void saveNeverReplacesSpecialFile();
 };
 
 void TestBookFile::loadKeepsBookOrderAndCaptions()
@@ -127,6 +130,10 @@ void TestBookFile::brokenFiles_data()
     QTest::newRow("empty file") << 0 << Msg::HeaderReadFailed();
     QTest::newRow("100 bytes too many") << 3 * kRecordSize + 100 << Msg::ReadFailed();
     QTest::newRow("a directory") << -2 << Msg::OpenFailed();
+    QTest::newRow("a FIFO, never waited on") << -3 << Msg::OpenFailed();
+    QTest::newRow("a link loop is not missing") << -4 << Msg::OpenFailed();
+    QTest::newRow("a link to a device") << -5 << Msg::OpenFailed();
+    QTest::newRow("beyond the entries a book may have") << -6 << Msg::ReadFailed();
 }
 
 void TestBookFile::brokenFiles()
@@ -149,6 +156,18 @@ void TestBookFile::brokenFiles()
         QVERIFY(TestBook::WriteFile(bad, bytes.left(size)));
     else if (size == -2)
         QVERIFY(QDir(f.Dir.path()).mkdir(QStringLiteral("bad.wdt")));
+    else if (size == -3)
+        QCOMPARE(::mkfifo(QFile::encodeName(bad).constData(), 0600), 0);
+    else if (size == -4)
+        QVERIFY(QFile::link(bad, bad));
+    else if (size == -5)
+        QVERIFY(QFile::link(QStringLiteral("/dev/null"), bad));
+    else if (size == -6) {
+        // Sparse: judged by its size, never read.
+        QFile huge(bad);
+        QVERIFY(huge.open(QIODevice::WriteOnly));
+        QVERIFY(huge.resize(qint64(kRecordSize) * (BookFile::kMaxRecords + 2)));
+    }
 
     QVERIFY(!f.Docs->LoadBook(bad));
     QCOMPARE(f.Prompt.Last(), message);
@@ -338,6 +357,31 @@ void TestBookFile::saveWhereFolderIsNotWritable()
     QCOMPARE(after.st_uid, nobody->pw_uid);
     QCOMPARE(after.st_mode, before.st_mode);
     QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList {QStringLiteral("kniha.wdt")});
+}
+
+void TestBookFile::saveNeverReplacesSpecialFile_data()
+{
+    QTest::addColumn<bool>("fifo");
+    QTest::newRow("FIFO") << true;
+    QTest::newRow("link to a device") << false;
+}
+
+void TestBookFile::saveNeverReplacesSpecialFile()
+{
+    QFETCH(bool, fifo);
+    TFixture f;
+    const QString target = f.Path("special.wdt");
+    if (fifo)
+        QCOMPARE(::mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+    else
+        QVERIFY(QFile::link(QStringLiteral("/dev/null"), target));
+    TBook book;
+    book.AppendRecord(Entry("A"));
+    QCOMPARE(BookFile::Write(target, TBookLabels::Defaults().ToHeader(), book), TBookFileError::Open);
+    struct stat st;
+    QCOMPARE(::lstat(QFile::encodeName(target).constData(), &st), 0);
+    QVERIFY(fifo ? S_ISFIFO(st.st_mode) : S_ISLNK(st.st_mode));
+    QCOMPARE(QDir(f.Dir.path()).entryList(QDir::Files | QDir::System | QDir::Hidden).size(), 1);
 }
 
 void TestBookFile::saveIntoMissingDirectoryFails()
