@@ -12,12 +12,8 @@ std::unique_ptr<TCliBook> ReadCliBook(const QString &path, QTextStream &err)
     cli->Book = std::make_unique<TAddressBook>(*cli->Prompt);
     TContactRecord header;
     const TBookFileError e = BookFile::Read(path, header, *cli->Book);
-    if (e == TBookFileError::Missing) {
-        err << QString::fromUtf8("Soubor neexistuje: ") << path << Qt::endl;
-        return nullptr;
-    }
     if (e != TBookFileError::None) {
-        err << Msg::BookFileError(e) << Qt::endl;
+        PrintBookFileError(e, path, err);
         return nullptr;
     }
     cli->Book->Labels = TBookLabels::FromHeader(header);
@@ -25,4 +21,12 @@ std::unique_ptr<TCliBook> ReadCliBook(const QString &path, QTextStream &err)
     cli->Book->IsOpen = true;
     cli->Book->ListedCount = cli->Book->RecordCount();
     return cli;
+}
+
+void PrintBookFileError(TBookFileError e, const QString &path, QTextStream &err)
+{
+    if (e == TBookFileError::Missing)
+        err << QString::fromUtf8("Soubor neexistuje: ") << path << Qt::endl;
+    else
+        err << Msg::BookFileError(e) << Qt::endl;
 }

@@ -50,6 +50,10 @@ inline bool TerminalOutput = false;
 QString Shown(const QString &text);
 } // namespace CliText
 
+enum class TBookFileError;
+// What a command says when a book could not be read.
+void PrintBookFileError(TBookFileError e, const QString &path, QTextStream &err);
+
 // Parses `args` for a command; on --help or a usage error prints and returns false with
 // `status` set.
 bool ParseCommandLine(QCommandLineParser &parser, const QStringList &args, QTextStream &out,

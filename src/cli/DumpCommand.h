@@ -2,10 +2,8 @@
 
 #include "cli/Command.h"
 
-class TAddressBook;
-class QJsonObject;
-
-// Prints a whole book as JSON: its captions and every entry in book order.
+// Prints a whole book as JSON: every entry in book order and its captions, streamed from
+// the file entry by entry.
 class TDumpCommand : public TCommand
 {
 public:

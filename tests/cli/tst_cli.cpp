@@ -1,6 +1,7 @@
 #include "cli/CliSupport.h"
 #include "cli/Command.h"
 #include "book/BookLabels.h"
+#include "util/Cp1250.h"
 #include "session/Messages.h"
 
 #include "TestBook.h"
@@ -50,6 +51,8 @@ private slots:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
     void listInCzechOrder();
     void dumpHasEveryField();
+    void dumpIsTheJsonDocument_data();
+    void dumpIsTheJsonDocument();
     void failures_data();
     void failures();
     void help();
@@ -102,6 +105,64 @@ void TestCli::dumpHasEveryField()
     QCOMPARE(e.value(QStringLiteral("Log2")).toBool(), false);
     QCOMPARE(e.value(QStringLiteral("Log10")).toBool(), true);
     QCOMPARE(entries.at(1).toObject().value(QStringLiteral("NazevPolozky")).toString(), QString::fromUtf8("Druhý"));
+}
+
+void TestCli::dumpIsTheJsonDocument_data()
+{
+    QTest::addColumn<int>("entries");
+    QTest::newRow("none") << 0;
+    QTest::newRow("one") << 1;
+    QTest::newRow("three") << 3;
+}
+
+// The streamed text is, byte for byte, what a JSON document of the whole book gives.
+void TestCli::dumpIsTheJsonDocument()
+{
+    QFETCH(int, entries);
+    QByteArray every;
+    for (int b = 0; b < 256; ++b)
+        every += char(b);
+    QList<TContactRecord> records;
+    for (int i = 0; i < entries; ++i) {
+        TContactRecord r = Entry("Nováková \"Jana\"", 0b1010000001u >> i);
+        r.SetText(EField::Email, "a\\b\t\x01\x7f");
+        r.SetNote(every);
+        records.append(r);
+    }
+    TBookLabels labels = TBookLabels::Defaults();
+    labels.ReminderFlags[1] = true;
+    const QString path = m_dir.filePath(QStringLiteral("json.wdt"));
+    QVERIFY(TestBook::WriteFile(path, TestBook::FileBytes(labels, records)));
+
+    auto texts = [](const auto &list) {
+        QJsonArray a;
+        for (const QByteArray &t : list)
+            a.append(FromCp1250(t));
+        return a;
+    };
+    QJsonArray all;
+    for (const TContactRecord &r : records) {
+        QJsonObject o;
+        for (int i = 0; i < kTextFieldCount; ++i)
+            o.insert(QLatin1String(FieldInfo(i).Name), FromCp1250(r.TextView(EField(i))));
+        o.insert(QStringLiteral("Poznamka"), FromCp1250(r.Note()));
+        for (int i = 1; i <= kFlagCount; ++i)
+            o.insert(QStringLiteral("Log") + QString::number(i), r.Flag(i));
+        all.append(o);
+    }
+    QJsonArray reminders;
+    for (bool on : labels.ReminderFlags)
+        reminders.append(on);
+    const QJsonObject root {{QStringLiteral("file"), path},
+                            {QStringLiteral("labels"),
+                             QJsonObject {{QStringLiteral("PhoneCaptions"), texts(labels.PhoneCaptions)},
+                                          {QStringLiteral("AddressCaptions"), texts(labels.AddressCaptions)},
+                                          {QStringLiteral("FlagCaptions"), texts(labels.FlagCaptions)},
+                                          {QStringLiteral("ReminderFlags"), reminders}}},
+                            {QStringLiteral("entries"), all}};
+    const TRun run = Run({QStringLiteral("dump"), path});
+    QCOMPARE(run.Status, 0);
+    QCOMPARE(run.Out, QString::fromUtf8(QJsonDocument(root).toJson(QJsonDocument::Indented)));
 }
 
 void TestCli::failures_data()
