@@ -7,8 +7,9 @@
 void TRecentFiles::SetFiles(const QStringList &files)
 {
     m_files = QStringList(kSlots);
+    // A value no path can be as long as (edited by hand) is no recent file.
     for (int i = 0; i < kSlots && i < files.size(); ++i)
-        m_files[i] = files[i];
+        m_files[i] = files[i].size() <= kLongestPath ? files[i] : QString();
     emit Changed();
 }
 

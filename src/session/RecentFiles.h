@@ -10,6 +10,7 @@ class TRecentFiles : public QObject
 
 public:
     static constexpr int kSlots = 5;
+    static constexpr qsizetype kLongestPath = 4096;
 
     using QObject::QObject;
 

@@ -357,12 +357,19 @@ private slots:
     void recentFileItems()
     {
         TWindowFixture f;
-        f.W->Session().Recent.SetFiles({QStringLiteral("/data/R&D.wdt"), QString(), QStringLiteral("/b.wdt")});
+        const QString deep = QStringLiteral("/d").repeated(500) + QStringLiteral("/kniha.wdt");
+        f.W->Session().Recent.SetFiles({QStringLiteral("/data/R&D.wdt"), QString(), QStringLiteral("/b.wdt"), deep,
+                                        QString(1 << 20, QLatin1Char('x'))});
         QAction *one = f.W->Action(QStringLiteral("ItemHistorie1"));
         QCOMPARE(one->text(), QStringLiteral("/data/R&&D.wdt"));
         QVERIFY(one->isVisible());
         QVERIFY(!f.W->Action(QStringLiteral("ItemHistorie2"))->isVisible());
         QVERIFY(f.W->Action(QStringLiteral("ItemHistorie3"))->isVisible());
+        // A deep path is shortened in its middle; a value longer than any path is dropped.
+        QAction *four = f.W->Action(QStringLiteral("ItemHistorie4"));
+        QVERIFY(four->text().size() < 100);
+        QVERIFY(four->text().endsWith(QStringLiteral("/kniha.wdt")));
+        QCOMPARE(four->toolTip(), deep);
         QVERIFY(!f.W->Action(QStringLiteral("ItemHistorie5"))->isVisible());
     }
 

@@ -335,7 +335,10 @@ void TFormMain::ShowRecentFiles()
     for (int i = 0; i < 5; ++i) {
         QAction *a = Action(QStringLiteral("ItemHistorie%1").arg(i + 1));
         const QString path = files.value(i);
-        a->setText(QString(path).replace(QLatin1Char('&'), QStringLiteral("&&")));
+        // A deep path would make the menu wider than the screen: its middle gives way.
+        const QString shown = fontMetrics().elidedText(path, Qt::ElideMiddle, 60 * fontMetrics().averageCharWidth());
+        a->setText(QString(shown).replace(QLatin1Char('&'), QStringLiteral("&&")));
+        a->setToolTip(path);
         a->setVisible(!path.isEmpty());
     }
 }
