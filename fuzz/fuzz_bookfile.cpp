@@ -1,8 +1,8 @@
 // Any bytes as a book file: reading must fail cleanly or give records whose every
 // field stays inside the record.
-#include "session/AddressBook.h"
 #include "book/BookFile.h"
 #include "book/BookLabels.h"
+#include "session/AddressBook.h"
 #include "session/Prompt.h"
 #include "util/Cp1250.h"
 

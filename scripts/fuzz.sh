@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang (ASan + UBSan, libraries instrumented) and runs
+# each for a while, seeded from the shipped files:
+#   scripts/fuzz.sh [SECONDS] [TARGET ...]     (default 60 seconds, every target)
+# Findings land in build-fuzz/findings/<target>/; each becomes a regression test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-60}
+shift || true
+scripts/deps.sh
+if ! command -v clang++ >/dev/null; then
+  sudo_cmd=""
+  [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends clang
+fi
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORLINK_FUZZ=ON >/dev/null
+targets=("$@")
+if [ ${#targets[@]} -eq 0 ]; then
+  for f in fuzz/fuzz_*.cpp; do targets+=("$(basename "$f" .cpp)"); done
+fi
+cmake --build build-fuzz -j"$(nproc)" --target "${targets[@]}"
+
+seed() { # target dir
+  case "$1" in
+    fuzz_bookfile|fuzz_roundtrip) head -c $((3217 * 3)) data/ukazka.WDT >"$2/ukazka3" ;;
+    fuzz_namedays) head -c 4000 data/vorlink.sva >"$2/sva" ;;
+    fuzz_settings) printf '[Casy]\nVyrociDopredu-RODINA.WDT=30\n[Okno]\nSirka=800\n[Historie]\nHistorie0=/a.wdt\n' >"$2/ini" ;;
+    fuzz_textfields) printf '05.03.1961' >"$2/date"; printf '806215/0008' >"$2/rc" ;;
+    *) for s in fuzz/seeds/"$1"/*; do [ -e "$s" ] && cp "$s" "$2/"; done ;;
+  esac
+}
+
+for t in "${targets[@]}"; do
+  corpus=build-fuzz/corpus/$t
+  findings=build-fuzz/findings/$t
+  mkdir -p "$corpus" "$findings"
+  seed "$t" "$corpus"
+  dict=()
+  [ -f "fuzz/$t.dict" ] && dict=(-dict="fuzz/$t.dict")
+  echo "== $t: ${seconds}s"
+  build-fuzz/fuzz/"$t" "$corpus" "${dict[@]}" -max_len=16384 -max_total_time="$seconds" \
+    -artifact_prefix="$findings/" -print_final_stats=1 2>&1 |
+    grep -E '^(#[0-9]+.*DONE|stat::number_of_executed_units|stat::peak_rss_mb|.*ERROR|SUMMARY)|cov:' | tail -4
+done
