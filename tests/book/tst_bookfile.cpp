@@ -5,6 +5,7 @@
 #include "session/RecordEditor.h"
 #include "session/Session.h"
 
+#include "FileFaults.h"
 #include "SessionFixture.h"
 
 #include <QDir>
@@ -43,36 +44,14 @@ private:
 
 using TFixture = TSessionFixture;
 
-// Mounts a small tmpfs at `mountPoint`; the caller unmounts it.
 bool MountTiny(const QString &mountPoint, const char *size)
 {
-    return QDir().mkpath(mountPoint)
-        && QProcess::execute(QStringLiteral("mount"),
-                             {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
-                              QStringLiteral("size=%1,mode=0755").arg(QLatin1String(size)),
-                              QStringLiteral("tmpfs"), mountPoint})
-        == 0;
+    return FileFaults::MountTiny(mountPoint, size);
 }
 
-// Runs `work` in a child process as the user nobody and returns its exit code; -1 when
-// that cannot be done here. As root a folder's missing write permission stops nothing.
 int AsNobody(const std::function<int()> &work)
 {
-    const passwd *pw = ::getpwnam("nobody");
-    if (!pw || ::getuid() != 0)
-        return -1;
-    const pid_t pid = ::fork();
-    if (pid < 0)
-        return -1;
-    if (pid == 0) {
-        if (::setgroups(0, nullptr) != 0 || ::setgid(pw->pw_gid) != 0 || ::setuid(pw->pw_uid) != 0)
-            ::_exit(100);
-        ::_exit(work());
-    }
-    int status = 0;
-    if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) == 100)
-        return -1;
-    return WEXITSTATUS(status);
+    return FileFaults::InChild(work, 0, true);
 }
 
 QList<TContactRecord> Three()

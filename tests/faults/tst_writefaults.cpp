@@ -1,0 +1,164 @@
+// Every writer under every fault the disk can throw at it: the old file stays byte for
+// byte, no temporary file is left, the person is told, and what is in memory is kept.
+#include "book/Book.h"
+#include "book/BookLabels.h"
+#include "session/DocumentCommands.h"
+#include "session/Messages.h"
+#include "session/Session.h"
+
+#include "FileFaults.h"
+#include "SessionFixture.h"
+
+#include <QDir>
+#include <QScopeGuard>
+#include <QTest>
+
+using TestBook::Entry;
+
+namespace {
+
+enum class TFault { FullDisk, ReadOnlyDisk, FolderGone, SizeLimitAtStart, SizeLimitMidway };
+enum class TWriter { Book, Settings };
+
+// The bytes a writer's file holds before the attempt.
+QByteArray OldBytes(TWriter w)
+{
+    if (w == TWriter::Book)
+        return TestBook::FileBytes(TBookLabels::Defaults(), {Entry("Adam"), Entry("Bára"), Entry("Cyril")});
+    return QByteArrayLiteral("[Casy]\nVyrociDopredu-KNIHA.WDT=30\n");
+}
+
+// Makes the writer write over `path` once `fault` has struck; 0 when it failed as it must
+// (one message, the right one, memory untouched), a reason code otherwise.
+int Attempt(TWriter w, const QString &path, const std::function<void()> &fault = {})
+{
+    TSessionFixture f;
+    if (w == TWriter::Book) {
+        f.Docs->StartUp(path);
+        TAddressBook &b = f.S->Book;
+        if (b.RecordCount() != 3)
+            return 10;
+        if (fault)
+            fault();
+        for (int i = 0; i < 40; ++i)
+            b.AppendRecord(Entry("Nový"));
+        b.Changed = true;
+        const qsizetype count = b.RecordCount();
+        b.FileName = path;
+        f.Prompt.Reset();
+        f.Docs->IUlozitClick();
+        const QStringList said = f.Prompt.Texts();
+        // Under a file-size limit the settings, written first, are what fails.
+        const QStringList allowed {Msg::OpenFailed(), Msg::HeaderWriteFailed(), Msg::WriteFailed(),
+                                   Msg::RegistryFailed()};
+        if (said.size() != 1 || !allowed.contains(said.first()))
+            return 12;
+        return b.Changed && b.RecordCount() == count ? 0 : 13;
+    }
+    TSession s(f.Prompt, f.Clock, f.View, path);
+    s.Settings.VyrociDopredu = 99;
+    if (fault)
+        fault();
+    f.Prompt.Reset();
+    if (s.SaveBookSettings(QStringLiteral("/x/kniha.wdt")))
+        return 20;
+    return f.Prompt.Texts() == QStringList {Msg::RegistryFailed()} ? 0 : 21;
+}
+
+} // namespace
+
+class TestWriteFaults : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void oldFileSurvives_data();
+    void oldFileSurvives();
+};
+
+void TestWriteFaults::oldFileSurvives_data()
+{
+    QTest::addColumn<TWriter>("writer");
+    QTest::addColumn<TFault>("fault");
+    const std::pair<const char *, TWriter> writers[] = {{"book", TWriter::Book}, {"settings", TWriter::Settings}};
+    const std::pair<const char *, TFault> faults[] = {{"full disk", TFault::FullDisk},
+                                                      {"read-only disk", TFault::ReadOnlyDisk},
+                                                      {"folder gone", TFault::FolderGone},
+                                                      {"size limit at the start", TFault::SizeLimitAtStart},
+                                                      {"size limit midway", TFault::SizeLimitMidway}};
+    for (const auto &[wn, w] : writers) {
+        for (const auto &[fn, fault] : faults) {
+            // The settings store makes its own folder anew, and its file is far smaller
+            // than the book's records.
+            if (w == TWriter::Settings && (fault == TFault::FolderGone || fault == TFault::SizeLimitMidway))
+                continue;
+            QTest::addRow("%s, %s", wn, fn) << w << fault;
+        }
+    }
+}
+
+void TestWriteFaults::oldFileSurvives()
+{
+    QFETCH(TWriter, writer);
+    QFETCH(TFault, fault);
+    QTemporaryDir dir;
+    const QString disk = dir.filePath(QStringLiteral("disk"));
+    const bool onTmpfs = fault == TFault::FullDisk || fault == TFault::ReadOnlyDisk;
+    if (onTmpfs && !FileFaults::MountTiny(disk, "64k"))
+        QSKIP("cannot mount a small tmpfs here (needs root)");
+    auto unmount = qScopeGuard([&] {
+        if (onTmpfs)
+            FileFaults::Unmount(disk);
+    });
+    if (!onTmpfs)
+        QVERIFY(QDir().mkpath(disk));
+    const QString path = disk + (writer == TWriter::Book ? QStringLiteral("/kniha.wdt") : QStringLiteral("/Vorlink.ini"));
+    const QByteArray old = OldBytes(writer);
+    QVERIFY(TestBook::WriteFile(path, old));
+
+    int result = -1;
+    switch (fault) {
+    case TFault::FullDisk: {
+        // Filled to the last byte, so even a small file fails, if only at the final flush.
+        const QString fillerPath = disk + QStringLiteral("/filler");
+        result = Attempt(writer, path, [&] {
+            QFile filler(fillerPath);
+            if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+                return;
+            const QByteArray block(4096, 'x');
+            while (filler.write(block) == block.size()) { }
+            while (filler.write("x", 1) == 1) { }
+        });
+        QVERIFY(QFile::remove(fillerPath));
+        break;
+    }
+    case TFault::ReadOnlyDisk:
+        result = Attempt(writer, path, [&] { FileFaults::RemountReadOnly(disk); });
+        break;
+    case TFault::FolderGone: {
+        const QString gone = dir.filePath(QStringLiteral("gone"));
+        QVERIFY(QDir().mkpath(gone));
+        const QString inGone = gone + QLatin1Char('/') + QFileInfo(path).fileName();
+        QVERIFY(TestBook::WriteFile(inGone, old));
+        // The folder goes between the open and the save.
+        result = Attempt(writer, inGone, [&] { QDir(gone).removeRecursively(); });
+        QVERIFY(!QFileInfo::exists(gone));
+        break;
+    }
+    case TFault::SizeLimitAtStart:
+        // Past the small settings file, before the book's header.
+        result = FileFaults::InChild([&] { return Attempt(writer, path); }, writer == TWriter::Book ? 2000 : 20);
+        break;
+    case TFault::SizeLimitMidway:
+        result = FileFaults::InChild([&] { return Attempt(writer, path); }, 3217 * 6);
+        break;
+    }
+    QCOMPARE(result, 0);
+    QCOMPARE(TestBook::ReadFile(path), old);
+    QStringList left = QDir(disk).entryList(QDir::Files | QDir::Hidden);
+    left.removeAll(QStringLiteral("kniha.wdt.lock"));
+    QCOMPARE(left, QStringList {QFileInfo(path).fileName()});
+}
+
+QTEST_GUILESS_MAIN(TestWriteFaults)
+#include "tst_writefaults.moc"
