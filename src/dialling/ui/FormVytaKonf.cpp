@@ -110,14 +110,9 @@ TFormVytaKonf::TFormVytaKonf(QWidget *parent) : QDialog(parent)
     auto *main = new QVBoxLayout(this);
     main->addLayout(form);
     main->addWidget(devices);
-    auto *checks = new QHBoxLayout;
-    checks->addWidget(m_enable);
-    checks->addStretch();
-    main->addLayout(checks);
-    auto *checks2 = new QHBoxLayout;
-    checks2->addWidget(m_system);
-    checks2->addStretch();
-    main->addLayout(checks2);
+    // Full width with the caption on the left: the two boxes line up on the right.
+    main->addWidget(m_enable);
+    main->addWidget(m_system);
     main->addSpacing(6);
     main->addLayout(MakeButtonRow({m_ok, m_ne}));
 
