@@ -11,8 +11,14 @@
 #include "session/ui/StartOptions.h"
 #include "mask/MaskCommands.h"
 #include "mask/ui/WidgetMaskDialogs.h"
+#include "dialling/DiallingCommands.h"
+#include "dialling/ModemCall.h"
+#include "dialling/SecondTicker.h"
+#include "dialling/ui/QtSerialPort.h"
+#include "dialling/ui/WidgetDiallingDialogs.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QPushButton>
 
 TVorlinkApp::TVorlinkApp(IPrompt &prompt, const IClock &clock, const QString &iniPath)
@@ -27,9 +33,38 @@ TVorlinkApp::TVorlinkApp(IPrompt &prompt, const IClock &clock, const QString &in
     m_dates = std::make_unique<TDateFieldCommands>(s, m_window->Editor(), m_calendarDialogs.get());
     m_anniversaries->RegisterAutoSearch(m_window->Commands());
     Connect();
+    ConnectDialling();
 }
 
 TVorlinkApp::~TVorlinkApp() = default;
+
+void TVorlinkApp::ConnectDialling()
+{
+    TFormMain &w = *m_window;
+    TSession &s = w.Session();
+    m_modemPort = std::make_unique<TQtSerialPort>();
+    m_ticker = std::make_unique<TSecondTicker>();
+    m_call = std::make_unique<TModemCall>(s.Settings, *m_modemPort, *m_ticker, s.Prompt);
+    m_diallingDialogs = std::make_unique<TWidgetDiallingDialogs>(*m_call, m_window.get());
+    m_desktopPhone = std::make_unique<TDesktopPhone>();
+    m_dialling = std::make_unique<TDiallingCommands>(s, *m_call, *m_diallingDialogs, *m_desktopPhone);
+
+    QAction *a = w.Action(QStringLiteral("IVytaceni"));
+    a->setEnabled(true);
+    QObject::connect(a, &QAction::triggered, a, [this] { m_dialling->IVytaceniClick(); });
+    QObject::connect(&w, &TFormMain::FieldDoubleClicked, &w, [this](int field) {
+        if (const int group = PhoneGroupOf(EField(field)))
+            m_dialling->TelefonDblClick(group);
+    });
+    auto *frames = new TPhoneFrameClicks(w.Pages());
+    QObject::connect(frames, &TPhoneFrameClicks::GroupDoubleClicked, &w,
+                     [this](int group) { m_dialling->TelefonDblClick(group); });
+    // Quitting in the middle of a call puts the modem on hook first.
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, m_call.get(), [this] {
+        if (m_call->Busy())
+            m_call->Hangup();
+    });
+}
 
 void TVorlinkApp::Connect()
 {

@@ -14,6 +14,12 @@ class TMaskCommands;
 class TSoundPlayer;
 class TWidgetCalendarDialogs;
 class TWidgetMaskDialogs;
+class ISerialPort;
+class ITicker;
+class TDesktopPhone;
+class TDiallingCommands;
+class TModemCall;
+class TWidgetDiallingDialogs;
 
 // The running desktop program: the main window with every subsystem's commands and
 // dialogs connected to its menu items and fields.
@@ -34,9 +40,13 @@ public:
     TAnniversaryCommands &Anniversaries() { return *m_anniversaries; }
     TDateFieldCommands &Dates() { return *m_dates; }
     TSoundPlayer &Sound() { return *m_sound; }
+    TDiallingCommands &Dialling() { return *m_dialling; }
+    TModemCall &Call() { return *m_call; }
+    TWidgetDiallingDialogs &DiallingDialogs() { return *m_diallingDialogs; }
 
 private:
     void Connect();
+    void ConnectDialling();
 
     std::unique_ptr<TFormMain> m_window;
     std::unique_ptr<TWidgetMaskDialogs> m_maskDialogs;
@@ -45,5 +55,12 @@ private:
     std::unique_ptr<TMaskCommands> m_mask;
     std::unique_ptr<TAnniversaryCommands> m_anniversaries;
     std::unique_ptr<TDateFieldCommands> m_dates;
+    // The port outlives the call, which hangs up a running call when it goes.
+    std::unique_ptr<ISerialPort> m_modemPort;
+    std::unique_ptr<ITicker> m_ticker;
+    std::unique_ptr<TModemCall> m_call;
+    std::unique_ptr<TWidgetDiallingDialogs> m_diallingDialogs;
+    std::unique_ptr<TDesktopPhone> m_desktopPhone;
+    std::unique_ptr<TDiallingCommands> m_dialling;
     bool m_startHidden = false;
 };

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <array>
+
 // Program-wide settings: the open book's reminder values, the modem, the window and the
 // tray flag.
 struct TSettings
@@ -22,6 +24,12 @@ struct TSettings
     QString VolackaMisto = QStringLiteral("0");
     bool Povolit = false;
     quint8 Port = 2;
+    // The device of each port 1..4 where ports have no COM numbers; they describe the
+    // machine, not the book, so a new book keeps them.
+    std::array<QString, 4> Zarizeni {QStringLiteral("/dev/ttyS0"), QStringLiteral("/dev/ttyS1"),
+                                     QStringLiteral("/dev/ttyS2"), QStringLiteral("/dev/ttyS3")};
+    // Calls go to the desktop's tel: handler instead of the modem; kept like the devices.
+    bool VolatPresSystem = false;
     bool Lista = false;
     int Sirka = 588;
     int Vyska = 480;

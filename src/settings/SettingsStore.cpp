@@ -18,6 +18,13 @@ QString Key(const QString &section, const QString &name)
     return section + QLatin1Char('/') + name;
 }
 
+QString DeviceName(int port /*1..4*/)
+{
+    return QStringLiteral("Zarizeni%1").arg(port);
+}
+
+const QString kPresSystem = QStringLiteral("PresSystem");
+
 } // namespace
 
 TSettingsStore::TSettingsStore(TSettings &settings, const IClock &clock, const QString &iniPath)
@@ -34,6 +41,18 @@ TSettingsStore::TSettingsStore(TSettings &settings, const IClock &clock, const Q
                                               QStringLiteral("Brevmark"), QStringLiteral("Vorlink"));
 #endif
     }
+    // Read at once: a new book made before any is opened must not write the defaults
+    // over the devices the user set up.
+    LoadMachineValues();
+}
+
+void TSettingsStore::LoadMachineValues()
+{
+    for (int p = 1; p <= 4; ++p) {
+        QString &device = m_settings.Zarizeni[size_t(p - 1)];
+        device = ReadText(kModem, DeviceName(p), TSettings().Zarizeni[size_t(p - 1)]);
+    }
+    m_settings.VolatPresSystem = ReadInt(kModem, kPresSystem, 0) != 0;
 }
 
 TSettingsStore::~TSettingsStore() = default;
@@ -85,6 +104,7 @@ void TSettingsStore::LoadBookValues(const QString &path)
     m_settings.VolackaMisto = ReadText(kModem, QStringLiteral("VolackaMisto"), QStringLiteral("0"));
     m_settings.Povolit = ReadInt(kModem, QStringLiteral("Povolit"), 0) != 0;
     m_settings.Port = quint8(ReadInt(kModem, QStringLiteral("Port"), 2) & 0xFF);
+    LoadMachineValues();
 
     m_settings.Lista = ReadInt(kOkno, QStringLiteral("Lista"), 0) != 0;
     int w = ReadInt(kOkno, QStringLiteral("Sirka"), 588);
@@ -119,6 +139,9 @@ bool TSettingsStore::SaveBookSettings(const QString &path)
     s.setValue(Key(kModem, QStringLiteral("VolackaStat")), m_settings.VolackaStat);
     s.setValue(Key(kModem, QStringLiteral("VolackaMisto")), m_settings.VolackaMisto);
     s.setValue(Key(kModem, QStringLiteral("Povolit")), QString::number(m_settings.Povolit ? 1 : 0));
+    for (int p = 1; p <= 4; ++p)
+        s.setValue(Key(kModem, DeviceName(p)), m_settings.Zarizeni[size_t(p - 1)]);
+    s.setValue(Key(kModem, kPresSystem), QString::number(m_settings.VolatPresSystem ? 1 : 0));
     s.setValue(Key(kOkno, QStringLiteral("Vyska")), QString::number(m_settings.Vyska));
     s.setValue(Key(kOkno, QStringLiteral("Sirka")), QString::number(m_settings.Sirka));
     s.setValue(Key(kOkno, QStringLiteral("ListBox")), QString::number(m_settings.ListBox));
@@ -128,7 +151,11 @@ bool TSettingsStore::SaveBookSettings(const QString &path)
 void TSettingsStore::ResetBookSettings()
 {
     const TStamp now = NowStamp(m_clock);
+    const auto devices = m_settings.Zarizeni;
+    const bool presSystem = m_settings.VolatPresSystem;
     m_settings = TSettings();
+    m_settings.Zarizeni = devices;
+    m_settings.VolatPresSystem = presSystem;
     m_settings.NaposledyVyroci = now;
     m_settings.NaposledySpusteno = now;
 }

@@ -29,7 +29,7 @@ public:
     // or out of range gets its default (the list width keeps the width it had).
     void LoadBookValues(const QString &path);
     bool SaveBookSettings(const QString &path);
-    // The values of a new book.
+    // The values of a new book; the port devices and the tel: switch stay.
     void ResetBookSettings();
 
     // Writes "Lista" of section "Okno" at once.
@@ -42,6 +42,7 @@ private:
     QString ReadText(const QString &section, const QString &name, const QString &def);
     int ReadInt(const QString &section, const QString &name, int def);
     bool Sync();
+    void LoadMachineValues();
 
     TSettings &m_settings;
     const IClock &m_clock;

@@ -54,6 +54,7 @@ private slots:
     void unreadableFileIsRepaired_data();
     void unreadableFileIsRepaired();
     void recentFilesRoundTrip();
+    void portDevicesOutliveANewBook();
 };
 
 void TestSettingsStore::suffix_data()
@@ -253,6 +254,35 @@ void TestSettingsStore::recentFilesRoundTrip()
     QVERIFY(f.Store()->SaveRecentFiles(files));
     QCOMPARE(f.Get(QStringLiteral("Historie/Historie2")), QString::fromUtf8("/č.wdt"));
     QCOMPARE(f.Store()->LoadRecentFiles(), files);
+}
+
+// The devices and the tel: switch describe the machine: read at once, kept by a new book.
+void TestSettingsStore::portDevicesOutliveANewBook()
+{
+    TFixture f;
+    {
+        auto store = f.Store();
+        QCOMPARE(f.Settings.Zarizeni[3], QStringLiteral("/dev/ttyS3"));
+        QVERIFY(!f.Settings.VolatPresSystem);
+    }
+    f.Put(QStringLiteral("Modem/Zarizeni2"), QStringLiteral("/dev/ttyACM0"));
+    f.Put(QStringLiteral("Modem/PresSystem"), QStringLiteral("1"));
+    f.Settings = TSettings();
+    auto store = f.Store();
+    QCOMPARE(f.Settings.Zarizeni[1], QStringLiteral("/dev/ttyACM0"));
+    QVERIFY(f.Settings.VolatPresSystem);
+    store->ResetBookSettings();
+    QCOMPARE(f.Settings.Zarizeni[1], QStringLiteral("/dev/ttyACM0"));
+    QVERIFY(f.Settings.VolatPresSystem);
+    f.Settings.Zarizeni[0] = QStringLiteral("/dev/ttyUSB0");
+    f.Settings.VolatPresSystem = false;
+    QVERIFY(store->SaveBookSettings(QString::fromUtf8("Nepojmenovaný")));
+    QCOMPARE(f.Get(QStringLiteral("Modem/Zarizeni1")), QStringLiteral("/dev/ttyUSB0"));
+    QCOMPARE(f.Get(QStringLiteral("Modem/Zarizeni2")), QStringLiteral("/dev/ttyACM0"));
+    QCOMPARE(f.Get(QStringLiteral("Modem/PresSystem")), QStringLiteral("0"));
+    f.Settings.Zarizeni[0].clear();
+    store->LoadBookValues(QStringLiteral("/x/a.wdt"));
+    QCOMPARE(f.Settings.Zarizeni[0], QStringLiteral("/dev/ttyUSB0"));
 }
 
 QTEST_GUILESS_MAIN(TestSettingsStore)

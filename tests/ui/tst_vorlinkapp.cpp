@@ -88,7 +88,7 @@ void TestVorlinkApp::everyBuiltCommandIsReachable_data()
 {
     QTest::addColumn<QString>("action");
     for (const char *a : {"IMaska", "Zmnitlogiku1", "INajit", "INajitDalsi", "Koprovatzznam1", "Vloitzznam1",
-                          "IVyhledat", "IUpozornovani"})
+                          "IVyhledat", "IUpozornovani", "IVytaceni"})
         QTest::newRow(a) << QString::fromLatin1(a);
 }
 
