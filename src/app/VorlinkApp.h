@@ -7,7 +7,11 @@
 
 class IClock;
 class IPrompt;
+class TAboutBox;
 class TAnniversaryCommands;
+class TDesktopLinks;
+class TLinkCommands;
+class TTrayIcon;
 class TDateFieldCommands;
 class TFormMain;
 class TMaskCommands;
@@ -34,6 +38,11 @@ public:
     TAnniversaryCommands &Anniversaries() { return *m_anniversaries; }
     TDateFieldCommands &Dates() { return *m_dates; }
     TSoundPlayer &Sound() { return *m_sound; }
+    TLinkCommands &Links() { return *m_linkCommands; }
+    TAboutBox *AboutBox() const { return m_about.get(); }
+    TTrayIcon *Tray() const { return m_tray; }
+    // Shows the main window unless "/l" asked for the tray and a tray is there.
+    void ShowWindow();
 
 private:
     void Connect();
@@ -45,5 +54,9 @@ private:
     std::unique_ptr<TMaskCommands> m_mask;
     std::unique_ptr<TAnniversaryCommands> m_anniversaries;
     std::unique_ptr<TDateFieldCommands> m_dates;
+    std::unique_ptr<TDesktopLinks> m_links;
+    std::unique_ptr<TLinkCommands> m_linkCommands;
+    std::unique_ptr<TAboutBox> m_about;
+    TTrayIcon *m_tray = nullptr;
     bool m_startHidden = false;
 };
