@@ -7,6 +7,7 @@ packages=(
   qt6-qpa-plugins libqt6multimedia6 gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   qt6-translations-l10n fonts-dejavu-core
   xvfb xauth pulseaudio pulseaudio-utils sox
+  trayer desktop-file-utils shared-mime-info appstream
 )
 missing=()
 for p in "${packages[@]}"; do
