@@ -110,7 +110,11 @@ void TVorlinkApp::Start(const QStringList &arguments, const QString &startupDir,
     m_startHidden = options.StartHidden;
     m_sound->Open(startupDir, programDir);
     // Beside the program first; an installed copy has it in its data directory.
-    m_window->Session().Calendar.Load(FindDataFile(QStringLiteral("vorlink.sva"), {programDir}));
+    const QString calendar = FindDataFile(QStringLiteral("vorlink.sva"), {programDir});
+    if (calendar.isEmpty())
+        m_window->Session().Calendar.SetLines({});
+    else
+        m_window->Session().Calendar.Load(calendar);
     m_window->Commands().StartUp(options.CommandLineFile);
 }
 
