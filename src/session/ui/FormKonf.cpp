@@ -33,6 +33,8 @@ TFormKonf::TFormKonf(TLabelConfig &config, QWidget *parent) : QDialog(parent), m
         auto *e = new QLineEdit(this);
         e->setObjectName(QStringLiteral("Edit%1").arg(i));
         m_edits[size_t(i - 1)] = e;
+        // Wide enough to read a whole caption of its kind.
+        e->setMinimumWidth(i <= 9 ? 140 : i <= 12 ? 180 : 260);
         QString label;
         if (i <= 9)
             label = QStringLiteral("Telefon %1:").arg(i);
