@@ -8,6 +8,7 @@ packages=(
   qt6-translations-l10n fonts-dejavu-core
   xvfb xauth pulseaudio pulseaudio-utils sox
   socat
+  trayer desktop-file-utils shared-mime-info appstream
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,5 +1,8 @@
 #include "app/VorlinkApp.h"
 
+#include "about/LinkCommands.h"
+#include "about/ui/AboutBox.h"
+
 #include "calendar/AnniversaryCommands.h"
 #include "calendar/DateFieldCommands.h"
 #include "calendar/ui/SoundPlayer.h"
@@ -9,6 +12,8 @@
 #include "session/ui/EditorPages.h"
 #include "session/ui/FormMain.h"
 #include "session/ui/StartOptions.h"
+#include "session/ui/TrayIcon.h"
+#include "session/DataFiles.h"
 #include "mask/MaskCommands.h"
 #include "mask/ui/WidgetMaskDialogs.h"
 #include "dialling/DiallingCommands.h"
@@ -32,6 +37,10 @@ TVorlinkApp::TVorlinkApp(IPrompt &prompt, const IClock &clock, const QString &in
     m_anniversaries = std::make_unique<TAnniversaryCommands>(s, m_window->Editor(), *m_calendarDialogs, m_sound.get());
     m_dates = std::make_unique<TDateFieldCommands>(s, m_window->Editor(), m_calendarDialogs.get());
     m_anniversaries->RegisterAutoSearch(m_window->Commands());
+    m_links = std::make_unique<TDesktopLinks>();
+    m_linkCommands = std::make_unique<TLinkCommands>(s, *m_links);
+    m_about = std::make_unique<TAboutBox>(*m_links, m_window.get());
+    m_tray = new TTrayIcon(m_window.get());
     Connect();
     ConnectDialling();
 }
@@ -83,6 +92,19 @@ void TVorlinkApp::Connect()
     bind("Vloitzznam1", [this] { m_mask->Vloitzznam1Click(); });
     bind("IVyhledat", [this] { m_anniversaries->IVyhledatClick(); });
     bind("IUpozornovani", [this] { m_anniversaries->IUpozornovaniClick(); });
+    bind("IAutor", [this] { m_about->Show(TAboutInfo::Program()); });
+
+    // The tray: its menu and the window's closing.
+    TTrayIcon *tray = m_tray;
+    w.SetTrayPresent([tray] { return tray->Available(); });
+    QObject::connect(tray, &TTrayIcon::Used, &w, [&w] { w.Closing().Resume(); });
+    QObject::connect(tray, &TTrayIcon::SearchRequested, &w, [this] { m_anniversaries->IHledatClick(); });
+    QObject::connect(tray, &TTrayIcon::QuitRequested, &w, [&w] { w.CloseFor(TCloseTrigger::Ukoncit); });
+    // The icon leaves the tray with the program.
+    QObject::connect(&w, &TFormMain::Ended, tray, [tray] {
+        tray->WatchWindow(false);
+        tray->Icon()->hide();
+    });
 
     QObject::connect(&w, &TFormMain::FieldExited, &w, [this](int field) {
         switch (EField(field)) {
@@ -107,6 +129,10 @@ void TVorlinkApp::Connect()
             m_dates->JmenoDblClick();
         else if (EField(field) == EField::Svatek)
             m_dates->SvatekDblClick();
+        else if (EField(field) == EField::Email)
+            m_linkCommands->EmailDblClick();
+        else if (EField(field) == EField::Http)
+            m_linkCommands->HttpDblClick();
     });
     QPushButton *pick = w.Pages()->ButtonJmeniny();
     pick->setEnabled(true);
@@ -118,6 +144,18 @@ void TVorlinkApp::Start(const QStringList &arguments, const QString &startupDir,
     const TStartOptions options = TStartOptions::Parse(arguments);
     m_startHidden = options.StartHidden;
     m_sound->Open(startupDir, programDir);
-    m_window->Session().Calendar.Load(programDir + QStringLiteral("vorlink.sva"));
+    // Beside the program first; an installed copy has it in its data directory.
+    const QString calendar = FindDataFile(QStringLiteral("vorlink.sva"), {programDir});
+    if (calendar.isEmpty())
+        m_window->Session().Calendar.SetLines({});
+    else
+        m_window->Session().Calendar.Load(calendar);
     m_window->Commands().StartUp(options.CommandLineFile);
+}
+
+void TVorlinkApp::ShowWindow()
+{
+    if (TWindowClosing::ShowAtStart(m_startHidden, m_tray->Available()))
+        m_window->show();
+    m_tray->WatchWindow(true);
 }

@@ -7,7 +7,11 @@
 
 class IClock;
 class IPrompt;
+class TAboutBox;
 class TAnniversaryCommands;
+class TDesktopLinks;
+class TLinkCommands;
+class TTrayIcon;
 class TDateFieldCommands;
 class TFormMain;
 class TMaskCommands;
@@ -43,6 +47,11 @@ public:
     TDiallingCommands &Dialling() { return *m_dialling; }
     TModemCall &Call() { return *m_call; }
     TWidgetDiallingDialogs &DiallingDialogs() { return *m_diallingDialogs; }
+    TLinkCommands &Links() { return *m_linkCommands; }
+    TAboutBox *AboutBox() const { return m_about.get(); }
+    TTrayIcon *Tray() const { return m_tray; }
+    // Shows the main window unless "/l" asked for the tray and a tray is there.
+    void ShowWindow();
 
 private:
     void Connect();
@@ -62,5 +71,9 @@ private:
     std::unique_ptr<TWidgetDiallingDialogs> m_diallingDialogs;
     std::unique_ptr<TDesktopPhone> m_desktopPhone;
     std::unique_ptr<TDiallingCommands> m_dialling;
+    std::unique_ptr<TDesktopLinks> m_links;
+    std::unique_ptr<TLinkCommands> m_linkCommands;
+    std::unique_ptr<TAboutBox> m_about;
+    TTrayIcon *m_tray = nullptr;
     bool m_startHidden = false;
 };

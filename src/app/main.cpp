@@ -46,8 +46,11 @@ int main(int argc, char *argv[])
     while (QGuiApplication::overrideCursor())
         QGuiApplication::restoreOverrideCursor();
 
+    // The program ends with its main window, not with whichever window closes last: a
+    // dialog shown from the tray may be the only one open.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QObject::connect(&window, &TFormMain::Ended, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     // Hidden only where a tray icon can bring the window back.
-    if (!(vorlink.StartHidden() && window.TrayPresent()))
-        window.show();
+    vorlink.ShowWindow();
     return app.exec();
 }

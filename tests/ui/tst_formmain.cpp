@@ -259,7 +259,7 @@ private slots:
         row("IMaska", "&Editovat", "&Maska", QKeySequence(C | Qt::Key_M), false);
         row("Zmnitlogiku1", "&Editovat", "Změnit &logiku", QKeySequence(), false);
         row("IVyhledat", "&Výročí", "&Hledat výročí", QKeySequence(C | Qt::Key_H), false);
-        row("IVolitelne", "&Nastavení", "&Volitelné", QKeySequence(), false);
+        row("IVolitelne", "&Nastavení", "&Volitelné", QKeySequence(), true);
         row("IUpozornovani", "&Nastavení", "&Upozorňování", QKeySequence(), false);
         row("IVytaceni", "&Nastavení", "V&ytáčení", QKeySequence(), false);
         row("IAutor", "", "&Autor", QKeySequence(), false);

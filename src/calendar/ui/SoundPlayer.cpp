@@ -1,5 +1,7 @@
 #include "calendar/ui/SoundPlayer.h"
 
+#include "session/DataFiles.h"
+
 #include <QAudioDevice>
 #include <QCoreApplication>
 #include <QDir>
@@ -18,14 +20,7 @@ void TSoundPlayer::PreferGStreamerBackend()
 
 QString TSoundPlayer::FindSoundFile(const QStringList &directories)
 {
-    for (const QString &dir : directories) {
-        if (dir.isEmpty())
-            continue;
-        const QFileInfo file(QDir(dir).filePath(FileName()));
-        if (file.isFile() && file.isReadable())
-            return file.absoluteFilePath();
-    }
-    return {};
+    return FindDataFile(FileName(), directories);
 }
 
 bool TSoundPlayer::Open(const QString &startDirectory, const QString &programDirectory)

@@ -1,9 +1,11 @@
 #include "session/ui/FormMain.h"
 
 #include "session/DocumentCommands.h"
+#include "session/LabelConfig.h"
 #include "session/RecordEditor.h"
 #include "session/Session.h"
 #include "session/ui/EditorPages.h"
+#include "session/ui/FormKonf.h"
 #include "session/ui/MenuLetters.h"
 #include "session/ui/NameListView.h"
 #include "util/Cp1250.h"
@@ -85,6 +87,9 @@ TFormMain::TFormMain(IPrompt &prompt, const IClock &clock, const QString &iniPat
     m_session = std::make_unique<TSession>(prompt, clock, *this, iniPath);
     m_editor = std::make_unique<TRecordEditor>(*m_session);
     m_commands = new TDocumentCommands(*m_session, *m_editor, this);
+    m_closing = std::make_unique<TWindowClosing>(*m_session, *m_commands);
+    m_labelConfig = std::make_unique<TLabelConfig>(*m_session);
+    m_formKonf = new TFormKonf(*m_labelConfig, this);
 
     BuildMenu();
     LeaveLettersToMenu(menuBar(), m_pages);
@@ -159,11 +164,7 @@ void TFormMain::BuildMenu()
     AddItem(soubor, "IExport", "&Export", {}, false);
     soubor->addSeparator();
     connect(AddItem(soubor, "IKonec", "&Konec", QKeySequence(Qt::CTRL | Qt::Key_X)), &QAction::triggered, this,
-            [this] {
-                // Closing through the menu ends the program even when it would stay in the tray.
-                m_session->Settings.Lista = false;
-                close();
-            });
+            [this] { CloseFor(TCloseTrigger::Konec); });
     soubor->addSeparator();
     for (int i = 0; i < 5; ++i) {
         const QByteArray name = "ItemHistorie" + QByteArray::number(i + 1);
@@ -197,7 +198,8 @@ void TFormMain::BuildMenu()
 
     QMenu *nastaveni = bar->addMenu(U("&Nastavení"));
     nastaveni->setObjectName(QStringLiteral("INastaveni"));
-    AddItem(nastaveni, "IVolitelne", "&Volitelné", {}, false);
+    connect(AddItem(nastaveni, "IVolitelne", "&Volitelné"), &QAction::triggered, this,
+            [this] { m_formKonf->IVolitelneClick(); });
     AddItem(nastaveni, "IUpozornovani", "&Upozorňování", {}, false);
     AddItem(nastaveni, "IVytaceni", "V&ytáčení", {}, false);
 
@@ -380,7 +382,7 @@ void TFormMain::SetListWidth(int width)
 void TFormMain::FormActivate()
 {
     // Back at work after a log-off that did not happen: a later close asks again.
-    m_closeAgreed = false;
+    m_closing->Resume();
     // A click into a field may be what activated the window: typing then belongs there,
     // not to the list.
     QWidget *had = focusWidget();
@@ -410,41 +412,41 @@ bool TFormMain::event(QEvent *e)
     return QMainWindow::event(e);
 }
 
+bool TFormMain::CloseFor(TCloseTrigger trigger)
+{
+    if (m_ended)
+        return true;
+    switch (m_closing->Close(trigger, TrayPresent())) {
+    case TCloseResult::Hidden:
+        hide();
+        return false;
+    case TCloseResult::Refused:
+        // A refusal leaves the window where it was: seen, or in the tray.
+        return false;
+    case TCloseResult::Ends:
+        break;
+    }
+    m_ended = true;
+    hide();
+    emit Ended();
+    return true;
+}
+
 void TFormMain::closeEvent(QCloseEvent *e)
 {
-    if (m_closeAgreed) {
+    if (CloseFor(TCloseTrigger::Window))
         e->accept();
-        return;
-    }
-    if (m_session->Settings.Lista && TrayPresent()) {
-        hide();
+    else
         e->ignore();
-        return;
-    }
-    // Ask first; a refusal keeps the window where the person can see it.
-    if (!m_commands->CloseQuery()) {
-        e->ignore();
-        return;
-    }
-    m_closeAgreed = true;
-    e->accept();
 }
 
 void TFormMain::CommitData(QSessionManager &manager)
 {
-    if (manager.allowsInteraction()) {
-        const bool ok = m_commands->CloseQuery();
-        if (ok)
-            m_closeAgreed = true;
-        else
-            manager.cancel();
+    const bool mayAsk = manager.allowsInteraction();
+    if (!m_closing->LogOffQuery(mayAsk))
+        manager.cancel();
+    if (mayAsk)
         manager.release();
-        return;
-    }
-    // No questions allowed: keep at least the settings and the recent files.
-    m_session->SaveBookSettings(m_session->Book.FileName);
-    m_session->SaveRecentFiles();
-    m_closeAgreed = true;
 }
 
 bool TFormMain::eventFilter(QObject *watched, QEvent *e)

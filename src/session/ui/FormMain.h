@@ -1,6 +1,7 @@
 #pragma once
 
 #include "session/MainView.h"
+#include "session/WindowClosing.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -17,6 +18,8 @@ class QSessionManager;
 class QSplitter;
 class TDocumentCommands;
 class TEditorPages;
+class TFormKonf;
+class TLabelConfig;
 class TNameListView;
 class TRecordEditor;
 class TSession;
@@ -37,6 +40,9 @@ public:
     TSession &Session() { return *m_session; }
     TRecordEditor &Editor() { return *m_editor; }
     TDocumentCommands &Commands() { return *m_commands; }
+    TWindowClosing &Closing() { return *m_closing; }
+    TLabelConfig &LabelConfig() { return *m_labelConfig; }
+    TFormKonf *FormKonf() const { return m_formKonf; }
     TEditorPages *Pages() const { return m_pages; }
     TNameListView *ListBoxNazev() const { return m_list; }
 
@@ -51,6 +57,10 @@ public:
     // The refresh run each time the window becomes active.
     void FormActivate();
 
+    // Closes as `trigger` asks: hides to the tray, stays, or ends the program (then
+    // Ended is emitted once). True when the program ends.
+    bool CloseFor(TCloseTrigger trigger);
+
     // IMainView
     void ApplyLabels(const TBookLabels &labels) override;
     QSize WindowSize() const override;
@@ -63,6 +73,8 @@ signals:
     void FieldDoubleClicked(int field);
     // The focus left a field edit.
     void FieldExited(int field);
+    // The close was agreed to: the program ends now.
+    void Ended();
 
 protected:
     bool event(QEvent *e) override;
@@ -85,6 +97,9 @@ private:
     std::unique_ptr<TSession> m_session;
     std::unique_ptr<TRecordEditor> m_editor;
     TDocumentCommands *m_commands = nullptr;
+    std::unique_ptr<TWindowClosing> m_closing;
+    std::unique_ptr<TLabelConfig> m_labelConfig;
+    TFormKonf *m_formKonf = nullptr;
     TNameListView *m_list = nullptr;
     TEditorPages *m_pages = nullptr;
     QSplitter *m_splitter = nullptr;
@@ -93,5 +108,5 @@ private:
     std::function<bool()> m_trayPresent;
     int m_listWidth = 150;
     bool m_fillingNote = false;
-    bool m_closeAgreed = false;
+    bool m_ended = false;
 };
