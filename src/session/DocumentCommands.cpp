@@ -75,6 +75,12 @@ bool TDocumentCommands::LoadBook(const QString &path)
     TContactRecord header;
     if (!ReadBook(path, header, fresh))
         return false;
+    SwapIn(path, header, fresh);
+    return true;
+}
+
+void TDocumentCommands::SwapIn(const QString &path, const TContactRecord &header, TBook &fresh)
+{
     TAddressBook &b = m_s.Book;
     b.DiscardRecords();
     b.SwapRecords(fresh);
@@ -86,7 +92,17 @@ bool TDocumentCommands::LoadBook(const QString &path)
     m_s.Editor.RecordEdited = false;
     m_s.LoadBookSettings(header, path);
     b.Mask.Active = false;
-    return true;
+}
+
+void TDocumentCommands::AdoptBook(const QString &path, const TContactRecord &header, TBook &fresh)
+{
+    SwapIn(path, header, fresh);
+    TAddressBook &b = m_s.Book;
+    b.FileName = path;
+    m_hasFile = true;
+    b.IsOpen = true;
+    b.Changed = false;
+    SetSaveEnabled(true);
 }
 
 bool TDocumentCommands::AppendBook(const QString &path)

@@ -39,6 +39,9 @@ public:
     // Reads the file into a new book and swaps it in only when the whole file was read,
     // so a failure leaves the open book as it was.
     bool LoadBook(const QString &path);
+    // Makes a book read elsewhere the open book under `path`, saved and unchanged, with
+    // its captions and settings; `fresh` is left empty.
+    void AdoptBook(const QString &path, const TContactRecord &header, TBook &fresh);
     bool AppendBook(const QString &path);
     bool SaveBook(const QString &path);
     void AfterLoad(bool addRecent);
@@ -60,6 +63,7 @@ private:
     bool OpenPath(const QString &path);
     // Reads a whole file into a book of its own, reporting failures.
     bool ReadBook(const QString &path, TContactRecord &header, TBook &into);
+    void SwapIn(const QString &path, const TContactRecord &header, TBook &fresh);
 
     TSession &m_s;
     TRecordEditor &m_editor;
