@@ -81,6 +81,8 @@ private:
     bool m_listedValid = false;
     qsizetype m_sinceRepaint = 0;
     bool m_missing = false;
+    // Whether the walk changed the entry shown; edits typed and kept stay in the editor.
+    bool m_moved = false;
 };
 
 void TReportCommands::TRun::Emit(const QByteArray &line)
@@ -131,6 +133,7 @@ bool TReportCommands::TRun::FileLine(const QByteArray &line)
     }
     m_c.m_docs.AdoptBook(path, header, fresh);
     m_listedValid = false;
+    m_moved = true;
     m_b.ListedCount = names.size();
     m_b.List.Fill(std::move(names));
     m_b.CurrentIndex = 0;
@@ -178,6 +181,7 @@ void TReportCommands::TRun::Advance()
         if (TContactRecord *r = m_listed[m_pos]) {
             m_b.CurrentIndex = m_pos;
             m_b.Current = r;
+            m_moved = true;
             Repaint(false);
             return;
         }
@@ -198,7 +202,8 @@ TReportOutcome TReportCommands::TRun::Execute(const QList<QByteArray> &lines, co
         TBusyScope busy(m_s.Prompt);
         walked = Walk(lines);
         // The list and the editor show where the walk stopped.
-        m_c.m_editor.ShowCurrent();
+        if (m_moved)
+            m_c.m_editor.ShowCurrent();
     }
     if (m_missing)
         m_b.ReportError(Msg::LookupFailed());
