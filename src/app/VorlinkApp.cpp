@@ -11,8 +11,11 @@
 #include "session/ui/StartOptions.h"
 #include "mask/MaskCommands.h"
 #include "mask/ui/WidgetMaskDialogs.h"
+#include "reports/ReportCommands.h"
+#include "reports/ui/WidgetReportPorts.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QPushButton>
 
 TVorlinkApp::TVorlinkApp(IPrompt &prompt, const IClock &clock, const QString &iniPath)
@@ -26,6 +29,10 @@ TVorlinkApp::TVorlinkApp(IPrompt &prompt, const IClock &clock, const QString &in
     m_anniversaries = std::make_unique<TAnniversaryCommands>(s, m_window->Editor(), *m_calendarDialogs, m_sound.get());
     m_dates = std::make_unique<TDateFieldCommands>(s, m_window->Editor(), m_calendarDialogs.get());
     m_anniversaries->RegisterAutoSearch(m_window->Commands());
+    m_reportPorts = std::make_unique<TWidgetReportPorts>(
+        m_window.get(), ReportTemplatesDir(QCoreApplication::applicationDirPath()));
+    m_reports = std::make_unique<TReportCommands>(s, m_window->Editor(), m_window->Commands(), *m_reportPorts,
+                                                  *m_reportPorts);
     Connect();
 }
 
@@ -48,6 +55,8 @@ void TVorlinkApp::Connect()
     bind("Vloitzznam1", [this] { m_mask->Vloitzznam1Click(); });
     bind("IVyhledat", [this] { m_anniversaries->IVyhledatClick(); });
     bind("IUpozornovani", [this] { m_anniversaries->IUpozornovaniClick(); });
+    bind("ITisk", [this] { m_reports->ITiskClick(); });
+    bind("INastaveniTisku", [this] { m_reports->INastaveniTiskuClick(); });
 
     QObject::connect(&w, &TFormMain::FieldExited, &w, [this](int field) {
         switch (EField(field)) {

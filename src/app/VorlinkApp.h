@@ -11,6 +11,8 @@ class TAnniversaryCommands;
 class TDateFieldCommands;
 class TFormMain;
 class TMaskCommands;
+class TReportCommands;
+class TWidgetReportPorts;
 class TSoundPlayer;
 class TWidgetCalendarDialogs;
 class TWidgetMaskDialogs;
@@ -34,6 +36,7 @@ public:
     TAnniversaryCommands &Anniversaries() { return *m_anniversaries; }
     TDateFieldCommands &Dates() { return *m_dates; }
     TSoundPlayer &Sound() { return *m_sound; }
+    TReportCommands &Reports() { return *m_reports; }
 
 private:
     void Connect();
@@ -45,5 +48,7 @@ private:
     std::unique_ptr<TMaskCommands> m_mask;
     std::unique_ptr<TAnniversaryCommands> m_anniversaries;
     std::unique_ptr<TDateFieldCommands> m_dates;
+    std::unique_ptr<TWidgetReportPorts> m_reportPorts;
+    std::unique_ptr<TReportCommands> m_reports;
     bool m_startHidden = false;
 };

@@ -12,8 +12,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSaveFile>
 #include <QStandardPaths>
+
+#include <memory>
+#include <vector>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -62,6 +66,8 @@ private:
     void Advance();
     void Repaint(bool force);
     void Emit(const QByteArray &line);
+    // The data line through its compiled form, written at once; false when declined.
+    bool ExpandFast(qsizetype index, const QByteArray &line, TExpandStatus &status);
     TReportOutcome Fail(const QString &text)
     {
         m_b.ReportError(text);
@@ -83,12 +89,45 @@ private:
     bool m_missing = false;
     // Whether the walk changed the entry shown; edits typed and kept stay in the editor.
     bool m_moved = false;
+    // Data lines taken apart on first use, per line and mode; null where declined.
+    QHash<qsizetype, std::shared_ptr<TCompiledLine>> m_compiled;
+    std::vector<char> m_table; // Windows-1250 to the output page, byte by byte
 };
 
 void TReportCommands::TRun::Emit(const QByteArray &line)
 {
     m_out += m_header.CodePage == int(TCodePage::Win1250) ? line : ConvertCodePage(line, 4, m_header.CodePage);
     m_out += "\r\n";
+}
+
+bool TReportCommands::TRun::ExpandFast(qsizetype index, const QByteArray &line, TExpandStatus &status)
+{
+    const qsizetype key = index * 2 + (m_allEntries ? 1 : 0);
+    auto it = m_compiled.find(key);
+    if (it == m_compiled.end()) {
+        auto compiled = std::make_shared<TCompiledLine>();
+        if (!TCompiledLine::Compile(line, m_allEntries, m_now, *compiled))
+            compiled.reset();
+        it = m_compiled.insert(key, compiled);
+    }
+    const TCompiledLine *c = it.value().get();
+    const qsizetype start = m_out.size();
+    if (!c || !c->ExpandInto(*m_b.Current, m_out, status))
+        return false;
+    if (status != TExpandStatus::Line)
+        return true;
+    if (m_header.CodePage != int(TCodePage::Win1250)) {
+        if (m_table.empty()) {
+            m_table.resize(256);
+            for (int b = 0; b < 256; ++b)
+                m_table[size_t(b)] = char(ConvertByte(static_cast<unsigned char>(b), 4, m_header.CodePage));
+        }
+        char *d = m_out.data();
+        for (qsizetype i = start; i < m_out.size(); ++i)
+            d[i] = m_table[static_cast<unsigned char>(d[i])];
+    }
+    m_out += "\r\n";
+    return true;
 }
 
 void TReportCommands::TRun::Repaint(bool force)
@@ -258,12 +297,18 @@ bool TReportCommands::TRun::Walk(const QList<QByteArray> &lines)
             ++index;
             break;
         case TTemplateLine::Data: {
-            const TExpanded e = ExpandDataLine(line, *m_b.Current, m_allEntries, m_now);
-            if (e.Status == TExpandStatus::Error) {
+            TExpandStatus status;
+            if (!ExpandFast(index, line, status)) {
+                const TExpanded e = ExpandDataLine(line, *m_b.Current, m_allEntries, m_now);
+                status = e.Status;
+                if (status == TExpandStatus::Line)
+                    Emit(e.Text);
+            }
+            if (status == TExpandStatus::Error) {
                 m_b.ReportError(GenerationFailed());
                 return false;
             }
-            if (e.Status == TExpandStatus::Skip) {
+            if (status == TExpandStatus::Skip) {
                 Advance();
                 if (m_allEntries) {
                     index = restart;
@@ -273,7 +318,6 @@ bool TReportCommands::TRun::Walk(const QList<QByteArray> &lines)
                 }
                 break;
             }
-            Emit(e.Text);
             ++index;
             break;
         }

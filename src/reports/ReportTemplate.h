@@ -64,3 +64,30 @@ struct TExpanded
 };
 // Skip tags (all-entries mode only), IF tags, field tags, then the plain tags.
 TExpanded ExpandDataLine(QByteArrayView line, const TContactRecord &r, bool allEntries, TStamp now);
+
+// A data line taken apart once per run, so a block repeated for thousands of entries is
+// not scanned again for each. It covers lines whose tags are closed, disjoint and
+// written plainly; Compile refuses any other line, and Expand declines an entry whose
+// values hold '<' or '>' (they could form new tags). ExpandDataLine handles both.
+class TCompiledLine
+{
+public:
+    static bool Compile(QByteArrayView line, bool allEntries, TStamp now, TCompiledLine &out);
+    // Appends the expanded line to `out`; false (and `out` untouched) when declined.
+    bool ExpandInto(const TContactRecord &r, QByteArray &out, TExpandStatus &status) const;
+
+private:
+    enum class TKind { Text, Field, If, SkipIf, SkipIfNot };
+    struct TPart
+    {
+        TKind Kind = TKind::Text;
+        QByteArray Text; // literal; IF: the value compared
+        int Index = -1; // field compared or shown
+        qsizetype Width = 0;
+        int Align = 0;
+        QByteArray Then, Else;
+        int ThenField = -1, ElseField = -1;
+    };
+    QList<TPart> m_parts;
+    bool m_error = false;
+};
