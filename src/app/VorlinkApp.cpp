@@ -21,6 +21,8 @@
 #include "dialling/SecondTicker.h"
 #include "dialling/ui/QtSerialPort.h"
 #include "dialling/ui/WidgetDiallingDialogs.h"
+#include "reports/ReportCommands.h"
+#include "reports/ui/WidgetReportPorts.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -41,6 +43,10 @@ TVorlinkApp::TVorlinkApp(IPrompt &prompt, const IClock &clock, const QString &in
     m_linkCommands = std::make_unique<TLinkCommands>(s, *m_links);
     m_about = std::make_unique<TAboutBox>(*m_links, m_window.get());
     m_tray = new TTrayIcon(m_window.get());
+    m_reportPorts = std::make_unique<TWidgetReportPorts>(
+        m_window.get(), ReportTemplatesDir(QCoreApplication::applicationDirPath()));
+    m_reports = std::make_unique<TReportCommands>(s, m_window->Editor(), m_window->Commands(), *m_reportPorts,
+                                                  *m_reportPorts);
     Connect();
     ConnectDialling();
 }
@@ -105,6 +111,8 @@ void TVorlinkApp::Connect()
         tray->WatchWindow(false);
         tray->Icon()->hide();
     });
+    bind("ITisk", [this] { m_reports->ITiskClick(); });
+    bind("INastaveniTisku", [this] { m_reports->INastaveniTiskuClick(); });
 
     QObject::connect(&w, &TFormMain::FieldExited, &w, [this](int field) {
         switch (EField(field)) {

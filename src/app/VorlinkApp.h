@@ -15,6 +15,8 @@ class TTrayIcon;
 class TDateFieldCommands;
 class TFormMain;
 class TMaskCommands;
+class TReportCommands;
+class TWidgetReportPorts;
 class TSoundPlayer;
 class TWidgetCalendarDialogs;
 class TWidgetMaskDialogs;
@@ -52,6 +54,7 @@ public:
     TTrayIcon *Tray() const { return m_tray; }
     // Shows the main window unless "/l" asked for the tray and a tray is there.
     void ShowWindow();
+    TReportCommands &Reports() { return *m_reports; }
 
 private:
     void Connect();
@@ -75,5 +78,7 @@ private:
     std::unique_ptr<TLinkCommands> m_linkCommands;
     std::unique_ptr<TAboutBox> m_about;
     TTrayIcon *m_tray = nullptr;
+    std::unique_ptr<TWidgetReportPorts> m_reportPorts;
+    std::unique_ptr<TReportCommands> m_reports;
     bool m_startHidden = false;
 };

@@ -4,6 +4,7 @@
 #include "cli/CliSupport.h"
 #include "cli/DumpCommand.h"
 #include "cli/ListCommand.h"
+#include "cli/ReportCommand.h"
 
 std::vector<std::unique_ptr<TCommand>> AllCommands()
 {
@@ -11,6 +12,7 @@ std::vector<std::unique_ptr<TCommand>> AllCommands()
     all.push_back(std::make_unique<TListCommand>());
     all.push_back(std::make_unique<TDumpCommand>());
     all.push_back(std::make_unique<TAnniversariesCommand>());
+    all.push_back(std::make_unique<TReportCommand>());
     return all;
 }
 

@@ -121,6 +121,12 @@ bool TDocumentCommands::LoadBook(const QString &path)
         return false;
     m_stamp = stamp;
     m_stampPath = path;
+    SwapIn(path, header, fresh);
+    return true;
+}
+
+void TDocumentCommands::SwapIn(const QString &path, const TContactRecord &header, TBook &fresh)
+{
     TAddressBook &b = m_s.Book;
     b.DiscardRecords();
     b.SwapRecords(fresh);
@@ -132,7 +138,26 @@ bool TDocumentCommands::LoadBook(const QString &path)
     m_s.Editor.RecordEdited = false;
     m_s.LoadBookSettings(header, path);
     b.Mask.Active = false;
-    return true;
+}
+
+void TDocumentCommands::AdoptBook(const QString &path, const TContactRecord &header, TBook &fresh)
+{
+    // Taken now: the file was read just before, and another program's later write must
+    // still be noticed on save; the lock tells other programs without asking.
+    m_stamp = TFileStamp::OfPath(path);
+    m_stampPath = path;
+    if (!HoldsLock(path)) {
+        std::unique_ptr<QLockFile> lock;
+        TakeLock(path, lock, false);
+        KeepLock(std::move(lock), path);
+    }
+    SwapIn(path, header, fresh);
+    TAddressBook &b = m_s.Book;
+    b.FileName = path;
+    m_hasFile = true;
+    b.IsOpen = true;
+    b.Changed = false;
+    SetSaveEnabled(true);
 }
 
 bool TDocumentCommands::AppendBook(const QString &path)

@@ -44,6 +44,9 @@ public:
     // Reads the file into a new book and swaps it in only when the whole file was read,
     // so a failure leaves the open book as it was.
     bool LoadBook(const QString &path);
+    // Makes a book read elsewhere the open book under `path`, saved and unchanged, with
+    // its captions and settings; `fresh` is left empty.
+    void AdoptBook(const QString &path, const TContactRecord &header, TBook &fresh);
     bool AppendBook(const QString &path);
     bool SaveBook(const QString &path);
     void AfterLoad(bool addRecent);
@@ -71,6 +74,7 @@ private:
     bool TakeLock(const QString &path, std::unique_ptr<QLockFile> &lock, bool ask);
     bool HoldsLock(const QString &path) const;
     void KeepLock(std::unique_ptr<QLockFile> lock, const QString &path);
+    void SwapIn(const QString &path, const TContactRecord &header, TBook &fresh);
 
     TSession &m_s;
     TRecordEditor &m_editor;

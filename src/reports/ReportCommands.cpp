@@ -1,0 +1,407 @@
+#include "reports/ReportCommands.h"
+
+#include "book/BookFile.h"
+#include "session/DocumentCommands.h"
+#include "session/Messages.h"
+#include "session/Prompt.h"
+#include "session/RecordEditor.h"
+#include "session/Session.h"
+#include "util/CodePage.h"
+#include "util/Cp1250.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <memory>
+#include <vector>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+QString GenerationFailed() { return QString::fromUtf8("Chyba generování vybrané sestavy"); }
+QString FileTagOpenFailed() { return QString::fromUtf8("Chyba při otevírání souboru"); }
+QString WriteFailed() { return QString::fromUtf8("Chyba při zápisu vybrané sestavy"); }
+QString Written() { return QString::fromUtf8("Sestava byla zapsana do "); }
+QString EditFailed() { return QString::fromUtf8("Chyba úpravy vybrané sestavy"); }
+
+void SyncDirectory(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    const QByteArray dir = QFile::encodeName(QFileInfo(path).absolutePath());
+    const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#else
+    Q_UNUSED(path);
+#endif
+}
+
+} // namespace
+
+// The state of one run: the template, the output so far and the walk over the list.
+class TReportCommands::TRun
+{
+public:
+    TRun(TReportCommands &c) : m_c(c), m_s(c.m_s), m_b(c.m_s.Book), m_now(NowStamp(c.m_s.Clock)) { }
+
+    TReportOutcome Execute(const QList<QByteArray> &lines, const QString &output);
+
+private:
+    // The lines after the header; false when a failure stopped the run.
+    bool Walk(const QList<QByteArray> &lines);
+    enum class TStep { Next, Restart, Stop };
+
+    bool FileLine(const QByteArray &line);
+    bool StartBlock();
+    void Advance();
+    void Repaint(bool force);
+    void Emit(const QByteArray &line);
+    // The data line through its compiled form, written at once; false when declined.
+    bool ExpandFast(qsizetype index, const QByteArray &line, TExpandStatus &status);
+    TReportOutcome Fail(const QString &text)
+    {
+        m_b.ReportError(text);
+        return TReportOutcome::Stopped;
+    }
+
+    TReportCommands &m_c;
+    TSession &m_s;
+    TAddressBook &m_b;
+    const TStamp m_now;
+    TReportHeader m_header;
+    QByteArray m_out;
+    bool m_allEntries = false;
+    // The listed entries of the block being walked, in list order, and the position.
+    QList<TContactRecord *> m_listed;
+    qsizetype m_pos = 0;
+    bool m_listedValid = false;
+    qsizetype m_sinceRepaint = 0;
+    bool m_missing = false;
+    // Whether the walk changed the entry shown; edits typed and kept stay in the editor.
+    bool m_moved = false;
+    // Data lines taken apart on first use, per line and mode; null where declined.
+    QHash<qsizetype, std::shared_ptr<TCompiledLine>> m_compiled;
+    std::vector<char> m_table; // Windows-1250 to the output page, byte by byte
+};
+
+void TReportCommands::TRun::Emit(const QByteArray &line)
+{
+    m_out += m_header.CodePage == int(TCodePage::Win1250) ? line : ConvertCodePage(line, 4, m_header.CodePage);
+    m_out += "\r\n";
+}
+
+bool TReportCommands::TRun::ExpandFast(qsizetype index, const QByteArray &line, TExpandStatus &status)
+{
+    const qsizetype key = index * 2 + (m_allEntries ? 1 : 0);
+    auto it = m_compiled.find(key);
+    if (it == m_compiled.end()) {
+        auto compiled = std::make_shared<TCompiledLine>();
+        if (!TCompiledLine::Compile(line, m_allEntries, m_now, *compiled))
+            compiled.reset();
+        it = m_compiled.insert(key, compiled);
+    }
+    const TCompiledLine *c = it.value().get();
+    const qsizetype start = m_out.size();
+    if (!c || !c->ExpandInto(*m_b.Current, m_out, status))
+        return false;
+    if (status != TExpandStatus::Line)
+        return true;
+    if (m_header.CodePage != int(TCodePage::Win1250)) {
+        if (m_table.empty()) {
+            m_table.resize(256);
+            for (int b = 0; b < 256; ++b)
+                m_table[size_t(b)] = char(ConvertByte(static_cast<unsigned char>(b), 4, m_header.CodePage));
+        }
+        char *d = m_out.data();
+        for (qsizetype i = start; i < m_out.size(); ++i)
+            d[i] = m_table[static_cast<unsigned char>(d[i])];
+    }
+    m_out += "\r\n";
+    return true;
+}
+
+void TReportCommands::TRun::Repaint(bool force)
+{
+    if (!force && ++m_sinceRepaint < kEntriesPerRepaint)
+        return;
+    m_sinceRepaint = 0;
+    m_c.m_editor.ShowRecord();
+    m_s.Prompt.ProcessEvents();
+}
+
+bool TReportCommands::TRun::FileLine(const QByteArray &line)
+{
+    const TFileTag tag = ParseFileTag(line);
+    // The open book is only dropped with consent and once the new one is known to be good.
+    if (m_b.IsOpen && m_b.Changed
+        && m_s.Prompt.Hlaska(Msg::UnsavedQuestion(), THlaskaKind::Otazka) != kHlaskaAno)
+        return false;
+    const QString path = FromCp1250(tag.Path);
+    TBook fresh;
+    TContactRecord header;
+    const TBookFileError e = BookFile::Read(path, header, fresh);
+    if (e != TBookFileError::None) {
+        const QString own = Msg::BookFileError(e);
+        if (!own.isEmpty() && e != TBookFileError::Missing)
+            m_b.ReportError(own);
+        m_b.ReportError(FileTagOpenFailed());
+        return false;
+    }
+    if (fresh.RecordCount() == 0) {
+        m_b.ReportError(Msg::LookupFailed());
+        return false;
+    }
+    QList<QByteArray> names;
+    for (qsizetype i = 0; i < fresh.RecordCount(); ++i) {
+        if (FileMaskPasses(tag.Mask, fresh.Record(i)))
+            names.append(fresh.Record(i).Name());
+    }
+    if (names.isEmpty()) {
+        m_b.ReportError(GenerationFailed());
+        return false;
+    }
+    m_c.m_docs.AdoptBook(path, header, fresh);
+    m_listedValid = false;
+    m_moved = true;
+    m_b.ListedCount = names.size();
+    m_b.List.Fill(std::move(names));
+    m_b.CurrentIndex = 0;
+    m_b.FindRecordForListItem(0);
+    m_c.m_editor.ShowRecord();
+    m_b.UpdateStatusBar();
+    m_s.Prompt.ProcessEvents();
+    return true;
+}
+
+bool TReportCommands::TRun::StartBlock()
+{
+    // Nothing listed: there is no entry to report, not even a hidden one.
+    if (m_b.List.Count() == 0) {
+        m_b.ReportError(GenerationFailed());
+        return false;
+    }
+    if (!m_allEntries)
+        return true;
+    // As a click on the first line: the typed edits are stored first.
+    if (!m_c.m_editor.StoreFields())
+        return false;
+    m_listed = m_b.ListedRecords();
+    m_listedValid = true;
+    m_pos = -1;
+    Advance();
+    if (!m_allEntries) {
+        m_b.ReportError(Msg::LookupFailed());
+        return false;
+    }
+    return true;
+}
+
+void TReportCommands::TRun::Advance()
+{
+    // Every listed line once, each paired with its own entry whatever names repeat; a
+    // line no entry answers to is passed over and said once at the end.
+    // A block end met before any block walks on from the entry shown.
+    if (!m_listedValid) {
+        m_listed = m_b.ListedRecords();
+        m_pos = m_b.CurrentIndex;
+        m_listedValid = true;
+    }
+    while (++m_pos < m_listed.size()) {
+        if (TContactRecord *r = m_listed[m_pos]) {
+            m_b.CurrentIndex = m_pos;
+            m_b.Current = r;
+            m_moved = true;
+            Repaint(false);
+            return;
+        }
+        m_missing = true;
+    }
+    m_allEntries = false;
+}
+
+TReportOutcome TReportCommands::TRun::Execute(const QList<QByteArray> &lines, const QString &output)
+{
+    if (lines.isEmpty())
+        return Fail(GenerationFailed());
+    if (!ParseReportHeader(lines.first(), m_header))
+        return TReportOutcome::NotReport;
+    const QString name = output.isEmpty() ? FromCp1250(m_header.OutputFile) : output;
+    bool walked;
+    {
+        TBusyScope busy(m_s.Prompt);
+        walked = Walk(lines);
+        // The list and the editor show where the walk stopped.
+        if (m_moved)
+            m_c.m_editor.ShowCurrent();
+    }
+    if (m_missing)
+        m_b.ReportError(Msg::LookupFailed());
+    if (!walked)
+        return TReportOutcome::Stopped;
+    if (name.isEmpty() || !WriteReport(name, m_out))
+        return Fail(WriteFailed());
+    m_s.Prompt.Hlaska(Written() + name, THlaskaKind::Informace);
+    return TReportOutcome::Written;
+}
+
+bool TReportCommands::TRun::Walk(const QList<QByteArray> &lines)
+{
+    qsizetype index = 1;
+    qsizetype restart = 1;
+    bool inBlock = false;
+    m_allEntries = m_header.AllEntries;
+    const auto blockEndAfter = [&](qsizetype from) {
+        for (qsizetype i = from; i < lines.size(); ++i) {
+            if (lines[i].contains("<\"/DATA\">"))
+                return i;
+        }
+        return lines.size();
+    };
+    m_out.reserve(1 << 16);
+    while (index < lines.size()) {
+        const QByteArray &line = lines[index];
+        switch (ClassifyTemplateLine(line, inBlock)) {
+        case TTemplateLine::File:
+            if (!FileLine(line))
+                return false;
+            inBlock = false;
+            m_allEntries = m_header.AllEntries;
+            restart = 1;
+            ++index;
+            break;
+        case TTemplateLine::BlockStart:
+            inBlock = true;
+            if (!StartBlock())
+                return false;
+            restart = ++index;
+            break;
+        case TTemplateLine::BlockEnd:
+            if (m_allEntries) {
+                Advance();
+                if (m_allEntries) {
+                    index = restart;
+                    break;
+                }
+            }
+            inBlock = false;
+            ++index;
+            break;
+        case TTemplateLine::Data: {
+            TExpandStatus status;
+            if (!ExpandFast(index, line, status)) {
+                const TExpanded e = ExpandDataLine(line, *m_b.Current, m_allEntries, m_now);
+                status = e.Status;
+                if (status == TExpandStatus::Line)
+                    Emit(e.Text);
+            }
+            if (status == TExpandStatus::Error) {
+                m_b.ReportError(GenerationFailed());
+                return false;
+            }
+            if (status == TExpandStatus::Skip) {
+                Advance();
+                if (m_allEntries) {
+                    index = restart;
+                } else {
+                    inBlock = false;
+                    index = blockEndAfter(index + 1) + 1;
+                }
+                break;
+            }
+            ++index;
+            break;
+        }
+        case TTemplateLine::Plain:
+            Emit(ExpandPlainTags(line, m_now));
+            ++index;
+            break;
+        }
+    }
+    return true;
+}
+
+TReportCommands::TReportCommands(TSession &s, TRecordEditor &editor, TDocumentCommands &docs,
+                                 IReportDialogs &dialogs, ITextEditorLauncher &launcher)
+    : m_s(s), m_editor(editor), m_docs(docs), m_dialogs(dialogs), m_launcher(launcher)
+{
+}
+
+bool TReportCommands::LoadTemplate(const QString &path, QList<QByteArray> &lines)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray text = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        return false;
+    lines = SplitTemplateLines(text);
+    RemoveCommentLines(lines);
+    return true;
+}
+
+bool TReportCommands::WriteReport(const QString &path, QByteArrayView bytes)
+{
+    QSaveFile file(path);
+    if (path.isEmpty() || QFileInfo(path).isDir() || !file.open(QIODevice::WriteOnly))
+        return false;
+    // A short write is a failure even when the device does not say so (a full disk).
+    if (file.write(bytes.data(), bytes.size()) != bytes.size() || !file.flush()) {
+        file.cancelWriting();
+        file.commit();
+        return false;
+    }
+    if (!file.commit())
+        return false;
+    SyncDirectory(path);
+    return true;
+}
+
+TReportOutcome TReportCommands::Run(const QString &templatePath, const QString &output)
+{
+    if (!m_s.Book.IsOpen)
+        return TReportOutcome::Stopped;
+    QList<QByteArray> lines;
+    if (!LoadTemplate(templatePath, lines)) {
+        m_s.Book.ReportError(GenerationFailed());
+        return TReportOutcome::Stopped;
+    }
+    TRun run(*this);
+    return run.Execute(lines, output);
+}
+
+void TReportCommands::ITiskClick()
+{
+    if (!m_s.Book.IsOpen)
+        return;
+    const QString path = m_dialogs.AskTemplate();
+    if (!path.isEmpty())
+        Run(path);
+}
+
+void TReportCommands::INastaveniTiskuClick()
+{
+    const QString path = m_dialogs.AskTemplate();
+    if (path.isEmpty())
+        return;
+    if (!m_launcher.StartEditor(path))
+        m_s.Prompt.Hlaska(EditFailed(), THlaskaKind::Chyba);
+}
+
+QString ReportTemplatesDir(const QString &programDir)
+{
+    const QString beside = QDir(programDir).filePath(QStringLiteral("templates"));
+    if (!programDir.isEmpty() && QFileInfo(beside).isDir())
+        return beside;
+    return QStandardPaths::locate(QStandardPaths::GenericDataLocation, QStringLiteral("vorlink/templates"),
+                                  QStandardPaths::LocateDirectory);
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "reports/ReportPorts.h"
+#include "reports/ReportTemplate.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+class TContactRecord;
+class TDocumentCommands;
+class TRecordEditor;
+class TSession;
+
+enum class TReportOutcome
+{
+    Cancelled, // no template chosen
+    NotReport, // the first line left is no header: nothing done, nothing said
+    Stopped, // a failure was reported, or the person declined; nothing written
+    Written,
+};
+
+// "Tisk" and "Nastavení tisku": a template turned into a text file over the listed
+// entries, and a template handed to the text editor.
+class TReportCommands
+{
+public:
+    TReportCommands(TSession &s, TRecordEditor &editor, TDocumentCommands &docs, IReportDialogs &dialogs,
+                    ITextEditorLauncher &launcher);
+
+    void ITiskClick();
+    void INastaveniTiskuClick();
+
+    // One run over a template file; a non-empty `output` replaces the header's file name.
+    TReportOutcome Run(const QString &templatePath, const QString &output = {});
+
+    // The lines of a template file without its comment lines; false when it cannot be read.
+    static bool LoadTemplate(const QString &path, QList<QByteArray> &lines);
+    // Writes the report through a guarded save: an older file stays unless all was written.
+    static bool WriteReport(const QString &path, QByteArrayView bytes);
+
+    // How often the walk lets the list and the editor repaint.
+    static constexpr qsizetype kEntriesPerRepaint = 512;
+
+private:
+    class TRun;
+
+    TSession &m_s;
+    TRecordEditor &m_editor;
+    TDocumentCommands &m_docs;
+    IReportDialogs &m_dialogs;
+    ITextEditorLauncher &m_launcher;
+};
+
+// The folder of the shipped templates: beside the program, else in the data folders
+// of the desktop; empty when neither has one.
+QString ReportTemplatesDir(const QString &programDir);

@@ -1,0 +1,203 @@
+#include "reports/ReportCommands.h"
+
+#include "SessionFixture.h"
+
+#include <QQueue>
+#include <QTest>
+
+using TestBook::Cp;
+using TestBook::Entry;
+
+namespace {
+
+class TFakeReportPorts : public IReportDialogs, public ITextEditorLauncher
+{
+public:
+    QQueue<QString> Templates;
+    QStringList Started;
+    bool Prepares = true;
+    QString AskTemplate() override { return Templates.isEmpty() ? QString() : Templates.dequeue(); }
+    bool StartEditor(const QString &path) override
+    {
+        Started.append(path);
+        return Prepares;
+    }
+};
+
+// Surname and flags; the entry name is "surname first".
+TContactRecord Person(const char *surname, const char *first, unsigned flags = 0)
+{
+    TContactRecord r = Entry((QByteArray(surname) + ' ' + first).constData(), flags);
+    r.SetText(EField::Prijmeni, Cp(surname));
+    r.SetText(EField::Jmeno, Cp(first));
+    return r;
+}
+
+const QList<TContactRecord> kPeople = {Person("Šťastný", "Petr", 1), Person("Čermák", "Jan"),
+                                       Person("Adam", "Eva", 1), Person("Novák", "Jan")};
+
+} // namespace
+
+class TestReportCommands : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void walk_data();
+    void walk();
+    void failures_data();
+    void failures();
+    void fileSections();
+    void setup();
+
+private:
+    QString Template(const QByteArray &body, const char *header = "<\"VORLINK|9|W|OUT\">");
+    TReportOutcome RunTemplate(const QString &path) { return m_cmd->Run(path); }
+
+    std::unique_ptr<TSessionFixture> m_f;
+    TFakeReportPorts m_ports;
+    std::unique_ptr<TReportCommands> m_cmd;
+    QString m_out;
+};
+
+void TestReportCommands::init()
+{
+    m_f = std::make_unique<TSessionFixture>();
+    m_ports = {};
+    m_cmd = std::make_unique<TReportCommands>(*m_f->S, *m_f->Editor, *m_f->Docs, m_ports, m_ports);
+    m_out = m_f->Path("out.txt");
+    m_f->Open(kPeople);
+}
+
+QString TestReportCommands::Template(const QByteArray &body, const char *header)
+{
+    const QString path = m_f->Path("t.wdr");
+    QByteArray text = QByteArray(header).replace("OUT", QFile::encodeName(m_out)) + "\r\n" + Cp(body.constData());
+    TestBook::WriteFile(path, text.replace("BOOK", QFile::encodeName(m_f->Path("second.wdt"))));
+    return path;
+}
+
+void TestReportCommands::walk_data()
+{
+    QTest::addColumn<QByteArray>("header");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QByteArray>("expected");
+    const QByteArray all = "<\"VORLINK|9|W|OUT\">";
+    const QByteArray single = "<\"VORLINK|1|W|OUT\">";
+    QTest::newRow("all entries in list order")
+        << all << QByteArray("#c\n<\"DATA\">\n<\"PRIJMENI|8|L\"><\"JMENO|0|L\">\n<\"/DATA\">\nend")
+        << Cp("Adam    Eva\r\nČermák  Jan\r\nNovák   Jan\r\nŠťastný Petr\r\nend\r\n");
+    QTest::newRow("single entry") << single << QByteArray("top\n<\"DATA\">\n<\"JMENO|0|L\"><\"NEXTIF|JMENO|Eva\">\n<\"/DATA\">")
+                                  << QByteArray("top\r\nEva<\"NEXTIF|JMENO|Eva\">\r\n");
+    QTest::newRow("last entry skipped")
+        << all << QByteArray("<\"DATA\">\n<\"NEXTIF|LOGIKA1|X\">\n<\"JMENO|0|L\">\n<\"/DATA\">\nend")
+        << QByteArray("\r\nJan\r\n\r\nJan\r\nend\r\n");
+    QTest::newRow("skip on the second line")
+        << all << QByteArray("<\"DATA\">\n<\"JMENO|0|L\">\n<\"NEXTIFNOT|LOGIKA1|X\">-\n<\"/DATA\">")
+        << QByteArray("Eva\r\n-\r\nJan\r\nJan\r\nPetr\r\n-\r\n");
+    QTest::newRow("block end outside a block")
+        << all << QByteArray("<\"JMENO|0|L\">\n<\"/DATA\">") << QByteArray("<\"JMENO|0|L\">\r\n").repeated(4);
+    QTest::newRow("second block once")
+        << all << QByteArray("<\"DATA\">\n<\"JMENO|0|L\">\n<\"/DATA\">\n<\"DATA\">\n<\"NEXTIF|JMENO|Petr\">!\n<\"/DATA\">")
+        << QByteArray("Eva\r\nJan\r\nJan\r\nPetr\r\n<\"NEXTIF|JMENO|Petr\">!\r\n");
+    const QByteArray cz = "<\"DATA\">\n<\"NEXTIFNOT|JMENO|Jan\"><\"PRIJMENI|0|L\">\n<\"/DATA\">";
+    QTest::newRow("Kamenicky") << QByteArray("<\"VORLINK|9|K|OUT\">") << cz << QByteArray("\x80" "erm\xa0k\r\nNov\xa0k\r\n");
+    QTest::newRow("Latin 2") << QByteArray("<\"VORLINK|9|L|OUT\">") << cz << QByteArray("\xac" "erm\xa0k\r\nNov\xa0k\r\n");
+    QTest::newRow("437 plain") << QByteArray("<\"VORLINK|9|X|OUT\">") << cz << QByteArray("Cermak\r\nNovak\r\n");
+    QTest::newRow("Windows") << QByteArray("<\"VORLINK|9|W|OUT\">") << cz << Cp("Čermák\r\nNovák\r\n");
+}
+
+void TestReportCommands::walk()
+{
+    QFETCH(QByteArray, header);
+    QFETCH(QByteArray, body);
+    m_f->S->Book.CurrentIndex = 0;
+    m_f->S->Book.FindRecordForListItem(0);
+    QCOMPARE(RunTemplate(Template(body, header.constData())), TReportOutcome::Written);
+    QTEST(TestBook::ReadFile(m_out), "expected");
+    QCOMPARE(m_f->Prompt.Texts(), QStringList {QString::fromUtf8("Sestava byla zapsana do ") + m_out});
+    // The list and the editor show the entry the walk stopped at.
+    TAddressBook &b = m_f->S->Book;
+    QCOMPARE(b.List.Selected(), b.CurrentIndex);
+    QCOMPARE(m_f->S->Editor.Text(EField::NazevPolozky), b.Current->Name());
+}
+
+void TestReportCommands::failures_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QList<TContactRecord>>("second");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QStringList>("messages");
+    const QString generation = QString::fromUtf8("Chyba generování vybrané sestavy");
+    QTest::newRow("no alignment") << QByteArray("<\"DATA\">\n<\"JMENO|0\">\n<\"/DATA\">") << QList<TContactRecord> {} << 0
+                                  << QStringList {generation};
+    QTest::newRow("file tag, no file") << QByteArray("<\"SOUBOR|BOOK-none||\">\n<\"DATA\">\nx\n<\"/DATA\">")
+                                       << QList<TContactRecord> {} << 0 << QStringList {QString::fromUtf8("Chyba při otevírání souboru")};
+    QTest::newRow("file tag, empty book") << QByteArray("<\"SOUBOR|BOOK||\">\n<\"DATA\">\nx\n<\"/DATA\">")
+                                          << QList<TContactRecord> {} << 0 << QStringList {QString::fromUtf8("Problém s vyhledáním dat")};
+    QTest::newRow("file tag, nothing passes") << QByteArray("<\"SOUBOR|BOOK|AA\">\n<\"DATA\">\nx\n<\"/DATA\">")
+                                              << QList<TContactRecord> {Entry("a", 3)} << 0 << QStringList {generation};
+    QTest::newRow("file tag, changes kept") << QByteArray("<\"SOUBOR|BOOK||\">\n<\"DATA\">\nx\n<\"/DATA\">")
+                                            << QList<TContactRecord> {Entry("a")} << kHlaskaNe
+                                            << QStringList {QString::fromUtf8("Nejsou uloženy změny. Chcete pokračovat")};
+}
+
+void TestReportCommands::failures()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QList<TContactRecord>, second);
+    QFETCH(int, answer);
+    TestBook::WriteFile(m_f->Path("second.wdt"), TestBook::FileBytes(TBookLabels::Defaults(), second));
+    TestBook::WriteFile(m_out, "older report");
+    TAddressBook &b = m_f->S->Book;
+    if (answer) {
+        m_f->Editor->EditText(EField::Jmeno, "Jana");
+        m_f->Prompt.Answers.enqueue(answer);
+        m_f->Prompt.Reset();
+    }
+    const QString name = b.FileName;
+    QCOMPARE(RunTemplate(Template(body)), TReportOutcome::Stopped);
+    QTEST(m_f->Prompt.Texts(), "messages");
+    QCOMPARE(TestBook::ReadFile(m_out), QByteArray("older report"));
+    // The program goes on with the book it had.
+    QCOMPARE(b.FileName, name);
+    QCOMPARE(b.RecordCount(), kPeople.size());
+    QCOMPARE(b.Changed, answer != 0);
+    QCOMPARE(m_f->S->Editor.Text(EField::Jmeno), QByteArray(answer ? "Jana" : b.Current->Text(EField::Jmeno)));
+}
+
+void TestReportCommands::fileSections()
+{
+    TestBook::WriteFile(m_f->Path("second.wdt"),
+                        TestBook::FileBytes(TBookLabels::Defaults(), {Entry("b", 1), Entry("c"), Entry("a", 1)}));
+    const QString path = Template("<\"DATA\">\n<\"NAZEV|0|L\">\n<\"/DATA\">\n<\"SOUBOR|BOOK|AFFFFFFFFF\">\n"
+                                  "<\"DATA\">\n<\"NAZEV|0|L\">\n<\"/DATA\">");
+    QCOMPARE(RunTemplate(path), TReportOutcome::Written);
+    QCOMPARE(TestBook::ReadFile(m_out), Cp("Adam Eva\r\nČermák Jan\r\nNovák Jan\r\nŠťastný Petr\r\na\r\nb\r\n"));
+    TAddressBook &b = m_f->S->Book;
+    QCOMPARE(b.FileName, m_f->Path("second.wdt"));
+    QCOMPARE(b.List.Names(), (QList<QByteArray> {"a", "b"}));
+    QVERIFY(m_f->Docs->SaveEnabled() && !b.Changed);
+
+    // Without a header nothing is done or said; an empty name fails the write.
+    m_f->Prompt.Reset();
+    QCOMPARE(RunTemplate(Template("x", "no header")), TReportOutcome::NotReport);
+    QCOMPARE(RunTemplate(Template("x", "<\"VORLINK|9|W|")), TReportOutcome::Stopped);
+    QCOMPARE(m_f->Prompt.Texts(), QStringList {QString::fromUtf8("Chyba při zápisu vybrané sestavy")});
+}
+
+void TestReportCommands::setup()
+{
+    m_cmd->INastaveniTiskuClick();
+    QVERIFY(m_ports.Started.isEmpty());
+    m_ports.Templates.append({QStringLiteral("/a b/T.WDR"), QStringLiteral("/c/U.WDR")});
+    m_cmd->INastaveniTiskuClick();
+    m_ports.Prepares = false;
+    m_cmd->INastaveniTiskuClick();
+    QCOMPARE(m_ports.Started, (QStringList {QStringLiteral("/a b/T.WDR"), QStringLiteral("/c/U.WDR")}));
+    QCOMPARE(m_f->Prompt.Texts(), QStringList {QString::fromUtf8("Chyba úpravy vybrané sestavy")});
+}
+
+QTEST_GUILESS_MAIN(TestReportCommands)
+#include "tst_reportcommands.moc"
