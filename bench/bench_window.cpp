@@ -1,0 +1,141 @@
+// The walks and the open of a 65,535-entry book through the real windows (offscreen):
+// what the person waits for, beside the raw read of the same bytes.
+#include "app/VorlinkApp.h"
+#include "book/BookLabels.h"
+#include "mask/MaskCommands.h"
+#include "reports/ReportCommands.h"
+#include "session/Prompt.h"
+#include "session/Session.h"
+#include "session/ui/FormMain.h"
+#include "util/Clock.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QListView>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kEntries = 65535;
+
+// Answers without a window and repaints as the real prompt does.
+class TQuietPrompt : public IPrompt
+{
+public:
+    int Hlaska(const QString &, THlaskaKind kind) override
+    {
+        ++Messages;
+        return kind == THlaskaKind::Otazka ? kHlaskaAno : kHlaskaOk;
+    }
+    void SetBusy(bool) override { }
+    QString AskOpenBook() override { return {}; }
+    QString AskSaveBook() override { return {}; }
+    void ProcessEvents() override
+    {
+        ++Repaints;
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    int Messages = 0;
+    int Repaints = 0;
+};
+
+QByteArray BookBytes()
+{
+    QByteArray bytes(TBookLabels::Defaults().ToHeader().Data(), kRecordSize);
+    bytes.reserve(qsizetype(kRecordSize) * (kEntries + 1));
+    for (int i = 0; i < kEntries; ++i) {
+        TContactRecord r;
+        const QByteArray surname = "Novotn\xFD " + QByteArray::number((i * 7919) % kEntries);
+        r.SetText(EField::NazevPolozky, surname + " Jan");
+        r.SetText(EField::Prijmeni, surname);
+        r.SetText(EField::Jmeno, "Jan");
+        r.SetText(EField::Telefon3, "602 " + QByteArray::number(100000 + i));
+        r.SetFlag(1, i % 2);
+        bytes.append(r.Data(), kRecordSize);
+    }
+    return bytes;
+}
+
+double Ms(const QElapsedTimer &t)
+{
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication qapp(argc, argv);
+    QTemporaryDir dir;
+    const QString book = dir.filePath(QStringLiteral("velka.wdt"));
+    {
+        QFile f(book);
+        if (!f.open(QIODevice::WriteOnly) || f.write(BookBytes()) <= 0)
+            return 1;
+    }
+    QElapsedTimer t;
+    t.start();
+    {
+        QFile f(book);
+        f.open(QIODevice::ReadOnly);
+        QByteArray all = f.readAll();
+        std::printf("raw read of %lld bytes:      %8.1f ms\n", qint64(all.size()), Ms(t));
+    }
+
+    TQuietPrompt prompt;
+    TSystemClock clock;
+    TVorlinkApp app(prompt, clock, dir.filePath(QStringLiteral("vorlink.ini")));
+    app.Window().show();
+    QCoreApplication::processEvents();
+    // A file written moments ago is also hashed on open (its time may not show a later
+    // change); the person's books are older than that.
+    QThread::sleep(4);
+    t.restart();
+    app.Start({book}, dir.path() + QLatin1Char('/'), dir.path() + QLatin1Char('/'));
+    QCoreApplication::processEvents();
+    std::printf("open to the first entry shown: %8.1f ms (%d entries listed)\n", Ms(t),
+                int(app.Window().Session().Book.List.Count()));
+
+    // Bulk change through its dialog: negate flag 1 of every listed entry.
+    QTimer::singleShot(0, [] {
+        QDialog *d = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!d)
+            return;
+        for (QRadioButton *r : d->findChildren<QRadioButton *>(QStringLiteral("v1")))
+            r->setChecked(true);
+        if (auto *b = d->findChild<QAbstractButton *>(QStringLiteral("ButtonPouzit")))
+            b->click();
+    });
+    prompt.Repaints = 0;
+    t.restart();
+    app.Window().Action(QStringLiteral("Zmnitlogiku1"))->trigger();
+    QCoreApplication::processEvents();
+    std::printf("bulk change in the window:     %8.1f ms (%d repaints)\n", Ms(t), prompt.Repaints);
+
+    // A report through the window's walk, five lines a listed entry.
+    const QString wdr = dir.filePath(QStringLiteral("pet.WDR"));
+    {
+        QFile f(wdr);
+        f.open(QIODevice::WriteOnly);
+        f.write("<\"VORLINK|9|W|pet.txt\">\r\n<\"DATA\">\r\n<\"NAZEV|30|L\">\r\n<\"PRIJMENI|20|L\">\r\n"
+                "<\"JMENO|20|L\">\r\n<\"TELCISLO3|15|P\">\r\n-----\r\n<\"/DATA\">\r\n");
+    }
+    prompt.Repaints = 0;
+    t.restart();
+    app.Reports().Run(wdr, dir.filePath(QStringLiteral("pet.txt")));
+    QCoreApplication::processEvents();
+    std::printf("report in the window:          %8.1f ms (%d repaints, %lld bytes)\n", Ms(t), prompt.Repaints,
+                QFileInfo(dir.filePath(QStringLiteral("pet.txt"))).size());
+    return 0;
+}
