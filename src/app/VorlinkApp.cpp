@@ -11,6 +11,8 @@
 #include "session/ui/StartOptions.h"
 #include "mask/MaskCommands.h"
 #include "mask/ui/WidgetMaskDialogs.h"
+#include "exchange/ExchangeCommands.h"
+#include "exchange/ui/WidgetExchangeDialogs.h"
 
 #include <QAction>
 #include <QPushButton>
@@ -26,6 +28,8 @@ TVorlinkApp::TVorlinkApp(IPrompt &prompt, const IClock &clock, const QString &in
     m_anniversaries = std::make_unique<TAnniversaryCommands>(s, m_window->Editor(), *m_calendarDialogs, m_sound.get());
     m_dates = std::make_unique<TDateFieldCommands>(s, m_window->Editor(), m_calendarDialogs.get());
     m_anniversaries->RegisterAutoSearch(m_window->Commands());
+    m_exchangeDialogs = std::make_unique<TWidgetExchangeDialogs>(m_window.get());
+    m_exchange = std::make_unique<TExchangeCommands>(s, m_window->Editor(), m_window->Commands(), *m_exchangeDialogs);
     Connect();
 }
 
@@ -48,6 +52,8 @@ void TVorlinkApp::Connect()
     bind("Vloitzznam1", [this] { m_mask->Vloitzznam1Click(); });
     bind("IVyhledat", [this] { m_anniversaries->IVyhledatClick(); });
     bind("IUpozornovani", [this] { m_anniversaries->IUpozornovaniClick(); });
+    bind("IImport", [this] { m_exchange->IImportClick(); });
+    bind("IExport", [this] { m_exchange->IExportClick(); });
 
     QObject::connect(&w, &TFormMain::FieldExited, &w, [this](int field) {
         switch (EField(field)) {

@@ -9,6 +9,8 @@ class IClock;
 class IPrompt;
 class TAnniversaryCommands;
 class TDateFieldCommands;
+class TExchangeCommands;
+class TWidgetExchangeDialogs;
 class TFormMain;
 class TMaskCommands;
 class TSoundPlayer;
@@ -34,6 +36,7 @@ public:
     TAnniversaryCommands &Anniversaries() { return *m_anniversaries; }
     TDateFieldCommands &Dates() { return *m_dates; }
     TSoundPlayer &Sound() { return *m_sound; }
+    TExchangeCommands &Exchange() { return *m_exchange; }
 
 private:
     void Connect();
@@ -45,5 +48,7 @@ private:
     std::unique_ptr<TMaskCommands> m_mask;
     std::unique_ptr<TAnniversaryCommands> m_anniversaries;
     std::unique_ptr<TDateFieldCommands> m_dates;
+    std::unique_ptr<TWidgetExchangeDialogs> m_exchangeDialogs;
+    std::unique_ptr<TExchangeCommands> m_exchange;
     bool m_startHidden = false;
 };

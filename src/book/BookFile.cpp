@@ -36,6 +36,26 @@ void SyncDirectory(const QString &path)
 #endif
 }
 
+TBookFileError WriteRecordsIf(QIODevice &device, const TContactRecord &header, const TBook &book,
+                              const std::function<bool(const TContactRecord &)> &include)
+{
+    if (!WriteAll(device, header.Data(), kRecordSize))
+        return TBookFileError::HeaderWrite;
+    QByteArray chunk;
+    chunk.reserve(kRecordSize * kChunkRecords);
+    for (qsizetype i = 0; i < book.RecordCount(); ++i) {
+        const TContactRecord &r = book.Record(i);
+        if (!include || include(r))
+            chunk.append(r.Data(), kRecordSize);
+        if (chunk.size() >= kRecordSize * kChunkRecords || (i + 1 == book.RecordCount() && !chunk.isEmpty())) {
+            if (!WriteAll(device, chunk.constData(), chunk.size()))
+                return TBookFileError::Write;
+            chunk.resize(0);
+        }
+    }
+    return TBookFileError::None;
+}
+
 } // namespace
 
 namespace BookFile {
@@ -72,23 +92,18 @@ TBookFileError Read(const QString &path, TContactRecord &header, TBook &target)
 
 TBookFileError WriteRecords(QIODevice &device, const TContactRecord &header, const TBook &book)
 {
-    if (!WriteAll(device, header.Data(), kRecordSize))
-        return TBookFileError::HeaderWrite;
-    QByteArray chunk;
-    chunk.reserve(kRecordSize * kChunkRecords);
-    for (qsizetype i = 0; i < book.RecordCount(); ++i) {
-        chunk.append(book.Record(i).Data(), kRecordSize);
-        if (chunk.size() >= kRecordSize * kChunkRecords || i + 1 == book.RecordCount()) {
-            if (!WriteAll(device, chunk.constData(), chunk.size()))
-                return TBookFileError::Write;
-            chunk.resize(0);
-        }
-    }
-    return TBookFileError::None;
+    return WriteRecordsIf(device, header, book, {});
 }
 
 TBookFileError Write(const QString &path, const TContactRecord &header, const TBook &book,
                      const std::function<bool()> &beforeHeader)
+{
+    return WriteSelected(path, header, book, {}, beforeHeader);
+}
+
+TBookFileError WriteSelected(const QString &path, const TContactRecord &header, const TBook &book,
+                             const std::function<bool(const TContactRecord &)> &include,
+                             const std::function<bool()> &beforeHeader)
 {
     QSaveFile file(path);
     if (QFileInfo(path).isDir() || !file.open(QIODevice::WriteOnly))
@@ -98,7 +113,7 @@ TBookFileError Write(const QString &path, const TContactRecord &header, const TB
         file.commit();
         return TBookFileError::Refused;
     }
-    TBookFileError e = WriteRecords(file, header, book);
+    TBookFileError e = WriteRecordsIf(file, header, book, include);
     if (e == TBookFileError::None && !file.flush())
         e = TBookFileError::Write;
     if (e != TBookFileError::None) {

@@ -28,4 +28,9 @@ TBookFileError WriteRecords(QIODevice &device, const TContactRecord &header, con
 TBookFileError Write(const QString &path, const TContactRecord &header, const TBook &book,
                      const std::function<bool()> &beforeHeader = {});
 
+// The same for the records of `book` that `include` lets through, in book order.
+TBookFileError WriteSelected(const QString &path, const TContactRecord &header, const TBook &book,
+                             const std::function<bool(const TContactRecord &)> &include,
+                             const std::function<bool()> &beforeHeader = {});
+
 } // namespace BookFile
