@@ -76,8 +76,8 @@ bool KnownType(quint8 type, int size)
         return size == 8;
     case 0x09: // logical
         return size == 1;
-    case 0x17: // BCD
-        return size == 17;
+    case 0x17: // BCD: the descriptor holds its decimals, the record 17 bytes
+        return size <= 32;
     case 0x18: // bytes
         return size >= 1;
     case TParadoxTable::Memo: case TParadoxTable::FormattedMemo:
@@ -123,8 +123,10 @@ TImportError TParadoxTable::Open(const QString &path)
     m_fileBlocks = U16(fixed + 0x0C);
     m_firstBlock = U16(fixed + 0x0E);
     const int fieldCount = U16(fixed + 0x21);
-    const quint32 encryption = U32(fixed + 0x25);
     const quint8 version = quint8(fixed[0x39]);
+    const bool extended = version >= 5;
+    // Only the 4.x and later header says whether the table is encrypted.
+    const quint32 encryption = extended ? U32(fixed + 0x5C) : 0;
 
     // Keyed or unkeyed data files only; encrypted tables cannot be read.
     if ((fileType != 0 && fileType != 2) || encryption != 0)
@@ -136,7 +138,6 @@ TImportError TParadoxTable::Open(const QString &path)
         return TImportError::Open;
     if (fieldCount < 1 || fieldCount > 255)
         return TImportError::Open;
-    const bool extended = version >= 5;
     m_codePage = extended ? U16(fixed + 0x6A) : 0;
     m_toCp1250 = TranslationOf(m_codePage);
 
@@ -158,6 +159,8 @@ TImportError TParadoxTable::Open(const QString &path)
         f.Size = quint8(header[descriptors + 2 * i + 1]);
         if (!KnownType(f.Type, f.Size))
             return TImportError::Open;
+        if (f.Type == 0x17)
+            f.Size = 17;
         f.Offset = offset;
         offset += f.Size;
         const qsizetype end = header.indexOf('\0', names);
