@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages that building, running and testing Vorlink need.
 set -euo pipefail
 packages=(
-  cmake ninja-build g++ ccache pkg-config
+  cmake ninja-build g++ ccache pkg-config pxlib-dev
   qt6-base-dev qt6-serialport-dev qt6-multimedia-dev libgl-dev
   qt6-qpa-plugins libqt6multimedia6 gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   qt6-translations-l10n fonts-dejavu-core

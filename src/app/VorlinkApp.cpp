@@ -23,6 +23,8 @@
 #include "dialling/ui/WidgetDiallingDialogs.h"
 #include "reports/ReportCommands.h"
 #include "reports/ui/WidgetReportPorts.h"
+#include "exchange/ExchangeCommands.h"
+#include "exchange/ui/WidgetExchangeDialogs.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -47,6 +49,8 @@ TVorlinkApp::TVorlinkApp(IPrompt &prompt, const IClock &clock, const QString &in
         m_window.get(), ReportTemplatesDir(QCoreApplication::applicationDirPath()));
     m_reports = std::make_unique<TReportCommands>(s, m_window->Editor(), m_window->Commands(), *m_reportPorts,
                                                   *m_reportPorts);
+    m_exchangeDialogs = std::make_unique<TWidgetExchangeDialogs>(m_window.get());
+    m_exchange = std::make_unique<TExchangeCommands>(s, m_window->Editor(), m_window->Commands(), *m_exchangeDialogs);
     Connect();
     ConnectDialling();
 }
@@ -113,6 +117,8 @@ void TVorlinkApp::Connect()
     });
     bind("ITisk", [this] { m_reports->ITiskClick(); });
     bind("INastaveniTisku", [this] { m_reports->INastaveniTiskuClick(); });
+    bind("IImport", [this] { m_exchange->IImportClick(); });
+    bind("IExport", [this] { m_exchange->IExportClick(); });
 
     QObject::connect(&w, &TFormMain::FieldExited, &w, [this](int field) {
         switch (EField(field)) {

@@ -13,6 +13,8 @@ class TDesktopLinks;
 class TLinkCommands;
 class TTrayIcon;
 class TDateFieldCommands;
+class TExchangeCommands;
+class TWidgetExchangeDialogs;
 class TFormMain;
 class TMaskCommands;
 class TReportCommands;
@@ -55,6 +57,7 @@ public:
     // Shows the main window unless "/l" asked for the tray and a tray is there.
     void ShowWindow();
     TReportCommands &Reports() { return *m_reports; }
+    TExchangeCommands &Exchange() { return *m_exchange; }
 
 private:
     void Connect();
@@ -80,5 +83,7 @@ private:
     TTrayIcon *m_tray = nullptr;
     std::unique_ptr<TWidgetReportPorts> m_reportPorts;
     std::unique_ptr<TReportCommands> m_reports;
+    std::unique_ptr<TWidgetExchangeDialogs> m_exchangeDialogs;
+    std::unique_ptr<TExchangeCommands> m_exchange;
     bool m_startHidden = false;
 };

@@ -93,7 +93,8 @@ bool Reserve(QFile &file, qint64 oldSize, qint64 size)
 }
 
 TBookFileError WriteInPlace(const QString &path, const TContactRecord &header, const TBook &book,
-                            const std::function<bool()> &beforeHeader, TFileStamp *written)
+                            const BookFile::TInclude &include, const std::function<bool()> &beforeHeader,
+                            TFileStamp *written)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
@@ -101,12 +102,18 @@ TBookFileError WriteInPlace(const QString &path, const TContactRecord &header, c
     if (beforeHeader && !beforeHeader())
         return TBookFileError::Refused;
     const qint64 oldSize = file.size();
-    const qint64 newSize = qint64(kRecordSize) * (book.RecordCount() + 1);
+    qint64 records = book.RecordCount();
+    if (include) {
+        records = 0;
+        for (qsizetype i = 0; i < book.RecordCount(); ++i)
+            records += include(book.Record(i)) ? 1 : 0;
+    }
+    const qint64 newSize = qint64(kRecordSize) * (records + 1);
     if (!Reserve(file, oldSize, kRecordSize))
         return TBookFileError::HeaderWrite;
     if (!Reserve(file, oldSize, newSize))
         return TBookFileError::Write;
-    TBookFileError e = BookFile::WriteRecords(file, header, book);
+    TBookFileError e = BookFile::WriteRecords(file, header, book, include);
     if (e == TBookFileError::None
         && !(SyncFile(file) && file.resize(newSize) && SyncFile(file)))
         e = TBookFileError::Write;
@@ -202,15 +209,18 @@ TBookFileError Read(const QString &path, TContactRecord &header, TBook &target, 
         path, header, [&](const char *record) { target.AppendRecord(TContactRecord::FromBytes(record)); }, stamp);
 }
 
-TBookFileError WriteRecords(QIODevice &device, const TContactRecord &header, const TBook &book)
+TBookFileError WriteRecords(QIODevice &device, const TContactRecord &header, const TBook &book,
+                            const TInclude &include)
 {
     if (!WriteAll(device, header.Data(), kRecordSize))
         return TBookFileError::HeaderWrite;
     QByteArray chunk;
     chunk.reserve(kRecordSize * kChunkRecords);
     for (qsizetype i = 0; i < book.RecordCount(); ++i) {
-        chunk.append(book.Record(i).Data(), kRecordSize);
-        if (chunk.size() >= kRecordSize * kChunkRecords || i + 1 == book.RecordCount()) {
+        const TContactRecord &r = book.Record(i);
+        if (!include || include(r))
+            chunk.append(r.Data(), kRecordSize);
+        if (chunk.size() >= kRecordSize * kChunkRecords || (i + 1 == book.RecordCount() && !chunk.isEmpty())) {
             if (!WriteAll(device, chunk.constData(), chunk.size()))
                 return TBookFileError::Write;
             chunk.resize(0);
@@ -222,6 +232,13 @@ TBookFileError WriteRecords(QIODevice &device, const TContactRecord &header, con
 TBookFileError Write(const QString &path, const TContactRecord &header, const TBook &book,
                      const std::function<bool()> &beforeHeader, TFileStamp *written)
 {
+    return WriteSelected(path, header, book, {}, beforeHeader, written);
+}
+
+TBookFileError WriteSelected(const QString &path, const TContactRecord &header, const TBook &book,
+                             const TInclude &include, const std::function<bool()> &beforeHeader,
+                             TFileStamp *written)
+{
     // Never write over a device, a FIFO or a folder (nor through a link to one).
     const QFileInfo info(path);
     if (info.exists() && !info.isFile())
@@ -230,14 +247,14 @@ TBookFileError Write(const QString &path, const TContactRecord &header, const TB
     // Unbuffered, every write says at once whether it went through, so a header that does
     // not fit is told from records that do not.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return WriteInPlace(path, header, book, beforeHeader, written);
+        return WriteInPlace(path, header, book, include, beforeHeader, written);
     KeepOwner(file, path);
     if (beforeHeader && !beforeHeader()) {
         file.cancelWriting();
         file.commit();
         return TBookFileError::Refused;
     }
-    TBookFileError e = WriteRecords(file, header, book);
+    TBookFileError e = WriteRecords(file, header, book, include);
     if (e == TBookFileError::None && !file.flush())
         e = TBookFileError::Write;
     if (e != TBookFileError::None) {

@@ -32,8 +32,13 @@ TBookFileError ReadEach(const QString &path, TContactRecord &header,
 TBookFileError Read(const QString &path, TContactRecord &header, TBook &target,
                     TFileStamp *stamp = nullptr);
 
-// Writes the header and then every record of `book` in book order to `device`.
-TBookFileError WriteRecords(QIODevice &device, const TContactRecord &header, const TBook &book);
+// Which records of a book a write takes; empty for all.
+using TInclude = std::function<bool(const TContactRecord &)>;
+
+// Writes the header and then every record of `book` that `include` takes, in book order,
+// to `device`.
+TBookFileError WriteRecords(QIODevice &device, const TContactRecord &header, const TBook &book,
+                            const TInclude &include = {});
 
 // Writes atomically through a new file beside the old one: the old file stays untouched
 // unless everything was written and flushed. Where no file can be made beside it (a folder
@@ -44,5 +49,10 @@ TBookFileError WriteRecords(QIODevice &device, const TContactRecord &header, con
 // without a message of its own. `written` gets how the new file stands on disk.
 TBookFileError Write(const QString &path, const TContactRecord &header, const TBook &book,
                      const std::function<bool()> &beforeHeader = {}, TFileStamp *written = nullptr);
+
+// The same for the records of `book` that `include` lets through, in book order.
+TBookFileError WriteSelected(const QString &path, const TContactRecord &header, const TBook &book,
+                             const TInclude &include, const std::function<bool()> &beforeHeader = {},
+                             TFileStamp *written = nullptr);
 
 } // namespace BookFile

@@ -3,6 +3,8 @@
 #include "cli/AnniversariesCommand.h"
 #include "cli/CliSupport.h"
 #include "cli/DumpCommand.h"
+#include "cli/ExportCommand.h"
+#include "cli/ImportCommand.h"
 #include "cli/ListCommand.h"
 #include "cli/ReportCommand.h"
 
@@ -13,6 +15,8 @@ std::vector<std::unique_ptr<TCommand>> AllCommands()
     all.push_back(std::make_unique<TDumpCommand>());
     all.push_back(std::make_unique<TAnniversariesCommand>());
     all.push_back(std::make_unique<TReportCommand>());
+    all.push_back(std::make_unique<TImportCommand>());
+    all.push_back(std::make_unique<TExportCommand>());
     return all;
 }
 

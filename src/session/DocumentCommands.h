@@ -32,6 +32,8 @@ public:
     bool SaveEnabled() const { return m_saveEnabled; }
     // The book has a file of its own; a save without one asks for a path.
     bool HasFile() const { return m_hasFile; }
+    // An imported book is saved under the name it was given without asking for one.
+    void SetHasFile(bool on) { m_hasFile = on; }
 
     void INovyClick();
     void IOtevritClick();

@@ -1,0 +1,113 @@
+#include "cli/Command.h"
+#include "book/BookLabels.h"
+#include "session/Messages.h"
+
+#include "../exchange/DtaBuilder.h"
+#include "TestBook.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using TestBook::Cp;
+using TestBook::Entry;
+
+namespace {
+
+int Run(const QStringList &args, QString *err = nullptr)
+{
+    QString o, e;
+    QTextStream out(&o), errs(&e);
+    const int status = RunCli(QStringList {QStringLiteral("vorlink-cli")} + args, out, errs);
+    errs.flush();
+    if (err)
+        *err = e;
+    return status;
+}
+
+} // namespace
+
+class TestExchangeCli : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void importDta();
+    void exportMask();
+    void failures_data();
+    void failures();
+
+private:
+    QString P(const char *name) const { return m_dir.filePath(QString::fromUtf8(name)); }
+    QTemporaryDir m_dir;
+};
+
+void TestExchangeCli::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    // The settings store of this run lives in the temporary folder.
+    qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toUtf8());
+    TDtaRecord header;
+    header.Slot(52, "Kamar\xA0" "d");
+    TestBook::WriteFile(P("ADRESY.DTA"), header.Bytes + Person("Jan", "Nov\xA0k").Bytes + Person("", "Mal\xA0").Bytes);
+    TestBook::WriteFile(P("kniha.WDT"), TestBook::FileBytes(TBookLabels::Defaults(),
+                                                            {Entry("A", 0b11), Entry("B", 0b01), Entry("C", 0b10)}));
+}
+
+void TestExchangeCli::importDta()
+{
+    QCOMPARE(Run({QStringLiteral("import"), QStringLiteral("--dta"), P("ADRESY.DTA"), P("out.WDT")}), 0);
+    const QByteArray bytes = TestBook::ReadFile(P("out.WDT"));
+    QCOMPARE(bytes.size(), 3 * kRecordSize);
+    TBookLabels expected = TBookLabels::Defaults();
+    for (int i = 1; i < 6; ++i)
+        expected.FlagCaptions[size_t(i)].clear();
+    expected.FlagCaptions[1] = Cp("Kamarád");
+    QCOMPARE(TBookLabels::FromHeader(TContactRecord::FromBytes(bytes.constData())), expected);
+    QCOMPARE(TContactRecord::FromBytes(bytes.constData() + kRecordSize).Name(), Cp("Jan Novák"));
+    QCOMPARE(TContactRecord::FromBytes(bytes.constData() + 2 * kRecordSize).Name(), Cp("Malá"));
+}
+
+void TestExchangeCli::exportMask()
+{
+    QCOMPARE(Run({QStringLiteral("export"), P("kniha.WDT"), QStringLiteral("--mask"), QStringLiteral("AFFFFFFFFF"),
+                  P("vyber.WDT")}), 0);
+    const QByteArray bytes = TestBook::ReadFile(P("vyber.WDT"));
+    QCOMPARE(bytes, TestBook::FileBytes(TBookLabels::Defaults(), {Entry("A", 0b11), Entry("B", 0b01)}));
+    QCOMPARE(Run({QStringLiteral("export"), P("kniha.WDT"), QStringLiteral("--mask"), QStringLiteral("nafffffFFF"),
+                  P("vyber2.WDT")}), 0);
+    QCOMPARE(TestBook::ReadFile(P("vyber2.WDT")), TestBook::FileBytes(TBookLabels::Defaults(), {Entry("C", 0b10)}));
+}
+
+void TestExchangeCli::failures_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("message");
+    const QString out = m_dir.filePath(QStringLiteral("keep.WDT"));
+    QTest::newRow("short DTA") << QStringList {QStringLiteral("import"), QStringLiteral("--dta"), m_dir.filePath(QStringLiteral("short.DTA")), out}
+                               << Msg::ReadFailed();
+    QTest::newRow("no table") << QStringList {QStringLiteral("import"), QStringLiteral("--firmy"), m_dir.filePath(QStringLiteral("short.DTA")), out}
+                              << Msg::OpenFailed();
+    QTest::newRow("two kinds") << QStringList {QStringLiteral("import"), QStringLiteral("--dta"), QStringLiteral("--firmy"), QStringLiteral("x"), out}
+                               << QString::fromUtf8("Zadejte jednu z voleb");
+    QTest::newRow("bad mask") << QStringList {QStringLiteral("export"), m_dir.filePath(QStringLiteral("kniha.WDT")), QStringLiteral("--mask"), QStringLiteral("AAX"), out}
+                              << QString::fromUtf8("Neplatná maska");
+    QTest::newRow("missing book") << QStringList {QStringLiteral("export"), m_dir.filePath(QStringLiteral("nic.WDT")), QStringLiteral("--mask"), QStringLiteral("FFFFFFFFFF"), out}
+                                  << QString::fromUtf8("Soubor neexistuje");
+}
+
+void TestExchangeCli::failures()
+{
+    QFETCH(QStringList, args);
+    TestBook::WriteFile(P("short.DTA"), QByteArray(1000, '\0'));
+    TestBook::WriteFile(P("keep.WDT"), "kept");
+    QString err;
+    QCOMPARE(Run(args, &err), 1);
+    QFETCH(QString, message);
+    QVERIFY2(err.contains(message), qPrintable(err));
+    // Nothing half-written: the target is as it was.
+    QCOMPARE(TestBook::ReadFile(P("keep.WDT")), QByteArray("kept"));
+}
+
+QTEST_GUILESS_MAIN(TestExchangeCli)
+#include "tst_exchangecli.moc"
