@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (ASan + UBSan, libraries instrumented) and runs
 # each for a while, seeded from the shipped files:
-#   scripts/fuzz.sh [SECONDS] [TARGET ...]     (default 60 seconds, every target)
+#   scripts/fuzz.sh [SECONDS] [TARGET ...]     (default 60 seconds, every target;
+#                                              FUZZ_RUNS=N stops a target after N runs)
 # Findings land in build-fuzz/findings/<target>/; each becomes a regression test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -26,6 +27,7 @@ seed() { # target dir
     fuzz_namedays) head -c 4000 data/vorlink.sva >"$2/sva" ;;
     fuzz_settings) printf '[Casy]\nVyrociDopredu-RODINA.WDT=30\n[Okno]\nSirka=800\n[Historie]\nHistorie0=/a.wdt\n' >"$2/ini" ;;
     fuzz_textfields) printf '05.03.1961' >"$2/date"; printf '806215/0008' >"$2/rc" ;;
+    fuzz_reporttemplate) cp data/templates/*.WDR "$2/" ;;
     *) for s in fuzz/seeds/"$1"/*; do [ -e "$s" ] && cp "$s" "$2/"; done ;;
   esac
 }
@@ -38,7 +40,7 @@ for t in "${targets[@]}"; do
   dict=()
   [ -f "fuzz/$t.dict" ] && dict=(-dict="fuzz/$t.dict")
   echo "== $t: ${seconds}s"
-  build-fuzz/fuzz/"$t" "$corpus" "${dict[@]}" -max_len=16384 -max_total_time="$seconds" \
+  build-fuzz/fuzz/"$t" "$corpus" "${dict[@]}" -max_len=16384 -max_total_time="$seconds" -runs="${FUZZ_RUNS:--1}" \
     -artifact_prefix="$findings/" -print_final_stats=1 2>&1 |
     grep -E '^(#[0-9]+.*DONE|stat::number_of_executed_units|stat::peak_rss_mb|.*ERROR|SUMMARY)|cov:' | tail -4
 done
