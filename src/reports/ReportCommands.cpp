@@ -352,10 +352,12 @@ bool TReportCommands::LoadTemplate(const QString &path, QList<QByteArray> &lines
 bool TReportCommands::WriteReport(const QString &path, QByteArrayView bytes)
 {
     QSaveFile file(path);
-    if (path.isEmpty() || QFileInfo(path).isDir() || !file.open(QIODevice::WriteOnly))
+    // Unbuffered: a buffered write can fail at the flush and still be committed.
+    if (path.isEmpty() || QFileInfo(path).isDir() || !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     // A short write is a failure even when the device does not say so (a full disk).
-    if (file.write(bytes.data(), bytes.size()) != bytes.size() || !file.flush()) {
+    if (file.write(bytes.data(), bytes.size()) != bytes.size() || !file.flush()
+        || file.error() != QFileDevice::NoError) {
         file.cancelWriting();
         file.commit();
         return false;

@@ -34,6 +34,13 @@ void Unmount(const QString &mountPoint)
     QProcess::execute(QStringLiteral("umount"), {mountPoint});
 }
 
+void LimitFileSize(qint64 bytes)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit {rlim_t(bytes), rlim_t(bytes)};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+}
+
 int InChild(const std::function<int()> &work, qint64 fileSizeLimit, bool asNobody)
 {
     const passwd *pw = asNobody ? ::getpwnam("nobody") : nullptr;
@@ -45,12 +52,8 @@ int InChild(const std::function<int()> &work, qint64 fileSizeLimit, bool asNobod
     if (pid == 0) {
         if (pw && (::setgroups(0, nullptr) != 0 || ::setgid(pw->pw_gid) != 0 || ::setuid(pw->pw_uid) != 0))
             ::_exit(100);
-        if (fileSizeLimit > 0) {
-            std::signal(SIGXFSZ, SIG_IGN);
-            const rlimit limit {rlim_t(fileSizeLimit), rlim_t(fileSizeLimit)};
-            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
-                ::_exit(100);
-        }
+        if (fileSizeLimit > 0)
+            LimitFileSize(fileSizeLimit);
         ::_exit(work());
     }
     int status = 0;

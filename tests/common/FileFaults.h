@@ -14,6 +14,10 @@ bool MountTiny(const QString &mountPoint, const char *size);
 bool RemountReadOnly(const QString &mountPoint);
 void Unmount(const QString &mountPoint);
 
+// From now on this process may write no file beyond `bytes` (SIGXFSZ ignored, as the
+// programs do); for a child of InChild.
+void LimitFileSize(qint64 bytes);
+
 // Runs `work` in a child process and returns its exit code, -1 when it could not run or
 // died by a signal. With `fileSizeLimit` > 0 the child may write no file beyond that
 // many bytes (SIGXFSZ ignored, as the programs do); with `asNobody` it runs as nobody

@@ -2,6 +2,9 @@
 // byte, no temporary file is left, the person is told, and what is in memory is kept.
 #include "book/Book.h"
 #include "book/BookLabels.h"
+#include "exchange/ExchangeCommands.h"
+#include "reports/ReportCommands.h"
+#include "reports/ReportPorts.h"
 #include "session/DocumentCommands.h"
 #include "session/Messages.h"
 #include "session/Session.h"
@@ -18,12 +21,25 @@ using TestBook::Entry;
 namespace {
 
 enum class TFault { FullDisk, ReadOnlyDisk, FolderGone, SizeLimitAtStart, SizeLimitMidway };
-enum class TWriter { Book, Settings };
+enum class TWriter { Book, Settings, MaskExport, Report };
+
+class TFixedAnswers : public IExchangeDialogs, public IReportDialogs, public ITextEditorLauncher
+{
+public:
+    QString Target;
+    bool AskImport(TImportChoice &) override { return false; }
+    QString AskExport() override { return Target; }
+    void Progress(qint64, qint64) override { }
+    QString AskTemplate() override { return {}; }
+    bool StartEditor(const QString &) override { return true; }
+};
 
 // The bytes a writer's file holds before the attempt.
 QByteArray OldBytes(TWriter w)
 {
-    if (w == TWriter::Book)
+    if (w == TWriter::Report)
+        return QByteArrayLiteral("star\xE1 sestava\r\n");
+    if (w != TWriter::Settings)
         return TestBook::FileBytes(TBookLabels::Defaults(), {Entry("Adam"), Entry("Bára"), Entry("Cyril")});
     return QByteArrayLiteral("[Casy]\nVyrociDopredu-KNIHA.WDT=30\n");
 }
@@ -55,6 +71,28 @@ int Attempt(TWriter w, const QString &path, const std::function<void()> &fault =
             return 12;
         return b.Changed && b.RecordCount() == count ? 0 : 13;
     }
+    if (w == TWriter::MaskExport || w == TWriter::Report) {
+        // The open book lies elsewhere; only the export or the report goes to `path`.
+        f.Open({Entry("Adam", 1), Entry("Bára"), Entry("Cyril", 1)});
+        TFixedAnswers answers;
+        answers.Target = path;
+        const QString wdr = f.Path("seznam.WDR");
+        TestBook::WriteFile(wdr, "<\"VORLINK|9|W|x.txt\">\r\n<\"DATA\">\r\n<\"NAZEV|30|L\">\r\n<\"/DATA\">\r\n");
+        if (fault)
+            fault();
+        f.Prompt.Reset();
+        if (w == TWriter::MaskExport) {
+            f.S->Book.Mask.RequireSet[0] = true;
+            f.S->Book.Mask.Active = true;
+            TExchangeCommands exchange(*f.S, *f.Editor, *f.Docs, answers);
+            exchange.IExportClick();
+            return f.Prompt.Last() == QString::fromUtf8("Export se nepodařil") ? 0 : 30;
+        }
+        TReportCommands reports(*f.S, *f.Editor, *f.Docs, answers, answers);
+        if (reports.Run(wdr, path) == TReportOutcome::Written)
+            return 40;
+        return f.Prompt.Texts() == QStringList {QString::fromUtf8("Chyba při zápisu vybrané sestavy")} ? 0 : 41;
+    }
     TSession s(f.Prompt, f.Clock, f.View, path);
     s.Settings.VyrociDopredu = 99;
     if (fault)
@@ -80,7 +118,10 @@ void TestWriteFaults::oldFileSurvives_data()
 {
     QTest::addColumn<TWriter>("writer");
     QTest::addColumn<TFault>("fault");
-    const std::pair<const char *, TWriter> writers[] = {{"book", TWriter::Book}, {"settings", TWriter::Settings}};
+    const std::pair<const char *, TWriter> writers[] = {{"book", TWriter::Book},
+                                                        {"settings", TWriter::Settings},
+                                                        {"mask export", TWriter::MaskExport},
+                                                        {"report", TWriter::Report}};
     const std::pair<const char *, TFault> faults[] = {{"full disk", TFault::FullDisk},
                                                       {"read-only disk", TFault::ReadOnlyDisk},
                                                       {"folder gone", TFault::FolderGone},
@@ -88,9 +129,11 @@ void TestWriteFaults::oldFileSurvives_data()
                                                       {"size limit midway", TFault::SizeLimitMidway}};
     for (const auto &[wn, w] : writers) {
         for (const auto &[fn, fault] : faults) {
-            // The settings store makes its own folder anew, and its file is far smaller
-            // than the book's records.
-            if (w == TWriter::Settings && (fault == TFault::FolderGone || fault == TFault::SizeLimitMidway))
+            // The settings store makes its own folder anew.
+            if (w == TWriter::Settings && fault == TFault::FolderGone)
+                continue;
+            // Only the book is large enough to be cut in its middle here.
+            if (w != TWriter::Book && fault == TFault::SizeLimitMidway)
                 continue;
             QTest::addRow("%s, %s", wn, fn) << w << fault;
         }
@@ -112,7 +155,10 @@ void TestWriteFaults::oldFileSurvives()
     });
     if (!onTmpfs)
         QVERIFY(QDir().mkpath(disk));
-    const QString path = disk + (writer == TWriter::Book ? QStringLiteral("/kniha.wdt") : QStringLiteral("/Vorlink.ini"));
+    const QString name = writer == TWriter::Settings ? QStringLiteral("Vorlink.ini")
+                         : writer == TWriter::Report ? QStringLiteral("sestava.txt")
+                                                     : QStringLiteral("kniha.wdt");
+    const QString path = disk + QLatin1Char('/') + name;
     const QByteArray old = OldBytes(writer);
     QVERIFY(TestBook::WriteFile(path, old));
 
@@ -145,12 +191,15 @@ void TestWriteFaults::oldFileSurvives()
         QVERIFY(!QFileInfo::exists(gone));
         break;
     }
-    case TFault::SizeLimitAtStart:
-        // Past the small settings file, before the book's header.
-        result = FileFaults::InChild([&] { return Attempt(writer, path); }, writer == TWriter::Book ? 2000 : 20);
+    case TFault::SizeLimitAtStart: {
+        // Past the small settings file (written before a book), before a book's header.
+        const qint64 limit = writer == TWriter::Settings || writer == TWriter::Report ? 20 : 2000;
+        result = FileFaults::InChild([&] { return Attempt(writer, path, [&] { FileFaults::LimitFileSize(limit); }); });
         break;
+    }
     case TFault::SizeLimitMidway:
-        result = FileFaults::InChild([&] { return Attempt(writer, path); }, 3217 * 6);
+        result = FileFaults::InChild(
+            [&] { return Attempt(writer, path, [] { FileFaults::LimitFileSize(3217 * 6); }); });
         break;
     }
     QCOMPARE(result, 0);
