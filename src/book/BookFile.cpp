@@ -1,6 +1,7 @@
 #include "book/BookFile.h"
 
 #include "book/Book.h"
+#include "util/FileSync.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,20 +24,6 @@ bool WriteAll(QIODevice &device, const char *data, qsizetype size)
 {
     // A short write is a failure even when the device does not say so (a full disk).
     return device.write(data, size) == size;
-}
-
-void SyncDirectory(const QString &path)
-{
-#ifdef Q_OS_UNIX
-    const QByteArray dir = QFile::encodeName(QFileInfo(path).absolutePath());
-    const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-#else
-    Q_UNUSED(path);
-#endif
 }
 
 bool SyncFile(QFileDevice &file)
@@ -268,7 +255,7 @@ TBookFileError WriteSelected(const QString &path, const TContactRecord &header, 
 #endif
     if (!file.commit())
         return TBookFileError::Write;
-    SyncDirectory(path);
+    SyncDirectoryOf(path);
 #ifndef Q_OS_UNIX
     TFileStamp stamp = StampOf(file, path);
 #endif

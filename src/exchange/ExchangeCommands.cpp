@@ -59,13 +59,7 @@ bool TExchangeCommands::ImportFile(const TImportChoice &choice)
     }
 
     TAddressBook &b = m_s.Book;
-    b.DiscardRecords();
-    b.SwapRecords(fresh);
-    // A file without entries still gives a book with one (empty) entry, as a new book has.
-    if (b.RecordCount() == 0)
-        b.AppendRecord(TContactRecord());
-    b.MakeCurrent(0);
-    b.ListedCount = b.RecordCount();
+    b.ReplaceRecords(fresh);
     m_s.Editor.RecordEdited = false;
     m_s.ResetBookSettings();
     b.Labels = labels;

@@ -8,6 +8,7 @@
 #include "session/Session.h"
 #include "util/CodePage.h"
 #include "util/Cp1250.h"
+#include "util/FileSync.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,10 +20,6 @@
 #include <memory>
 #include <vector>
 
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -31,20 +28,6 @@ QString FileTagOpenFailed() { return QString::fromUtf8("Chyba při otevírání 
 QString WriteFailed() { return QString::fromUtf8("Chyba při zápisu vybrané sestavy"); }
 QString Written() { return QString::fromUtf8("Sestava byla zapsana do "); }
 QString EditFailed() { return QString::fromUtf8("Chyba úpravy vybrané sestavy"); }
-
-void SyncDirectory(const QString &path)
-{
-#ifdef Q_OS_UNIX
-    const QByteArray dir = QFile::encodeName(QFileInfo(path).absolutePath());
-    const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-#else
-    Q_UNUSED(path);
-#endif
-}
 
 } // namespace
 
@@ -364,7 +347,7 @@ bool TReportCommands::WriteReport(const QString &path, QByteArrayView bytes)
     }
     if (!file.commit())
         return false;
-    SyncDirectory(path);
+    SyncDirectoryOf(path);
     return true;
 }
 

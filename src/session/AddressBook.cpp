@@ -17,6 +17,16 @@ void TAddressBook::DiscardRecords()
     ListedCount = 0;
 }
 
+void TAddressBook::ReplaceRecords(TBook &fresh)
+{
+    DiscardRecords();
+    SwapRecords(fresh);
+    if (RecordCount() == 0)
+        AppendRecord(TContactRecord());
+    MakeCurrent(0);
+    ListedCount = RecordCount();
+}
+
 TContactRecord &TAddressBook::InsertAfterCurrent()
 {
     const qsizetype at = Current ? IndexOf(Current) + 1 : RecordCount();

@@ -30,6 +30,9 @@ public:
     TDisplayMask Mask;
 
     void DiscardRecords();
+    // Takes over the entries of a book read elsewhere (`fresh` is left empty); a book
+    // without entries gets one empty entry, as a new book has. The first entry is current.
+    void ReplaceRecords(TBook &fresh);
     TContactRecord &InsertAfterCurrent();
     void RemoveCurrent();
     void MakeCurrent(qsizetype recordIndex) { Current = RecordCount() == 0 ? nullptr : &Record(recordIndex); }

@@ -128,13 +128,7 @@ bool TDocumentCommands::LoadBook(const QString &path)
 void TDocumentCommands::SwapIn(const QString &path, const TContactRecord &header, TBook &fresh)
 {
     TAddressBook &b = m_s.Book;
-    b.DiscardRecords();
-    b.SwapRecords(fresh);
-    // A file with only its header still gives a book with one (empty) entry.
-    if (b.RecordCount() == 0)
-        b.AppendRecord(TContactRecord());
-    b.MakeCurrent(0);
-    b.ListedCount = b.RecordCount();
+    b.ReplaceRecords(fresh);
     m_s.Editor.RecordEdited = false;
     m_s.LoadBookSettings(header, path);
     b.Mask.Active = false;
