@@ -123,7 +123,8 @@ void TContactRecord::SetText(EField field, QByteArrayView text)
         return;
     char *p = m_bytes.data() + f.Offset;
     p[0] = char(cut.size());
-    std::memcpy(p + 1, cut.data(), cut.size());
+    if (!cut.isEmpty()) // an empty view may have no data at all
+        std::memcpy(p + 1, cut.data(), cut.size());
     std::memset(p + 1 + cut.size(), 0, f.Capacity - cut.size());
 }
 
@@ -142,7 +143,8 @@ void TContactRecord::SetNote(QByteArrayView note)
         return;
     char *p = m_bytes.data() + kNoteOffset;
     std::memset(p, 0, kNoteSize);
-    std::memcpy(p, cut.data(), cut.size());
+    if (!cut.isEmpty())
+        std::memcpy(p, cut.data(), cut.size());
 }
 
 void TContactRecord::SetFlag(int i, bool on)
