@@ -178,13 +178,7 @@ TContactRecord TCardMapper::Map(const TVCard &card)
             phoneUsed[slot] = true;
             QString codes;
             const bool hasCodes = p.RawParam("X-VORLINK-CODES", codes);
-            const bool own = !p.Param("X-VORLINK-SLOT").isEmpty();
-            Mapping::TNumberParts parts = Mapping::SplitNumber(value, hasCodes ? &codes : nullptr);
-            if (own && !hasCodes && !parts.Country.isEmpty()) {
-                // Our own card without codes: the number was typed whole, "+" and all.
-                parts.Number = QLatin1Char('+') + parts.Country + QLatin1Char(' ') + parts.Number;
-                parts.Country.clear();
-            }
+            const Mapping::TNumberParts parts = Mapping::SplitNumber(value, hasCodes ? &codes : nullptr);
             Put(r, PhoneField(slot + 1, 0), parts.Country);
             Put(r, PhoneField(slot + 1, 1), parts.Area);
             Put(r, PhoneField(slot + 1, 2), parts.Number);

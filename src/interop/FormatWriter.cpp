@@ -98,7 +98,7 @@ void TFormatWriter::Begin(QByteArray &out) const
     case TInteropFormat::Ics:
         ContentLine::Append(out, "BEGIN:VCALENDAR");
         ContentLine::Append(out, "VERSION:2.0");
-        ContentLine::Append(out, "PRODID:-//Vorlink//Vorlink " VORLINK_VERSION "//CS");
+        ContentLine::Append(out, "PRODID:-//Vorlink//Vorlink//CS");
         ContentLine::Append(out, "CALSCALE:GREGORIAN");
         ContentLine::Append(out, U8(U("X-WR-CALNAME:Narozeniny a svátky")));
         break;
@@ -141,7 +141,7 @@ int TFormatWriter::VCard(QByteArray &out, const TContactRecord &r) const
     };
     line(QStringLiteral("BEGIN:VCARD"));
     line(v4 ? QStringLiteral("VERSION:4.0") : QStringLiteral("VERSION:3.0"));
-    line(QStringLiteral("PRODID:-//Vorlink//Vorlink " VORLINK_VERSION "//CS"));
+    line(QStringLiteral("PRODID:-//Vorlink//Vorlink//CS"));
     line(QStringLiteral("UID:vorlink-") + QLatin1String(EntryId(r)));
     line(QStringLiteral("FN:") + Escape(FromCp1250(r.NameView())));
     line(QStringLiteral("N:") + Escape(Text(r, EField::Prijmeni)) + QLatin1Char(';') + Escape(Text(r, EField::Jmeno))
@@ -193,10 +193,12 @@ int TFormatWriter::VCard(QByteArray &out, const TContactRecord &r) const
         const QByteArray &caption = m_labels.PhoneCaptions[size_t(g - 1)];
         // The codes as typed, so that reading the card back gives the group's own fields
         // (a code filled in from the settings is not one of them).
-        QString codes;
-        if (!Phone(g, 2, r).startsWith(QLatin1Char('+')))
-            codes = QStringLiteral(";X-VORLINK-CODES=\"%1,%2\"").arg(Phone(g, 0, r).remove(QLatin1Char('"')),
-                                                                 Phone(g, 1, r).remove(QLatin1Char('"')));
+        // A third part "+" marks a number typed whole, which the codes did not compose.
+        QString codes = QStringLiteral(";X-VORLINK-CODES=\"%1,%2").arg(Phone(g, 0, r).remove(QLatin1Char('"')),
+                                                                    Phone(g, 1, r).remove(QLatin1Char('"')));
+        if (Phone(g, 2, r).startsWith(QLatin1Char('+')))
+            codes += QStringLiteral(",+");
+        codes += QLatin1Char('"');
         labelled(QStringLiteral("TEL"), caption, CaptionKinds(FromCp1250(caption)), g, Escape(number), codes);
     }
     const QString email = Text(r, EField::Email);

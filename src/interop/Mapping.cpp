@@ -76,7 +76,7 @@ TNumberParts SplitNumber(const QString &text, const QString *codes)
     QString t = text.simplified();
     if (t.startsWith(QLatin1String("tel:"), Qt::CaseInsensitive))
         t = t.mid(4);
-    static const QRegularExpression ext(QStringLiteral("(?:\\s*;\\s*ext=|\\s+ext\\.?\\s*)(\\S+)$"),
+    static const QRegularExpression ext(QStringLiteral("(?:\\s*;\\s*ext=|\\s+ext\\.\\s*)(.+)$"),
                                         QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch m = ext.match(t);
     if (m.hasMatch()) {
@@ -85,7 +85,13 @@ TNumberParts SplitNumber(const QString &text, const QString *codes)
     }
     if (codes) {
         const QString country = codes->section(QLatin1Char(','), 0, 0);
-        const QString area = codes->section(QLatin1Char(','), 1);
+        const QString area = codes->section(QLatin1Char(','), 1, 1);
+        if (codes->section(QLatin1Char(','), 2) == QLatin1String("+")) {
+            p.Country = country;
+            p.Area = area;
+            p.Number = t;
+            return p;
+        }
         QStringList tokens = t.split(QLatin1Char(' '));
         bool ok = true;
         if (t.startsWith(QLatin1Char('+')))

@@ -31,7 +31,8 @@ struct TNumberParts
 // The reverse for a number read from elsewhere: "tel:" links and " ext. N" / ";ext=N"
 // extensions come off; "+CC NUMBER" gives the country code, the rest stays the number (an
 // area code cannot be told from the number). With `codes` ("country,area" as our own
-// cards carry them) the composed prefix comes off and the codes are those.
+// cards carry them) the composed prefix comes off and the codes are those; "country,area,+"
+// marks a number that was typed whole.
 TNumberParts SplitNumber(const QString &text, const QString *codes = nullptr);
 
 // The entry's birthday: a full date, or day and month alone (`year` false).
