@@ -299,6 +299,9 @@ TInteropError ImportVCardFile(const QString &path, TBook &target, TBookLabels &l
     TVCardReader reader(f);
     TCardMapper mapper(labels, adoptCaptions, stats);
     QSet<QByteArray> names;
+    // Where the suffixes of a clashing name go on, so a thousand equal names cost no more
+    // than a thousand lookups.
+    QHash<QByteArray, int> nextSuffix;
     TVCard card;
     qint64 cards = 0;
     while (reader.Next(card)) {
@@ -310,9 +313,13 @@ TInteropError ImportVCardFile(const QString &path, TBook &target, TBookLabels &l
         // Unique as the editor wants them: a clash gets " (2)", " (3)", … within the field.
         const QByteArray base = r.Name();
         QByteArray name = base;
-        for (int k = 2; names.contains(name) || (taken && taken(name)); ++k) {
-            const QByteArray suffix = " (" + QByteArray::number(k) + ')';
-            name = base.left(FieldInfo(EField::NazevPolozky).Capacity - suffix.size()) + suffix;
+        if (names.contains(name) || (taken && taken(name))) {
+            int &k = nextSuffix[base];
+            k = std::max(k, 2);
+            do {
+                const QByteArray suffix = " (" + QByteArray::number(k++) + ')';
+                name = base.left(FieldInfo(EField::NazevPolozky).Capacity - suffix.size()) + suffix;
+            } while (names.contains(name) || (taken && taken(name)));
         }
         r.SetText(EField::NazevPolozky, name);
         names.insert(name);
