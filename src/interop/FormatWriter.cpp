@@ -86,6 +86,14 @@ void Append(QByteArray &out, const QByteArray &line)
 TFormatWriter::TFormatWriter(const TBookLabels &labels, const TExportOptions &options)
     : m_labels(labels), m_o(options)
 {
+    for (int i = 0; i < 9; ++i) {
+        m_phoneCaptions[size_t(i)] = FromCp1250(labels.PhoneCaptions[size_t(i)]).trimmed();
+        m_phoneKinds[size_t(i)] = CaptionKinds(m_phoneCaptions[size_t(i)]);
+    }
+    for (int i = 0; i < 3; ++i) {
+        m_addressCaptions[size_t(i)] = FromCp1250(labels.AddressCaptions[size_t(i)]).trimmed();
+        m_addressKinds[size_t(i)] = CaptionKinds(m_addressCaptions[size_t(i)]);
+    }
 }
 
 void TFormatWriter::Begin(QByteArray &out) const
@@ -180,7 +188,7 @@ int TFormatWriter::VCard(QByteArray &out, const TContactRecord &r) const
         const QString value = QStringLiteral(";;") + Escape(Address(a, 0, r)) + QLatin1Char(';')
                               + Escape(Address(a, 1, r)) + QLatin1Char(';') + QLatin1Char(';')
                               + Escape(Address(a, 3, r)) + QLatin1Char(';') + Escape(Address(a, 2, r));
-        labelled(QStringLiteral("ADR"), caption, CaptionKinds(FromCp1250(caption)) & (Home | Work), a, value);
+        labelled(QStringLiteral("ADR"), caption, m_addressKinds[size_t(a - 1)] & (Home | Work), a, value);
     }
     for (int g = 1; g <= 9; ++g) {
         QString number = InternationalNumber(Phone(g, 0, r), Phone(g, 1, r), Phone(g, 2, r), m_o.OwnCountry,
@@ -199,7 +207,7 @@ int TFormatWriter::VCard(QByteArray &out, const TContactRecord &r) const
         if (Phone(g, 2, r).startsWith(QLatin1Char('+')))
             codes += QStringLiteral(",+");
         codes += QLatin1Char('"');
-        labelled(QStringLiteral("TEL"), caption, CaptionKinds(FromCp1250(caption)), g, Escape(number), codes);
+        labelled(QStringLiteral("TEL"), caption, m_phoneKinds[size_t(g - 1)], g, Escape(number), codes);
     }
     const QString email = Text(r, EField::Email);
     if (!email.isEmpty())
@@ -367,13 +375,13 @@ int TFormatWriter::CsvGoogle(QByteArray &out, const TContactRecord &r) const
             continue;
         if (!Phone(g, 3, r).isEmpty())
             number += QStringLiteral(" ext. ") + Phone(g, 3, r);
-        const unsigned k = CaptionKinds(FromCp1250(m_labels.PhoneCaptions[size_t(g - 1)]));
+        const unsigned k = m_phoneKinds[size_t(g - 1)];
         const QString type = (k & Cell)                 ? QStringLiteral("Mobile")
                            : (k & Fax) && (k & Home)    ? QStringLiteral("Home Fax")
                            : (k & Fax)                  ? QStringLiteral("Work Fax")
                            : (k & Work)                 ? QStringLiteral("Work")
                            : (k & Home)                 ? QStringLiteral("Home")
-                                                        : FromCp1250(m_labels.PhoneCaptions[size_t(g - 1)]).trimmed();
+                                                        : m_phoneCaptions[size_t(g - 1)];
         c << type << number;
         ++phones;
     }
@@ -383,8 +391,8 @@ int TFormatWriter::CsvGoogle(QByteArray &out, const TContactRecord &r) const
     for (int a = 1; a <= 3; ++a) {
         if (!HasAddress(r, a))
             continue;
-        const QString caption = FromCp1250(m_labels.AddressCaptions[size_t(a - 1)]).trimmed();
-        const unsigned k = CaptionKinds(caption);
+        const QString &caption = m_addressCaptions[size_t(a - 1)];
+        const unsigned k = m_addressKinds[size_t(a - 1)];
         c << ((k & Home) ? QStringLiteral("Home") : (k & Work) ? QStringLiteral("Work") : caption)
           << Address(a, 0, r) << Address(a, 1, r) << Address(a, 3, r) << Address(a, 2, r);
         ++addresses;
@@ -427,8 +435,8 @@ int TFormatWriter::CsvOutlook(QByteArray &out, const TContactRecord &r) const
             continue;
         if (!Phone(g, 3, r).isEmpty())
             number += QStringLiteral(" ext. ") + Phone(g, 3, r);
-        const QString caption = FromCp1250(m_labels.PhoneCaptions[size_t(g - 1)]).trimmed();
-        const unsigned k = CaptionKinds(caption);
+        const QString &caption = m_phoneCaptions[size_t(g - 1)];
+        const unsigned k = m_phoneKinds[size_t(g - 1)];
         std::vector<const char *> columns = {"Other Phone", "Car Phone"};
         if (k & Cell)
             columns = {"Mobile Phone", "Car Phone", "Other Phone"};
@@ -458,8 +466,8 @@ int TFormatWriter::CsvOutlook(QByteArray &out, const TContactRecord &r) const
     for (int a = 1; a <= 3; ++a) {
         if (!HasAddress(r, a))
             continue;
-        const QString caption = FromCp1250(m_labels.AddressCaptions[size_t(a - 1)]).trimmed();
-        const unsigned k = CaptionKinds(caption);
+        const QString &caption = m_addressCaptions[size_t(a - 1)];
+        const unsigned k = m_addressKinds[size_t(a - 1)];
         int order[3] = {2, 0, 1};
         if (k & Home)
             order[0] = 0, order[1] = 2, order[2] = 1;

@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QStringList>
 
+#include <array>
+
 // The bytes of one export format, entry by entry, so a book of any size is written in a
 // small buffer: the start of the file, one piece per entry, the end. Pure: no file, no
 // clock (the options carry the stamp).
@@ -31,6 +33,11 @@ private:
 
     const TBookLabels &m_labels;
     TExportOptions m_o;
+    // What the captions say, worked out once for the whole file.
+    std::array<unsigned, 9> m_phoneKinds {};
+    std::array<unsigned, 3> m_addressKinds {};
+    std::array<QString, 9> m_phoneCaptions;
+    std::array<QString, 3> m_addressCaptions;
 };
 
 namespace ContentLine {
