@@ -74,6 +74,7 @@ bool TWidgetInteropDialogs::AskExportOptions(TExportOptions &options)
         auto *cp = new QRadioButton(U("&Windows-1250 (starší Outlook)"), &d.Dialog);
         cp->setObjectName(QStringLiteral("RCp1250"));
         (options.OutlookCp1250 ? cp : utf8)->setChecked(true);
+        (options.OutlookCp1250 ? cp : utf8)->setFocus();
         d.Body->addWidget(utf8);
         d.Body->addWidget(cp);
         NormalCursor();
@@ -82,13 +83,13 @@ bool TWidgetInteropDialogs::AskExportOptions(TExportOptions &options)
         options.OutlookCp1250 = cp->isChecked();
         return true;
     }
-    auto *alarm = new QCheckBox(U("&Připomenout předem"), &d.Dialog);
+    // The number stands alone: "počet dní" agrees with any count.
+    auto *alarm = new QCheckBox(U("&Připomenout předem, počet dní:"), &d.Dialog);
     alarm->setObjectName(QStringLiteral("CPripomenout"));
     auto *days = new QSpinBox(&d.Dialog);
     days->setObjectName(QStringLiteral("EDny"));
     days->setRange(0, 365);
     days->setValue(options.AlarmDays >= 0 ? options.AlarmDays : 1);
-    days->setSuffix(U(" dní"));
     auto *row = new QHBoxLayout;
     row->addWidget(alarm);
     row->addWidget(days);
@@ -98,6 +99,7 @@ bool TWidgetInteropDialogs::AskExportOptions(TExportOptions &options)
     alarm->setChecked(options.AlarmDays >= 0);
     days->setEnabled(alarm->isChecked());
     QObject::connect(alarm, &QCheckBox::toggled, days, &QWidget::setEnabled);
+    alarm->setFocus();
     NormalCursor();
     if (d.Dialog.exec() != QDialog::Accepted)
         return false;
@@ -115,6 +117,7 @@ TImportTarget TWidgetInteropDialogs::AskImportTarget()
     auto *append = new QRadioButton(U("&Připojit k otevřenému adresáři"), &d.Dialog);
     append->setObjectName(QStringLiteral("RPripojit"));
     fresh->setChecked(true);
+    fresh->setFocus();
     d.Body->addWidget(fresh);
     d.Body->addWidget(append);
     NormalCursor();
