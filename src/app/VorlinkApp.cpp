@@ -25,6 +25,8 @@
 #include "reports/ui/WidgetReportPorts.h"
 #include "exchange/ExchangeCommands.h"
 #include "exchange/ui/WidgetExchangeDialogs.h"
+#include "interop/InteropCommands.h"
+#include "interop/ui/WidgetInteropDialogs.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -53,6 +55,24 @@ TVorlinkApp::TVorlinkApp(IPrompt &prompt, const IClock &clock, const QString &in
     m_exchange = std::make_unique<TExchangeCommands>(s, m_window->Editor(), m_window->Commands(), *m_exchangeDialogs);
     Connect();
     ConnectDialling();
+    ConnectInterop();
+}
+
+// vCard, CSV and iCalendar join the file menu's import and export dialogs.
+void TVorlinkApp::ConnectInterop()
+{
+    TSession &s = m_window->Session();
+    m_interopDialogs = std::make_unique<TWidgetInteropDialogs>(m_window.get());
+    m_interop = std::make_unique<TInteropCommands>(s, m_window->Editor(), m_window->Commands(), *m_interopDialogs);
+    TInteropCommands *interop = m_interop.get();
+    m_exchange->AddImportFormat({TInteropCommands::ImportFilter(),
+                                 [interop](const QString &path) { return interop->ImportVCard(path); }});
+    const QStringList filters = TInteropCommands::ExportFilters();
+    for (int i = 0; i < filters.size(); ++i) {
+        const auto format = TInteropFormat(i);
+        m_exchange->AddExportFormat(
+            {filters.at(i), [interop, format](const QString &path) { return interop->Export(format, path); }});
+    }
 }
 
 TVorlinkApp::~TVorlinkApp() = default;

@@ -14,6 +14,8 @@ class TLinkCommands;
 class TTrayIcon;
 class TDateFieldCommands;
 class TExchangeCommands;
+class TInteropCommands;
+class TWidgetInteropDialogs;
 class TWidgetExchangeDialogs;
 class TFormMain;
 class TMaskCommands;
@@ -58,9 +60,11 @@ public:
     void ShowWindow();
     TReportCommands &Reports() { return *m_reports; }
     TExchangeCommands &Exchange() { return *m_exchange; }
+    TInteropCommands &Interop() { return *m_interop; }
 
 private:
     void Connect();
+    void ConnectInterop();
     void ConnectDialling();
 
     std::unique_ptr<TFormMain> m_window;
@@ -85,5 +89,7 @@ private:
     std::unique_ptr<TReportCommands> m_reports;
     std::unique_ptr<TWidgetExchangeDialogs> m_exchangeDialogs;
     std::unique_ptr<TExchangeCommands> m_exchange;
+    std::unique_ptr<TWidgetInteropDialogs> m_interopDialogs;
+    std::unique_ptr<TInteropCommands> m_interop;
     bool m_startHidden = false;
 };

@@ -3,6 +3,7 @@
 #include "book/BookFile.h"
 #include "cli/BookReader.h"
 #include "cli/CliSupport.h"
+#include "interop/InteropFile.h"
 #include "session/Messages.h"
 #include "settings/SettingsStore.h"
 #include "util/Clock.h"
@@ -28,6 +29,37 @@ bool ParseMask(const QString &text, TDisplayMask &mask)
     return true;
 }
 
+// The listed entries in one of today's formats: the mask, when given, chooses them, the
+// list's order is kept, the own codes come from the book's dialling settings.
+int ExportFormat(const QString &source, const QString &target, TExportOptions options, const TDisplayMask *mask,
+                 QTextStream &out, QTextStream &err)
+{
+    const auto cli = ReadCliBook(source, err);
+    if (!cli)
+        return 1;
+    TSettings settings;
+    TSystemClock clock;
+    TSettingsStore store(settings, clock);
+    store.LoadBookValues(source);
+    options.OwnCountry = settings.Stat;
+    options.OwnArea = settings.Misto;
+    options.Stamp = clock.Now();
+    TAddressBook &b = *cli->Book;
+    if (mask) {
+        b.Mask = *mask;
+        b.RefillListWithMask();
+    } else {
+        b.RefillList();
+    }
+    const TExportResult r = ExportRecords(target, b.ListedRecords(), b.Labels, options);
+    if (r.Error != TInteropError::None) {
+        err << InteropText::ErrorText(r.Error) << Qt::endl;
+        return 1;
+    }
+    out << InteropText::Written(options.Format, r.Items) << Qt::endl;
+    return 0;
+}
+
 } // namespace
 
 QString TExportCommand::Description() const
@@ -44,11 +76,58 @@ int TExportCommand::Execute(const QStringList &args, QTextStream &out, QTextStre
         QString::fromUtf8("deset písmen pro příznaky 1 až 10: A nastaven, N nenastaven, F libovolný"),
         QStringLiteral("MASKA"));
     parser.addOption(maskOption);
+    const QCommandLineOption formatOption(
+        QStringLiteral("format"), QString::fromUtf8("vcard3, vcard4, csv-google, csv-outlook nebo ics"),
+        QStringLiteral("FORMAT"));
+    const QCommandLineOption alarmOption(QStringLiteral("alarm-days"),
+                                         QString::fromUtf8("v kalendáři připomenout N dní předem"), QStringLiteral("N"));
+    const QCommandLineOption encodingOption(QStringLiteral("encoding"),
+                                            QString::fromUtf8("kódování tabulky pro Outlook: utf-8 nebo windows-1250"),
+                                            QStringLiteral("KODOVANI"));
+    const QCommandLineOption outputOption(QStringList {QStringLiteral("o"), QStringLiteral("output")},
+                                          QString::fromUtf8("cílový soubor při volbě --format"), QStringLiteral("SOUBOR"));
+    parser.addOptions({formatOption, alarmOption, encodingOption, outputOption});
     parser.addPositionalArgument(QStringLiteral("kniha"), QString::fromUtf8("soubor adresáře (*.WDT)"));
-    parser.addPositionalArgument(QStringLiteral("cil"), QString::fromUtf8("nový soubor adresáře (*.WDT)"));
+    parser.addPositionalArgument(QStringLiteral("cil"), QString::fromUtf8("nový soubor adresáře (*.WDT), bez volby --format"));
     int status = 0;
     if (!ParseCommandLine(parser, args, out, err, status))
         return status;
+    if (parser.isSet(formatOption)) {
+        TExportOptions options;
+        if (!InteropFormat::FromName(parser.value(formatOption), options.Format)) {
+            err << QString::fromUtf8("Neznámý formát: ") << parser.value(formatOption)
+                << QString::fromUtf8(" (vcard3, vcard4, csv-google, csv-outlook, ics)") << Qt::endl;
+            return 1;
+        }
+        if (parser.positionalArguments().size() != 1 || !parser.isSet(outputOption)) {
+            err << QString::fromUtf8("Zadejte soubor adresáře a cílový soubor (-o).") << Qt::endl;
+            return 1;
+        }
+        if (parser.isSet(alarmOption)) {
+            bool ok = false;
+            options.AlarmDays = parser.value(alarmOption).toInt(&ok);
+            if (!ok || options.AlarmDays < 0 || options.AlarmDays > 365) {
+                err << QString::fromUtf8("Neplatný počet dní: ") << parser.value(alarmOption) << Qt::endl;
+                return 1;
+            }
+        }
+        if (parser.isSet(encodingOption)) {
+            const QString enc = parser.value(encodingOption).toLower();
+            if (enc != QLatin1String("utf-8") && enc != QLatin1String("windows-1250")) {
+                err << QString::fromUtf8("Neznámé kódování: ") << parser.value(encodingOption) << Qt::endl;
+                return 1;
+            }
+            options.OutlookCp1250 = enc == QLatin1String("windows-1250");
+        }
+        TDisplayMask mask;
+        if (parser.isSet(maskOption) && !ParseMask(parser.value(maskOption), mask)) {
+            err << QString::fromUtf8("Neplatná maska: ") << parser.value(maskOption)
+                << QString::fromUtf8(" (čekám deset písmen A, N nebo F)") << Qt::endl;
+            return 1;
+        }
+        return ExportFormat(parser.positionalArguments().at(0), parser.value(outputOption), options,
+                            parser.isSet(maskOption) ? &mask : nullptr, out, err);
+    }
     if (parser.positionalArguments().size() != 2 || !parser.isSet(maskOption)) {
         err << QString::fromUtf8("Zadejte masku (--mask), soubor adresáře a cílový soubor.") << Qt::endl;
         return 1;

@@ -4,12 +4,56 @@
 #include "book/BookFile.h"
 #include "cli/CliSupport.h"
 #include "exchange/Import.h"
+#include "interop/InteropFile.h"
 #include "session/Messages.h"
 
 QString TImportCommand::Description() const
 {
-    return QString::fromUtf8("převede adresář DOSovského vorlinku nebo tabulku programu ZEV na soubor adresáře");
+    return QString::fromUtf8("převede adresář DOSovského vorlinku, tabulku programu ZEV nebo vizitky vCard na soubor adresáře");
 }
+
+namespace {
+
+// Cards of a vCard file into a new book, or added to the book already at `target`.
+int ImportVCard(const QString &source, const QString &target, bool append, QTextStream &out, QTextStream &err)
+{
+    TBook book;
+    TBookLabels labels = TBookLabels::Defaults();
+    if (append) {
+        TContactRecord header;
+        const TBookFileError r = BookFile::Read(target, header, book);
+        if (r != TBookFileError::None) {
+            err << (r == TBookFileError::Missing ? QString::fromUtf8("Soubor neexistuje: ") + target : Msg::BookFileError(r))
+                << Qt::endl;
+            return 1;
+        }
+        labels = TBookLabels::FromHeader(header);
+    }
+    TBook fresh;
+    TVCardImportStats stats;
+    const TInteropError e = ImportVCardFile(
+        source, fresh, labels, !append, [&book](QByteArrayView name) { return book.FindByName(name) != nullptr; },
+        stats, BookFile::kMaxRecords - book.RecordCount());
+    if (e == TInteropError::Missing) {
+        err << QString::fromUtf8("Soubor neexistuje: ") << source << Qt::endl;
+        return 1;
+    }
+    if (e != TInteropError::None) {
+        err << InteropText::ErrorText(e) << Qt::endl;
+        return 1;
+    }
+    for (qsizetype i = 0; i < fresh.RecordCount(); ++i)
+        book.AppendRecord(fresh.Record(i));
+    const TBookFileError w = BookFile::Write(target, labels.ToHeader(), book);
+    if (w != TBookFileError::None) {
+        err << Msg::BookFileError(w) << Qt::endl;
+        return 1;
+    }
+    out << InteropText::Summary(stats) << Qt::endl;
+    return 0;
+}
+
+} // namespace
 
 int TImportCommand::Execute(const QStringList &args, QTextStream &out, QTextStream &err)
 {
@@ -18,18 +62,24 @@ int TImportCommand::Execute(const QStringList &args, QTextStream &out, QTextStre
     const QCommandLineOption dta(QStringLiteral("dta"), QString::fromUtf8("soubor DOSovského vorlinku (*.DTA)"));
     const QCommandLineOption kontakty(QStringLiteral("kontakty"), QString::fromUtf8("databáze KONTAKTY programu ZEV"));
     const QCommandLineOption firmy(QStringLiteral("firmy"), QString::fromUtf8("databáze FIRMY programu ZEV"));
-    parser.addOptions({dta, kontakty, firmy});
-    parser.addPositionalArgument(QStringLiteral("soubor"), QString::fromUtf8("soubor k převodu"));
+    const QCommandLineOption append(QStringLiteral("append"),
+                                    QString::fromUtf8("vizitky připojí k existujícímu souboru adresáře"));
+    parser.addOptions({dta, kontakty, firmy, append});
+    parser.addPositionalArgument(QStringLiteral("soubor"), QString::fromUtf8("soubor k převodu (bez volby vizitky *.vcf)"));
     parser.addPositionalArgument(QStringLiteral("cil"), QString::fromUtf8("nový soubor adresáře (*.WDT)"));
     int status = 0;
     if (!ParseCommandLine(parser, args, out, err, status))
         return status;
     const int kinds = int(parser.isSet(dta)) + int(parser.isSet(kontakty)) + int(parser.isSet(firmy));
-    if (kinds != 1 || parser.positionalArguments().size() != 2) {
-        err << QString::fromUtf8("Zadejte jednu z voleb --dta, --kontakty, --firmy, soubor k převodu a cílový soubor.")
+    if (kinds > 1 || parser.positionalArguments().size() != 2 || (kinds == 1 && parser.isSet(append))) {
+        err << QString::fromUtf8("Zadejte jednu z voleb --dta, --kontakty, --firmy (nebo vizitky *.vcf bez volby), "
+                                 "soubor k převodu a cílový soubor.")
             << Qt::endl;
         return 1;
     }
+    if (kinds == 0)
+        return ImportVCard(parser.positionalArguments().at(0), parser.positionalArguments().at(1), parser.isSet(append),
+                           out, err);
     const TImportKind kind = parser.isSet(dta) ? TImportKind::Dta
                            : parser.isSet(kontakty) ? TImportKind::Kontakty
                                                     : TImportKind::Firmy;

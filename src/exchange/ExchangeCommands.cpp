@@ -16,6 +16,14 @@ namespace {
 QString NoMaskMessage() { return QString::fromUtf8("Není zvolená žádná maska"); }
 QString ExportFailedMessage() { return QString::fromUtf8("Export se nepodařil"); }
 
+QStringList Filters(const std::vector<TExtraFormat> &formats)
+{
+    QStringList filters;
+    for (const TExtraFormat &f : formats)
+        filters << f.Filter;
+    return filters;
+}
+
 } // namespace
 
 TExchangeCommands::TExchangeCommands(TSession &s, TRecordEditor &editor, TDocumentCommands &docs,
@@ -31,10 +39,14 @@ void TExchangeCommands::IImportClick()
         && m_s.Prompt.Hlaska(Msg::UnsavedQuestion(), THlaskaKind::Otazka) != kHlaskaAno)
         return;
     TImportChoice choice;
-    if (!m_dialogs.AskImport(choice)) {
+    if (!m_dialogs.AskImportWith(choice, Filters(m_importFormats))) {
         // As the append command does after a cancelled dialog: the list refilled, the
         // first entry shown.
         m_docs.AfterLoad(false);
+        return;
+    }
+    if (choice.Extra >= 0 && size_t(choice.Extra) < m_importFormats.size()) {
+        m_importFormats[size_t(choice.Extra)].Run(choice.Path);
         return;
     }
     if (ImportFile(choice))
@@ -78,9 +90,14 @@ void TExchangeCommands::IExportClick()
     TAddressBook &b = m_s.Book;
     if (!b.IsOpen)
         return;
-    const QString path = m_dialogs.AskExport();
+    int extra = -1;
+    const QString path = m_dialogs.AskExportWith(Filters(m_exportFormats), extra);
     if (path.isEmpty())
         return;
+    if (extra >= 0 && size_t(extra) < m_exportFormats.size()) {
+        m_exportFormats[size_t(extra)].Run(path);
+        return;
+    }
     bool failed = false;
     {
         TBusyScope busy(m_s.Prompt);

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <vector>
+
 class TDocumentCommands;
 class TRecordEditor;
 class TSession;
@@ -13,6 +15,10 @@ class TExchangeCommands
 {
 public:
     TExchangeCommands(TSession &s, TRecordEditor &editor, TDocumentCommands &docs, IExchangeDialogs &dialogs);
+
+    // Further formats of the two dialogs, connected by the program.
+    void AddImportFormat(TExtraFormat f) { m_importFormats.push_back(std::move(f)); }
+    void AddExportFormat(TExtraFormat f) { m_exportFormats.push_back(std::move(f)); }
 
     void IImportClick();
     void IExportClick();
@@ -29,4 +35,6 @@ private:
     TRecordEditor &m_editor;
     TDocumentCommands &m_docs;
     IExchangeDialogs &m_dialogs;
+    std::vector<TExtraFormat> m_importFormats;
+    std::vector<TExtraFormat> m_exportFormats;
 };

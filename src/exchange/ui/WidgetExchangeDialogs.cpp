@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QProgressDialog>
+#include <QRegularExpression>
 
 namespace {
 
@@ -13,6 +14,23 @@ void NormalCursor()
 {
     while (QGuiApplication::overrideCursor())
         QGuiApplication::restoreOverrideCursor();
+}
+
+// "vcf" of "Vizitky vCard (*.vcf *.vcard)": what a name typed without one gets.
+QString FirstSuffix(const QString &filter)
+{
+    static const QRegularExpression re(QStringLiteral("\\*\\.(\\w+)"));
+    return re.match(filter).captured(1);
+}
+
+// The suffix follows the filter the person picks.
+void FollowFilter(QFileDialog &d)
+{
+    QObject::connect(&d, &QFileDialog::filterSelected, &d, [&d](const QString &f) {
+        const QString suffix = FirstSuffix(f);
+        if (!suffix.isEmpty())
+            d.setDefaultSuffix(suffix);
+    });
 }
 
 } // namespace
@@ -36,9 +54,15 @@ QStringList TWidgetExchangeDialogs::ImportFilters()
 
 bool TWidgetExchangeDialogs::AskImport(TImportChoice &choice)
 {
+    return AskImportWith(choice, {});
+}
+
+bool TWidgetExchangeDialogs::AskImportWith(TImportChoice &choice, const QStringList &extraFilters)
+{
     QFileDialog d(m_parent, U("Import souboru do vorlinku"));
     d.setObjectName(QStringLiteral("OpenDialog2"));
-    const QStringList filters = ImportFilters();
+    const QStringList own = ImportFilters();
+    const QStringList filters = own + extraFilters;
     d.setNameFilters(filters);
     d.setDefaultSuffix(QStringLiteral("DTA"));
     d.setAcceptMode(QFileDialog::AcceptOpen);
@@ -48,21 +72,32 @@ bool TWidgetExchangeDialogs::AskImport(TImportChoice &choice)
         return false;
     choice.Path = d.selectedFiles().constFirst();
     const qsizetype index = filters.indexOf(d.selectedNameFilter());
-    choice.Kind = TImportKind(index < 0 ? 1 : int(index) + 1);
+    choice.Extra = index >= own.size() ? int(index - own.size()) : -1;
+    choice.Kind = TImportKind(index < 0 || choice.Extra >= 0 ? 1 : int(index) + 1);
     return true;
 }
 
 QString TWidgetExchangeDialogs::AskExport()
 {
+    int extra = -1;
+    return AskExportWith({}, extra);
+}
+
+QString TWidgetExchangeDialogs::AskExportWith(const QStringList &extraFilters, int &extra)
+{
+    extra = -1;
     QFileDialog d(m_parent, U("Export z vorlinku"));
     d.setObjectName(QStringLiteral("SaveDialog2"));
-    d.setNameFilter(U("Export vybrané masky (*.WDT *.wdt)"));
+    const QStringList filters = QStringList {U("Export vybrané masky (*.WDT *.wdt)")} + extraFilters;
+    d.setNameFilters(filters);
     d.setDefaultSuffix(QStringLiteral("WDT"));
+    FollowFilter(d);
     d.setAcceptMode(QFileDialog::AcceptSave);
     d.setFileMode(QFileDialog::AnyFile);
     NormalCursor();
     if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty())
         return QString();
+    extra = int(filters.indexOf(d.selectedNameFilter())) - 1;
     return d.selectedFiles().constFirst();
 }
 

@@ -18,6 +18,8 @@ public:
 
     bool AskImport(TImportChoice &choice) override;
     QString AskExport() override;
+    bool AskImportWith(TImportChoice &choice, const QStringList &extraFilters) override;
+    QString AskExportWith(const QStringList &extraFilters, int &extra) override;
     void Progress(qint64 done, qint64 total) override;
 
     // The filters of the import dialog in their order (tests pick them by index).

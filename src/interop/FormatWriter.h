@@ -1,0 +1,49 @@
+#pragma once
+
+#include "book/BookLabels.h"
+#include "interop/InteropFormat.h"
+
+#include <QByteArray>
+#include <QStringList>
+
+#include <array>
+
+// The bytes of one export format, entry by entry, so a book of any size is written in a
+// small buffer: the start of the file, one piece per entry, the end. Pure: no file, no
+// clock (the options carry the stamp).
+class TFormatWriter
+{
+public:
+    TFormatWriter(const TBookLabels &labels, const TExportOptions &options);
+
+    void Begin(QByteArray &out) const;
+    // Appends the entry's card, row or events; returns how many items that made.
+    int Entry(QByteArray &out, const TContactRecord &r) const;
+    void End(QByteArray &out) const;
+
+    // The header of the Google and Outlook tables.
+    static QStringList CsvHeader(TInteropFormat format);
+
+private:
+    int VCard(QByteArray &out, const TContactRecord &r) const;
+    int CsvGoogle(QByteArray &out, const TContactRecord &r) const;
+    int CsvOutlook(QByteArray &out, const TContactRecord &r) const;
+    int Events(QByteArray &out, const TContactRecord &r) const;
+    void CsvRow(QByteArray &out, const QStringList &cells) const;
+
+    const TBookLabels &m_labels;
+    TExportOptions m_o;
+    // What the captions say, worked out once for the whole file.
+    std::array<unsigned, 9> m_phoneKinds {};
+    std::array<unsigned, 3> m_addressKinds {};
+    std::array<QString, 9> m_phoneCaptions;
+    std::array<QString, 3> m_addressCaptions;
+};
+
+namespace ContentLine {
+// Backslash, comma, semicolon and line breaks escaped for a text value.
+QString Escape(const QString &text);
+// One content line, UTF-8, ended by CR LF and folded at 75 octets without splitting a
+// character.
+void Append(QByteArray &out, const QByteArray &line);
+} // namespace ContentLine

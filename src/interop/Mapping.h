@@ -1,0 +1,53 @@
+#pragma once
+
+#include "book/ContactRecord.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+// What the formats share about an entry: its texts in Unicode, what a caption says about
+// a telephone group or an address, the international form of a number and the dates.
+namespace Mapping {
+
+QString Text(const TContactRecord &r, EField f);
+
+enum TKind : unsigned { Home = 1, Work = 2, Cell = 4, Fax = 8 };
+// Which of home, work, mobile and fax a caption ("Domů 1", "Zaměstnání", "Mobilní",
+// "Fax práce") names; 0 when none.
+unsigned CaptionKinds(const QString &caption);
+
+// "+420 2 24681357" from the group's codes, the own country where the group has none; a
+// number typed with "+" is taken as it stands; without any country code the national
+// form "2 24681357". Empty without a number.
+QString InternationalNumber(const QString &country, const QString &area, const QString &number,
+                            const QString &ownCountry, const QString &ownArea);
+
+struct TNumberParts
+{
+    QString Country, Area, Number, Extension;
+};
+// The reverse for a number read from elsewhere: "tel:" links and " ext. N" / ";ext=N"
+// extensions come off; "+CC NUMBER" gives the country code, the rest stays the number (an
+// area code cannot be told from the number). With `codes` ("country,area" as our own
+// cards carry them) the composed prefix comes off and the codes are those; "country,area,+"
+// marks a number that was typed whole.
+TNumberParts SplitNumber(const QString &text, const QString *codes = nullptr);
+
+// The entry's birthday: a full date, or day and month alone (`year` false).
+struct TDayOfYear
+{
+    int Day = 0, Month = 0, Year = 0;
+    bool Valid() const { return Day > 0; }
+    bool HasYear() const { return Year > 0; }
+};
+// "05.03.1961" gives the full date, "05.03." or "5.3" day and month; anything else nothing.
+TDayOfYear ParseDay(const QString &text);
+// A stable identifier of an entry from its name (names are unique within a book).
+QByteArray EntryId(const TContactRecord &r);
+
+// The captions of the set flags.
+QStringList FlagNames(const TContactRecord &r, const std::array<QByteArray, 10> &captions);
+
+} // namespace Mapping

@@ -1,0 +1,251 @@
+#include "InteropFixtures.h"
+
+#include "interop/VCardReader.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace InteropFixtures;
+
+Q_DECLARE_METATYPE(TInteropFormat)
+
+class TestInteropFiles : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void golden_data();
+    void golden();
+    void roundTrip_data();
+    void roundTrip();
+    void import_data();
+    void import();
+    void uniqueNames();
+    void failedWriteKeepsOldFile();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestInteropFiles::golden_data()
+{
+    QTest::addColumn<QString>("book");
+    QTest::addColumn<TInteropFormat>("format");
+    QTest::addColumn<bool>("cp1250");
+    QTest::addColumn<int>("alarm");
+    QTest::addColumn<QString>("golden");
+    for (const char *book : {"ukazka", "plna"}) {
+        const QString b = QLatin1String(book);
+        QTest::addRow("%s vcard3", book) << b << TInteropFormat::VCard3 << false << -1 << b + QStringLiteral(".3.vcf");
+        QTest::addRow("%s vcard4", book) << b << TInteropFormat::VCard4 << false << -1 << b + QStringLiteral(".4.vcf");
+        QTest::addRow("%s google", book) << b << TInteropFormat::CsvGoogle << false << -1 << b + QStringLiteral(".google.csv");
+        QTest::addRow("%s outlook", book) << b << TInteropFormat::CsvOutlook << false << -1 << b + QStringLiteral(".outlook.csv");
+        QTest::addRow("%s outlook 1250", book) << b << TInteropFormat::CsvOutlook << true << -1
+                                               << b + QStringLiteral(".outlook-1250.csv");
+        QTest::addRow("%s ics", book) << b << TInteropFormat::Ics << false << 3 << b + QStringLiteral(".ics");
+    }
+}
+
+// Whole outputs against golden files (VORLINK_UPDATE_GOLDEN=1 rewrites them); every
+// physical line of a vCard or calendar stays within 75 octets and whole UTF-8.
+void TestInteropFiles::golden()
+{
+    QFETCH(QString, book);
+    QFETCH(TInteropFormat, format);
+    QFETCH(bool, cp1250);
+    QFETCH(int, alarm);
+    QFETCH(QString, golden);
+    TBook b;
+    if (book == QLatin1String("ukazka"))
+        QVERIFY(LoadSample(b));
+    else
+        FullBook(b);
+    TExportOptions o = Options(format);
+    o.OutlookCp1250 = cp1250;
+    o.AlarmDays = alarm;
+    const QString out = m_dir.filePath(golden);
+    const TExportResult r = ExportRecords(out, All(b), b.Labels, o);
+    QCOMPARE(r.Error, TInteropError::None);
+    QFile f(out);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    const QString goldenPath = QStringLiteral(VORLINK_SOURCE_DIR "/tests/interop/golden/") + golden;
+    if (qEnvironmentVariableIsSet("VORLINK_UPDATE_GOLDEN")) {
+        QFile g(goldenPath);
+        QVERIFY(g.open(QIODevice::WriteOnly));
+        g.write(bytes);
+    }
+    QFile g(goldenPath);
+    QVERIFY2(g.open(QIODevice::ReadOnly), qPrintable(goldenPath));
+    QCOMPARE(bytes, g.readAll());
+    if (format == TInteropFormat::VCard3 || format == TInteropFormat::VCard4 || format == TInteropFormat::Ics) {
+        QVERIFY(bytes.endsWith("\r\n"));
+        for (const QByteArray &line : bytes.split('\n')) {
+            QVERIFY2(line.isEmpty() || line.endsWith('\r'), line.constData());
+            QVERIFY2(line.size() <= 76, line.constData());
+            QVERIFY(line.isEmpty() || (uchar(line[0]) & 0xC0) != 0x80);
+            QStringDecoder utf8(QStringDecoder::Utf8);
+            (void)utf8.decode(line);
+            QVERIFY2(!utf8.hasError(), line.constData());
+        }
+    }
+}
+
+void TestInteropFiles::roundTrip_data()
+{
+    QTest::addColumn<QString>("book");
+    QTest::addColumn<TInteropFormat>("format");
+    for (const char *book : {"ukazka", "plna"}) {
+        QTest::addRow("%s vcard3", book) << QString::fromLatin1(book) << TInteropFormat::VCard3;
+        QTest::addRow("%s vcard4", book) << QString::fromLatin1(book) << TInteropFormat::VCard4;
+    }
+}
+
+// Book → vCard → new book keeps every text field, the note, the flags and the captions
+// of the groups in use.
+void TestInteropFiles::roundTrip()
+{
+    QFETCH(QString, book);
+    QFETCH(TInteropFormat, format);
+    TBook b;
+    if (book == QLatin1String("ukazka"))
+        QVERIFY(LoadSample(b));
+    else
+        FullBook(b);
+    const QString vcf = m_dir.filePath(book + QStringLiteral(".rt.vcf"));
+    QCOMPARE(ExportRecords(vcf, All(b), b.Labels, Options(format)).Error, TInteropError::None);
+    TBook back;
+    TBookLabels labels = TBookLabels::Defaults();
+    TVCardImportStats stats;
+    QCOMPARE(ImportVCardFile(vcf, back, labels, true, {}, stats, BookFile::kMaxRecords), TInteropError::None);
+    QCOMPARE(stats.Contacts, b.RecordCount());
+    QCOMPARE(stats.Truncated + stats.Replaced + stats.BadLines, 0);
+    QCOMPARE(back.RecordCount(), b.RecordCount());
+    for (qsizetype i = 0; i < b.RecordCount(); ++i) {
+        const TContactRecord &was = b.Record(i);
+        const TContactRecord &is = back.Record(i);
+        for (int f = 0; f < kTextFieldCount; ++f)
+            QVERIFY2(is.Text(EField(f)) == was.Text(EField(f)).trimmed(),
+                     qPrintable(QStringLiteral("%1 %2: %3 / %4")
+                                    .arg(i)
+                                    .arg(QLatin1String(FieldInfo(f).Name), FromCp1250(is.Text(EField(f))),
+                                         FromCp1250(was.Text(EField(f))))));
+        QCOMPARE(FromCp1250(is.Note()), FromCp1250(was.Note()).trimmed());
+        for (int flag = 1; flag <= 10; ++flag)
+            QCOMPARE(is.Flag(flag), was.Flag(flag));
+        for (int g = 1; g <= 9; ++g)
+            if (!was.TextView(PhoneField(g, 2)).isEmpty())
+                QCOMPARE(labels.PhoneCaptions[size_t(g - 1)], b.Labels.PhoneCaptions[size_t(g - 1)]);
+    }
+}
+
+void TestInteropFiles::import_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QStringList>("expected"); // field=value (UTF-8), checked on the first entry
+    QTest::addColumn<QString>("summary");
+    QTest::newRow("2.1 quoted-printable windows-1250")
+        << QByteArray("BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=WINDOWS-1250;ENCODING=QUOTED-PRINTABLE:Nov=E1k;Jan\r\n"
+                      "FN;CHARSET=WINDOWS-1250;QUOTED-PRINTABLE:Jan Nov=E1k\r\n"
+                      "TEL;CELL;VOICE:+420 602 111 222\r\nTEL;WORK:02/24681357\r\n"
+                      "NOTE;ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:=C5=99=C3=A1dek 1=0D=0A=\r\n"
+                      "=C5=99=C3=A1dek 2\r\nX-FOO:bar\r\nEND:VCARD\r\n")
+        << QStringList {QStringLiteral("NazevPolozky=Jan Novák"), QStringLiteral("Prijmeni=Novák"),
+                        QStringLiteral("VStatu9=420"), QStringLiteral("Telefon9=602 111 222"),
+                        QStringLiteral("Telefon3=02/24681357"),
+                        QString::fromUtf8("Poznamka=řádek 1\r\nřádek 2\r\nX-FOO: bar")}
+        << QStringLiteral("1 kontaktů načteno, 0 textů zkráceno, 0 znaků nahrazeno");
+    QTest::newRow("3.0 of a phone, folded")
+        << QByteArray("BEGIN:VCARD\nVERSION:3.0\nFN:Žofie Dlouhá-Krátká\nN:Dlouhá-Krátká;Žofie;;;\n"
+                      "ORG:Firma\\, s.r.o.;Účtárna\nEMAIL;TYPE=INTERNET,HOME:zofie@example.c\n z\n"
+                      "ADR;TYPE=WORK:;;Dlouhá 1;Praha;;110 00;Česko\nBDAY:1980-02-29\n"
+                      "CATEGORIES:Známý,Rodina\nPHOTO;ENCODING=b;TYPE=JPEG:AAAA\nEND:VCARD\n")
+        << QStringList {QString::fromUtf8("Jmeno=Žofie"), QStringLiteral("Email=zofie@example.cz"),
+                        QString::fromUtf8("Zamestnani=Firma, s.r.o., Účtárna"), QString::fromUtf8("Ulice2=Dlouhá 1"),
+                        QStringLiteral("Psc2=110 00"), QStringLiteral("Narozeniny=29.02.1980"),
+                        QString::fromUtf8("Poznamka=CATEGORIES: Rodina"), QStringLiteral("Log8=1")}
+        << QStringLiteral("1 kontaktů načteno, 0 textů zkráceno, 0 znaků nahrazeno");
+    QTest::newRow("4.0 tel uri, no year, too long, emoji")
+        << QByteArray("BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Anna 😀 Veliká\r\nN:Velikáááááááááááááááááááá;Anna;;;\r\n"
+                      "TEL;VALUE=uri;TYPE=\"voice,home\":tel:+49-30-1234567;ext=12\r\nBDAY:--0315\r\nEND:VCARD\r\n")
+        << QStringList {QStringLiteral("NazevPolozky=Anna ? Veliká"), QString::fromUtf8("Prijmeni=Velikááááááááááááááá"),
+                        QStringLiteral("VStatu1=49"), QStringLiteral("Telefon1=30-1234567"), QStringLiteral("Linka1=12"),
+                        QStringLiteral("Narozeniny=15.03.")}
+        << QStringLiteral("1 kontaktů načteno, 1 textů zkráceno, 1 znaků nahrazeno");
+    QTest::newRow("bad lines")
+        << QByteArray("garbage before\r\nBEGIN:VCARD\r\nVERSION:3.0\r\nno colon here\r\n:no name\r\nFN:Ok\r\n"
+                      "BEGIN:VCARD\r\nFN:agent\r\nEND:VCARD\r\nEND:VCARD\r\nBEGIN:VCARD\r\nFN:Useknutá\r\n")
+        << QStringList {QStringLiteral("NazevPolozky=Ok")}
+        << QString::fromUtf8("2 kontaktů načteno, 0 textů zkráceno, 0 znaků nahrazeno, 4 chybných řádků vynecháno");
+}
+
+// Foreign cards of every version: the mapping, the counts of cut and replaced texts, and
+// bad lines skipped, never fatal.
+void TestInteropFiles::import()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, expected);
+    const QString path = m_dir.filePath(QStringLiteral("in.vcf"));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(file);
+    f.close();
+    TBook b;
+    TBookLabels labels = TBookLabels::Defaults();
+    TVCardImportStats stats;
+    QCOMPARE(ImportVCardFile(path, b, labels, true, {}, stats, BookFile::kMaxRecords), TInteropError::None);
+    QTEST(InteropText::Summary(stats), "summary");
+    const TContactRecord &r = b.Record(0);
+    for (const QString &e : expected) {
+        const QString field = e.section(QLatin1Char('='), 0, 0);
+        const QString value = e.section(QLatin1Char('='), 1);
+        QString got;
+        if (field == QLatin1String("Poznamka"))
+            got = FromCp1250(r.Note());
+        else if (field.startsWith(QLatin1String("Log")))
+            got = r.Flag(field.mid(3).toInt()) ? QStringLiteral("1") : QStringLiteral("0");
+        else
+            got = FromCp1250(r.Text(EField(FieldIndexByName(field.toLatin1()))));
+        QCOMPARE(got, value);
+    }
+}
+
+// Clashing names get " (2)", " (3)" against the open book and one another, within the
+// field's 50 characters.
+void TestInteropFiles::uniqueNames()
+{
+    const QString path = m_dir.filePath(QStringLiteral("twice.vcf"));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    const QByteArray longName(50, 'L');
+    f.write("BEGIN:VCARD\nFN:Novák Jan\nEND:VCARD\nBEGIN:VCARD\nFN:Novák Jan\nEND:VCARD\n"
+            "BEGIN:VCARD\nFN:" + longName + "\nEND:VCARD\nBEGIN:VCARD\nFN:" + longName + "\nEND:VCARD\n");
+    f.close();
+    TBook b;
+    TBookLabels labels = TBookLabels::Defaults();
+    TVCardImportStats stats;
+    const auto taken = [](QByteArrayView n) { return n == ToCp1250(QString::fromUtf8("Novák Jan")); };
+    QCOMPARE(ImportVCardFile(path, b, labels, false, taken, stats, BookFile::kMaxRecords), TInteropError::None);
+    QCOMPARE(b.RecordCount(), 4);
+    QCOMPARE(FromCp1250(b.Record(0).Name()), QString::fromUtf8("Novák Jan (2)"));
+    QCOMPARE(FromCp1250(b.Record(1).Name()), QString::fromUtf8("Novák Jan (3)"));
+    QCOMPARE(b.Record(2).Name(), longName);
+    QCOMPARE(b.Record(3).Name(), QByteArray(46, 'L') + " (2)");
+}
+
+// A target that cannot be written (a folder in its place) fails and leaves no file.
+void TestInteropFiles::failedWriteKeepsOldFile()
+{
+    TBook b;
+    FullBook(b);
+    const QString dir = m_dir.filePath(QStringLiteral("adresar.vcf"));
+    QVERIFY(QDir().mkpath(dir));
+    QCOMPARE(ExportRecords(dir, All(b), b.Labels, Options(TInteropFormat::VCard3)).Error, TInteropError::Open);
+    QVERIFY(QFileInfo(dir).isDir());
+}
+
+QTEST_GUILESS_MAIN(TestInteropFiles)
+#include "tst_interopfiles.moc"
