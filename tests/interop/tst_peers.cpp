@@ -216,7 +216,7 @@ void TestPeers::icalendar()
 {
     if (!PythonHas("icalendar"))
         QSKIP("python3-icalendar is not installed (scripts/deps.sh installs it)");
-    for (const QString book : {QStringLiteral("ukazka"), QStringLiteral("plna")}) {
+    for (const QString &book : {QStringLiteral("ukazka"), QStringLiteral("plna")}) {
         const QString path = Export(book, TInteropFormat::Ics);
         const QString script = QStringLiteral(
             "import sys, icalendar\n"
