@@ -3,6 +3,7 @@
 #include "book/Book.h"
 #include "book/BookLabels.h"
 #include "exchange/ExchangeCommands.h"
+#include "interop/InteropFile.h"
 #include "reports/ReportCommands.h"
 #include "reports/ReportPorts.h"
 #include "session/DocumentCommands.h"
@@ -21,7 +22,7 @@ using TestBook::Entry;
 namespace {
 
 enum class TFault { FullDisk, ReadOnlyDisk, FolderGone, SizeLimitAtStart, SizeLimitMidway };
-enum class TWriter { Book, Settings, MaskExport, Report };
+enum class TWriter { Book, Settings, MaskExport, Report, VCard, Calendar };
 
 class TFixedAnswers : public IExchangeDialogs, public IReportDialogs, public ITextEditorLauncher
 {
@@ -37,7 +38,7 @@ public:
 // The bytes a writer's file holds before the attempt.
 QByteArray OldBytes(TWriter w)
 {
-    if (w == TWriter::Report)
+    if (w == TWriter::Report || w == TWriter::VCard || w == TWriter::Calendar)
         return QByteArrayLiteral("star\xE1 sestava\r\n");
     if (w != TWriter::Settings)
         return TestBook::FileBytes(TBookLabels::Defaults(), {Entry("Adam"), Entry("Bára"), Entry("Cyril")});
@@ -70,6 +71,21 @@ int Attempt(TWriter w, const QString &path, const std::function<void()> &fault =
         if (said.size() != 1 || !allowed.contains(said.first()))
             return 12;
         return b.Changed && b.RecordCount() == count ? 0 : 13;
+    }
+    if (w == TWriter::VCard || w == TWriter::Calendar) {
+        TBook book;
+        QList<TContactRecord *> records;
+        for (const char *name : {"Adam", "B\xE1ra", "Cyril"}) {
+            TContactRecord r = Entry(name);
+            r.SetText(EField::Narozeniny, "05.03.1961");
+            records.append(&book.AppendRecord(r));
+        }
+        TExportOptions options;
+        options.Format = w == TWriter::VCard ? TInteropFormat::VCard3 : TInteropFormat::Ics;
+        options.Stamp = QDateTime(QDate(2026, 12, 7), QTime(10, 0), Qt::UTC);
+        if (fault)
+            fault();
+        return ExportRecords(path, records, TBookLabels::Defaults(), options).Error != TInteropError::None ? 0 : 50;
     }
     if (w == TWriter::MaskExport || w == TWriter::Report) {
         // The open book lies elsewhere; only the export or the report goes to `path`.
@@ -121,7 +137,9 @@ void TestWriteFaults::oldFileSurvives_data()
     const std::pair<const char *, TWriter> writers[] = {{"book", TWriter::Book},
                                                         {"settings", TWriter::Settings},
                                                         {"mask export", TWriter::MaskExport},
-                                                        {"report", TWriter::Report}};
+                                                        {"report", TWriter::Report},
+                                                        {"vCard export", TWriter::VCard},
+                                                        {"calendar export", TWriter::Calendar}};
     const std::pair<const char *, TFault> faults[] = {{"full disk", TFault::FullDisk},
                                                       {"read-only disk", TFault::ReadOnlyDisk},
                                                       {"folder gone", TFault::FolderGone},
@@ -155,9 +173,11 @@ void TestWriteFaults::oldFileSurvives()
     });
     if (!onTmpfs)
         QVERIFY(QDir().mkpath(disk));
-    const QString name = writer == TWriter::Settings ? QStringLiteral("Vorlink.ini")
-                         : writer == TWriter::Report ? QStringLiteral("sestava.txt")
-                                                     : QStringLiteral("kniha.wdt");
+    const QString name = writer == TWriter::Settings   ? QStringLiteral("Vorlink.ini")
+                         : writer == TWriter::Report   ? QStringLiteral("sestava.txt")
+                         : writer == TWriter::VCard    ? QStringLiteral("kontakty.vcf")
+                         : writer == TWriter::Calendar ? QStringLiteral("vyroci.ics")
+                                                       : QStringLiteral("kniha.wdt");
     const QString path = disk + QLatin1Char('/') + name;
     const QByteArray old = OldBytes(writer);
     QVERIFY(TestBook::WriteFile(path, old));
@@ -193,7 +213,7 @@ void TestWriteFaults::oldFileSurvives()
     }
     case TFault::SizeLimitAtStart: {
         // Past the small settings file (written before a book), before a book's header.
-        const qint64 limit = writer == TWriter::Settings || writer == TWriter::Report ? 20 : 2000;
+        const qint64 limit = writer == TWriter::Book || writer == TWriter::MaskExport ? 2000 : 20;
         result = FileFaults::InChild([&] { return Attempt(writer, path, [&] { FileFaults::LimitFileSize(limit); }); });
         break;
     }
