@@ -1,6 +1,6 @@
 /* Test peer over Debian's pxlib: writes Paradox tables for the reader's tests and dumps
  * what pxlib reads from a table, for comparing. Never part of the program.
- *   pxpeer write OUT.DB SPEC    SPEC: line 1 "name:type:size;..." (type A, M or B),
+ *   pxpeer write OUT.DB LAYOUT    LAYOUT: line 1 "name:type:size;..." (type A, M or B),
  *                               line 2 the code page, then one row a line, fields
  *                               separated by tabs, "\n" standing for a line break.
  *   pxpeer dump IN.DB [IN.MB]   one row a line, fields as hex separated by tabs, "-" for
@@ -27,11 +27,11 @@ static char *unescape(char *s)
     return s;
 }
 
-static int write_table(const char *out, const char *specPath)
+static int write_table(const char *out, const char *layoutPath)
 {
     static char line[1 << 16];
-    FILE *spec = fopen(specPath, "rb");
-    if (!spec || !fgets(line, sizeof line, spec))
+    FILE *layout = fopen(layoutPath, "rb");
+    if (!layout || !fgets(line, sizeof line, layout))
         return 2;
     line[strcspn(line, "\r\n")] = 0;
     pxdoc_t *doc = PX_new();
@@ -54,7 +54,7 @@ static int write_table(const char *out, const char *specPath)
     n = i;
     if (PX_create_file(doc, fields, n, out, pxfFileTypNonIndexDB) < 0)
         return 3;
-    if (!fgets(line, sizeof line, spec))
+    if (!fgets(line, sizeof line, layout))
         return 2;
     PX_set_value(doc, "codepage", (float)atoi(line));
     char mb[4096];
@@ -65,7 +65,7 @@ static int write_table(const char *out, const char *specPath)
     for (i = 0; i < n; ++i)
         recsize += fields[i].px_flen;
     char *data = (char *)malloc(recsize);
-    while (fgets(line, sizeof line, spec)) {
+    while (fgets(line, sizeof line, layout)) {
         line[strcspn(line, "\r\n")] = 0;
         memset(data, 0, recsize);
         char *cursor = line;
@@ -144,6 +144,6 @@ int main(int argc, char **argv)
         return write_table(argv[2], argv[3]);
     if ((argc == 3 || argc == 4) && !strcmp(argv[1], "dump"))
         return dump_table(argv[2], argc == 4 ? argv[3] : NULL);
-    fprintf(stderr, "usage: pxpeer write OUT.DB SPEC | pxpeer dump IN.DB [IN.MB]\n");
+    fprintf(stderr, "usage: pxpeer write OUT.DB LAYOUT | pxpeer dump IN.DB [IN.MB]\n");
     return 1;
 }

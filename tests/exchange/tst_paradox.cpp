@@ -35,14 +35,14 @@ QString Peer()
 // Writes a table through pxlib; rows are Windows-1250 (or raw) bytes, fields tab-separated.
 bool WriteTable(const QString &path, const char *fields, int codePage, const QList<QByteArray> &rows)
 {
-    QFile spec(path + QStringLiteral(".spec"));
-    if (!spec.open(QIODevice::WriteOnly))
+    QFile layout(path + QStringLiteral(".layout"));
+    if (!layout.open(QIODevice::WriteOnly))
         return false;
-    spec.write(QByteArray(fields) + '\n' + QByteArray::number(codePage) + '\n');
+    layout.write(QByteArray(fields) + '\n' + QByteArray::number(codePage) + '\n');
     for (const QByteArray &r : rows)
-        spec.write(r + '\n');
-    spec.close();
-    return QProcess::execute(Peer(), {QStringLiteral("write"), path, spec.fileName()}) == 0;
+        layout.write(r + '\n');
+    layout.close();
+    return QProcess::execute(Peer(), {QStringLiteral("write"), path, layout.fileName()}) == 0;
 }
 
 QByteArray Row(std::initializer_list<const char *> utf8)
