@@ -287,22 +287,28 @@ QString DayText(const TDayOfYear &d, bool iso)
                        : QStringLiteral("%1.%2.").arg(d.Day).arg(d.Month);
 }
 
+// "Label: text" for each field that holds something, in the order given.
+QStringList LabelledLines(const TContactRecord &r, std::initializer_list<std::pair<const char *, EField>> fields)
+{
+    QStringList lines;
+    for (const auto &[label, f] : fields) {
+        const QString t = Text(r, f);
+        if (!t.isEmpty())
+            lines << QString::fromUtf8(label) + QStringLiteral(": ") + t;
+    }
+    return lines;
+}
+
 QString ExtraLines(const TContactRecord &r)
 {
     // What the tables have no column for goes to the note, each on its line.
-    QStringList extra;
-    const auto add = [&](const char *label, EField f) {
-        const QString t = Text(r, f);
-        if (!t.isEmpty())
-            extra << QString::fromUtf8(label) + QStringLiteral(": ") + t;
-    };
-    add("Svátek", EField::Svatek);
-    add("Rodné číslo", EField::RodneCislo);
-    add("IČO", EField::Ico);
-    add("DIČ", EField::Dic);
-    add("Banka", EField::Banka);
-    add("Účet", EField::Ucet);
-    return extra.join(QLatin1Char('\n'));
+    return LabelledLines(r, {{"Svátek", EField::Svatek},
+                             {"Rodné číslo", EField::RodneCislo},
+                             {"IČO", EField::Ico},
+                             {"DIČ", EField::Dic},
+                             {"Banka", EField::Banka},
+                             {"Účet", EField::Ucet}})
+        .join(QLatin1Char('\n'));
 }
 
 QString JoinNote(const QString &note, const QString &extra)
@@ -489,15 +495,7 @@ int TFormatWriter::CsvOutlook(QByteArray &out, const TContactRecord &r) const
     }
     QString extra;
     {
-        QStringList lines;
-        const auto add = [&](const char *label, EField f) {
-            const QString t = Text(r, f);
-            if (!t.isEmpty())
-                lines << QString::fromUtf8(label) + QStringLiteral(": ") + t;
-        };
-        add("Svátek", EField::Svatek);
-        add("DIČ", EField::Dic);
-        add("Banka", EField::Banka);
+        QStringList lines = LabelledLines(r, {{"Svátek", EField::Svatek}, {"DIČ", EField::Dic}, {"Banka", EField::Banka}});
         lines << overflow;
         extra = lines.join(QLatin1Char('\n'));
     }
