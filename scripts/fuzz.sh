@@ -28,7 +28,15 @@ seed() { # target dir
     fuzz_settings) printf '[Casy]\nVyrociDopredu-RODINA.WDT=30\n[Okno]\nSirka=800\n[Historie]\nHistorie0=/a.wdt\n' >"$2/ini" ;;
     fuzz_textfields) printf '05.03.1961' >"$2/date"; printf '806215/0008' >"$2/rc" ;;
     fuzz_reporttemplate) cp data/templates/*.WDR "$2/" ;;
-    *) for s in fuzz/seeds/"$1"/*; do [ -e "$s" ] && cp "$s" "$2/"; done ;;
+    fuzz_dtafile) head -c 1120 /dev/zero | tr '\0' ' ' >"$2/blank2" ;;
+    fuzz_paradox) # two bytes tell where the .DB ends (in 16-byte steps), then the table
+      for t in ../shared/fixtures/paradox/country.db ../shared/fixtures/paradox/TypSammlung.DB; do
+        if [ -f "$t" ]; then
+          n=$(( ($(stat -c %s "$t") + 15) / 16 ))
+          { printf "\\x$(printf %02x $((n & 255)))\\x$(printf %02x $((n >> 8)))"; cat "$t"; } >"$2/$(basename "$t")"
+        fi
+      done ;;
+    *) for s in fuzz/seeds/"$1"/*; do if [ -e "$s" ]; then cp "$s" "$2/"; fi; done ;;
   esac
 }
 
@@ -42,5 +50,10 @@ for t in "${targets[@]}"; do
   echo "== $t: ${seconds}s"
   build-fuzz/fuzz/"$t" "$corpus" "${dict[@]}" -max_len=16384 -max_total_time="$seconds" -runs="${FUZZ_RUNS:--1}" \
     -artifact_prefix="$findings/" -print_final_stats=1 2>&1 |
-    grep -E '^(#[0-9]+.*DONE|stat::number_of_executed_units|stat::peak_rss_mb|.*ERROR|SUMMARY)|cov:' | tail -4
+    grep -E '^(#[0-9]+.*DONE|stat::number_of_executed_units|stat::peak_rss_mb|.*ERROR|SUMMARY)|cov:' | tail -4 || true
 done
+if find build-fuzz/findings -type f | grep -q .; then
+  echo "findings (each becomes a regression test):"
+  find build-fuzz/findings -type f
+  exit 1
+fi
