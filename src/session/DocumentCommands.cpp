@@ -268,6 +268,13 @@ void TDocumentCommands::IUlozitClick()
         IUlozitJakoClick();
         return;
     }
+    // An imported book is named after its source; a book of that name that this program
+    // never read or wrote is another book, not an older copy of this one.
+    if (!SameFile(m_stampPath, b.FileName) && QFileInfo::exists(b.FileName)
+        && m_s.Prompt.Hlaska(Msg::OverwriteOtherQuestion(), THlaskaKind::Otazka) != kHlaskaAno) {
+        b.UpdateStatusBar();
+        return;
+    }
     {
         TBusyScope busy(m_s.Prompt);
         if (SaveBook(b.FileName))

@@ -19,6 +19,7 @@ inline QString RegistryFailed() { return QString::fromUtf8("Problém při práci
 inline QString LookupFailed() { return QString::fromUtf8("Problém s vyhledáním dat"); }
 inline QString UniqueName() { return QString::fromUtf8("Musíte vyplnit unikátní Název položky"); }
 inline QString ChangedOnDiskQuestion() { return QString::fromUtf8("Soubor byl mezitím změněn jiným programem. Chcete jej přepsat"); }
+inline QString OverwriteOtherQuestion() { return QString::fromUtf8("Soubor s tímto jménem již existuje. Chcete jej přepsat"); }
 inline QString OpenElsewhereQuestion() { return QString::fromUtf8("Soubor je otevřen v jiném spuštěném programu. Chcete jej přesto otevřít"); }
 inline QString DeleteQuestion() { return QString::fromUtf8("Skutečně chcete vymazat aktální záznam"); }
 

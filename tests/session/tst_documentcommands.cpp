@@ -65,6 +65,8 @@ private slots:
     void recentFiles();
     void recentFileOpens();
     void failedSaveAsKeepsNewName();
+    void saveOverAnotherBookAsks_data();
+    void saveOverAnotherBookAsks();
     void closeQuery_data();
     void closeQuery();
     void autoSearchDue_data();
@@ -330,6 +332,36 @@ void TestDocumentCommands::recentFileOpens()
     QCOMPARE(f.S->Book.FileName, f.Path("a.wdt"));
     QCOMPARE(f.ListNames(), QList<QByteArray> {"A"});
     QCOMPARE(f.S->Recent.Files().first(), f.Path("a.wdt"));
+}
+
+void TestDocumentCommands::saveOverAnotherBookAsks_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::newRow("Ano") << kHlaskaAno;
+    QTest::newRow("Ne") << kHlaskaNe;
+}
+
+// An imported book takes a name after its source; a book already there under that name is
+// another book and is not overwritten without a question.
+void TestDocumentCommands::saveOverAnotherBookAsks()
+{
+    QFETCH(int, answer);
+    TSessionFixture f;
+    f.Open({Entry("A")});
+    const QByteArray other = TestBook::FileBytes(TBookLabels::Defaults(), {Entry("Jiný"), Entry("Adresář")});
+    TestBook::WriteFile(f.Path("adresy.wdt"), other);
+    f.S->Book.FileName = f.Path("adresy.wdt"); // as the import names it
+    f.S->Book.Changed = true;
+    f.Prompt.Answers.enqueue(answer);
+    f.Docs->IUlozitClick();
+    QCOMPARE(f.Prompt.Texts(), QStringList {Msg::OverwriteOtherQuestion()});
+    QCOMPARE(TestBook::ReadFile(f.Path("adresy.wdt")) == other, answer == kHlaskaNe);
+    QCOMPARE(f.S->Book.Changed, answer == kHlaskaNe);
+    // Once written, it is this book's file: the next save asks nothing.
+    f.Prompt.Reset();
+    f.S->Book.Changed = true;
+    f.Docs->IUlozitClick();
+    QCOMPARE(f.Prompt.Texts().isEmpty(), answer == kHlaskaAno);
 }
 
 void TestDocumentCommands::failedSaveAsKeepsNewName()
