@@ -7,6 +7,7 @@
 #include "session/ui/StartOptions.h"
 #include "session/ui/WidgetPrompt.h"
 #include "util/Clock.h"
+#include "util/FileName.h"
 
 #include <QApplication>
 #include <QDir>
@@ -39,7 +40,11 @@ int main(int argc, char *argv[])
     TVorlinkApp vorlink(prompt, clock);
     TFormMain &window = vorlink.Window();
     prompt.SetWindow(&window);
-    vorlink.Start(QCoreApplication::arguments().mid(1), WithTrailingSeparator(QDir::currentPath()),
+    // Arguments as their bytes are, so a book name that is not UTF-8 still opens.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(FileName::FromBytes(argv[i]));
+    vorlink.Start(arguments, WithTrailingSeparator(QDir::currentPath()),
                   WithTrailingSeparator(QCoreApplication::applicationDirPath()));
 
     splash.hide();

@@ -1,12 +1,15 @@
 #include "book/BookFile.h"
 
 #include "book/Book.h"
+#include "util/FileName.h"
 #include "util/FileSync.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSaveFile>
+#include <QScopeGuard>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -52,7 +55,7 @@ void KeepOwner(QFileDevice &file, const QString &path)
 #ifdef Q_OS_UNIX
     struct stat old;
     struct stat now;
-    if (::stat(QFile::encodeName(path).constData(), &old) != 0 || ::fstat(file.handle(), &now) != 0)
+    if (::stat(FileName::ToBytes(path).constData(), &old) != 0 || ::fstat(file.handle(), &now) != 0)
         return;
     if (old.st_uid != now.st_uid || old.st_gid != now.st_gid) {
         if (::fchown(file.handle(), old.st_uid, old.st_gid) != 0)
@@ -83,9 +86,21 @@ TBookFileError WriteInPlace(const QString &path, const TContactRecord &header, c
                             const BookFile::TInclude &include, const std::function<bool()> &beforeHeader,
                             TFileStamp *written)
 {
-    QFile file(path);
+    QFile file;
+#ifdef Q_OS_UNIX
+    // By the bytes of the name, so a name Qt cannot take is written too.
+    const int fd = ::open(FileName::ToBytes(path).constData(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        return TBookFileError::Open;
+    if (!file.open(fd, QIODevice::ReadWrite | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return TBookFileError::Open;
+    }
+#else
+    file.setFileName(path);
     if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
         return TBookFileError::Open;
+#endif
     if (beforeHeader && !beforeHeader())
         return TBookFileError::Refused;
     const qint64 oldSize = file.size();
@@ -112,12 +127,73 @@ TBookFileError WriteInPlace(const QString &path, const TContactRecord &header, c
     return e;
 }
 
+#ifdef Q_OS_UNIX
+// The guarded write for a name Qt cannot take (not UTF-8): by the bytes of the name,
+// through a new file beside it that is renamed over it once all went through.
+TBookFileError WriteByBytes(const QString &path, const TContactRecord &header, const TBook &book,
+                            const BookFile::TInclude &include, const std::function<bool()> &beforeHeader,
+                            TFileStamp *written)
+{
+    const QByteArray bytes = FileName::ToBytes(path);
+    const qsizetype slash = bytes.lastIndexOf('/');
+    const QByteArray dir = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : bytes.left(slash);
+    const QByteArray base = bytes.mid(slash + 1);
+    const int dirFd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0)
+        return TBookFileError::Open;
+    auto closeDir = qScopeGuard([dirFd] { ::close(dirFd); });
+    struct stat old;
+    const bool hadOld = ::fstatat(dirFd, base.constData(), &old, 0) == 0;
+    QByteArray temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = '.' + QByteArray::number(QRandomGenerator::global()->generate64(), 36) + ".vorlink-new";
+        fd = ::openat(dirFd, temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0)
+        return hadOld ? WriteInPlace(path, header, book, include, beforeHeader, written) : TBookFileError::Open;
+    QFile file;
+    file.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle);
+    bool keep = false;
+    auto dropTemp = qScopeGuard([&] {
+        if (!keep)
+            ::unlinkat(dirFd, temp.constData(), 0);
+    });
+    if (hadOld) {
+        (void)::fchmod(fd, old.st_mode & 07777);
+        if (::fchown(fd, old.st_uid, old.st_gid) != 0)
+            (void)::fchown(fd, uid_t(-1), old.st_gid);
+    }
+    if (beforeHeader && !beforeHeader())
+        return TBookFileError::Refused;
+    TBookFileError e = BookFile::WriteRecords(file, header, book, include);
+    if (e == TBookFileError::None && !SyncFile(file))
+        e = TBookFileError::Write;
+    if (e != TBookFileError::None)
+        return e;
+    const TFileStamp stamp = StampOf(file, path);
+    file.close();
+    if (::renameat(dirFd, temp.constData(), dirFd, base.constData()) != 0)
+        return TBookFileError::Write;
+    keep = true;
+    ::fsync(dirFd);
+    if (written) {
+        *written = stamp;
+        if (written->Recent)
+            written->Hash = TFileStamp::HashOf(header, book);
+    }
+    return TBookFileError::None;
+}
+#endif
+
 // Opens only a regular file, and without waiting: a FIFO would block open() for ever,
 // and a device is no book. Only a name that is not there counts as missing.
 TBookFileError OpenRegular(const QString &path, QFile &file)
 {
 #ifdef Q_OS_UNIX
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = FileName::ToBytes(path);
     struct stat st;
     if (::stat(name.constData(), &st) != 0)
         return errno == ENOENT ? TBookFileError::Missing : TBookFileError::Open;
@@ -227,9 +303,17 @@ TBookFileError WriteSelected(const QString &path, const TContactRecord &header, 
                              TFileStamp *written)
 {
     // Never write over a device, a FIFO or a folder (nor through a link to one).
+#ifdef Q_OS_UNIX
+    struct stat st;
+    if (::stat(FileName::ToBytes(path).constData(), &st) == 0 && !S_ISREG(st.st_mode))
+        return TBookFileError::Open;
+    if (!FileName::QtCanTake(path))
+        return WriteByBytes(path, header, book, include, beforeHeader, written);
+#else
     const QFileInfo info(path);
     if (info.exists() && !info.isFile())
         return TBookFileError::Open;
+#endif
     QSaveFile file(path);
     // Unbuffered, every write says at once whether it went through, so a header that does
     // not fit is told from records that do not.

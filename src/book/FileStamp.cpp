@@ -1,6 +1,7 @@
 #include "book/FileStamp.h"
 
 #include "book/Book.h"
+#include "util/FileName.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -51,9 +52,20 @@ TFileStamp FromInfo(const QString &path)
 
 QByteArray HashOfFile(const QString &path)
 {
-    QFile file(path);
+    QFile file;
+#ifdef Q_OS_UNIX
+    // By the bytes of the name, which Qt may not be able to take.
+    const int fd = ::open(FileName::ToBytes(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0)
+            ::close(fd);
+        return {};
+    }
+#else
+    file.setFileName(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
+#endif
     QCryptographicHash hash(TFileStamp::kHash);
     if (!hash.addData(&file))
         return {};
@@ -78,7 +90,7 @@ TFileStamp TFileStamp::OfPath(const QString &path)
 {
 #ifdef Q_OS_UNIX
     struct stat st;
-    if (::stat(QFile::encodeName(path).constData(), &st) == 0)
+    if (::stat(FileName::ToBytes(path).constData(), &st) == 0)
         return FromStat(st);
     return {};
 #else

@@ -1,5 +1,6 @@
 #include "cli/CliSupport.h"
 #include "cli/Command.h"
+#include "util/FileName.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -27,7 +28,11 @@ int main(int argc, char *argv[])
     QTextStream err(stderr);
     out.setEncoding(QStringConverter::Utf8);
     err.setEncoding(QStringConverter::Utf8);
-    int status = RunCli(QCoreApplication::arguments(), out, err);
+    // Arguments as their bytes are, so a book name that is not UTF-8 still opens.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(FileName::FromBytes(argv[i]));
+    int status = RunCli(arguments, out, err);
     out.flush();
     // Output that did not reach its file (a full disk, /dev/full) is a failure.
     if (out.status() != QTextStream::Ok || std::fflush(stdout) != 0 || std::ferror(stdout)) {

@@ -6,6 +6,7 @@
 #include "session/RecordEditor.h"
 #include "session/Session.h"
 #include "util/Clock.h"
+#include "util/FileName.h"
 
 #include <QFileInfo>
 #include <QLockFile>
@@ -14,8 +15,7 @@ namespace {
 
 bool SameFile(const QString &a, const QString &b)
 {
-    const QString canonical = QFileInfo(a).canonicalFilePath();
-    return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
+    return FileName::Same(a, b);
 }
 
 } // namespace
@@ -270,7 +270,7 @@ void TDocumentCommands::IUlozitClick()
     }
     // An imported book is named after its source; a book of that name that this program
     // never read or wrote is another book, not an older copy of this one.
-    if (!SameFile(m_stampPath, b.FileName) && QFileInfo::exists(b.FileName)
+    if (!SameFile(m_stampPath, b.FileName) && FileName::Exists(b.FileName)
         && m_s.Prompt.Hlaska(Msg::OverwriteOtherQuestion(), THlaskaKind::Otazka) != kHlaskaAno) {
         b.UpdateStatusBar();
         return;

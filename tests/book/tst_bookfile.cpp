@@ -6,12 +6,16 @@
 #include "session/Session.h"
 
 #include "FileFaults.h"
+#include "util/FileName.h"
 #include "SessionFixture.h"
 
 #include <QDir>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTest>
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -79,6 +83,7 @@ private slots:
     void saveWhereFolderIsNotWritable_data();
     void saveWhereFolderIsNotWritable();
     void saveIntoMissingDirectoryFails();
+    void nameNotInUtf8OpensAndSaves();
     void saveNeverReplacesSpecialFile_data();
     void saveNeverReplacesSpecialFile();
 };
@@ -336,6 +341,56 @@ void TestBookFile::saveWhereFolderIsNotWritable()
     QCOMPARE(after.st_uid, nobody->pw_uid);
     QCOMPARE(after.st_mode, before.st_mode);
     QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList {QStringLiteral("kniha.wdt")});
+}
+
+// A book named in an old 8-bit encoding opens and saves under its very bytes.
+void TestBookFile::nameNotInUtf8OpensAndSaves()
+{
+    QTemporaryDir dir;
+    const QByteArray folder = QFile::encodeName(dir.path()) + "/star\xE9";
+    const QByteArray file = folder + "/kniha-\xE8.wdt";
+    QCOMPARE(::mkdir(folder.constData(), 0755), 0);
+    // Qt cannot remove what it cannot name.
+    auto cleanUp = qScopeGuard([&] {
+        ::unlink(file.constData());
+        ::rmdir(folder.constData());
+    });
+    const QByteArray old = TestBook::FileBytes(TBookLabels::Defaults(), Three());
+    {
+        const int fd = ::open(file.constData(), O_WRONLY | O_CREAT | O_EXCL, 0640);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, old.constData(), size_t(old.size())), ssize_t(old.size()));
+        ::close(fd);
+    }
+    const QString path = FileName::FromBytes(file);
+    {
+        TFixture f;
+        f.Docs->StartUp(path);
+        QCOMPARE(f.S->Book.FileName, path);
+        QCOMPARE(f.S->Book.RecordCount(), 3);
+        f.S->Book.AppendRecord(Entry("Nový"));
+        f.S->Book.Changed = true;
+        f.Docs->IUlozitClick();
+        QVERIFY2(f.Prompt.Texts().isEmpty(), qPrintable(f.Prompt.Texts().join(QLatin1Char('|'))));
+        QVERIFY(!f.S->Book.Changed);
+    }
+    QFile saved;
+    const int fd = ::open(file.constData(), O_RDONLY);
+    QVERIFY(fd >= 0 && saved.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
+    QCOMPARE(saved.readAll(), TestBook::FileBytes(TBookLabels::Defaults(), Three() + QList<TContactRecord> {Entry("Nový")}));
+    struct stat st;
+    QCOMPARE(::stat(file.constData(), &st), 0);
+    QCOMPARE(st.st_mode & 07777, mode_t(0640));
+    // Nothing else is left in the folder: no temporary file, no lock.
+    QStringList left;
+    if (DIR *d = ::opendir(folder.constData())) {
+        while (const dirent *e = ::readdir(d)) {
+            if (qstrcmp(e->d_name, ".") != 0 && qstrcmp(e->d_name, "..") != 0)
+                left.append(FileName::FromBytes(e->d_name));
+        }
+        ::closedir(d);
+    }
+    QCOMPARE(left, QStringList {FileName::FromBytes("kniha-\xE8.wdt")});
 }
 
 void TestBookFile::saveNeverReplacesSpecialFile_data()

@@ -12,10 +12,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
+#include <QScopeGuard>
 #include <QTest>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 #endif
 
 using TestBook::Cp;
@@ -57,6 +60,7 @@ private slots:
     void failures();
     void help();
     void controlCharactersShownOnTerminal();
+    void bookNamedNotInUtf8();
     void outputThatCannotBeWritten_data();
     void outputThatCannotBeWritten();
 
@@ -211,6 +215,27 @@ void TestCli::controlCharactersShownOnTerminal()
     QCOMPARE(shown.Out, QString::fromUtf8("Pan\\x1b]0;x\\x07\\x01 Novák\n"));
     // Into a file or a pipe the name goes as it is.
     QCOMPARE(Run({QStringLiteral("list"), path}).Out, QString::fromUtf8("Pan\x1b]0;x\x07\x01 Novák\n"));
+}
+
+// The program's arguments are taken by their bytes: a book named in an old 8-bit
+// encoding opens.
+void TestCli::bookNamedNotInUtf8()
+{
+    const QByteArray file = QFile::encodeName(m_dir.path()) + "/kniha-\xE8.wdt";
+    const QByteArray bytes = TestBook::FileBytes(TBookLabels::Defaults(), {Entry("Adam"), Entry("Bára")});
+    const int fd = ::open(file.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::write(fd, bytes.constData(), size_t(bytes.size())), ssize_t(bytes.size()));
+    ::close(fd);
+    auto remove = qScopeGuard([&] { ::unlink(file.constData()); });
+    QProcess p;
+    // The shell builds the name's bytes; a QString argument would be sent as UTF-8.
+    p.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("exec \"$0\" list \"$1/kniha-$(printf '\\350').wdt\""),
+                                         QStringLiteral(VORLINK_CLI_PROGRAM), m_dir.path()});
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(QString::fromUtf8(p.readAllStandardError()), QString());
+    QCOMPARE(p.exitCode(), 0);
+    QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8("Adam\nBára\n"));
 }
 
 void TestCli::outputThatCannotBeWritten_data()
