@@ -1,9 +1,15 @@
 #include "TestBook.h"
 
+#include "util/FileName.h"
+
 #include "book/BookLabels.h"
 #include "util/Cp1250.h"
 
 #include <QFile>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace TestBook {
 
@@ -29,16 +35,33 @@ QByteArray FileBytes(const TBookLabels &labels, const QList<TContactRecord> &rec
     return bytes;
 }
 
+// By the bytes of the name, so tests may use names that are not UTF-8.
 bool WriteFile(const QString &path, const QByteArray &bytes)
 {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+    const int fd = ::open(FileName::ToBytes(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    QFile f;
+    return fd >= 0 && f.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle) && f.write(bytes) == bytes.size();
 }
 
 QByteArray ReadFile(const QString &path)
 {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    const int fd = ::open(FileName::ToBytes(path).constData(), O_RDONLY | O_CLOEXEC);
+    QFile f;
+    return fd >= 0 && f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle) ? f.readAll() : QByteArray();
+}
+
+QStringList FilesIn(const QString &folder)
+{
+    QStringList names;
+    if (DIR *d = ::opendir(FileName::ToBytes(folder).constData())) {
+        while (const dirent *e = ::readdir(d)) {
+            if (e->d_type != DT_DIR)
+                names.append(FileName::FromBytes(e->d_name));
+        }
+        ::closedir(d);
+    }
+    names.sort();
+    return names;
 }
 
 } // namespace TestBook

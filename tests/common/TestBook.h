@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 class TAddressBook;
 struct TBookLabels;
@@ -19,5 +20,7 @@ TContactRecord Entry(const char *name, unsigned flags = 0);
 QByteArray FileBytes(const TBookLabels &labels, const QList<TContactRecord> &records);
 bool WriteFile(const QString &path, const QByteArray &bytes);
 QByteArray ReadFile(const QString &path);
+// The names of what is in a folder, other than folders, sorted.
+QStringList FilesIn(const QString &folder);
 
 } // namespace TestBook

@@ -9,11 +9,13 @@
 #include "session/DocumentCommands.h"
 #include "session/Messages.h"
 #include "session/Session.h"
+#include "util/FileName.h"
 
 #include "FileFaults.h"
 #include "SessionFixture.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QScopeGuard>
 #include <QTest>
 
@@ -22,7 +24,7 @@ using TestBook::Entry;
 namespace {
 
 enum class TFault { FullDisk, ReadOnlyDisk, FolderGone, SizeLimitAtStart, SizeLimitMidway };
-enum class TWriter { Book, Settings, MaskExport, Report, VCard, Calendar };
+enum class TWriter { Book, BookNotUtf8, Settings, MaskExport, Report, VCard, Calendar };
 
 class TFixedAnswers : public IExchangeDialogs, public IReportDialogs, public ITextEditorLauncher
 {
@@ -50,7 +52,7 @@ QByteArray OldBytes(TWriter w)
 int Attempt(TWriter w, const QString &path, const std::function<void()> &fault = {})
 {
     TSessionFixture f;
-    if (w == TWriter::Book) {
+    if (w == TWriter::Book || w == TWriter::BookNotUtf8) {
         f.Docs->StartUp(path);
         TAddressBook &b = f.S->Book;
         if (b.RecordCount() != 3)
@@ -135,6 +137,7 @@ void TestWriteFaults::oldFileSurvives_data()
     QTest::addColumn<TWriter>("writer");
     QTest::addColumn<TFault>("fault");
     const std::pair<const char *, TWriter> writers[] = {{"book", TWriter::Book},
+                                                        {"book named not in UTF-8", TWriter::BookNotUtf8},
                                                         {"settings", TWriter::Settings},
                                                         {"mask export", TWriter::MaskExport},
                                                         {"report", TWriter::Report},
@@ -151,7 +154,7 @@ void TestWriteFaults::oldFileSurvives_data()
             if (w == TWriter::Settings && fault == TFault::FolderGone)
                 continue;
             // Only the book is large enough to be cut in its middle here.
-            if (w != TWriter::Book && fault == TFault::SizeLimitMidway)
+            if (w != TWriter::Book && w != TWriter::BookNotUtf8 && fault == TFault::SizeLimitMidway)
                 continue;
             QTest::addRow("%s, %s", wn, fn) << w << fault;
         }
@@ -177,7 +180,8 @@ void TestWriteFaults::oldFileSurvives()
                          : writer == TWriter::Report   ? QStringLiteral("sestava.txt")
                          : writer == TWriter::VCard    ? QStringLiteral("kontakty.vcf")
                          : writer == TWriter::Calendar ? QStringLiteral("vyroci.ics")
-                                                       : QStringLiteral("kniha.wdt");
+                         : writer == TWriter::BookNotUtf8 ? FileName::FromBytes("kniha-\xE8.wdt")
+                                                          : QStringLiteral("kniha.wdt");
     const QString path = disk + QLatin1Char('/') + name;
     const QByteArray old = OldBytes(writer);
     QVERIFY(TestBook::WriteFile(path, old));
@@ -204,16 +208,18 @@ void TestWriteFaults::oldFileSurvives()
     case TFault::FolderGone: {
         const QString gone = dir.filePath(QStringLiteral("gone"));
         QVERIFY(QDir().mkpath(gone));
-        const QString inGone = gone + QLatin1Char('/') + QFileInfo(path).fileName();
+        const QString inGone = gone + QLatin1Char('/') + name;
         QVERIFY(TestBook::WriteFile(inGone, old));
         // The folder goes between the open and the save.
-        result = Attempt(writer, inGone, [&] { QDir(gone).removeRecursively(); });
+        // rm, not QDir: Qt cannot name a file that is not UTF-8.
+        result = Attempt(writer, inGone, [&] { QProcess::execute(QStringLiteral("rm"), {QStringLiteral("-rf"), gone}); });
         QVERIFY(!QFileInfo::exists(gone));
         break;
     }
     case TFault::SizeLimitAtStart: {
         // Past the small settings file (written before a book), before a book's header.
-        const qint64 limit = writer == TWriter::Book || writer == TWriter::MaskExport ? 2000 : 20;
+        const qint64 limit
+            = writer == TWriter::Book || writer == TWriter::BookNotUtf8 || writer == TWriter::MaskExport ? 2000 : 20;
         result = FileFaults::InChild([&] { return Attempt(writer, path, [&] { FileFaults::LimitFileSize(limit); }); });
         break;
     }
@@ -224,9 +230,9 @@ void TestWriteFaults::oldFileSurvives()
     }
     QCOMPARE(result, 0);
     QCOMPARE(TestBook::ReadFile(path), old);
-    QStringList left = QDir(disk).entryList(QDir::Files | QDir::Hidden);
+    QStringList left = TestBook::FilesIn(disk);
     left.removeAll(QStringLiteral("kniha.wdt.lock"));
-    QCOMPARE(left, QStringList {QFileInfo(path).fileName()});
+    QCOMPARE(left, QStringList {name});
 }
 
 QTEST_GUILESS_MAIN(TestWriteFaults)
