@@ -22,6 +22,7 @@ fi
 cmake --build build-fuzz -j"$(nproc)" --target "${targets[@]}"
 
 seed() { # target dir
+  local s t n
   case "$1" in
     fuzz_bookfile|fuzz_roundtrip) head -c $((3217 * 3)) data/ukazka.WDT >"$2/ukazka3" ;;
     fuzz_namedays) head -c 4000 data/vorlink.sva >"$2/sva" ;;

@@ -23,6 +23,10 @@
 
 namespace {
 
+// A report is built in memory before it is written in one piece; beyond this a hostile
+// template (wide fields repeated for every entry) would exhaust the memory.
+constexpr qsizetype kMaxOutput = qsizetype(1) << 30;
+
 QString GenerationFailed() { return QString::fromUtf8("Chyba generování vybrané sestavy"); }
 QString FileTagOpenFailed() { return QString::fromUtf8("Chyba při otevírání souboru"); }
 QString WriteFailed() { return QString::fromUtf8("Chyba při zápisu vybrané sestavy"); }
@@ -72,6 +76,8 @@ private:
     bool m_missing = false;
     // Whether the walk changed the entry shown; edits typed and kept stay in the editor.
     bool m_moved = false;
+    // The output outgrew what a report may hold in memory; nothing is written.
+    bool m_tooLong = false;
     // Data lines taken apart on first use, per line and mode; null where declined.
     QHash<qsizetype, std::shared_ptr<TCompiledLine>> m_compiled;
     std::vector<char> m_table; // Windows-1250 to the output page, byte by byte
@@ -199,6 +205,11 @@ void TReportCommands::TRun::Advance()
         m_pos = m_b.CurrentIndex;
         m_listedValid = true;
     }
+    if (m_out.size() > kMaxOutput) {
+        m_tooLong = true;
+        m_allEntries = false;
+        return;
+    }
     while (++m_pos < m_listed.size()) {
         if (TContactRecord *r = m_listed[m_pos]) {
             m_b.CurrentIndex = m_pos;
@@ -231,7 +242,7 @@ TReportOutcome TReportCommands::TRun::Execute(const QList<QByteArray> &lines, co
         m_b.ReportError(Msg::LookupFailed());
     if (!walked)
         return TReportOutcome::Stopped;
-    if (name.isEmpty() || !WriteReport(name, m_out))
+    if (m_tooLong || name.isEmpty() || !WriteReport(name, m_out))
         return Fail(WriteFailed());
     m_s.Prompt.Hlaska(Written() + name, THlaskaKind::Informace);
     return TReportOutcome::Written;

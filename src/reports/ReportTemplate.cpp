@@ -104,7 +104,11 @@ TTag FindTagOf(QByteArrayView line, QByteArrayView keyword, qsizetype from = 0)
     return {};
 }
 
-// A whole number, leading spaces and a sign allowed; anything else counts as 0.
+// No report line needs a wider field; a hostile template must not ask for gigabytes.
+constexpr qsizetype kMaxWidth = 4096;
+
+// A whole number, leading spaces and a sign allowed; anything else counts as 0. Widths
+// beyond kMaxWidth count as kMaxWidth.
 qsizetype ParseWidth(QByteArrayView text)
 {
     qsizetype i = 0;
@@ -119,7 +123,7 @@ qsizetype ParseWidth(QByteArrayView text)
     for (; i < text.size(); ++i) {
         if (text[i] < '0' || text[i] > '9')
             return 0;
-        value = qMin<qsizetype>(value * 10 + (text[i] - '0'), 1 << 30);
+        value = qMin<qsizetype>(value * 10 + (text[i] - '0'), kMaxWidth);
     }
     return negative ? -value : value;
 }

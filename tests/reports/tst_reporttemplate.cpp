@@ -55,6 +55,8 @@ void TestReportTemplate::expand_data()
     row("width 0", "<\"PRIJMENI|0|L\">", 1, Cp("Novák"));
     row("width not a number", "<\"PRIJMENI|x|L\">", 1, Cp("Novák"));
     row("negative width", "a<\"PRIJMENI|-3|L\">b", 1, "ab");
+    // Found by fuzzing: a width of gigabytes asked for the memory at once.
+    row("width beyond any line", "<\"PRIJMENI|3333333335|P\">", 1, QByteArray(4096 - 5, ' ') + Cp("Novák"));
     row("every occurrence", "<\"JMENO|0|L\">+<\"JMENO|4|P\">", 1, "Jan+ Jan");
     row("no alignment", "<\"PRIJMENI\">", 1, "ERROR");
     row("empty alignment", "<\"PRIJMENI|10|\">", 1, "ERROR");
