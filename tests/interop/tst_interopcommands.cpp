@@ -211,7 +211,13 @@ void TestInteropCommands::hugeFileBoundedMemory()
     QCOMPARE(stats.BadLines, 1);
     QCOMPARE(stats.Truncated, stats.Contacts); // every note cut to 2000
     QVERIFY(stats.Contacts > 15000);
-    if (before > 0) {
+    // Under AddressSanitizer freed memory stays quarantined, so the peak says nothing.
+#if defined(__SANITIZE_ADDRESS__)
+    const bool measurable = false;
+#else
+    const bool measurable = true;
+#endif
+    if (measurable && before > 0) {
         const qint64 grownKb = PeakKb() - before;
         const qint64 recordsKb = stats.Contacts * (kRecordSize + 64) / 1024;
         QVERIFY2(grownKb < recordsKb + 48 * 1024, qPrintable(QStringLiteral("%1 kB for %2 kB of entries").arg(grownKb).arg(recordsKb)));
