@@ -15,6 +15,17 @@ QString U(const char *s) { return QString::fromUtf8(s); }
 QString Address(int address, int part, const TContactRecord &r) { return Text(r, AddressField(address, part)); }
 QString Phone(int group, int part, const TContactRecord &r) { return Text(r, PhoneField(group, part)); }
 
+// A group's number in international form with its extension; empty without a number.
+QString GroupNumber(int group, const TContactRecord &r, const TExportOptions &o)
+{
+    QString number = InternationalNumber(Phone(group, 0, r), Phone(group, 1, r), Phone(group, 2, r), o.OwnCountry,
+                                         o.OwnArea);
+    const QString ext = Phone(group, 3, r);
+    if (!number.isEmpty() && !ext.isEmpty())
+        number += QStringLiteral(" ext. ") + ext;
+    return number;
+}
+
 bool HasAddress(const TContactRecord &r, int a)
 {
     for (int part = 0; part < 4; ++part)
@@ -191,13 +202,9 @@ int TFormatWriter::VCard(QByteArray &out, const TContactRecord &r) const
         labelled(QStringLiteral("ADR"), caption, m_addressKinds[size_t(a - 1)] & (Home | Work), a, value);
     }
     for (int g = 1; g <= 9; ++g) {
-        QString number = InternationalNumber(Phone(g, 0, r), Phone(g, 1, r), Phone(g, 2, r), m_o.OwnCountry,
-                                             m_o.OwnArea);
+        const QString number = GroupNumber(g, r, m_o);
         if (number.isEmpty())
             continue;
-        const QString ext = Phone(g, 3, r);
-        if (!ext.isEmpty())
-            number += QStringLiteral(" ext. ") + ext;
         const QByteArray &caption = m_labels.PhoneCaptions[size_t(g - 1)];
         // The codes as typed, so that reading the card back gives the group's own fields
         // (a code filled in from the settings is not one of them).
@@ -375,12 +382,9 @@ int TFormatWriter::CsvGoogle(QByteArray &out, const TContactRecord &r) const
     c << (email.isEmpty() ? QString() : QStringLiteral("* ")) << email;
     int phones = 0;
     for (int g = 1; g <= 9; ++g) {
-        QString number = InternationalNumber(Phone(g, 0, r), Phone(g, 1, r), Phone(g, 2, r), m_o.OwnCountry,
-                                             m_o.OwnArea);
+        const QString number = GroupNumber(g, r, m_o);
         if (number.isEmpty())
             continue;
-        if (!Phone(g, 3, r).isEmpty())
-            number += QStringLiteral(" ext. ") + Phone(g, 3, r);
         const unsigned k = m_phoneKinds[size_t(g - 1)];
         const QString type = (k & Cell)                 ? QStringLiteral("Mobile")
                            : (k & Fax) && (k & Home)    ? QStringLiteral("Home Fax")
@@ -435,12 +439,9 @@ int TFormatWriter::CsvOutlook(QByteArray &out, const TContactRecord &r) const
     // Outlook has fixed telephone columns: each group takes the first free one of its
     // kind; what finds none goes to the note with its caption.
     for (int g = 1; g <= 9; ++g) {
-        QString number = InternationalNumber(Phone(g, 0, r), Phone(g, 1, r), Phone(g, 2, r), m_o.OwnCountry,
-                                             m_o.OwnArea);
+        const QString number = GroupNumber(g, r, m_o);
         if (number.isEmpty())
             continue;
-        if (!Phone(g, 3, r).isEmpty())
-            number += QStringLiteral(" ext. ") + Phone(g, 3, r);
         const QString &caption = m_phoneCaptions[size_t(g - 1)];
         const unsigned k = m_phoneKinds[size_t(g - 1)];
         std::vector<const char *> columns = {"Other Phone", "Car Phone"};
