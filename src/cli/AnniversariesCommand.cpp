@@ -12,11 +12,7 @@ namespace {
 // The look-ahead stored for this book, 7 when there is none.
 int StoredLookAhead(const QString &path)
 {
-    TSettings settings;
-    TSystemClock clock;
-    TSettingsStore store(settings, clock);
-    store.LoadBookValues(path);
-    return settings.VyrociDopredu;
+    return TCliBookSettings(path).Settings.VyrociDopredu;
 }
 
 bool ReadDate(const QString &text, QDate &date)

@@ -2,6 +2,8 @@
 
 #include "session/MainView.h"
 #include "session/Prompt.h"
+#include "settings/SettingsStore.h"
+#include "util/Clock.h"
 
 #include <QCommandLineParser>
 #include <QSize>
@@ -40,6 +42,15 @@ public:
 private:
     QSize m_size {588, 480};
     int m_list = 150;
+};
+
+// The user's stored settings of one book (per-book values, modem, window), read once.
+struct TCliBookSettings
+{
+    explicit TCliBookSettings(const QString &book) { Store.LoadBookValues(book); }
+    TSettings Settings;
+    TSystemClock Clock;
+    TSettingsStore Store {Settings, Clock};
 };
 
 // Texts for a terminal: control characters (escape sequences, NUL, C1 codes) from a

@@ -37,13 +37,10 @@ int ExportFormat(const QString &source, const QString &target, TExportOptions op
     const auto cli = ReadCliBook(source, err);
     if (!cli)
         return 1;
-    TSettings settings;
-    TSystemClock clock;
-    TSettingsStore store(settings, clock);
-    store.LoadBookValues(source);
-    options.OwnCountry = settings.Stat;
-    options.OwnArea = settings.Misto;
-    options.Stamp = clock.Now();
+    const TCliBookSettings stored(source);
+    options.OwnCountry = stored.Settings.Stat;
+    options.OwnArea = stored.Settings.Misto;
+    options.Stamp = stored.Clock.Now();
     TAddressBook &b = *cli->Book;
     if (mask) {
         b.Mask = *mask;
@@ -145,10 +142,7 @@ int TExportCommand::Execute(const QStringList &args, QTextStream &out, QTextStre
         return 1;
 
     // The exported file later opens with the settings of the book it came from.
-    TSettings settings;
-    TSystemClock clock;
-    TSettingsStore store(settings, clock);
-    store.LoadBookValues(source);
+    TCliBookSettings stored(source);
     qsizetype written = 0;
     const TBookFileError e = BookFile::WriteSelected(
         target, cli->Book->Labels.ToHeader(), *cli->Book,
@@ -158,7 +152,7 @@ int TExportCommand::Execute(const QStringList &args, QTextStream &out, QTextStre
             return pass;
         },
         [&] {
-            if (store.SaveBookSettings(target))
+            if (stored.Store.SaveBookSettings(target))
                 return true;
             err << Msg::RegistryFailed() << Qt::endl;
             return false;
