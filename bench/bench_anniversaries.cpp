@@ -1,5 +1,6 @@
 // Anniversary search over a full book: 65,535 entries with random birthdays, name
 // days and flags; prints the time of each search.
+#include "BenchSupport.h"
 #include "calendar/AnniversarySearch.h"
 #include "session/AddressBook.h"
 #include "session/Prompt.h"
@@ -9,15 +10,6 @@
 #include <QTextStream>
 
 namespace {
-
-class TSilentPrompt : public IPrompt
-{
-public:
-    int Hlaska(const QString &, THlaskaKind) override { return kHlaskaOk; }
-    void SetBusy(bool) override { }
-    QString AskOpenBook() override { return {}; }
-    QString AskSaveBook() override { return {}; }
-};
 
 QByteArray TwoDigits(int v)
 {
@@ -29,7 +21,7 @@ QByteArray TwoDigits(int v)
 int main()
 {
     QTextStream out(stdout);
-    TSilentPrompt prompt;
+    TBenchPrompt prompt;
     TAddressBook book(prompt);
     QRandomGenerator rnd(20261207);
     for (int i = 0; i < 65535; ++i) {

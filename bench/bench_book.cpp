@@ -1,4 +1,5 @@
 // Load, list fill and save of a book of 65,535 entries, against reading the file raw.
+#include "BenchSupport.h"
 #include "book/BookFile.h"
 #include "session/DocumentCommands.h"
 #include "session/MainView.h"
@@ -18,40 +19,11 @@
 
 namespace {
 
-class TQuietPrompt : public IPrompt
-{
-public:
-    int Hlaska(const QString &text, THlaskaKind) override
-    {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-        return kHlaskaAno;
-    }
-    void SetBusy(bool) override { }
-    QString AskOpenBook() override { return Path; }
-    QString AskSaveBook() override { return Path; }
-    QString Path;
-};
-
-class TNoView : public IMainView
-{
-public:
-    void ApplyLabels(const TBookLabels &) override { }
-    QSize WindowSize() const override { return {588, 480}; }
-    void SetWindowSize(QSize) override { }
-    int ListWidth() const override { return 150; }
-    void SetListWidth(int) override { }
-};
-
 const char *const kSurnames[] = {"Novák", "Svoboda", "Novotný", "Dvořák", "Černý", "Procházka", "Kučera",
                                  "Veselý", "Horák", "Němec", "Pokorný", "Marek", "Pospíšil", "Hájek",
                                  "Jelínek", "Král", "Růžička", "Beneš", "Fiala", "Sedláček", "Chalupa"};
 const char *const kFirst[] = {"Jan", "Petr", "Jiří", "Josef", "Pavel", "Martin", "Tomáš", "Jana", "Marie",
                               "Eva", "Hana", "Anna", "Lucie", "Věra", "Čeněk", "Šárka", "Žofie"};
-
-double Ms(QElapsedTimer &t)
-{
-    return double(t.nsecsElapsed()) / 1e6;
-}
 
 } // namespace
 
@@ -62,10 +34,10 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("velka.wdt"));
 
-    TQuietPrompt prompt;
+    TBenchPrompt prompt;
     prompt.Path = path;
     TSystemClock clock;
-    TNoView view;
+    TBenchView view;
     TSession s(prompt, clock, view, dir.filePath(QStringLiteral("settings.ini")));
     TRecordEditor editor(s);
     TDocumentCommands docs(s, editor);
@@ -118,5 +90,7 @@ int main(int argc, char *argv[])
     std::printf("show first entry:        %8.1f ms\n", show);
     std::printf("open command, in all:    %8.1f ms  (%.1fx raw read)\n", open, open / rawRead);
     std::printf("save:                    %8.1f ms\n", save);
+    if (prompt.Messages)
+        std::printf("messages: %d, last: %s\n", prompt.Messages, qPrintable(prompt.Last));
     return 0;
 }

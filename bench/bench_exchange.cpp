@@ -1,5 +1,6 @@
 // Import of 65,535 DTA entries and export of a 65,535-entry book under a mask, each beside
 // reading or writing the same bytes raw.
+#include "BenchSupport.h"
 #include "book/Book.h"
 #include "book/BookFile.h"
 #include "exchange/DtaFile.h"
@@ -22,18 +23,6 @@ void Slot(QByteArray &rec, int offset, const QByteArray &text)
 {
     rec[offset] = char(text.size());
     rec.replace(offset + 1, text.size(), text);
-}
-
-double Best(int runs, const std::function<void()> &f)
-{
-    double best = 1e300;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        best = qMin(best, double(t.nsecsElapsed()) / 1e6);
-    }
-    return best;
 }
 
 } // namespace

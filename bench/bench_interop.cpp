@@ -1,5 +1,6 @@
 // Export of a 65,535-entry book to each of today's formats and the vCard read back, each
 // beside writing and reading the same bytes raw.
+#include "BenchSupport.h"
 #include "book/Book.h"
 #include "book/BookFile.h"
 #include "interop/InteropFile.h"
@@ -17,18 +18,6 @@
 namespace {
 
 constexpr int kEntries = 65535;
-
-double Best(int runs, const std::function<void()> &f)
-{
-    double best = 1e300;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        best = qMin(best, double(t.nsecsElapsed()) / 1e6);
-    }
-    return best;
-}
 
 QByteArray Cz(const char *utf8) { return ToCp1250(QString::fromUtf8(utf8)); }
 

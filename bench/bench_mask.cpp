@@ -1,4 +1,5 @@
 // Find-next and the bulk flag change over a book of 65,535 entries.
+#include "BenchSupport.h"
 #include "session/MainView.h"
 #include "session/Prompt.h"
 #include "session/RecordEditor.h"
@@ -15,43 +16,6 @@
 
 namespace {
 
-class TQuietPrompt : public IPrompt
-{
-public:
-    int Hlaska(const QString &text, THlaskaKind) override
-    {
-        ++Messages;
-        Last = text;
-        return kHlaskaOk;
-    }
-    void SetBusy(bool) override { }
-    QString AskOpenBook() override { return {}; }
-    QString AskSaveBook() override { return {}; }
-    void ProcessEvents() override { ++Repaints; }
-    int Messages = 0;
-    int Repaints = 0;
-    QString Last;
-};
-
-class TFixedClock : public IClock
-{
-public:
-    QDateTime Now() const override { return m_now; }
-
-private:
-    const QDateTime m_now {QDate(2024, 3, 1), QTime(12, 0)};
-};
-
-class TNoView : public IMainView
-{
-public:
-    void ApplyLabels(const TBookLabels &) override { }
-    QSize WindowSize() const override { return {800, 600}; }
-    void SetWindowSize(QSize) override { }
-    int ListWidth() const override { return 200; }
-    void SetListWidth(int) override { }
-};
-
 class TNegateFirstFlag : public IMaskDialogs
 {
 public:
@@ -67,7 +31,6 @@ public:
 
 constexpr int kEntries = 65535;
 
-double Ms(const QElapsedTimer &t) { return double(t.nsecsElapsed()) / 1e6; }
 
 } // namespace
 
@@ -75,9 +38,9 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
-    TQuietPrompt prompt;
-    TFixedClock clock;
-    TNoView view;
+    TBenchPrompt prompt;
+    TBenchClock clock;
+    TBenchView view;
     TSession s(prompt, clock, view, dir.filePath(QStringLiteral("bench.ini")));
     TRecordEditor editor(s);
     TNegateFirstFlag dialogs;

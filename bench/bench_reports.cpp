@@ -1,5 +1,6 @@
 // A report over 65,535 entries with a five-line data block: the line expansion alone,
 // and the whole run through the session (walk, repaints, conversion, guarded write).
+#include "BenchSupport.h"
 #include "reports/ReportCommands.h"
 #include "session/DocumentCommands.h"
 #include "session/MainView.h"
@@ -17,42 +18,6 @@
 
 namespace {
 
-class TQuietPrompt : public IPrompt
-{
-public:
-    int Hlaska(const QString &text, THlaskaKind) override
-    {
-        Last = text;
-        return kHlaskaOk;
-    }
-    void SetBusy(bool) override { }
-    QString AskOpenBook() override { return {}; }
-    QString AskSaveBook() override { return {}; }
-    void ProcessEvents() override
-    {
-        ++Repaints;
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
-    int Repaints = 0;
-    QString Last;
-};
-
-class TFixedClock : public IClock
-{
-public:
-    QDateTime Now() const override { return {QDate(2024, 3, 1), QTime(12, 0)}; }
-};
-
-class TNoView : public IMainView
-{
-public:
-    void ApplyLabels(const TBookLabels &) override { }
-    QSize WindowSize() const override { return {800, 600}; }
-    void SetWindowSize(QSize) override { }
-    int ListWidth() const override { return 200; }
-    void SetListWidth(int) override { }
-};
-
 class TNoPorts : public IReportDialogs, public ITextEditorLauncher
 {
 public:
@@ -61,7 +26,6 @@ public:
 };
 
 constexpr int kEntries = 65535;
-double Ms(const QElapsedTimer &t) { return double(t.nsecsElapsed()) / 1e6; }
 
 const char kBlock[] =
     "<\"NEXTIF|LOGIKA3|X\"><\"NAZEV|30|L\"><\"TAB\"><\"TELSTAT1|5|P\"> <\"TELCISLO1|20|L\">\r\n"
@@ -76,9 +40,9 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
-    TQuietPrompt prompt;
-    TFixedClock clock;
-    TNoView view;
+    TBenchPrompt prompt;
+    TBenchClock clock;
+    TBenchView view;
     TSession s(prompt, clock, view, dir.filePath(QStringLiteral("bench.ini")));
     TRecordEditor editor(s);
     TDocumentCommands docs(s, editor);

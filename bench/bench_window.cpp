@@ -1,5 +1,6 @@
 // The walks and the open of a 65,535-entry book through the real windows (offscreen):
 // what the person waits for, beside the raw read of the same bytes.
+#include "BenchSupport.h"
 #include "app/VorlinkApp.h"
 #include "book/BookLabels.h"
 #include "mask/MaskCommands.h"
@@ -28,26 +29,6 @@ namespace {
 constexpr int kEntries = 65535;
 
 // Answers without a window and repaints as the real prompt does.
-class TQuietPrompt : public IPrompt
-{
-public:
-    int Hlaska(const QString &, THlaskaKind kind) override
-    {
-        ++Messages;
-        return kind == THlaskaKind::Otazka ? kHlaskaAno : kHlaskaOk;
-    }
-    void SetBusy(bool) override { }
-    QString AskOpenBook() override { return {}; }
-    QString AskSaveBook() override { return {}; }
-    void ProcessEvents() override
-    {
-        ++Repaints;
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
-    int Messages = 0;
-    int Repaints = 0;
-};
-
 QByteArray BookBytes()
 {
     QByteArray bytes(TBookLabels::Defaults().ToHeader().Data(), kRecordSize);
@@ -63,11 +44,6 @@ QByteArray BookBytes()
         bytes.append(r.Data(), kRecordSize);
     }
     return bytes;
-}
-
-double Ms(const QElapsedTimer &t)
-{
-    return double(t.nsecsElapsed()) / 1e6;
 }
 
 } // namespace
@@ -93,7 +69,7 @@ int main(int argc, char *argv[])
         std::printf("raw read of %lld bytes:      %8.1f ms\n", qint64(all.size()), Ms(t));
     }
 
-    TQuietPrompt prompt;
+    TBenchPrompt prompt;
     TSystemClock clock;
     TVorlinkApp app(prompt, clock, dir.filePath(QStringLiteral("vorlink.ini")));
     app.Window().show();
