@@ -1,13 +1,11 @@
 // Any bytes as a book file: reading must fail cleanly or give records whose every
 // field stays inside the record.
+#include "FuzzInput.h"
 #include "book/BookFile.h"
 #include "book/BookLabels.h"
 #include "session/AddressBook.h"
 #include "session/Prompt.h"
 #include "util/Cp1250.h"
-
-#include <QFile>
-#include <QTemporaryFile>
 
 namespace {
 
@@ -24,19 +22,14 @@ public:
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static QTemporaryFile file;
-    static const bool opened = file.open();
-    if (!opened)
+    const QString path = FuzzFile("f.wdt", data, size);
+    if (path.isEmpty())
         return 0;
-    file.resize(0);
-    file.seek(0);
-    file.write(reinterpret_cast<const char *>(data), qint64(size));
-    file.flush();
 
     TSilentPrompt prompt;
     TAddressBook book(prompt);
     TContactRecord header;
-    if (BookFile::Read(file.fileName(), header, book) == TBookFileError::None) {
+    if (BookFile::Read(path, header, book) == TBookFileError::None) {
         const TBookLabels labels = TBookLabels::FromHeader(header);
         (void)labels.ToHeader();
         for (qsizetype i = 0; i < book.RecordCount(); ++i) {

@@ -1,19 +1,12 @@
 // Any bytes as the name-day calendar file, then every lookup the editor makes.
+#include "FuzzInput.h"
 #include "session/NameDayCalendar.h"
-
-#include <QFile>
-#include <QTemporaryDir>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("vorlink.sva"));
-    {
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return 0;
-        f.write(reinterpret_cast<const char *>(data), qint64(size));
-    }
+    const QString path = FuzzFile("vorlink.sva", data, size);
+    if (path.isEmpty())
+        return 0;
     TNameDayCalendar calendar;
     calendar.Load(path);
     for (const QByteArray &line : calendar.Lines()) {

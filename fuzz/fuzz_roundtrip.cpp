@@ -1,23 +1,19 @@
 // Any book that reads cleanly writes back byte for byte.
+#include "FuzzInput.h"
 #include "book/Book.h"
 #include "book/BookFile.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static QTemporaryDir dir;
-    const QString in = dir.filePath(QStringLiteral("in.wdt"));
-    const QString out = dir.filePath(QStringLiteral("out.wdt"));
+    const QString in = FuzzFile("in.wdt", data, size);
+    const QString out = FuzzPath("out.wdt");
+    if (in.isEmpty())
+        return 0;
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
-    {
-        QFile f(in);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
-            return 0;
-    }
     TBook book;
     TContactRecord header;
     if (BookFile::Read(in, header, book) != TBookFileError::None)

@@ -1,10 +1,8 @@
 // A settings file spoilt in any way: values fall back to their defaults or their ranges,
 // and the next save writes a file that reads back cleanly.
+#include "FuzzInput.h"
 #include "settings/SettingsStore.h"
 #include "util/Clock.h"
-
-#include <QFile>
-#include <QTemporaryDir>
 
 #include <cstdlib>
 
@@ -20,14 +18,9 @@ public:
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static QTemporaryDir dir;
-    const QString ini = dir.filePath(QStringLiteral("Vorlink.ini"));
-    {
-        QFile f(ini);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return 0;
-        f.write(reinterpret_cast<const char *>(data), qint64(size));
-    }
+    const QString ini = FuzzFile("Vorlink.ini", data, size);
+    if (ini.isEmpty())
+        return 0;
     TNoon clock;
     TSettings settings;
     {

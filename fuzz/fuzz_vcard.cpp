@@ -1,25 +1,20 @@
 // Feeds arbitrary bytes to the vCard reader as a file; whatever it makes of them must
 // write out as cards that read back one for one without a bad line.
+#include "FuzzInput.h"
 #include "book/BookFile.h"
 #include "interop/FormatWriter.h"
 #include "interop/InteropFile.h"
 #include "interop/VCardReader.h"
 
 #include <QBuffer>
-#include <QFile>
-#include <QTemporaryDir>
 
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("f.vcf"));
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    const QString path = FuzzFile("f.vcf", data, size);
+    if (path.isEmpty())
         return 0;
-    f.write(reinterpret_cast<const char *>(data), qint64(size));
-    f.close();
     TBook book;
     TBookLabels labels = TBookLabels::Defaults();
     TVCardImportStats stats;
