@@ -86,7 +86,7 @@ int main(int argc, char *argv[])
         TBook back;
         TBookLabels labels = TBookLabels::Defaults();
         stats = {};
-        ImportVCardFile(vcf, back, labels, true, {}, stats, BookFile::kMaxRecords);
+        ImportVCardFile(vcf, back, labels, {}, stats, BookFile::kMaxRecords);
     });
     const double raw = Best(3, [&] {
         QFile f(vcf);

@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     TBook book;
     TBookLabels labels = TBookLabels::Defaults();
     TVCardImportStats stats;
-    if (ImportVCardFile(path, book, labels, true, {}, stats, BookFile::kMaxRecords) != TInteropError::None)
+    if (ImportVCardFile(path, book, labels, {}, stats, BookFile::kMaxRecords) != TInteropError::None)
         return 0;
     for (const TInteropFormat format : {TInteropFormat::VCard3, TInteropFormat::VCard4}) {
         TExportOptions o;

@@ -351,4 +351,24 @@ TBookFileError WriteSelected(const QString &path, const TContactRecord &header, 
     return TBookFileError::None;
 }
 
+bool LooksLikeBook(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() < kRecordSize || info.size() % kRecordSize != 0)
+        return false;
+    if (info.suffix().compare(QLatin1String("WDT"), Qt::CaseInsensitive) == 0)
+        return true;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray header = f.read(kRecordSize);
+    if (header.size() != kRecordSize)
+        return false;
+    // Every length byte of the header within its field: text of another kind fails this.
+    for (int i = 0; i < kTextFieldCount; ++i)
+        if (uchar(header.at(FieldInfo(i).Offset)) > FieldInfo(i).Capacity)
+            return false;
+    return true;
+}
+
 } // namespace BookFile

@@ -55,4 +55,8 @@ TBookFileError WriteSelected(const QString &path, const TContactRecord &header, 
                              const TInclude &include, const std::function<bool()> &beforeHeader = {},
                              TFileStamp *written = nullptr);
 
+// Whether a file is a book of this program (by its size in whole records, then its name
+// or its header), so that no other format is written over one by mistake.
+bool LooksLikeBook(const QString &path);
+
 } // namespace BookFile

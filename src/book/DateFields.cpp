@@ -90,7 +90,8 @@ TNormalizeResult NormalizeDate(QByteArrayView input, bool withYear)
         r.Invalid = true;
     else
         PutSeparator(t, 6, '.', r.Changed);
-    if (withYear) {
+    // A birthday may be known without its year ("15.04.", as phones write it): kept as it is.
+    if (withYear && t.size() != 6) {
         // A two-digit year always means the 1900s.
         if (t.size() == 8) {
             t.insert(6, "19");

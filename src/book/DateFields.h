@@ -23,7 +23,8 @@ struct TNormalizeResult
     }
 };
 
-// Puts a typed date into form (5.3.1961 -> 05.03.1961, 1.1.70 -> 01.01.1970).
+// Puts a typed date into form (5.3.1961 -> 05.03.1961, 1.1.70 -> 01.01.1970). A day and
+// month without a year (15.4. -> 15.04.) is a birthday whose year is not known.
 // Empty input is neither changed nor invalid.
 TNormalizeResult NormalizeBirthday(QByteArrayView text);
 // Same for the name day (19.3 -> 19.03.), without the year.

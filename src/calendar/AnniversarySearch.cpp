@@ -129,7 +129,8 @@ TAnniversaryIndex::TAnniversaryIndex(const TAddressBook &book, const std::array<
             continue;
         const QByteArrayView name = r.NameView();
         const TBirth birth = bBucket >= 0 ? ReadBirth(birthday) : TBirth();
-        THit hit {m_names.size(), int(name.size()), birth.Day, birth.Month, birth.Year, false, false};
+        THit hit {m_names.size(), int(name.size()), birth.Day, birth.Month, birth.Year, false, birthday.size() > kDayLength,
+                  false};
         m_names += name;
         if (bBucket >= 0 && bBucket == sBucket) {
             hit.Birthday = hit.NameDay = true; // both on one day make one line
@@ -185,7 +186,9 @@ QList<QByteArray> TAnniversaryIndex::Lines(TStamp since, int dayCount) const
             line += char('0' + p.Month % 10);
             line += ". - ";
             line += name;
-            if (hit.Birthday) {
+            if (hit.Birthday && !hit.YearKnown) {
+                line += " narozeniny";
+            } else if (hit.Birthday) {
                 line += ' ';
                 AppendNumber(line, Age(hit.BirthDay, hit.BirthMonth, hit.BirthYear, p.Year, p.Month, p.Day));
                 line += ". narozeniny";

@@ -38,6 +38,7 @@ private:
         int NameLength;
         int BirthDay, BirthMonth, BirthYear; // all -1 when the age reads as 0
         bool Birthday;
+        bool YearKnown; // false for a birthday "DD.MM." given without a year: no age
         bool NameDay;
     };
 

@@ -7,6 +7,7 @@
 #include "session/Messages.h"
 #include "settings/SettingsStore.h"
 #include "util/Clock.h"
+#include "util/CzechPlural.h"
 
 namespace {
 
@@ -53,7 +54,7 @@ int ExportFormat(const QString &source, const QString &target, TExportOptions op
         err << InteropText::ErrorText(r.Error) << Qt::endl;
         return 1;
     }
-    out << InteropText::Written(options.Format, r.Items) << Qt::endl;
+    out << InteropText::Written(options.Format, r) << Qt::endl;
     return 0;
 }
 
@@ -163,6 +164,6 @@ int TExportCommand::Execute(const QStringList &args, QTextStream &out, QTextStre
             err << text << Qt::endl;
         return 1;
     }
-    out << QString::fromUtf8("Zapsáno záznamů: ") << written << Qt::endl;
+    out << CzechCount(written, "záznam zapsán", "záznamy zapsány", "záznamů zapsáno") << Qt::endl;
     return 0;
 }

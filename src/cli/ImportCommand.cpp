@@ -6,6 +6,9 @@
 #include "exchange/Import.h"
 #include "interop/InteropFile.h"
 #include "session/Messages.h"
+#include "util/CzechPlural.h"
+
+#include <QFileInfo>
 
 QString TImportCommand::Description() const
 {
@@ -32,7 +35,7 @@ int ImportVCard(const QString &source, const QString &target, bool append, QText
     TBook fresh;
     TVCardImportStats stats;
     const TInteropError e = ImportVCardFile(
-        source, fresh, labels, !append, [&book](QByteArrayView name) { return book.FindByName(name) != nullptr; },
+        source, fresh, labels, [&book](QByteArrayView name) { return book.FindByName(name) != nullptr; },
         stats, BookFile::kMaxRecords - book.RecordCount());
     if (e == TInteropError::Missing) {
         err << QString::fromUtf8("Soubor neexistuje: ") << source << Qt::endl;
@@ -64,7 +67,8 @@ int TImportCommand::Execute(const QStringList &args, QTextStream &out, QTextStre
     const QCommandLineOption firmy(QStringLiteral("firmy"), QString::fromUtf8("databáze FIRMY programu ZEV"));
     const QCommandLineOption append(QStringLiteral("append"),
                                     QString::fromUtf8("vizitky připojí k existujícímu souboru adresáře"));
-    parser.addOptions({dta, kontakty, firmy, append});
+    const QCommandLineOption force(QStringLiteral("force"), QString::fromUtf8("přepíše existující cílový soubor"));
+    parser.addOptions({dta, kontakty, firmy, append, force});
     parser.addPositionalArgument(QStringLiteral("soubor"), QString::fromUtf8("soubor k převodu (bez volby vizitky *.vcf)"));
     parser.addPositionalArgument(QStringLiteral("cil"), QString::fromUtf8("nový soubor adresáře (*.WDT)"));
     int status = 0;
@@ -74,6 +78,16 @@ int TImportCommand::Execute(const QStringList &args, QTextStream &out, QTextStre
     if (kinds > 1 || parser.positionalArguments().size() != 2 || (kinds == 1 && parser.isSet(append))) {
         err << QString::fromUtf8("Zadejte jednu z voleb --dta, --kontakty, --firmy (nebo vizitky *.vcf bez volby), "
                                  "soubor k převodu a cílový soubor.")
+            << Qt::endl;
+        return 1;
+    }
+    // An existing book is never replaced by mistake: cards are added with --append, a
+    // replacement must be asked for.
+    const QString targetPath = parser.positionalArguments().at(1);
+    if (!parser.isSet(append) && !parser.isSet(force) && QFileInfo::exists(targetPath)) {
+        err << QString::fromUtf8("Soubor již existuje: ") << targetPath << Qt::endl
+            << (kinds == 0 ? QString::fromUtf8("Vizitky k němu přidá volba --append, přepíše jej volba --force.")
+                           : QString::fromUtf8("Přepíše jej volba --force."))
             << Qt::endl;
         return 1;
     }
@@ -103,6 +117,6 @@ int TImportCommand::Execute(const QStringList &args, QTextStream &out, QTextStre
         err << Msg::BookFileError(w) << Qt::endl;
         return 1;
     }
-    out << QString::fromUtf8("Převedeno záznamů: ") << book.RecordCount() << Qt::endl;
+    out << CzechCount(book.RecordCount(), "záznam převeden", "záznamy převedeny", "záznamů převedeno") << Qt::endl;
     return 0;
 }

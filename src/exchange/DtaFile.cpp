@@ -76,7 +76,8 @@ TContactRecord Entry(const char *record)
 
     const QByteArrayView day = Slot(record, kBirthDayOffset, 6);
     const QByteArrayView year = Slot(record, kBirthYearOffset, 5);
-    if (!day.isEmpty() && !year.isEmpty())
+    // A day and month without a year is still a birthday, one whose year is not known.
+    if (!day.isEmpty())
         r.SetText(EField::Narozeniny, ((day.toByteArray() + '.').left(6) + year.toByteArray()).left(10));
     const QByteArrayView nameDay = Slot(record, kNameDayOffset, 6);
     if (!nameDay.isEmpty())

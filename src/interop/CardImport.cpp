@@ -9,32 +9,69 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include <bit>
+
 namespace {
 
-// Fills one record from a card, counting what had to be cut or replaced.
+// Apple writes its standard labels as "_$!<Mobile>!$_".
+QString PlainLabel(const QString &label)
+{
+    if (label.startsWith(QLatin1String("_$!<")) && label.endsWith(QLatin1String(">!$_")))
+        return label.mid(4, label.size() - 8);
+    return label;
+}
+
+// The kinds a card gives a number or address: its TYPE parameters and what its label says.
+unsigned CardKinds(const TVCardProperty &p, const QString &label, bool phone)
+{
+    unsigned kinds = Mapping::CaptionKinds(label);
+    if (p.HasType("home"))
+        kinds |= Mapping::Home;
+    if (p.HasType("work"))
+        kinds |= Mapping::Work;
+    if (phone && (p.HasType("cell") || p.HasType("iphone")))
+        kinds |= Mapping::Cell;
+    if (phone && p.HasType("fax"))
+        kinds |= Mapping::Fax;
+    if (!phone)
+        kinds &= Mapping::Home | Mapping::Work;
+    return kinds;
+}
+
+// Fills one record from a card, counting what had to be cut or replaced. The book's
+// captions decide where numbers and addresses go; a card never renames them.
 class TCardMapper
 {
 public:
-    TCardMapper(TBookLabels &labels, bool adopt, TVCardImportStats &stats)
-        : m_labels(labels), m_adopt(adopt), m_stats(stats)
-    {
-    }
+    TCardMapper(const TBookLabels &labels, TVCardImportStats &stats) : m_labels(labels), m_stats(stats) { }
 
     TContactRecord Map(const TVCard &card);
 
 private:
     QByteArray Convert(const QString &text, int capacity);
     void Put(TContactRecord &r, EField f, const QString &text);
-    void Keep(const TVCardProperty &p, const QString &value);
-    int ChooseSlot(const TVCardProperty &p, const QString &label, bool phone, const bool *used);
+    void Keep(const TVCardProperty &p, const QString &label, const QString &value);
+    int ChooseSlot(const TVCardProperty &p, const QString &label, bool phone, const bool *used) const;
+    QString Caption(bool phone, int i) const;
 
-    TBookLabels &m_labels;
-    bool m_adopt;
+    const TBookLabels &m_labels;
     TVCardImportStats &m_stats;
     QStringList m_unknown;
-    std::array<bool, 9> m_phoneAdopted {};
-    std::array<bool, 3> m_addressAdopted {};
 };
+
+bool Representable(const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t cp = text.at(i).unicode();
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            cp = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
+            ++i;
+        }
+        if (UnicodeToCp1250(cp) < 0)
+            return false;
+    }
+    return true;
+}
 
 QByteArray TCardMapper::Convert(const QString &text, int capacity)
 {
@@ -68,41 +105,62 @@ void TCardMapper::Put(TContactRecord &r, EField f, const QString &text)
     r.SetText(f, Convert(t, FieldInfo(f).Capacity));
 }
 
-void TCardMapper::Keep(const TVCardProperty &p, const QString &value)
+// What has no field goes to the note under its label, or else its property's name.
+void TCardMapper::Keep(const TVCardProperty &p, const QString &label, const QString &value)
 {
-    m_unknown << QString::fromLatin1(p.Name) + QStringLiteral(": ") + value;
+    const QString plain = PlainLabel(label);
+    m_unknown << (plain.isEmpty() ? QString::fromLatin1(p.Name) : plain) + QStringLiteral(": ") + value;
 }
 
-int TCardMapper::ChooseSlot(const TVCardProperty &p, const QString &label, bool phone, const bool *used)
+QString TCardMapper::Caption(bool phone, int i) const
+{
+    return FromCp1250(phone ? m_labels.PhoneCaptions[size_t(i)] : m_labels.AddressCaptions[size_t(i)]).trimmed();
+}
+
+int TCardMapper::ChooseSlot(const TVCardProperty &p, const QString &label, bool phone, const bool *used) const
 {
     const int count = phone ? 9 : 3;
-    const auto caption = [&](int i) {
-        return FromCp1250(phone ? m_labels.PhoneCaptions[size_t(i)] : m_labels.AddressCaptions[size_t(i)]).trimmed();
-    };
-    // Our own cards name the group; others are matched by caption, then by kind.
+    // Our own cards name the group.
     bool ok = false;
     const int slot = p.Param("X-VORLINK-SLOT").value(0).toInt(&ok) - 1;
     if (ok && slot >= 0 && slot < count && !used[slot])
         return slot;
-    if (!label.isEmpty())
+    const QString plain = PlainLabel(label);
+    if (!plain.isEmpty())
         for (int i = 0; i < count; ++i)
-            if (!used[i] && caption(i).compare(label, Qt::CaseInsensitive) == 0)
+            if (!used[i] && Caption(phone, i).compare(plain, Qt::CaseInsensitive) == 0)
                 return i;
-    unsigned kinds = 0;
-    if (p.HasType("home"))
-        kinds |= Mapping::Home;
-    if (p.HasType("work"))
-        kinds |= Mapping::Work;
-    if (phone && p.HasType("cell"))
-        kinds |= Mapping::Cell;
-    if (phone && p.HasType("fax"))
-        kinds |= Mapping::Fax;
-    if (kinds)
+    // The most specific kind decides: fax, then mobile, then work or home. A group of a
+    // more specific kind than the number's (a fax group for a voice number) is never taken.
+    const unsigned kinds = CardKinds(p, label, phone);
+    const unsigned specific = Mapping::Fax | Mapping::Cell;
+    const unsigned primary = (kinds & Mapping::Fax)    ? Mapping::Fax
+                           : (kinds & Mapping::Cell)   ? Mapping::Cell
+                           : (kinds & Mapping::Work)   ? Mapping::Work
+                           : (kinds & Mapping::Home)   ? Mapping::Home
+                                                       : 0u;
+    const auto fits = [&](int i) { return (Mapping::CaptionKinds(Caption(phone, i)) & specific & ~kinds) == 0; };
+    if (primary) {
+        int best = -1, bestScore = -1;
+        for (int i = 0; i < count; ++i) {
+            const unsigned c = Mapping::CaptionKinds(Caption(phone, i));
+            if (used[i] || !(c & primary) || !fits(i))
+                continue;
+            // More kinds in common first, then fewer the number does not have.
+            const int score = 4 * std::popcount(c & kinds) - std::popcount(c & ~kinds);
+            if (score > bestScore) {
+                best = i;
+                bestScore = score;
+            }
+        }
+        if (best >= 0)
+            return best;
         for (int i = 0; i < count; ++i)
-            if (!used[i] && (Mapping::CaptionKinds(caption(i)) & kinds) == kinds)
+            if (!used[i] && !Mapping::CaptionKinds(Caption(phone, i)))
                 return i;
+    }
     for (int i = 0; i < count; ++i)
-        if (!used[i] && (!kinds || !Mapping::CaptionKinds(caption(i))))
+        if (!used[i] && fits(i))
             return i;
     for (int i = 0; i < count; ++i)
         if (!used[i])
@@ -116,21 +174,51 @@ TContactRecord TCardMapper::Map(const TVCard &card)
     TContactRecord r;
     m_unknown.clear();
     QHash<QByteArray, QString> groupLabels;
-    for (const TVCardProperty &p : card)
-        if (!p.Group.isEmpty() && (p.Name == "X-ABLABEL" || p.Name == "X-ABLabel"))
+    bool company = false;
+    for (const TVCardProperty &p : card) {
+        if (!p.Group.isEmpty() && p.Name == "X-ABLABEL")
             groupLabels.insert(p.Group, R::Unescape(p.Value).trimmed());
+        if ((p.Name == "KIND" && p.Value.trimmed().compare(QLatin1String("org"), Qt::CaseInsensitive) == 0)
+            || (p.Name == "X-ABSHOWAS" && p.Value.trimmed().compare(QLatin1String("COMPANY"), Qt::CaseInsensitive) == 0))
+            company = true;
+    }
+    // Of the variants of one property (ALTID: the same name in other languages or
+    // scripts) the first that Windows-1250 can hold is used; the others go to the note.
+    QHash<QByteArray, qsizetype> chosenVariant;
+    for (qsizetype i = 0; i < card.size(); ++i) {
+        QString altId;
+        if (!card.at(i).RawParam("ALTID", altId) || altId.isEmpty())
+            continue;
+        const QByteArray key = card.at(i).Name + '\n' + altId.toUtf8();
+        const auto it = chosenVariant.constFind(key);
+        if (it == chosenVariant.cend())
+            chosenVariant.insert(key, i);
+        else if (!Representable(card.at(*it).Value) && Representable(card.at(i).Value))
+            chosenVariant[key] = i;
+    }
     bool phoneUsed[9] = {};
     bool addressUsed[3] = {};
     QString fn, org, note;
-    bool haveRole = false;
-    for (const TVCardProperty &p : card) {
+    for (qsizetype index = 0; index < card.size(); ++index) {
+        const TVCardProperty &p = card.at(index);
         if (p.Binary)
             continue;
         const QByteArray &n = p.Name;
         const QString label = groupLabels.value(p.Group);
         if (n == "VERSION" || n == "PRODID" || n == "UID" || n == "REV" || n == "X-ABLABEL" || n == "KIND"
-            || n == "PHOTO" || n == "LOGO" || n == "SOUND" || n == "KEY" || n == "SOURCE" || n == "CLIENTPIDMAP")
+            || n == "X-ABSHOWAS" || n == "PHOTO" || n == "LOGO" || n == "SOUND" || n == "KEY" || n == "SOURCE"
+            || n == "CLIENTPIDMAP")
             continue;
+        QString altId;
+        if (p.RawParam("ALTID", altId) && !altId.isEmpty() && chosenVariant.value(n + '\n' + altId.toUtf8()) != index) {
+            const QString language = p.Param("LANGUAGE").value(0);
+            const QString value = n == "N" || n == "ADR" || n == "ORG"
+                                      ? R::SplitValue(p.Value, QLatin1Char(';')).join(QLatin1Char(' ')).simplified()
+                                      : R::Unescape(p.Value);
+            m_unknown << QString::fromLatin1(n) + (language.isEmpty() ? QString() : QStringLiteral(" (") + language + QLatin1Char(')'))
+                             + QStringLiteral(": ") + value;
+            continue;
+        }
         if (n == "FN") {
             fn = R::Unescape(p.Value).trimmed();
         } else if (n == "N") {
@@ -148,7 +236,7 @@ TContactRecord TCardMapper::Map(const TVCard &card)
             const int slot = ChooseSlot(p, label, false, addressUsed);
             const QStringList a = R::SplitValue(p.Value, QLatin1Char(';'));
             if (slot < 0) {
-                Keep(p, a.join(QStringLiteral(", ")));
+                Keep(p, label, a.join(QStringLiteral(", ")));
                 continue;
             }
             addressUsed[slot] = true;
@@ -164,15 +252,11 @@ TContactRecord TCardMapper::Map(const TVCard &card)
             Put(r, AddressField(slot + 1, 1), place);
             Put(r, AddressField(slot + 1, 2), a.value(6));
             Put(r, AddressField(slot + 1, 3), a.value(5));
-            if (m_adopt && !label.isEmpty() && !m_addressAdopted[size_t(slot)]) {
-                m_labels.AddressCaptions[size_t(slot)] = Convert(label, TBookLabels::kAddressCapacity);
-                m_addressAdopted[size_t(slot)] = true;
-            }
         } else if (n == "TEL") {
             const int slot = ChooseSlot(p, label, true, phoneUsed);
             const QString value = R::Unescape(p.Value).trimmed();
             if (slot < 0) {
-                Keep(p, value);
+                Keep(p, label, value);
                 continue;
             }
             phoneUsed[slot] = true;
@@ -183,10 +267,13 @@ TContactRecord TCardMapper::Map(const TVCard &card)
             Put(r, PhoneField(slot + 1, 1), parts.Area);
             Put(r, PhoneField(slot + 1, 2), parts.Number);
             Put(r, PhoneField(slot + 1, 3), parts.Extension);
-            if (m_adopt && !label.isEmpty() && !m_phoneAdopted[size_t(slot)]) {
-                m_labels.PhoneCaptions[size_t(slot)] = Convert(label, TBookLabels::kPhoneCapacity);
-                m_phoneAdopted[size_t(slot)] = true;
-            }
+            // A label that names no kind and no caption of the book says what the number
+            // is: it stays beside the number in the note.
+            const QString plain = PlainLabel(label);
+            if (!hasCodes && !plain.isEmpty() && !Mapping::CaptionKinds(plain)
+                && plain.compare(QLatin1String("Other"), Qt::CaseInsensitive) != 0
+                && plain.compare(Caption(true, slot), Qt::CaseInsensitive) != 0)
+                Keep(p, label, value);
         } else if (n == "EMAIL" && r.TextView(EField::Email).isEmpty()) {
             Put(r, EField::Email, R::Unescape(p.Value));
         } else if (n == "URL" && r.TextView(EField::Http).isEmpty()) {
@@ -205,16 +292,14 @@ TContactRecord TCardMapper::Map(const TVCard &card)
             else if (y.hasMatch())
                 Put(r, EField::Narozeniny, y.captured(2) + QLatin1Char('.') + y.captured(1) + QLatin1Char('.'));
             else
-                Keep(p, v);
+                Keep(p, label, v);
         } else if (n == "X-VORLINK-NAROZENINY") {
             Put(r, EField::Narozeniny, R::Unescape(p.Value));
         } else if (n == "NOTE") {
             note += (note.isEmpty() ? QString() : QStringLiteral("\n")) + R::Unescape(p.Value);
-        } else if (n == "TITLE") {
-            Put(r, EField::Vzdelani, R::Unescape(p.Value));
-        } else if (n == "ROLE") {
+        } else if ((n == "TITLE" || n == "ROLE") && r.TextView(EField::Zamestnani).isEmpty()) {
+            // The occupation: the job title, else the role.
             Put(r, EField::Zamestnani, R::Unescape(p.Value));
-            haveRole = true;
         } else if (n == "ORG") {
             org = R::SplitValue(p.Value, QLatin1Char(';')).join(QStringLiteral(", ")).trimmed();
         } else if (n == "CATEGORIES") {
@@ -233,7 +318,9 @@ TContactRecord TCardMapper::Map(const TVCard &card)
                     unmatched << cat;
             }
             if (!unmatched.isEmpty())
-                Keep(p, unmatched.join(QStringLiteral(", ")));
+                Keep(p, label, unmatched.join(QStringLiteral(", ")));
+        } else if (n == "X-VORLINK-EDUCATION") {
+            Put(r, EField::Vzdelani, R::Unescape(p.Value));
         } else if (n == "X-VORLINK-NAMEDAY") {
             Put(r, EField::Svatek, R::Unescape(p.Value));
         } else if (n == "X-VORLINK-RODNE-CISLO") {
@@ -247,15 +334,12 @@ TContactRecord TCardMapper::Map(const TVCard &card)
         } else if (n == "X-VORLINK-ACCOUNT") {
             Put(r, EField::Ucet, R::Unescape(p.Value));
         } else {
-            Keep(p, R::Unescape(p.Value));
+            Keep(p, label, R::Unescape(p.Value));
         }
     }
-    if (!org.isEmpty()) {
-        if (!haveRole && r.TextView(EField::Zamestnani).isEmpty())
-            Put(r, EField::Zamestnani, org);
-        else
-            m_unknown << QStringLiteral("ORG: ") + org;
-    }
+    // A firm's organisation is its name; a person's has no field of its own.
+    if (!org.isEmpty() && !(company && (fn.isEmpty() || fn == org)))
+        m_unknown << QStringLiteral("ORG: ") + org;
     if (!m_unknown.isEmpty())
         note += (note.isEmpty() ? QString() : QStringLiteral("\n")) + m_unknown.join(QLatin1Char('\n'));
     note.replace(QLatin1String("\r\n"), QLatin1String("\n"));
@@ -267,6 +351,8 @@ TContactRecord TCardMapper::Map(const TVCard &card)
 
     // The entry's name: the card's, else one made of its parts.
     QString name = fn;
+    if (name.isEmpty() && company)
+        name = org;
     if (name.isEmpty())
         name = (FromCp1250(r.TextView(EField::Prijmeni)) + QLatin1Char(' ') + FromCp1250(r.TextView(EField::Jmeno))).trimmed();
     if (name.isEmpty())
@@ -283,7 +369,7 @@ TContactRecord TCardMapper::Map(const TVCard &card)
 
 } // namespace
 
-TInteropError ImportVCardFile(const QString &path, TBook &target, TBookLabels &labels, bool adoptCaptions,
+TInteropError ImportVCardFile(const QString &path, TBook &target, const TBookLabels &labels,
                               const std::function<bool(QByteArrayView)> &taken, TVCardImportStats &stats,
                               qint64 maxRecords, const TInteropProgress &progress)
 {
@@ -297,7 +383,7 @@ TInteropError ImportVCardFile(const QString &path, TBook &target, TBookLabels &l
         return TInteropError::Open;
     const qint64 size = f.size();
     TVCardReader reader(f);
-    TCardMapper mapper(labels, adoptCaptions, stats);
+    TCardMapper mapper(labels, stats);
     QSet<QByteArray> names;
     // Where the suffixes of a clashing name go on, so a thousand equal names cost no more
     // than a thousand lookups.
@@ -331,6 +417,8 @@ TInteropError ImportVCardFile(const QString &path, TBook &target, TBookLabels &l
     stats.BadLines += reader.BadLines();
     if (reader.ReadFailed())
         return TInteropError::Read;
+    if (stats.Contacts == 0 && stats.Dropped == 0)
+        return TInteropError::NoCards;
     if (progress)
         progress(size, size);
     return TInteropError::None;

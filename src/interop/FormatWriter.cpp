@@ -162,14 +162,28 @@ int TFormatWriter::VCard(QByteArray &out, const TContactRecord &r) const
     line(v4 ? QStringLiteral("VERSION:4.0") : QStringLiteral("VERSION:3.0"));
     line(QStringLiteral("PRODID:-//Vorlink//Vorlink//CS"));
     line(QStringLiteral("UID:vorlink-") + QLatin1String(EntryId(r)));
+    const bool company = IsCompany(r, m_labels.FlagCaptions);
+    if (company)
+        line(v4 ? QStringLiteral("KIND:org") : QStringLiteral("X-ABShowAs:COMPANY"));
     line(QStringLiteral("FN:") + Escape(FromCp1250(r.NameView())));
     line(QStringLiteral("N:") + Escape(Text(r, EField::Prijmeni)) + QLatin1Char(';') + Escape(Text(r, EField::Jmeno))
          + QStringLiteral(";;") + Escape(Text(r, EField::TitulPred)) + QLatin1Char(';')
          + Escape(Text(r, EField::TitulZa)));
-    text("NICKNAME", EField::Prezdivka);
+    if (company)
+        line(QStringLiteral("ORG:") + Escape(FromCp1250(r.NameView()).trimmed()));
+    // Nicknames are a list: "máma, Mom" goes out as two.
+    const QString nicknames = Text(r, EField::Prezdivka);
+    if (!nicknames.isEmpty()) {
+        QStringList list;
+        for (const QString &n : nicknames.split(QLatin1Char(','), Qt::SkipEmptyParts))
+            if (!n.trimmed().isEmpty())
+                list << Escape(n.trimmed());
+        line(QStringLiteral("NICKNAME:") + list.join(QLatin1Char(',')));
+    }
 
     int item = 0;
-    // A caption travels as the label of its group, the way phones show their own captions.
+    // A caption of a standard kind travels as TYPE, which every reader knows; any other
+    // caption as the label of a group, the way phones show their own captions.
     const auto labelled = [&](const QString &prop, const QByteArray &caption, unsigned kinds, int slot,
                               const QString &value, const QString &extraParams = {}) {
         QStringList types;
@@ -181,7 +195,7 @@ int TFormatWriter::VCard(QByteArray &out, const TContactRecord &r) const
             types << QStringLiteral("cell");
         if (kinds & Fax)
             types << QStringLiteral("fax");
-        const QString c = FromCp1250(caption).trimmed();
+        const QString c = kinds ? QString() : FromCp1250(caption).trimmed();
         QString head = prop;
         if (!c.isEmpty())
             head = QStringLiteral("item%1.").arg(++item) + prop;
@@ -211,7 +225,7 @@ int TFormatWriter::VCard(QByteArray &out, const TContactRecord &r) const
         // A third part "+" marks a number typed whole, which the codes did not compose.
         QString codes = QStringLiteral(";X-VORLINK-CODES=\"%1,%2").arg(Phone(g, 0, r).remove(QLatin1Char('"')),
                                                                     Phone(g, 1, r).remove(QLatin1Char('"')));
-        if (Phone(g, 2, r).startsWith(QLatin1Char('+')))
+        if (HasInternationalPrefix(Phone(g, 2, r)))
             codes += QStringLiteral(",+");
         codes += QLatin1Char('"');
         labelled(QStringLiteral("TEL"), caption, m_phoneKinds[size_t(g - 1)], g, Escape(number), codes);
@@ -239,8 +253,8 @@ int TFormatWriter::VCard(QByteArray &out, const TContactRecord &r) const
     const QString note = NoteText(r);
     if (!note.isEmpty())
         line(QStringLiteral("NOTE:") + Escape(note));
-    text("TITLE", EField::Vzdelani);
-    text("ROLE", EField::Zamestnani);
+    // The occupation is the job title; education has no property of its own.
+    text("TITLE", EField::Zamestnani);
     const QStringList flags = FlagNames(r, m_labels.FlagCaptions);
     if (!flags.isEmpty()) {
         QStringList escaped;
@@ -248,6 +262,7 @@ int TFormatWriter::VCard(QByteArray &out, const TContactRecord &r) const
             escaped << Escape(f);
         line(QStringLiteral("CATEGORIES:") + escaped.join(QLatin1Char(',')));
     }
+    text("X-VORLINK-EDUCATION", EField::Vzdelani);
     text("X-VORLINK-NAMEDAY", EField::Svatek);
     text("X-VORLINK-RODNE-CISLO", EField::RodneCislo);
     text("X-VORLINK-ICO", EField::Ico);
@@ -309,7 +324,8 @@ QStringList LabelledLines(const TContactRecord &r, std::initializer_list<std::pa
 QString ExtraLines(const TContactRecord &r)
 {
     // What the tables have no column for goes to the note, each on its line.
-    return LabelledLines(r, {{"Svátek", EField::Svatek},
+    return LabelledLines(r, {{"Vzdělání", EField::Vzdelani},
+                             {"Svátek", EField::Svatek},
                              {"Rodné číslo", EField::RodneCislo},
                              {"IČO", EField::Ico},
                              {"DIČ", EField::Dic},
@@ -337,15 +353,15 @@ QStringList TFormatWriter::CsvHeader(TInteropFormat format)
     }
     h << QStringLiteral("Name") << QStringLiteral("Given Name") << QStringLiteral("Additional Name")
       << QStringLiteral("Family Name") << QStringLiteral("Name Prefix") << QStringLiteral("Name Suffix")
-      << QStringLiteral("Nickname") << QStringLiteral("Birthday") << QStringLiteral("Occupation")
-      << QStringLiteral("Notes") << QStringLiteral("Group Membership") << QStringLiteral("E-mail 1 - Type")
+      << QStringLiteral("Nickname") << QStringLiteral("Birthday") << QStringLiteral("Notes") << QStringLiteral("Group Membership") << QStringLiteral("E-mail 1 - Type")
       << QStringLiteral("E-mail 1 - Value");
     for (int i = 1; i <= kGooglePhones; ++i)
         h << QStringLiteral("Phone %1 - Type").arg(i) << QStringLiteral("Phone %1 - Value").arg(i);
     for (int i = 1; i <= kGoogleAddresses; ++i)
         for (const char *part : {"Type", "Street", "City", "Postal Code", "Country"})
             h << QStringLiteral("Address %1 - ").arg(i) + QLatin1String(part);
-    h << QStringLiteral("Organization 1 - Title") << QStringLiteral("Website 1 - Type")
+    h << QStringLiteral("Organization 1 - Name") << QStringLiteral("Organization 1 - Title")
+      << QStringLiteral("Website 1 - Type")
       << QStringLiteral("Website 1 - Value") << QStringLiteral("Custom Field 1 - Type")
       << QStringLiteral("Custom Field 1 - Value");
     return h;
@@ -376,8 +392,7 @@ int TFormatWriter::CsvGoogle(QByteArray &out, const TContactRecord &r) const
     groups << QStringLiteral("* myContacts");
     c << FromCp1250(r.NameView()) << Text(r, EField::Jmeno) << QString() << Text(r, EField::Prijmeni)
       << Text(r, EField::TitulPred) << Text(r, EField::TitulZa) << Text(r, EField::Prezdivka)
-      << DayText(ParseDay(Text(r, EField::Narozeniny)), true) << Text(r, EField::Zamestnani)
-      << JoinNote(NoteText(r), ExtraLines(r)) << groups.join(QStringLiteral(" ::: "));
+      << DayText(ParseDay(Text(r, EField::Narozeniny)), true) << JoinNote(NoteText(r), ExtraLines(r)) << groups.join(QStringLiteral(" ::: "));
     const QString email = Text(r, EField::Email);
     c << (email.isEmpty() ? QString() : QStringLiteral("* ")) << email;
     int phones = 0;
@@ -411,7 +426,8 @@ int TFormatWriter::CsvGoogle(QByteArray &out, const TContactRecord &r) const
         c << QString() << QString() << QString() << QString() << QString();
     const QString web = Text(r, EField::Http);
     const QString nameDay = ParseDay(Text(r, EField::Svatek)).Valid() ? Text(r, EField::Svatek) : QString();
-    c << Text(r, EField::Vzdelani) << (web.isEmpty() ? QString() : QStringLiteral("Homepage")) << web
+    const QString company = IsCompany(r, m_labels.FlagCaptions) ? FromCp1250(r.NameView()).trimmed() : QString();
+    c << company << Text(r, EField::Zamestnani) << (web.isEmpty() ? QString() : QStringLiteral("Homepage")) << web
       << (nameDay.isEmpty() ? QString() : U("Svátek")) << nameDay;
     CsvRow(out, c);
     return 1;
@@ -427,8 +443,7 @@ int TFormatWriter::CsvOutlook(QByteArray &out, const TContactRecord &r) const
     set("Suffix", Text(r, EField::TitulZa));
     set("Nickname", Text(r, EField::Prezdivka));
     set("E-mail Address", Text(r, EField::Email));
-    set("Job Title", Text(r, EField::Vzdelani));
-    set("Company", Text(r, EField::Zamestnani));
+    set("Job Title", Text(r, EField::Zamestnani));
     set("Web Page", Text(r, EField::Http));
     set("Birthday", DayText(ParseDay(Text(r, EField::Narozeniny)), false));
     set("Categories", FlagNames(r, m_labels.FlagCaptions).join(QLatin1Char(';')));
@@ -496,16 +511,18 @@ int TFormatWriter::CsvOutlook(QByteArray &out, const TContactRecord &r) const
     }
     QString extra;
     {
-        QStringList lines = LabelledLines(r, {{"Svátek", EField::Svatek}, {"DIČ", EField::Dic}, {"Banka", EField::Banka}});
+        QStringList lines = LabelledLines(
+            r, {{"Vzdělání", EField::Vzdelani}, {"Svátek", EField::Svatek}, {"DIČ", EField::Dic}, {"Banka", EField::Banka}});
         lines << overflow;
         extra = lines.join(QLatin1Char('\n'));
     }
-    // A full name Outlook cannot compose from the parts stays in the middle name.
+    // A firm's name is its company; a person's name Outlook cannot compose from the parts
+    // goes to the note.
     const QString name = FromCp1250(r.NameView()).trimmed();
     const QString composed = (Text(r, EField::Jmeno) + QLatin1Char(' ') + Text(r, EField::Prijmeni)).trimmed();
     const QString reversed = (Text(r, EField::Prijmeni) + QLatin1Char(' ') + Text(r, EField::Jmeno)).trimmed();
-    if (composed.isEmpty())
-        set("Last Name", name);
+    if (IsCompany(r, m_labels.FlagCaptions))
+        set("Company", name);
     else if (name != composed && name != reversed)
         extra = JoinNote(U("Název: ") + name, extra);
     set("Notes", JoinNote(NoteText(r), extra));
@@ -548,11 +565,17 @@ int TFormatWriter::Events(QByteArray &out, const TContactRecord &r) const
         line(QStringLiteral("END:VEVENT"));
         ++events;
     };
-    const TDayOfYear birthday = ParseDay(Text(r, EField::Narozeniny));
+    const QString birthdayText = Text(r, EField::Narozeniny);
+    const TDayOfYear birthday = ParseDay(birthdayText);
     if (birthday.Valid())
         event("narozeniny", "Narozeniny", birthday);
-    const TDayOfYear nameDay = ParseDay(Text(r, EField::Svatek));
+    else if (!birthdayText.isEmpty())
+        ++m_skippedDates;
+    const QString nameDayText = Text(r, EField::Svatek);
+    const TDayOfYear nameDay = ParseDay(nameDayText);
     if (nameDay.Valid())
         event("svatek", "Svátek", TDayOfYear {nameDay.Day, nameDay.Month, 0});
+    else if (!nameDayText.isEmpty())
+        ++m_skippedDates;
     return events;
 }

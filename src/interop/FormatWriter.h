@@ -24,6 +24,9 @@ public:
     // The header of the Google and Outlook tables.
     static QStringList CsvHeader(TInteropFormat format);
 
+    // Dates the calendar left out because they name no day ("31.02.1990", "32.13.").
+    qint64 SkippedDates() const { return m_skippedDates; }
+
 private:
     int VCard(QByteArray &out, const TContactRecord &r) const;
     int CsvGoogle(QByteArray &out, const TContactRecord &r) const;
@@ -38,6 +41,7 @@ private:
     std::array<unsigned, 3> m_addressKinds {};
     std::array<QString, 9> m_phoneCaptions;
     std::array<QString, 3> m_addressCaptions;
+    mutable qint64 m_skippedDates = 0;
 };
 
 namespace ContentLine {

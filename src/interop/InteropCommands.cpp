@@ -30,11 +30,15 @@ QString TInteropCommands::ImportFilter()
     return QString::fromUtf8("Vizitky vCard (*.vcf *.VCF *.vcard)");
 }
 
-bool TInteropCommands::Export(TInteropFormat format, const QString &path)
+bool TInteropCommands::Export(TInteropFormat format, const QString &chosen)
 {
     TAddressBook &b = m_s.Book;
-    if (!b.IsOpen || path.isEmpty())
+    if (!b.IsOpen || chosen.isEmpty())
         return false;
+    // A name typed without an extension gets the format's.
+    QString path = chosen;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QLatin1Char('.') + InteropFormat::Suffix(format);
     TExportOptions o;
     o.Format = format;
     o.OwnCountry = m_s.Settings.Stat;
@@ -57,7 +61,7 @@ bool TInteropCommands::Export(TInteropFormat format, const QString &path)
         b.ReportError(InteropText::ErrorText(r.Error));
         return false;
     }
-    m_s.Prompt.Hlaska(InteropText::Written(format, r.Items), THlaskaKind::Informace);
+    m_s.Prompt.Hlaska(InteropText::Written(format, r), THlaskaKind::Informace);
     return true;
 }
 
@@ -71,7 +75,7 @@ bool TInteropCommands::ImportVCard(const QString &path)
     if (append && !m_editor.StoreFields())
         return false;
     TBook fresh;
-    TBookLabels labels = append ? b.Labels : TBookLabels::Defaults();
+    const TBookLabels labels = append ? b.Labels : TBookLabels::Defaults();
     TVCardImportStats stats;
     TInteropError e;
     {
@@ -80,7 +84,7 @@ bool TInteropCommands::ImportVCard(const QString &path)
         const bool onlyEmpty = b.RecordCount() == 1 && b.Record(0).NameView().isEmpty();
         const qint64 room = BookFile::kMaxRecords - (append && !onlyEmpty ? b.RecordCount() : 0);
         e = ImportVCardFile(
-            path, fresh, labels, !append,
+            path, fresh, labels,
             [&](QByteArrayView name) { return append && b.FindByName(name) != nullptr; }, stats, room,
             [this](qint64 done, qint64 total) {
                 m_dialogs.Progress(done, total);

@@ -1,7 +1,9 @@
 #include "interop/InteropFile.h"
 
+#include "book/BookFile.h"
 #include "interop/FormatWriter.h"
 #include "interop/VCardReader.h"
+#include "util/CzechPlural.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
@@ -22,6 +24,10 @@ TExportResult ExportRecords(const QString &path, const QList<TContactRecord *> &
     const QFileInfo info(path);
     if (path.isEmpty() || (info.exists() && !info.isFile())) {
         result.Error = TInteropError::Open;
+        return result;
+    }
+    if (BookFile::LooksLikeBook(path)) {
+        result.Error = TInteropError::BookFormat;
         return result;
     }
     QSaveFile file(path);
@@ -60,6 +66,7 @@ TExportResult ExportRecords(const QString &path, const QList<TContactRecord *> &
         result.Items = 0;
         return result;
     }
+    result.SkippedDates = writer.SkippedDates();
     if (progress)
         progress(total, total);
     return result;
@@ -69,22 +76,34 @@ namespace InteropText {
 
 QString Summary(const TVCardImportStats &s)
 {
-    QString t = QStringLiteral("%1 kontaktů načteno, %2 textů zkráceno, %3 znaků nahrazeno")
-                    .arg(s.Contacts)
-                    .arg(s.Truncated)
-                    .arg(s.Replaced);
+    QString t = CzechCount(s.Contacts, "kontakt načten", "kontakty načteny", "kontaktů načteno") + QStringLiteral(", ")
+                + CzechCount(s.Truncated, "text zkrácen", "texty zkráceny", "textů zkráceno") + QStringLiteral(", ")
+                + CzechCount(s.Replaced, "znak nahrazen", "znaky nahrazeny", "znaků nahrazeno");
     if (s.BadLines > 0)
-        t += QString::fromUtf8(", %1 chybných řádků vynecháno").arg(s.BadLines);
+        t += QStringLiteral(", ")
+             + CzechCount(s.BadLines, "chybný řádek vynechán", "chybné řádky vynechány", "chybných řádků vynecháno");
     if (s.Dropped > 0)
-        t += QString::fromUtf8(", %1 kontaktů se do adresáře nevešlo").arg(s.Dropped);
+        t += QStringLiteral(", ")
+             + CzechCount(s.Dropped, "kontakt se do adresáře nevešel", "kontakty se do adresáře nevešly",
+                          "kontaktů se do adresáře nevešlo");
     return t;
 }
 
-QString Written(TInteropFormat format, qint64 items)
+QString Written(TInteropFormat format, const TExportResult &result)
 {
-    return (format == TInteropFormat::Ics ? QString::fromUtf8("Zapsáno událostí: ")
-                                          : QString::fromUtf8("Zapsáno kontaktů: "))
-           + QString::number(items);
+    if (format != TInteropFormat::Ics)
+        return CzechCount(result.Items, "kontakt zapsán", "kontakty zapsány", "kontaktů zapsáno");
+    QString t = CzechCount(result.Items, "událost zapsána", "události zapsány", "událostí zapsáno");
+    if (result.SkippedDates > 0)
+        t += QStringLiteral(", ")
+             + CzechCount(result.SkippedDates, "neplatné datum vynecháno", "neplatná data vynechána",
+                          "neplatných dat vynecháno");
+    return t;
+}
+
+QString NoCards()
+{
+    return QString::fromUtf8("Soubor neobsahuje žádnou vizitku");
 }
 
 QString ErrorText(TInteropError e)
@@ -99,6 +118,10 @@ QString ErrorText(TInteropError e)
         return QString::fromUtf8("Problém se čtením souboru");
     case TInteropError::Write:
         return QString::fromUtf8("Problém při ukládání dat");
+    case TInteropError::NoCards:
+        return NoCards();
+    case TInteropError::BookFormat:
+        return QString::fromUtf8("Soubor je adresář vorlinku; jiný formát jej nesmí přepsat. Zvolte jiné jméno souboru.");
     }
     return {};
 }

@@ -8,7 +8,9 @@
 
 #include <functional>
 
-enum class TInteropError { None, Missing, Open, Read, Write };
+// NoCards: a file read whole that holds no card (a table, a text). BookFormat: a target
+// that is a book of this program, which another format must not replace.
+enum class TInteropError { None, Missing, Open, Read, Write, NoCards, BookFormat };
 
 // Progress of long work: how far, out of how much (bytes or entries).
 using TInteropProgress = std::function<void(qint64 done, qint64 total)>;
@@ -17,6 +19,7 @@ struct TExportResult
 {
     TInteropError Error = TInteropError::None;
     qint64 Items = 0; // cards, rows or events written
+    qint64 SkippedDates = 0; // calendar dates that name no day
 };
 
 // Writes `records` in their order through a new file beside the target: the target is
@@ -34,19 +37,21 @@ struct TVCardImportStats
 };
 
 // Reads every card of a vCard file (2.1, 3.0, 4.0) into new entries appended to `target`.
-// `labels` are the captions the cards are matched against (slots, flags); with
-// `adoptCaptions` (a new book) the captions the cards carry replace them. Names are made
-// unique against `taken` (the open book's names when appending) and one another. The
-// file is read in a bounded buffer; bad lines are skipped and counted, never fatal.
-TInteropError ImportVCardFile(const QString &path, TBook &target, TBookLabels &labels, bool adoptCaptions,
+// `labels` are the captions the cards are matched against (groups, flags); a card's own
+// labels never change them. Names are made unique against `taken` (the open book's names
+// when appending) and one another. The file is read in a bounded buffer; bad lines are
+// skipped and counted, never fatal; a file without any card is NoCards.
+TInteropError ImportVCardFile(const QString &path, TBook &target, const TBookLabels &labels,
                               const std::function<bool(QByteArrayView)> &taken, TVCardImportStats &stats,
                               qint64 maxRecords, const TInteropProgress &progress = {});
 
 namespace InteropText {
-// "N kontaktů načteno, M textů zkráceno, K znaků nahrazeno", and the skipped lines and
-// cards when there were any.
+// "N kontaktů načteno, M textů zkráceno, K znaků nahrazeno" in the forms the counts ask
+// for, and the skipped lines and cards when there were any.
 QString Summary(const TVCardImportStats &s);
-// "Zapsáno kontaktů: N" or, for the calendar, "Zapsáno událostí: N".
-QString Written(TInteropFormat format, qint64 items);
+// "5 kontaktů zapsáno" or, for the calendar, "3 události zapsány" and the dates left out.
+QString Written(TInteropFormat format, const TExportResult &result);
+// "Soubor neobsahuje žádnou vizitku".
+QString NoCards();
 QString ErrorText(TInteropError e);
 } // namespace InteropText

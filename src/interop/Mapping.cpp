@@ -28,7 +28,7 @@ unsigned CaptionKinds(const QString &caption)
         kinds |= Home;
     if (any({"prace", "zamestn", "kancelar", "firm", "sluzeb", "urad", "work", "office"}))
         kinds |= Work;
-    if (any({"mobil", "cell", "gsm", "handy"}))
+    if (any({"mobil", "cell", "gsm", "handy", "iphone"}))
         kinds |= Cell;
     if (any({"fax"}))
         kinds |= Fax;
@@ -48,6 +48,12 @@ QString Digits(const QString &s)
 
 } // namespace
 
+bool HasInternationalPrefix(const QString &number)
+{
+    const QString n = number.trimmed();
+    return n.startsWith(QLatin1Char('+')) || (n.startsWith(QLatin1String("00")) && n.size() > 2);
+}
+
 QString InternationalNumber(const QString &country, const QString &area, const QString &number,
                             const QString &ownCountry, const QString &ownArea)
 {
@@ -56,6 +62,13 @@ QString InternationalNumber(const QString &country, const QString &area, const Q
         return {};
     if (n.startsWith(QLatin1Char('+')))
         return n;
+    // "00421 905 123 456" already holds its country: the international prefix becomes "+".
+    if (HasInternationalPrefix(n)) {
+        qsizetype i = 2;
+        while (i < n.size() && !n.at(i).isDigit())
+            ++i;
+        return QLatin1Char('+') + n.mid(i);
+    }
     const QString groupCountry = Digits(country);
     const QString c = groupCountry.isEmpty() ? Digits(ownCountry) : groupCountry;
     // An empty area code stays empty: numbers here have carried no area code since 2002,
@@ -151,6 +164,16 @@ QStringList FlagNames(const TContactRecord &r, const std::array<QByteArray, 10> 
             names.append(c);
     }
     return names;
+}
+
+bool IsCompany(const TContactRecord &r, const std::array<QByteArray, 10> &captions)
+{
+    if (r.TextView(EField::Jmeno).trimmed().isEmpty() && r.TextView(EField::Prijmeni).trimmed().isEmpty())
+        return !r.NameView().trimmed().isEmpty();
+    for (int i = 1; i <= 10; ++i)
+        if (r.Flag(i) && FromCp1250(captions[size_t(i - 1)]).trimmed().compare(QLatin1String("Firma"), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
 }
 
 } // namespace Mapping

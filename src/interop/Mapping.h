@@ -18,9 +18,13 @@ enum TKind : unsigned { Home = 1, Work = 2, Cell = 4, Fax = 8 };
 // "Fax práce") names; 0 when none.
 unsigned CaptionKinds(const QString &caption);
 
+// A number typed whole with its country: "+421 …" or "00421 …".
+bool HasInternationalPrefix(const QString &number);
+
 // "+420 2 24681357" from the group's codes, the own country where the group has none; a
 // number typed with "+" is taken as it stands; without any country code the national
-// form "2 24681357". Empty without a number.
+// form "2 24681357". "00" before a number is its international prefix: "+" and the rest,
+// nothing added. Empty without a number.
 QString InternationalNumber(const QString &country, const QString &area, const QString &number,
                             const QString &ownCountry, const QString &ownArea);
 
@@ -49,5 +53,9 @@ QByteArray EntryId(const TContactRecord &r);
 
 // The captions of the set flags.
 QStringList FlagNames(const TContactRecord &r, const std::array<QByteArray, 10> &captions);
+
+// A firm rather than a person: no first name and no surname, or the flag captioned
+// "Firma" set. Its name travels as the organisation.
+bool IsCompany(const TContactRecord &r, const std::array<QByteArray, 10> &captions);
 
 } // namespace Mapping

@@ -155,21 +155,70 @@ QString Decode(const QByteArray &bytes, const QString &charset)
     return FromCp1250(bytes);
 }
 
+bool IsParamNameChar(char c)
+{
+    return std::isalnum(uchar(c)) || c == '-';
+}
+
+// Whether `text` continues a parameter list: more ";NAME=value" (or bare ";VALUE")
+// parameters and nothing else.
+bool ContinuesParameters(QByteArrayView text)
+{
+    const qsizetype semicolon = text.indexOf(';');
+    if (semicolon < 0)
+        return false;
+    for (qsizetype i = semicolon; i < text.size();) {
+        if (text[i] != ';')
+            return false;
+        qsizetype j = i + 1;
+        while (j < text.size() && IsParamNameChar(text[j]))
+            ++j;
+        if (j == i + 1)
+            return false;
+        if (j < text.size() && text[j] == '=')
+            while (++j < text.size() && text[j] != ';' && text[j] != '"')
+                ;
+        if (j < text.size() && text[j] == '"')
+            return false;
+        i = j;
+    }
+    return true;
+}
+
+// Where the value starts: after the first colon outside quotes, except that a colon left
+// unquoted inside a parameter value (`LABEL=Brno: centrum;TYPE=work:…`, as some writers
+// leave it) is taken as part of that value when more parameters follow it.
+qsizetype ValueStart(const QByteArray &line)
+{
+    bool quoted = false;
+    bool inParamValue = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '"') {
+            quoted = !quoted;
+        } else if (quoted) {
+            continue;
+        } else if (c == ';') {
+            inParamValue = false;
+        } else if (c == '=') {
+            inParamValue = true;
+        } else if (c == ':') {
+            if (inParamValue) {
+                const qsizetype next = line.indexOf(':', i + 1);
+                if (next > 0 && ContinuesParameters(QByteArrayView(line).sliced(i + 1, next - i - 1)))
+                    continue;
+            }
+            return i;
+        }
+    }
+    return -1;
+}
+
 } // namespace
 
 bool TVCardReader::ParseLine(const QByteArray &line, TVCardProperty &p)
 {
-    // Name and parameters end at the first colon outside quotes.
-    qsizetype colon = -1;
-    bool quoted = false;
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        if (line[i] == '"')
-            quoted = !quoted;
-        else if (line[i] == ':' && !quoted) {
-            colon = i;
-            break;
-        }
-    }
+    const qsizetype colon = ValueStart(line);
     if (colon <= 0)
         return false;
     const QByteArray head = line.left(colon);
@@ -286,11 +335,18 @@ QString TVCardReader::Unescape(const QString &value)
     for (qsizetype i = 0; i < value.size(); ++i) {
         const QChar c = value.at(i);
         if (c == QLatin1Char('\\') && i + 1 < value.size()) {
-            const QChar n = value.at(++i);
-            if (n == QLatin1Char('n') || n == QLatin1Char('N'))
+            // Only these are escapes; before any other character (2.1 writes "C:\Data")
+            // the backslash is text.
+            const QChar n = value.at(i + 1);
+            if (n == QLatin1Char('n') || n == QLatin1Char('N')) {
                 out += QLatin1Char('\n');
-            else
+                ++i;
+            } else if (n == QLatin1Char('\\') || n == QLatin1Char(',') || n == QLatin1Char(';') || n == QLatin1Char(':')) {
                 out += n;
+                ++i;
+            } else {
+                out += c;
+            }
         } else {
             out += c;
         }

@@ -2,6 +2,7 @@
 
 #include "session/Messages.h"
 #include "session/Prompt.h"
+#include "util/CzechPlural.h"
 
 TAddressBook::TAddressBook(IPrompt &prompt, QObject *parent) : QObject(parent), m_prompt(prompt)
 {
@@ -144,7 +145,7 @@ void TAddressBook::Refill(bool masked)
 
 QStringList TAddressBook::StatusTexts() const
 {
-    QString count = QString::number(ListedCount) + QString::fromUtf8(" záznamů");
+    QString count = CzechCount(ListedCount, "záznam", "záznamy", "záznamů");
     if (Mask.Active)
         count += QStringLiteral(" (maska)");
     return {FileName, count, Changed ? Msg::Changed() : QString(), QStringLiteral("/")};

@@ -53,7 +53,10 @@ void TestDateFields::normalizeBirthday_data()
     QTest::newRow("year 1899") << QByteArray("01.01.1899") << QByteArray() << false << true;
     QTest::newRow("year 2100") << QByteArray("01.01.2100") << QByteArray() << false << true;
     QTest::newRow("year 2099") << QByteArray("31.12.2099") << QByteArray("31.12.2099") << false << false;
-    QTest::newRow("no year") << QByteArray("1.1") << QByteArray() << true << true;
+    QTest::newRow("no year") << QByteArray("1.1") << QByteArray("01.01.") << true << false;
+    QTest::newRow("no year, as phones write it") << QByteArray("15.04.") << QByteArray("15.04.") << false << false;
+    QTest::newRow("no year, month 13") << QByteArray("15.13.") << QByteArray() << false << true;
+    QTest::newRow("year cut short") << QByteArray("15.04.1") << QByteArray() << false << true;
     QTest::newRow("three-digit day") << QByteArray("123.1.1970") << QByteArray() << false << true;
     QTest::newRow("letter first") << QByteArray("a1.01.1970") << QByteArray() << false << true;
     QTest::newRow("tail after year kept")

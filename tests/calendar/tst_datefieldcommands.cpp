@@ -109,7 +109,8 @@ void TestDateFieldCommands::dateExit_data()
     QTest::newRow("tail past the field cut") << true << QByteArray("1.1.1970xx") << QByteArray("01.01.1970");
     QTest::newRow("month 13 emptied") << true << QByteArray("01.13.1970") << QByteArray();
     QTest::newRow("year 1899 emptied") << true << QByteArray("01.01.1899") << QByteArray();
-    QTest::newRow("no year emptied") << true << QByteArray("1.1") << QByteArray();
+    QTest::newRow("no year kept") << true << QByteArray("1.1") << QByteArray("01.01.");
+    QTest::newRow("no year, as imported") << true << QByteArray("15.04.") << QByteArray("15.04.");
     QTest::newRow("31 February kept") << true << QByteArray("31.02.1970") << QByteArray("31.02.1970");
     QTest::newRow("empty birthday") << true << QByteArray() << QByteArray();
     QTest::newRow("name day 19.3") << false << QByteArray("19.3") << QByteArray("19.03.");

@@ -84,10 +84,13 @@ void TestExchangeCli::failures_data()
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QString>("message");
     const QString out = m_dir.filePath(QStringLiteral("keep.WDT"));
-    QTest::newRow("short DTA") << QStringList {QStringLiteral("import"), QStringLiteral("--dta"), m_dir.filePath(QStringLiteral("short.DTA")), out}
+    const QString force = QStringLiteral("--force");
+    QTest::newRow("short DTA") << QStringList {QStringLiteral("import"), QStringLiteral("--dta"), m_dir.filePath(QStringLiteral("short.DTA")), out, force}
                                << Msg::ReadFailed();
-    QTest::newRow("no table") << QStringList {QStringLiteral("import"), QStringLiteral("--firmy"), m_dir.filePath(QStringLiteral("short.DTA")), out}
+    QTest::newRow("no table") << QStringList {QStringLiteral("import"), QStringLiteral("--firmy"), m_dir.filePath(QStringLiteral("short.DTA")), out, force}
                               << Msg::OpenFailed();
+    QTest::newRow("existing target") << QStringList {QStringLiteral("import"), QStringLiteral("--dta"), m_dir.filePath(QStringLiteral("short.DTA")), out}
+                                     << QString::fromUtf8("Soubor již existuje");
     QTest::newRow("two kinds") << QStringList {QStringLiteral("import"), QStringLiteral("--dta"), QStringLiteral("--firmy"), QStringLiteral("x"), out}
                                << QString::fromUtf8("Zadejte jednu z voleb");
     QTest::newRow("bad mask") << QStringList {QStringLiteral("export"), m_dir.filePath(QStringLiteral("kniha.WDT")), QStringLiteral("--mask"), QStringLiteral("AAX"), out}

@@ -69,15 +69,15 @@ void TestInteropCli::exportFormats_data()
     QTest::addColumn<int>("itemCount"); // of the first line of "starts" in the file
     QTest::newRow("vcard3 masked, list order")
         << QStringList {QStringLiteral("--format"), QStringLiteral("vcard3"), QStringLiteral("--mask"), QStringLiteral("AFFFFFFFFF")}
-        << QString::fromUtf8("Zapsáno kontaktů: 2") << QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nPRODID:-//Vorlink//Vorlink//CS\r\nUID:vorlink-6dcd4ce23d88e2ee9568ba54\r\nFN:A\r\n") << 2;
+        << QString::fromUtf8("2 kontakty zapsány") << QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nPRODID:-//Vorlink//Vorlink//CS\r\nUID:vorlink-6dcd4ce23d88e2ee9568ba54\r\nX-ABShowAs:COMPANY\r\nFN:A\r\n") << 2;
     QTest::newRow("vcard4") << QStringList {QStringLiteral("--format"), QStringLiteral("VCARD4")}
-                            << QString::fromUtf8("Zapsáno kontaktů: 3") << QByteArray("BEGIN:VCARD\r\nVERSION:4.0\r\n") << 3;
+                            << QString::fromUtf8("3 kontakty zapsány") << QByteArray("BEGIN:VCARD\r\nVERSION:4.0\r\n") << 3;
     QTest::newRow("google") << QStringList {QStringLiteral("--format"), QStringLiteral("csv-google")}
-                            << QString::fromUtf8("Zapsáno kontaktů: 3") << QByteArray("Name,Given Name,Additional Name,Family Name,Name Prefix,Name Suffix,Nickname,Birthday,Occupation,Notes,Group Membership,E-mail 1 - Type,E-mail 1 - Value,Phone 1 - Type,Phone 1 - Value,Phone 2 - Type,Phone 2 - Value,Phone 3 - Type,Phone 3 - Value,Phone 4 - Type,Phone 4 - Value,Phone 5 - Type,Phone 5 - Value,Phone 6 - Type,Phone 6 - Value,Phone 7 - Type,Phone 7 - Value,Phone 8 - Type,Phone 8 - Value,Phone 9 - Type,Phone 9 - Value,Address 1 - Type,Address 1 - Street,Address 1 - City,Address 1 - Postal Code,Address 1 - Country,Address 2 - Type,Address 2 - Street,Address 2 - City,Address 2 - Postal Code,Address 2 - Country,Address 3 - Type,Address 3 - Street,Address 3 - City,Address 3 - Postal Code,Address 3 - Country,Organization 1 - Title,Website 1 - Type,Website 1 - Value,Custom Field 1 - Type,Custom Field 1 - Value\r\nA,,,,,,,,,,Nutn\xc3\xa9 blahop\xc5\x99\xc3\xa1t ::: * myContacts,") << 1;
+                            << QString::fromUtf8("3 kontakty zapsány") << QByteArray("Name,Given Name,Additional Name,Family Name,Name Prefix,Name Suffix,Nickname,Birthday,Notes,Group Membership,E-mail 1 - Type,E-mail 1 - Value,Phone 1 - Type,Phone 1 - Value,Phone 2 - Type,Phone 2 - Value,Phone 3 - Type,Phone 3 - Value,Phone 4 - Type,Phone 4 - Value,Phone 5 - Type,Phone 5 - Value,Phone 6 - Type,Phone 6 - Value,Phone 7 - Type,Phone 7 - Value,Phone 8 - Type,Phone 8 - Value,Phone 9 - Type,Phone 9 - Value,Address 1 - Type,Address 1 - Street,Address 1 - City,Address 1 - Postal Code,Address 1 - Country,Address 2 - Type,Address 2 - Street,Address 2 - City,Address 2 - Postal Code,Address 2 - Country,Address 3 - Type,Address 3 - Street,Address 3 - City,Address 3 - Postal Code,Address 3 - Country,Organization 1 - Name,Organization 1 - Title,Website 1 - Type,Website 1 - Value,Custom Field 1 - Type,Custom Field 1 - Value\r\nA,,,,,,,,,Nutn\xc3\xa9 blahop\xc5\x99\xc3\xa1t ::: * myContacts,") << 1;
     QTest::newRow("outlook 1250") << QStringList {QStringLiteral("--format"), QStringLiteral("csv-outlook"), QStringLiteral("--encoding"), QStringLiteral("windows-1250")}
-                                  << QString::fromUtf8("Zapsáno kontaktů: 3") << QByteArray("Title,First Name,") << 1;
+                                  << QString::fromUtf8("3 kontakty zapsány") << QByteArray("Title,First Name,") << 1;
     QTest::newRow("ics with alarm") << QStringList {QStringLiteral("--format"), QStringLiteral("ics"), QStringLiteral("--alarm-days"), QStringLiteral("7")}
-                                    << QString::fromUtf8("Zapsáno událostí: 2") << QByteArray("BEGIN:VCALENDAR\r\n") << 1;
+                                    << QString::fromUtf8("2 události zapsány") << QByteArray("BEGIN:VCALENDAR\r\n") << 1;
 }
 
 // Each format from the command line: the count said, the file written, the mask and the
@@ -106,7 +106,7 @@ void TestInteropCli::importVcf()
     TestBook::WriteFile(P("in.vcf"), "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:A\r\nEND:VCARD\r\nBEGIN:VCARD\r\nFN:Z\r\nEND:VCARD\r\n");
     QString out;
     QCOMPARE(Run({QStringLiteral("import"), P("in.vcf"), P("nova.WDT")}, &out), 0);
-    QCOMPARE(out.trimmed(), QString::fromUtf8("2 kontaktů načteno, 0 textů zkráceno, 0 znaků nahrazeno"));
+    QCOMPARE(out.trimmed(), QString::fromUtf8("2 kontakty načteny, 0 textů zkráceno, 0 znaků nahrazeno"));
     QCOMPARE(Names(TestBook::ReadFile(P("nova.WDT"))), (QList<QByteArray> {"A", "Z"}));
     QCOMPARE(Run({QStringLiteral("import"), P("in.vcf"), P("nova.WDT"), QStringLiteral("--append")}, &out), 0);
     QCOMPARE(Names(TestBook::ReadFile(P("nova.WDT"))), (QList<QByteArray> {"A", "Z", "A (2)", "Z (2)"}));
@@ -124,8 +124,16 @@ void TestInteropCli::failures_data()
                            << QString::fromUtf8("cílový soubor (-o)");
     QTest::newRow("bad days") << QStringList {QStringLiteral("export"), book, QStringLiteral("--format"), QStringLiteral("ics"), QStringLiteral("--alarm-days"), QStringLiteral("-3"), QStringLiteral("-o"), keep}
                               << QString::fromUtf8("Neplatný počet dní");
-    QTest::newRow("missing vcf") << QStringList {QStringLiteral("import"), m_dir.filePath(QStringLiteral("nic.vcf")), keep}
+    QTest::newRow("missing vcf") << QStringList {QStringLiteral("import"), m_dir.filePath(QStringLiteral("nic.vcf")), keep, QStringLiteral("--force")}
                                  << QString::fromUtf8("Soubor neexistuje");
+    QTest::newRow("existing target") << QStringList {QStringLiteral("import"), m_dir.filePath(QStringLiteral("in.vcf")), keep}
+                                     << QString::fromUtf8("Soubor již existuje");
+    QTest::newRow("no card in the file") << QStringList {QStringLiteral("import"), m_dir.filePath(QStringLiteral("tabulka.csv")), keep, QStringLiteral("--force")}
+                                         << QString::fromUtf8("Soubor neobsahuje žádnou vizitku");
+    QTest::newRow("vCard over a book") << QStringList {QStringLiteral("export"), book, QStringLiteral("--format"), QStringLiteral("vcard3"), QStringLiteral("-o"), book}
+                                       << QString::fromUtf8("Soubor je adresář vorlinku");
+    QTest::newRow("calendar over a book named otherwise") << QStringList {QStringLiteral("export"), book, QStringLiteral("--format"), QStringLiteral("ics"), QStringLiteral("-o"), m_dir.filePath(QStringLiteral("kopie.ics"))}
+                                                          << QString::fromUtf8("Soubor je adresář vorlinku");
     QTest::newRow("append to nothing") << QStringList {QStringLiteral("import"), m_dir.filePath(QStringLiteral("in.vcf")), m_dir.filePath(QStringLiteral("nic.WDT")), QStringLiteral("--append")}
                                        << QString::fromUtf8("Soubor neexistuje");
 }
@@ -134,11 +142,16 @@ void TestInteropCli::failures()
 {
     QFETCH(QStringList, args);
     TestBook::WriteFile(P("keep.out"), "kept");
+    TestBook::WriteFile(P("tabulka.csv"), "Name,Phone\r\nA,123\r\n");
+    const QByteArray bookBytes = TestBook::ReadFile(P("kniha.WDT"));
+    TestBook::WriteFile(P("kopie.ics"), bookBytes);
     QString err;
     QCOMPARE(Run(args, nullptr, &err), 1);
     QFETCH(QString, message);
     QVERIFY2(err.contains(message), qPrintable(err));
     QCOMPARE(TestBook::ReadFile(P("keep.out")), QByteArray("kept"));
+    QCOMPARE(TestBook::ReadFile(P("kniha.WDT")), bookBytes);
+    QCOMPARE(TestBook::ReadFile(P("kopie.ics")), bookBytes);
 }
 
 QTEST_GUILESS_MAIN(TestInteropCli)

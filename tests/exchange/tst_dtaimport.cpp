@@ -118,8 +118,9 @@ void TestDtaImport::builtFields_data()
     QTest::addColumn<QByteArray>("svatek");
     QTest::newRow("full") << QByteArray("Jan") << QByteArray("Nov\xA0k") << QByteArray("12.05") << QByteArray("1970")
                           << QByteArray("24.06") << Cp("Jan Novák") << QByteArray("12.05.1970") << QByteArray("24.06.");
-    QTest::newRow("no first name") << QByteArray() << QByteArray("Nov\xA0k") << QByteArray("12.05") << QByteArray()
-                                   << QByteArray() << Cp("Novák") << QByteArray() << QByteArray();
+    QTest::newRow("no first name, day without year") << QByteArray() << QByteArray("Nov\xA0k") << QByteArray("12.05")
+                                                     << QByteArray() << QByteArray() << Cp("Novák") << QByteArray("12.05.")
+                                                     << QByteArray();
     QTest::newRow("year alone") << QByteArray("Eva") << QByteArray("Mal\xA0") << QByteArray() << QByteArray("1980")
                                 << QByteArray("1.1") << Cp("Eva Malá") << QByteArray() << QByteArray("1.1.");
     QTest::newRow("long day cut") << QByteArray("A") << QByteArray("B") << QByteArray("12.055") << QByteArray("1970")

@@ -89,7 +89,7 @@ void TestDocumentCommands::startWithoutFile()
     QVERIFY(!f.Docs->SaveEnabled());
     QCOMPARE(b.Labels, TBookLabels::Defaults());
     QCOMPARE(f.Status(0), Msg::Unnamed());
-    QCOMPARE(f.Status(1), QString::fromUtf8("1 záznamů"));
+    QCOMPARE(f.Status(1), QString::fromUtf8("1 záznam"));
 }
 
 void TestDocumentCommands::startWithUnreadableFileGivesNewBook()

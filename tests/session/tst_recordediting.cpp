@@ -109,7 +109,7 @@ void TestRecordEditing::newEntryStandsBelowCurrent()
     QCOMPARE(f.S->Book.CurrentIndex, 1);
     QCOMPARE(f.S->Book.RecordCount(), 4);
     QCOMPARE(f.S->Book.IndexOf(f.S->Book.Current), 2); // directly after Adámek in book order
-    QCOMPARE(f.Status(1), QString::fromUtf8("4 záznamů"));
+    QCOMPARE(f.Status(1), QString::fromUtf8("4 záznamy"));
     f.Editor->EditText(EField::NazevPolozky, "Bartos");
     f.Editor->ListBoxNazevClick(0);
     QCOMPARE(f.ListNames().at(1), QByteArray("Bartos"));

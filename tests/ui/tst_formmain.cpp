@@ -218,7 +218,7 @@ private slots:
         QCOMPARE(f.W->maximumSize(), QSize(1024, 768));
         QVERIFY(f.W->ListBoxNazev()->uniformItemSizes());
         QCOMPARE(f.Panel(1), U("Nepojmenovaný"));
-        QCOMPARE(f.Panel(2), U("1 záznamů"));
+        QCOMPARE(f.Panel(2), U("1 záznam"));
         QCOMPARE(f.Panel(3), QString());
         QCOMPARE(f.Panel(4), QStringLiteral("/"));
         QCOMPARE(f.W->findChild<QLabel *>(QStringLiteral("StatusPanel1"))->sizeHint().width(), 250);
@@ -441,7 +441,7 @@ private slots:
         QCOMPARE(f.W->ListBoxNazev()->currentIndex().row(), 2);
         QCOMPARE(f.W->Pages()->currentIndex(), int(TEditorPages::POsobni));
         QCOMPARE(QApplication::focusWidget(), f.Edit("TitulPred"));
-        QCOMPARE(f.Panel(2), U("4 záznamů"));
+        QCOMPARE(f.Panel(2), U("4 záznamy"));
         QCOMPARE(f.Panel(3), U("Změněno"));
     }
 
