@@ -74,6 +74,8 @@ class TestInteropCommands : public QObject
 private slots:
     void exportListed_data();
     void exportListed();
+    void exportChecks_data();
+    void exportChecks();
     void importVCard_data();
     void importVCard();
     void hugeFileBoundedMemory();
@@ -124,15 +126,70 @@ void TestInteropCommands::exportListed()
     QVERIFY(w.F.S->Book.Changed == false);
 }
 
+void TestInteropCommands::exportChecks_data()
+{
+    QTest::addColumn<int>("extra");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("written"); // the file that must exist afterwards; empty for none
+    QTest::addColumn<QString>("message");
+    QTest::newRow("vCard typed without extension") << 0 << QStringLiteral("adresy") << QStringLiteral("adresy.vcf")
+                                                   << QString::fromUtf8("3 kontakty zapsány");
+    QTest::newRow("table typed without extension") << 2 << QStringLiteral("adresy") << QStringLiteral("adresy.csv")
+                                                   << QString::fromUtf8("3 kontakty zapsány");
+    QTest::newRow("calendar: dates that name no day counted") << 4 << QStringLiteral("kalendar") << QStringLiteral("kalendar.ics")
+                                                              << QString::fromUtf8("1 událost zapsána, 2 neplatná data vynechána");
+    QTest::newRow("over the open book") << 0 << QStringLiteral("kniha.wdt") << QString()
+                                        << QString::fromUtf8("Soubor je adresář vorlinku; jiný formát jej nesmí přepsat. Zvolte jiné jméno souboru.");
+    QTest::newRow("over another book") << 3 << QStringLiteral("jina.csv") << QString()
+                                       << QString::fromUtf8("Soubor je adresář vorlinku; jiný formát jej nesmí přepsat. Zvolte jiné jméno souboru.");
+}
+
+// The name typed gets the format's extension; a book is never replaced by another format;
+// the calendar says which dates it could not take.
+void TestInteropCommands::exportChecks()
+{
+    QFETCH(int, extra);
+    QFETCH(QString, typed);
+    QFETCH(QString, written);
+    TWired w;
+    TContactRecord c = Entry("C", 1);
+    c.SetText(EField::Narozeniny, "02.03.1999");
+    TContactRecord b = Entry("B");
+    b.SetText(EField::Narozeniny, "31.02.1990");
+    b.SetText(EField::Svatek, "32.13.");
+    w.F.Open({c, b, Entry("A", 1)});
+    const QByteArray book = TestBook::ReadFile(w.F.Path("kniha.wdt"));
+    TestBook::WriteFile(w.F.Path("jina.csv"), book);
+    w.D.Path = w.F.Path(typed.toUtf8().constData());
+    w.D.Extra = extra;
+    w.X.IExportClick();
+    QTEST(w.F.Prompt.Texts().join(QLatin1Char('|')), "message");
+    if (!written.isEmpty())
+        QVERIFY(QFileInfo(w.F.Path(written.toUtf8().constData())).size() > 0);
+    QCOMPARE(TestBook::ReadFile(w.F.Path("kniha.wdt")), book);
+    QCOMPARE(TestBook::ReadFile(w.F.Path("jina.csv")), book);
+}
+
 void TestInteropCommands::importVCard_data()
 {
     QTest::addColumn<TImportTarget>("target");
     QTest::addColumn<QList<QByteArray>>("names");
     QTest::addColumn<QString>("fileName");
-    QTest::newRow("new book") << TImportTarget::NewBook << QList<QByteArray> {"A", "Nový"} << QStringLiteral("kontakty.WDT");
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("message");
+    const QByteArray cards("BEGIN:VCARD\nFN:A\nEND:VCARD\nBEGIN:VCARD\nFN:Nov\xC3\xBD\nEND:VCARD\n");
+    const QString read = QString::fromUtf8("2 kontakty načteny, 0 textů zkráceno, 0 znaků nahrazeno");
+    QTest::newRow("new book") << TImportTarget::NewBook << QList<QByteArray> {"A", "Nový"} << QStringLiteral("kontakty.WDT")
+                              << cards << read;
     QTest::newRow("appended") << TImportTarget::Append << QList<QByteArray> {"A", "B", "A (2)", "Nový"}
-                              << QStringLiteral("kniha.wdt");
-    QTest::newRow("cancelled") << TImportTarget::Cancel << QList<QByteArray> {"A", "B"} << QStringLiteral("kniha.wdt");
+                              << QStringLiteral("kniha.wdt") << cards << read;
+    QTest::newRow("cancelled") << TImportTarget::Cancel << QList<QByteArray> {"A", "B"} << QStringLiteral("kniha.wdt") << cards
+                               << QString();
+    const QString none = QString::fromUtf8("Soubor neobsahuje žádnou vizitku");
+    QTest::newRow("a table, no card: new book") << TImportTarget::NewBook << QList<QByteArray> {"A", "B"}
+                                                << QStringLiteral("kniha.wdt") << QByteArray("Name,Phone\r\nA,123\r\n") << none;
+    QTest::newRow("empty file appended") << TImportTarget::Append << QList<QByteArray> {"A", "B"} << QStringLiteral("kniha.wdt")
+                                         << QByteArray() << none;
 }
 
 // "&Import" with the vCard filter: into a new book or added to the open one, the summary
@@ -140,9 +197,11 @@ void TestInteropCommands::importVCard_data()
 void TestInteropCommands::importVCard()
 {
     QFETCH(TImportTarget, target);
+    const QString read = QString::fromUtf8("2 kontakty načteny, 0 textů zkráceno, 0 znaků nahrazeno");
     TWired w;
     w.F.Open({Entry("A"), Entry("B")});
-    TestBook::WriteFile(w.F.Path("kontakty.vcf"), "BEGIN:VCARD\nFN:A\nEND:VCARD\nBEGIN:VCARD\nFN:Nov\xC3\xBD\nEND:VCARD\n");
+    QFETCH(QByteArray, file);
+    TestBook::WriteFile(w.F.Path("kontakty.vcf"), file);
     w.D.Path = w.F.Path("kontakty.vcf");
     w.D.Extra = 0;
     w.D.Target = target;
@@ -154,10 +213,10 @@ void TestInteropCommands::importVCard()
         expected << TestBook::Cp(n.constData());
     QCOMPARE(w.F.BookNames(), expected);
     QTEST(QFileInfo(w.F.S->Book.FileName).fileName(), "fileName");
-    const bool done = target != TImportTarget::Cancel;
+    QFETCH(QString, message);
+    const bool done = message == read;
     QCOMPARE(w.F.S->Book.Changed, done);
-    QCOMPARE(w.F.Prompt.Texts(), done ? QStringList {QString::fromUtf8("2 kontakty načteny, 0 textů zkráceno, 0 znaků nahrazeno")}
-                                      : QStringList());
+    QCOMPARE(w.F.Prompt.Texts(), message.isEmpty() ? QStringList() : QStringList {message});
     QCOMPARE(w.F.S->Book.ListedCount, expected.size());
 }
 

@@ -21,6 +21,8 @@ private slots:
     void golden();
     void roundTrip_data();
     void roundTrip();
+    void exportedNumbers_data();
+    void exportedNumbers();
     void import_data();
     void import();
     void uniqueNames();
@@ -137,6 +139,50 @@ void TestInteropFiles::roundTrip()
         for (int flag = 1; flag <= 10; ++flag)
             QCOMPARE(is.Flag(flag), was.Flag(flag));
     }
+    // And card → book → card: the book read back writes the very same cards.
+    const QString again = m_dir.filePath(book + QStringLiteral(".rt2.vcf"));
+    QCOMPARE(ExportRecords(again, All(back), labels, Options(format)).Error, TInteropError::None);
+    QFile first(vcf), second(again);
+    QVERIFY(first.open(QIODevice::ReadOnly) && second.open(QIODevice::ReadOnly));
+    QCOMPARE(second.readAll(), first.readAll());
+}
+
+void TestInteropFiles::exportedNumbers_data()
+{
+    QTest::addColumn<QStringList>("group"); // country, area, number, extension
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("00 with spaces") << QStringList {{}, {}, QStringLiteral("00421 905 123 456"), {}} << QStringLiteral("+421 905 123 456");
+    QTest::newRow("00 with hyphens") << QStringList {{}, {}, QStringLiteral("00-1-212-555-7777"), {}} << QStringLiteral("+1-212-555-7777");
+    QTest::newRow("00 and a country code of the group")
+        << QStringList {QStringLiteral("420"), {}, QStringLiteral("0049 30 1234567"), {}} << QStringLiteral("+49 30 1234567");
+    QTest::newRow("plus") << QStringList {{}, {}, QStringLiteral("+49 30 1234567"), QStringLiteral("12")} << QStringLiteral("+49 30 1234567 ext. 12");
+    QTest::newRow("own country") << QStringList {{}, {}, QStringLiteral("602 123 456"), {}} << QStringLiteral("+420 602 123 456");
+    QTest::newRow("group's codes") << QStringList {QStringLiteral("421"), QStringLiteral("2"), QStringLiteral("5555 1234"), {}}
+                                   << QStringLiteral("+421 2 5555 1234");
+}
+
+// A number goes out the same in vCard and both tables: in international form, nothing
+// put before a number that already has its country.
+void TestInteropFiles::exportedNumbers()
+{
+    QFETCH(QStringList, group);
+    QFETCH(QString, expected);
+    TBook b;
+    b.Labels = TBookLabels::Defaults();
+    TContactRecord r;
+    r.SetText(EField::NazevPolozky, "Číslo");
+    for (int part = 0; part < 4; ++part)
+        r.SetText(PhoneField(9, part), ToCp1250(group.at(part)));
+    b.AppendRecord(r);
+    for (const TInteropFormat f : {TInteropFormat::VCard3, TInteropFormat::VCard4, TInteropFormat::CsvGoogle, TInteropFormat::CsvOutlook}) {
+        const QString out = m_dir.filePath(QStringLiteral("cislo.out"));
+        QCOMPARE(ExportRecords(out, All(b), b.Labels, Options(f)).Error, TInteropError::None);
+        QFile file(out);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(file.readAll()).remove(QStringLiteral("\r\n "));
+        QVERIFY2(text.contains(QLatin1Char(':') + expected + QStringLiteral("\r\n")) || text.contains(QLatin1Char(',') + expected + QLatin1Char(',')),
+                 qPrintable(InteropFormat::Name(f) + QStringLiteral(": ") + text));
+    }
 }
 
 void TestInteropFiles::import_data()
@@ -172,6 +218,41 @@ void TestInteropFiles::import_data()
                         QStringLiteral("VStatu1=49"), QStringLiteral("Telefon1=30-1234567"), QStringLiteral("Linka1=12"),
                         QStringLiteral("Narozeniny=15.03.")}
         << QStringLiteral("1 kontakt načten, 1 text zkrácen, 1 znak nahrazen");
+    QTest::newRow("groups by the most specific kind; labels never rename captions")
+        << QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Skupiny\r\nTEL;TYPE=FAX,WORK:+420 111\r\n"
+                      "TEL;TYPE=CELL,WORK:+420 222\r\nTEL;TYPE=CELL,HOME:+420 333\r\n"
+                      "item1.TEL:+420 444\r\nitem1.X-ABLabel:_$!<HomeFAX>!$_\r\n"
+                      "item2.TEL;TYPE=VOICE:+1 212 555 0100\r\nitem2.X-ABLabel:GRAND_CENTRAL\r\n"
+                      "TEL;TYPE=WORK:+420 666\r\nitem3.TEL:+420 777\r\nitem3.X-ABLabel:mobile\r\n"
+                      "item4.ADR:;;Chata 1;Lhota;;;\r\nitem4.X-ABLabel:_$!<Work>!$_\r\nEND:VCARD\r\n")
+        << QStringList {QStringLiteral("Telefon6=111"), QStringLiteral("Telefon9=222"), QStringLiteral("Telefon8=333"),
+                        QStringLiteral("Telefon7=444"), QStringLiteral("VStatu1=1"), QStringLiteral("Telefon1=212 555 0100"),
+                        QStringLiteral("Telefon3=666"), QStringLiteral("Telefon2=777"), QStringLiteral("Ulice2=Chata 1"),
+                        QStringLiteral("Poznamka=GRAND_CENTRAL: +1 212 555 0100")}
+        << QString::fromUtf8("1 kontakt načten, 0 textů zkráceno, 0 znaků nahrazeno");
+    QTest::newRow("4.0 variants: the one Windows-1250 holds")
+        << QByteArray("BEGIN:VCARD\r\nVERSION:4.0\r\nFN;ALTID=1;LANGUAGE=ja:\xE5\xB1\xB1\xE7\x94\xB0\r\n"
+                      "FN;ALTID=1;LANGUAGE=cs:Jamada Tar\xC5\x8D\r\nFN;ALTID=1;LANGUAGE=en:Taro Yamada\r\n"
+                      "N;ALTID=2;LANGUAGE=en:Yamada;Taro;;;\r\nN;ALTID=2;LANGUAGE=ja:\xE5\xB1\xB1;\xE7\x94\xB0;;;\r\nEND:VCARD\r\n")
+        << QStringList {QStringLiteral("NazevPolozky=Taro Yamada"), QStringLiteral("Prijmeni=Yamada"), QStringLiteral("Jmeno=Taro"),
+                        QStringLiteral("Poznamka=FN (ja): ??\r\nFN (cs): Jamada Tar?\r\nN (ja): ? ?")}
+        << QString::fromUtf8("1 kontakt načten, 0 textů zkráceno, 5 znaků nahrazeno");
+    QTest::newRow("labels of other properties, nicknames, backslashes, a colon in a parameter")
+        << QByteArray("BEGIN:VCARD\r\nVERSION:2.1\r\nN:Nov\xC3\xA1k;Jan\r\nFN:Jan Nov\xC3\xA1k\r\n"
+                      "NICKNAME:m\xC3\xA1ma,Mom\r\nNOTE:C:\\Data\\dopisy\\; druh\xC3\xBD\r\n"
+                      "ADR;TYPE=work;LABEL=Brno: centrum;X-FLOOR=2:;;Masarykova 5;Brno;;602 00;\xC4\x8C" "esko\r\n"
+                      "item3.X-ABDATE:2010-06-12\r\nitem3.X-ABLabel:_$!<Anniversary>!$_\r\n"
+                      "item4.X-ABRELATEDNAMES:Jana\r\nitem4.X-ABLabel:_$!<Spouse>!$_\r\nEND:VCARD\r\n")
+        << QStringList {QString::fromUtf8("Prezdivka=máma, Mom"), QStringLiteral("Ulice2=Masarykova 5"), QStringLiteral("Misto2=Brno"),
+                        QStringLiteral("Psc2=602 00"), QString::fromUtf8("Stat2=Česko"),
+                        QString::fromUtf8("Poznamka=C:\\Data\\dopisy; druhý\r\nAnniversary: 2010-06-12\r\nSpouse: Jana")}
+        << QString::fromUtf8("1 kontakt načten, 0 textů zkráceno, 0 znaků nahrazeno");
+    QTest::newRow("a firm: its organisation is its name, the title its occupation")
+        << QByteArray("BEGIN:VCARD\r\nVERSION:4.0\r\nKIND:org\r\nORG:Acme s.r.o.\r\nTITLE:dodavatel\r\n"
+                      "ROLE:velkoobchod\r\nX-VORLINK-EDUCATION:SP\xC5\xA0\r\nEND:VCARD\r\n")
+        << QStringList {QStringLiteral("NazevPolozky=Acme s.r.o."), QStringLiteral("Zamestnani=dodavatel"),
+                        QString::fromUtf8("Vzdelani=SPŠ"), QStringLiteral("Poznamka=ROLE: velkoobchod")}
+        << QString::fromUtf8("1 kontakt načten, 0 textů zkráceno, 0 znaků nahrazeno");
     QTest::newRow("bad lines")
         << QByteArray("garbage before\r\nBEGIN:VCARD\r\nVERSION:3.0\r\nno colon here\r\n:no name\r\nFN:Ok\r\n"
                       "BEGIN:VCARD\r\nFN:agent\r\nEND:VCARD\r\nEND:VCARD\r\nBEGIN:VCARD\r\nFN:Useknutá\r\n")
