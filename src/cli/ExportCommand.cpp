@@ -144,14 +144,12 @@ int TExportCommand::Execute(const QStringList &args, QTextStream &out, QTextStre
 
     // The exported file later opens with the settings of the book it came from.
     TCliBookSettings stored(source);
+    // Counted apart from the write: a write in place asks about each entry twice.
     qsizetype written = 0;
+    for (qsizetype i = 0; i < cli->Book->RecordCount(); ++i)
+        written += mask.Matches(cli->Book->Record(i)) ? 1 : 0;
     const TBookFileError e = BookFile::WriteSelected(
-        target, cli->Book->Labels.ToHeader(), *cli->Book,
-        [&](const TContactRecord &r) {
-            const bool pass = mask.Matches(r);
-            written += pass ? 1 : 0;
-            return pass;
-        },
+        target, cli->Book->Labels.ToHeader(), *cli->Book, [&](const TContactRecord &r) { return mask.Matches(r); },
         [&] {
             if (stored.Store.SaveBookSettings(target))
                 return true;

@@ -3,8 +3,12 @@
 #include "session/Messages.h"
 
 #include "../exchange/DtaBuilder.h"
+#include "FileFaults.h"
 #include "TestBook.h"
 
+#include <unistd.h>
+
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -34,6 +38,7 @@ private slots:
     void initTestCase();
     void importDta();
     void exportMask();
+    void exportMaskInPlace();
     void failures_data();
     void failures();
 
@@ -77,6 +82,40 @@ void TestExchangeCli::exportMask()
     QCOMPARE(Run({QStringLiteral("export"), P("kniha.WDT"), QStringLiteral("--mask"), QStringLiteral("nafffffFFF"),
                   P("vyber2.WDT")}), 0);
     QCOMPARE(TestBook::ReadFile(P("vyber2.WDT")), TestBook::FileBytes(TBookLabels::Defaults(), {Entry("C", 0b10)}));
+}
+
+// In a folder the user may not write to, the export replaces the file in place; it says
+// how many entries it wrote, once.
+void TestExchangeCli::exportMaskInPlace()
+{
+    if (geteuid() != 0)
+        QSKIP("needs root to run as nobody in a folder of root's");
+    QTemporaryDir dir;
+    QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                                  | QFileDevice::ReadOther | QFileDevice::ExeOther));
+    const QString target = dir.filePath(QStringLiteral("vyber.WDT"));
+    TestBook::WriteFile(target, "old");
+    QVERIFY(chown(QFile::encodeName(target).constData(), 65534, 65534) == 0);
+    const QString source = dir.filePath(QStringLiteral("kniha.WDT"));
+    QVERIFY(QFile::copy(P("kniha.WDT"), source));
+    QVERIFY(QFile::setPermissions(source, QFileDevice::ReadOwner | QFileDevice::ReadOther));
+    QTemporaryDir settings;
+    QVERIFY(chown(QFile::encodeName(settings.path()).constData(), 65534, 65534) == 0);
+    const int said = FileFaults::InChild(
+        [&] {
+            QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+            QString out;
+            QTextStream o(&out), e(stderr);
+            if (RunCli({QStringLiteral("vorlink-cli"), QStringLiteral("export"), source, QStringLiteral("--mask"),
+                        QStringLiteral("AFFFFFFFFF"), target},
+                       o, e) != 0)
+                return 99;
+            o.flush();
+            return out.section(QLatin1Char(' '), 0, 0).toInt();
+        },
+        0, true);
+    QCOMPARE(said, 2);
+    QCOMPARE(TestBook::ReadFile(target), TestBook::FileBytes(TBookLabels::Defaults(), {Entry("A", 0b11), Entry("B", 0b01)}));
 }
 
 void TestExchangeCli::failures_data()
