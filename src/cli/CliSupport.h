@@ -16,6 +16,8 @@ public:
     explicit TCliPrompt(QTextStream &err) : m_err(err) { }
     int Hlaska(const QString &text, THlaskaKind kind) override
     {
+        if (QuietInformation && kind == THlaskaKind::Informace)
+            return kHlaskaOk;
         m_err << text << Qt::endl;
         ++Failures;
         return kind == THlaskaKind::Otazka ? kHlaskaNe : kHlaskaOk;
@@ -25,6 +27,8 @@ public:
     QString AskSaveBook() override { return {}; }
 
     int Failures = 0;
+    // Where the output itself goes to standard output, "written to …" would only mislead.
+    bool QuietInformation = false;
 
 private:
     QTextStream &m_err;
@@ -59,7 +63,16 @@ struct TCliBookSettings
 namespace CliText {
 inline bool TerminalOutput = false;
 QString Shown(const QString &text);
+
+// "Výstup se nepodařilo zapsat.", said once a run however many places notice it.
+void ReportOutputFailure(QTextStream &err);
+inline bool OutputFailureReported = false;
 } // namespace CliText
+
+// A command's output written to standard output: "-" as an output name. The file that a
+// writer made in `file` is copied to `out`; false (after the message) when that failed.
+bool IsStandardOutput(const QString &name);
+bool CopyToOutput(const QString &file, QTextStream &out, QTextStream &err);
 
 enum class TBookFileError;
 // What a command says when a book could not be read.

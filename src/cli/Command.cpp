@@ -8,6 +8,8 @@
 #include "cli/ListCommand.h"
 #include "cli/ReportCommand.h"
 
+#include <QFile>
+
 std::vector<std::unique_ptr<TCommand>> AllCommands()
 {
     std::vector<std::unique_ptr<TCommand>> all;
@@ -34,6 +36,50 @@ QString CliText::Shown(const QString &text)
             shown += c;
     }
     return shown;
+}
+
+void CliText::ReportOutputFailure(QTextStream &err)
+{
+    if (OutputFailureReported)
+        return;
+    OutputFailureReported = true;
+    err << QString::fromUtf8("Výstup se nepodařilo zapsat.") << Qt::endl;
+}
+
+bool IsStandardOutput(const QString &name)
+{
+    return name == QLatin1String("-");
+}
+
+bool CopyToOutput(const QString &file, QTextStream &out, QTextStream &err)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) {
+        err << QString::fromUtf8("Problém se čtením souboru") << Qt::endl;
+        return false;
+    }
+    out.flush();
+    QIODevice *device = out.device();
+    char buffer[1 << 16];
+    for (;;) {
+        const qint64 n = f.read(buffer, sizeof buffer);
+        if (n < 0) {
+            err << QString::fromUtf8("Problém se čtením souboru") << Qt::endl;
+            return false;
+        }
+        if (n == 0)
+            break;
+        if (device) {
+            if (device->write(buffer, n) != n) {
+                CliText::ReportOutputFailure(err);
+                return false;
+            }
+        } else {
+            // A stream on a string (tests): the bytes as Latin-1, one character each.
+            out << QString::fromLatin1(buffer, n);
+        }
+    }
+    return true;
 }
 
 bool ParseCommandLine(QCommandLineParser &parser, const QStringList &args, QTextStream &out,
@@ -72,6 +118,7 @@ bool ParseBookCommandLine(QCommandLineParser &parser, const QStringList &args, Q
 
 int RunCli(const QStringList &args, QTextStream &out, QTextStream &err)
 {
+    CliText::OutputFailureReported = false;
     const auto commands = AllCommands();
     const QString name = args.value(1);
     for (const auto &c : commands) {

@@ -173,7 +173,7 @@ int TDumpCommand::Execute(const QStringList &args, QTextStream &out, QTextStream
     buffer += "    ],\n";
     buffer += Tail(path, TBookLabels::FromHeader(header));
     if (!written || !json.Pass(true)) {
-        err << QString::fromUtf8("Výstup se nepodařilo zapsat.") << Qt::endl;
+        CliText::ReportOutputFailure(err);
         return 1;
     }
     return 0;

@@ -9,6 +9,8 @@
 #include "util/Clock.h"
 #include "util/CzechPlural.h"
 
+#include <QTemporaryDir>
+
 namespace {
 
 // Ten letters for flags 1 to 10: A set, N clear, F either.
@@ -49,11 +51,17 @@ int ExportFormat(const QString &source, const QString &target, TExportOptions op
     } else {
         b.RefillList();
     }
-    const TExportResult r = ExportRecords(target, b.ListedRecords(), b.Labels, options);
+    // To standard output through a file of our own, so what goes out is whole.
+    QTemporaryDir pipe;
+    const bool toStdout = IsStandardOutput(target);
+    const QString file = toStdout ? pipe.filePath(QStringLiteral("export")) : target;
+    const TExportResult r = ExportRecords(file, b.ListedRecords(), b.Labels, options);
     if (r.Error != TInteropError::None) {
         err << InteropText::ErrorText(r.Error) << Qt::endl;
         return 1;
     }
+    if (toStdout)
+        return CopyToOutput(file, out, err) ? 0 : 1;
     out << InteropText::Written(options.Format, r) << Qt::endl;
     return 0;
 }

@@ -107,5 +107,12 @@ int TReportCommand::Execute(const QStringList &args, QTextStream &out, QTextStre
     }
     TNoPorts ports;
     TReportCommands reports(s, editor, docs, ports, ports);
+    if (IsStandardOutput(parser.value(output))) {
+        const QString file = store.filePath(QStringLiteral("sestava"));
+        prompt.QuietInformation = true;
+        if (reports.Run(files[0], file) != TReportOutcome::Written)
+            return 1;
+        return CopyToOutput(file, out, err) ? 0 : 1;
+    }
     return reports.Run(files[0], parser.value(output)) == TReportOutcome::Written ? 0 : 1;
 }

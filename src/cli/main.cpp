@@ -1,5 +1,6 @@
 #include "cli/CliSupport.h"
 #include "cli/Command.h"
+#include "cli/TerminalDevice.h"
 #include "util/FileName.h"
 
 #include <QCoreApplication>
@@ -25,7 +26,13 @@ int main(int argc, char *argv[])
     QCoreApplication::setOrganizationName(QStringLiteral("Brevmark"));
     QCoreApplication::setApplicationName(QStringLiteral("Vorlink"));
     QTextStream out(stdout);
+    // Names from books and templates reach the terminal as text, never as its commands.
+    TTerminalDevice terminal(stderr);
     QTextStream err(stderr);
+#ifdef Q_OS_UNIX
+    if (isatty(STDERR_FILENO))
+        err.setDevice(&terminal);
+#endif
     out.setEncoding(QStringConverter::Utf8);
     err.setEncoding(QStringConverter::Utf8);
     // Arguments as their bytes are, so a book name that is not UTF-8 still opens.
@@ -36,7 +43,7 @@ int main(int argc, char *argv[])
     out.flush();
     // Output that did not reach its file (a full disk, /dev/full) is a failure.
     if (out.status() != QTextStream::Ok || std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        err << QString::fromUtf8("Výstup se nepodařilo zapsat.") << Qt::endl;
+        CliText::ReportOutputFailure(err);
         status = 1;
     }
     err.flush();

@@ -1,5 +1,6 @@
 #include "cli/CliSupport.h"
 #include "cli/Command.h"
+#include "cli/TerminalDevice.h"
 #include "book/BookLabels.h"
 #include "util/Cp1250.h"
 #include "session/Messages.h"
@@ -13,6 +14,7 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTest>
 
 #ifdef Q_OS_UNIX
@@ -63,6 +65,10 @@ private slots:
     void bookNamedNotInUtf8();
     void outputThatCannotBeWritten_data();
     void outputThatCannotBeWritten();
+    void terminalSafeErrors_data();
+    void terminalSafeErrors();
+    void terminalSafeErrorsOnATerminal();
+    void outputToStandardOutput();
 
 private:
     QTemporaryDir m_dir;
@@ -240,25 +246,53 @@ void TestCli::bookNamedNotInUtf8()
 
 void TestCli::outputThatCannotBeWritten_data()
 {
+    QTest::addColumn<QStringList>("args"); // BOOK stands for the book of the test
     QTest::addColumn<QString>("target");
     QTest::addColumn<int>("sizeLimit"); // RLIMIT_FSIZE in bytes, 0 for none
-    QTest::newRow("full device") << QStringLiteral("/dev/full") << 0;
-    QTest::newRow("file-size limit") << m_dir.filePath(QStringLiteral("out.json")) << 4096;
+    const QString limited = m_dir.filePath(QStringLiteral("out.txt"));
+    const QList<QPair<const char *, QStringList>> commands {
+        {"dump", {QStringLiteral("dump"), QStringLiteral("BOOK")}},
+        {"list", {QStringLiteral("list"), QStringLiteral("BOOK")}},
+        {"anniversaries", {QStringLiteral("anniversaries"), QStringLiteral("BOOK"), QStringLiteral("--days"), QStringLiteral("366"),
+                           QStringLiteral("--since"), QStringLiteral("2026-01-01"), QStringLiteral("--today"), QStringLiteral("2026-01-01")}},
+        {"export to -", {QStringLiteral("export"), QStringLiteral("BOOK"), QStringLiteral("--format"), QStringLiteral("vcard3"),
+                         QStringLiteral("-o"), QStringLiteral("-")}},
+        {"report to -", {QStringLiteral("report"), QStringLiteral(VORLINK_SOURCE_DIR "/data/templates/telefony.WDR"),
+                         QStringLiteral("BOOK"), QStringLiteral("-o"), QStringLiteral("-")}},
+    };
+    for (const auto &[name, args] : commands) {
+        QTest::addRow("%s, full device", name) << args << QStringLiteral("/dev/full") << 0;
+        // To "-" the output passes through a file of the program's own, which the limit
+        // stops first (with the save's message).
+        if (!args.contains(QStringLiteral("-")))
+            QTest::addRow("%s, file-size limit", name) << args << limited << 4096;
+    }
+    QTest::newRow("help, full device") << QStringList {QStringLiteral("--help")} << QStringLiteral("/dev/full") << 0;
 }
 
-// A dump whose output cannot be written fails with a message instead of claiming success
-// or being killed by the file-size signal.
+// Every command whose output cannot be written fails with one message instead of
+// claiming success or being killed by the file-size signal.
 void TestCli::outputThatCannotBeWritten()
 {
+    QFETCH(QStringList, args);
     QFETCH(QString, target);
     QFETCH(int, sizeLimit);
     if (!QFileInfo::exists(target) && target.startsWith(QLatin1String("/dev/")))
         QSKIP("no /dev/full here");
     const QString path = m_dir.filePath(QStringLiteral("big.wdt"));
-    QList<TContactRecord> records;
-    for (int i = 0; i < 200; ++i)
-        records.append(Entry(QByteArray::number(i).constData()));
-    QVERIFY(TestBook::WriteFile(path, TestBook::FileBytes(TBookLabels::Defaults(), records)));
+    if (!QFileInfo::exists(path)) {
+        QList<TContactRecord> records;
+        for (int i = 0; i < 2000; ++i) {
+            TContactRecord r = Entry(QByteArray::number(i).constData(), 1);
+            r.SetText(EField::Narozeniny, QByteArray::number(1 + i % 28).rightJustified(2, '0') + ".05.1970");
+            r.SetText(PhoneField(1, 2), "602 123 456");
+            records.append(r);
+        }
+        TBookLabels labels = TBookLabels::Defaults();
+        labels.ReminderFlags[0] = true;
+        QVERIFY(TestBook::WriteFile(path, TestBook::FileBytes(labels, records)));
+    }
+    args.replaceInStrings(QStringLiteral("BOOK"), path);
     QProcess p;
     p.setStandardOutputFile(target);
 #ifdef Q_OS_UNIX
@@ -269,11 +303,67 @@ void TestCli::outputThatCannotBeWritten()
         });
     }
 #endif
-    p.start(QStringLiteral(VORLINK_CLI_PROGRAM), {QStringLiteral("dump"), path});
+    p.start(QStringLiteral(VORLINK_CLI_PROGRAM), args);
     QVERIFY(p.waitForFinished(30000));
     QCOMPARE(p.exitStatus(), QProcess::NormalExit);
     QCOMPARE(p.exitCode(), 1);
-    QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains(QString::fromUtf8("Výstup se nepodařilo zapsat")));
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    QCOMPARE(err.count(QString::fromUtf8("Výstup se nepodařilo zapsat")), 1);
+}
+
+void TestCli::terminalSafeErrors_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("shown");
+    QTest::newRow("escape sequence") << QByteArray("a\x1b[2Jb\n") << QByteArray("a\\x1b[2Jb\n");
+    QTest::newRow("NUL, bell, DEL") << QByteArray("x\0\a\x7fy", 5) << QByteArray("x\\x00\\x07\\x7fy");
+    QTest::newRow("C1 code, Czech letters kept") << QByteArray("\xc2\x9b" "31m \xc5\x99\xc3\xad \xc2\xa0\t") << QByteArray("\\x9b31m \xc5\x99\xc3\xad \xc2\xa0\t");
+    QTest::newRow("lead byte at the end") << QByteArray("z\xc2") << QByteArray("z");
+}
+
+// Names from books and templates on standard error cannot act on the terminal.
+void TestCli::terminalSafeErrors()
+{
+    QFETCH(QByteArray, bytes);
+    bool pending = false;
+    QTEST(TTerminalDevice::Shown(bytes, pending), "shown");
+    QCOMPARE(pending, bytes.endsWith('\xc2'));
+}
+
+// The same through a real terminal: `script` gives the program one.
+void TestCli::terminalSafeErrorsOnATerminal()
+{
+    const QString script = QStandardPaths::findExecutable(QStringLiteral("script"));
+    if (script.isEmpty())
+        QSKIP("script (bsdutils) is not installed");
+    const QString name = m_dir.filePath(QString::fromUtf8("zl\x1b[31mý.wdt"));
+    QProcess p;
+    p.start(script, {QStringLiteral("-qec"), QStringLiteral("'%1' list '%2'").arg(QStringLiteral(VORLINK_CLI_PROGRAM), name),
+                     QStringLiteral("/dev/null")});
+    QVERIFY(p.waitForFinished(30000));
+    const QByteArray seen = p.readAllStandardOutput();
+    QVERIFY2(seen.contains("zl\\x1b[31m\xc3\xbd.wdt"), seen.constData());
+    QVERIFY(!seen.contains("\x1b[31m"));
+}
+
+// "-o -" sends an export or a report to standard output, whole.
+void TestCli::outputToStandardOutput()
+{
+    const QString path = m_dir.filePath(QStringLiteral("std.wdt"));
+    TContactRecord alfa = Entry("Alfa"), beta = Entry("Beta");
+    alfa.SetText(PhoneField(1, 2), "111 222 333");
+    beta.SetText(PhoneField(1, 2), "444 555 666");
+    QVERIFY(TestBook::WriteFile(path, TestBook::FileBytes(TBookLabels::Defaults(), {alfa, beta})));
+    const TRun vcard = Run({QStringLiteral("export"), path, QStringLiteral("--format"), QStringLiteral("vcard4"), QStringLiteral("-o"), QStringLiteral("-")});
+    QCOMPARE(vcard.Status, 0);
+    QCOMPARE(vcard.Out.count(QStringLiteral("BEGIN:VCARD")), 2);
+    QVERIFY(vcard.Out.endsWith(QStringLiteral("END:VCARD\r\n")));
+    QVERIFY(!QFileInfo::exists(QStringLiteral("-")));
+    const TRun report = Run({QStringLiteral("report"), QStringLiteral(VORLINK_SOURCE_DIR "/data/templates/telefony.WDR"), path,
+                             QStringLiteral("-o"), QStringLiteral("-")});
+    QCOMPARE(report.Status, 0);
+    QVERIFY2(report.Out.contains(QStringLiteral("Alfa")) && report.Out.contains(QStringLiteral("Beta")), qPrintable(report.Out));
+    QVERIFY2(report.Err.isEmpty(), qPrintable(report.Err));
 }
 
 QTEST_GUILESS_MAIN(TestCli)
