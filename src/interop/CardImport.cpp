@@ -201,6 +201,8 @@ TContactRecord TCardMapper::Map(const TVCard &card)
     QString fn, org, note;
     for (qsizetype index = 0; index < card.size(); ++index) {
         const TVCardProperty &p = card.at(index);
+        if (p.Name == "PHOTO")
+            ++m_stats.Photos;
         if (p.Binary)
             continue;
         const QByteArray &n = p.Name;
@@ -415,6 +417,7 @@ TInteropError ImportVCardFile(const QString &path, TBook &target, const TBookLab
             progress(f.pos(), size);
     }
     stats.BadLines += reader.BadLines();
+    stats.Photos += reader.SkippedPhotos();
     if (reader.ReadFailed())
         return TInteropError::Read;
     if (stats.Contacts == 0 && stats.Dropped == 0)

@@ -82,6 +82,8 @@ QString Summary(const TVCardImportStats &s)
     if (s.BadLines > 0)
         t += QStringLiteral(", ")
              + CzechCount(s.BadLines, "chybný řádek vynechán", "chybné řádky vynechány", "chybných řádků vynecháno");
+    if (s.Photos > 0)
+        t += QStringLiteral(", ") + CzechCount(s.Photos, "fotografie vynechána", "fotografie vynechány", "fotografií vynecháno");
     if (s.Dropped > 0)
         t += QStringLiteral(", ")
              + CzechCount(s.Dropped, "kontakt se do adresáře nevešel", "kontakty se do adresáře nevešly",

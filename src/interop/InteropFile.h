@@ -34,6 +34,7 @@ struct TVCardImportStats
     qint64 Replaced = 0; // characters Windows-1250 lacks, shown as '?'
     qint64 BadLines = 0; // lines skipped as unreadable
     qint64 Dropped = 0; // cards beyond what a book holds
+    qint64 Photos = 0; // photos left out: a book holds none
 };
 
 // Reads every card of a vCard file (2.1, 3.0, 4.0) into new entries appended to `target`.

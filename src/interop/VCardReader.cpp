@@ -5,6 +5,9 @@
 #include <QIODevice>
 #include <QStringDecoder>
 
+#include <cstring>
+#include <memory>
+
 QStringList TVCardProperty::Param(const char *name) const
 {
     QStringList values;
@@ -32,6 +35,51 @@ bool TVCardProperty::HasType(const char *type) const
     return false;
 }
 
+TVCardReader::TVCardReader(QIODevice &device) : m_d(device) { }
+
+TVCardReader::~TVCardReader() = default;
+
+bool TVCardReader::Fill()
+{
+    if (m_atEnd)
+        return false;
+    // What was consumed goes; the buffer keeps its allocation and stays about one block
+    // beyond the line being read.
+    if (m_pos > 0) {
+        const qsizetype rest = m_buffer.size() - m_pos;
+        if (rest > 0)
+            std::memmove(m_buffer.data(), m_buffer.constData() + m_pos, size_t(rest));
+        m_buffer.resize(rest);
+        m_pos = 0;
+    }
+    char raw[1 << 16];
+    const qint64 n = m_d.read(raw, sizeof raw);
+    if (n <= 0) {
+        if (n < 0 && !m_d.atEnd())
+            m_failed = true;
+        m_atEnd = true;
+        if (m_utf16)
+            m_buffer += QString(m_utf16->decode(QByteArrayView())).toUtf8();
+        return false;
+    }
+    QByteArrayView bytes(raw, n);
+    if (!m_started) {
+        m_started = true;
+        // A byte-order mark: UTF-8's is dropped, UTF-16 is read as such.
+        if (bytes.startsWith("\xEF\xBB\xBF")) {
+            bytes = bytes.sliced(3);
+        } else if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+            m_utf16 = std::make_unique<QStringDecoder>(bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+            bytes = bytes.sliced(2);
+        }
+    }
+    if (m_utf16)
+        m_buffer += QString(m_utf16->decode(bytes)).toUtf8();
+    else
+        m_buffer.append(bytes);
+    return true;
+}
+
 bool TVCardReader::PhysicalLine(QByteArray &line)
 {
     if (m_hasPending) {
@@ -41,38 +89,64 @@ bool TVCardReader::PhysicalLine(QByteArray &line)
     }
     line.resize(0);
     bool overlong = false;
+    QByteArray head; // the start of an overlong line, to tell a photo
     for (;;) {
-        char buf[8192];
-        const qint64 n = m_d.readLine(buf, sizeof buf);
-        if (n < 0) {
-            // readLine returns -1 at the end as well as on an error.
-            if (!m_d.atEnd())
-                m_failed = true;
-            if (line.isEmpty() && !overlong)
-                return false;
-            break;
-        }
-        if (n == 0)
-            break;
-        if (!overlong) {
-            if (line.size() + n > kMaxLine) {
-                overlong = true;
-                line.resize(0);
-            } else {
-                line.append(buf, n);
+        qsizetype i = m_pos;
+        while (i < m_buffer.size() && m_buffer[i] != '\n' && m_buffer[i] != '\r')
+            ++i;
+        // A line ends at LF, CR LF or a lone CR (as old Mac programs wrote).
+        if (i < m_buffer.size()) {
+            if (m_buffer[i] == '\r' && i + 1 == m_buffer.size() && !m_atEnd) {
+                Fill(); // whether an LF follows is in the next block
+                continue;
             }
-        }
-        if (buf[n - 1] == '\n')
+            if (!overlong && i - m_pos > kMaxLine) {
+                overlong = true;
+                head = m_buffer.mid(m_pos, 64);
+            }
+            if (!overlong)
+                line.append(m_buffer.constData() + m_pos, i - m_pos); // into the line's own allocation
+            m_pos = i + 1;
+            if (m_buffer[i] == '\r' && m_pos < m_buffer.size() && m_buffer[m_pos] == '\n')
+                ++m_pos;
             break;
+        }
+        if (!overlong && m_buffer.size() - m_pos > kMaxLine) {
+            // Kept no further: skipped to its end.
+            overlong = true;
+            head = m_buffer.mid(m_pos, 64);
+        }
+        if (overlong)
+            m_pos = m_buffer.size();
+        if (!Fill()) {
+            if (m_pos >= m_buffer.size() && !overlong)
+                return false;
+            if (!overlong)
+                line.append(m_buffer.constData() + m_pos, m_buffer.size() - m_pos);
+            m_pos = m_buffer.size();
+            break;
+        }
     }
     if (overlong) {
-        ++m_bad;
+        if (IsPhoto(head))
+            ++m_photos;
+        else
+            ++m_bad;
         line.resize(0); // the dropped line reads as an empty one
-        return true;
     }
-    while (line.endsWith('\n') || line.endsWith('\r'))
-        line.chop(1);
     return true;
+}
+
+bool TVCardReader::IsPhoto(QByteArrayView line)
+{
+    qsizetype end = 0;
+    while (end < line.size() && line[end] != ';' && line[end] != ':')
+        ++end;
+    QByteArrayView name = line.first(end).trimmed();
+    const qsizetype dot = name.lastIndexOf('.');
+    if (dot >= 0)
+        name = name.sliced(dot + 1);
+    return name.compare("PHOTO", Qt::CaseInsensitive) == 0;
 }
 
 bool TVCardReader::LogicalLine(QByteArray &line)
@@ -86,22 +160,30 @@ bool TVCardReader::LogicalLine(QByteArray &line)
     };
     const bool qp = quotedPrintable(line);
     QByteArray next;
+    // A line cut for its length is skipped to its end: its continuations are not a line.
+    bool dropped = false;
+    bool softEnd = qp && line.endsWith('=');
     while (PhysicalLine(next)) {
         const bool folded = !next.isEmpty() && (next[0] == ' ' || next[0] == '\t');
-        const bool soft = qp && line.endsWith('=');
-        if (soft) {
-            line.chop(1);
-            line += folded ? next.mid(1) : next;
-        } else if (folded) {
-            line += next.mid(1);
-        } else {
+        const bool soft = softEnd;
+        if (!soft && !folded) {
             m_pending = std::move(next);
             m_hasPending = true;
             break;
         }
+        softEnd = qp && next.endsWith('=');
+        if (dropped)
+            continue;
+        if (soft)
+            line.chop(1);
+        line += folded ? QByteArrayView(next).sliced(1) : QByteArrayView(next);
         if (line.size() > kMaxLine) {
-            ++m_bad;
+            if (IsPhoto(line))
+                ++m_photos;
+            else
+                ++m_bad;
             line.resize(0);
+            dropped = true;
         }
     }
     return true;

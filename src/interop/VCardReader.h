@@ -4,6 +4,9 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringDecoder>
+
+#include <memory>
 
 class QIODevice;
 
@@ -33,12 +36,17 @@ public:
     static constexpr qsizetype kMaxLine = 1 << 18;
     static constexpr int kMaxProperties = 4096;
 
-    explicit TVCardReader(QIODevice &device) : m_d(device) { }
+    explicit TVCardReader(QIODevice &device);
+    ~TVCardReader();
 
     // The next card; false at the end of the stream.
     bool Next(TVCard &card);
     qint64 BadLines() const { return m_bad; }
+    // Photos too large for a line, skipped (not bad lines: the card is fine without).
+    qint64 SkippedPhotos() const { return m_photos; }
     bool ReadFailed() const { return m_failed; }
+    // Whether a content line is a PHOTO property ("PHOTO;…", "item1.photo:…").
+    static bool IsPhoto(QByteArrayView line);
 
     // One unfolded line into a property; false for a line that is none.
     static bool ParseLine(const QByteArray &line, TVCardProperty &p);
@@ -47,12 +55,21 @@ public:
     static QString Unescape(const QString &value);
 
 private:
+    // Reads the next block into the buffer (UTF-16 turned into UTF-8, a byte-order mark
+    // dropped); false at the end.
+    bool Fill();
     bool PhysicalLine(QByteArray &line);
     bool LogicalLine(QByteArray &line);
 
     QIODevice &m_d;
+    QByteArray m_buffer;
+    qsizetype m_pos = 0;
+    bool m_started = false;
+    bool m_atEnd = false;
+    std::unique_ptr<QStringDecoder> m_utf16;
     QByteArray m_pending;
     bool m_hasPending = false;
     qint64 m_bad = 0;
+    qint64 m_photos = 0;
     bool m_failed = false;
 };

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -210,7 +211,7 @@ void TestInteropFiles::import_data()
                         QStringLiteral("Zamestnani="), QString::fromUtf8("Ulice2=Dlouhá 1"),
                         QStringLiteral("Psc2=110 00"), QStringLiteral("Narozeniny=29.02.1980"),
                         QString::fromUtf8("Poznamka=CATEGORIES: Rodina\r\nORG: Firma, s.r.o., Účtárna"), QStringLiteral("Log8=1")}
-        << QStringLiteral("1 kontakt načten, 0 textů zkráceno, 0 znaků nahrazeno");
+        << QStringLiteral("1 kontakt načten, 0 textů zkráceno, 0 znaků nahrazeno, 1 fotografie vynechána");
     QTest::newRow("4.0 tel uri, no year, too long, emoji")
         << QByteArray("BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Anna 😀 Veliká\r\nN:Velikáááááááááááááááááááá;Anna;;;\r\n"
                       "TEL;VALUE=uri;TYPE=\"voice,home\":tel:+49-30-1234567;ext=12\r\nBDAY:--0315\r\nEND:VCARD\r\n")
@@ -253,6 +254,23 @@ void TestInteropFiles::import_data()
         << QStringList {QStringLiteral("NazevPolozky=Acme s.r.o."), QStringLiteral("Zamestnani=dodavatel"),
                         QString::fromUtf8("Vzdelani=SPŠ"), QStringLiteral("Poznamka=ROLE: velkoobchod")}
         << QString::fromUtf8("1 kontakt načten, 0 textů zkráceno, 0 znaků nahrazeno");
+    const QString one = QString::fromUtf8("1 kontakt načten, 0 textů zkráceno, 0 znaků nahrazeno");
+    const QString card = QString::fromUtf8("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Šárka\r\nTEL:+420 1\r\n 23\r\nEND:VCARD\r\n");
+    const QStringList fields {QString::fromUtf8("NazevPolozky=Šárka"), QStringLiteral("VStatu1=420"), QStringLiteral("Telefon1=123")};
+    QTest::newRow("UTF-8 byte-order mark") << "\xEF\xBB\xBF" + card.toUtf8() << fields << one;
+    for (const auto &[name, encoding] : {std::pair {"UTF-16LE", QStringConverter::Utf16LE}, std::pair {"UTF-16BE", QStringConverter::Utf16BE}}) {
+        QStringEncoder encode(encoding, QStringConverter::Flag::WriteBom);
+        QTest::addRow("%s with its mark", name) << QByteArray(encode(card)) << fields << one;
+    }
+    QTest::newRow("lines ended by CR alone") << QString(card).replace(QStringLiteral("\r\n"), QStringLiteral("\r")).toUtf8() << fields << one;
+    QByteArray folded = "BEGIN:VCARD\r\nFN:Foto 2\r\nitem1.PHOTO;ENCODING=b:";
+    for (int i = 0; i < 5000; ++i)
+        folded += QByteArray(74, 'B') + "\r\n ";
+    folded += "B\r\nEND:VCARD\r\n";
+    QTest::newRow("a photo beyond the line limit, whole and folded")
+        << QByteArray("BEGIN:VCARD\r\nFN:Foto\r\nPHOTO;ENCODING=b;TYPE=JPEG:" + QByteArray(300000, 'A') + "\r\nEND:VCARD\r\n" + folded)
+        << QStringList {QStringLiteral("NazevPolozky=Foto")}
+        << QString::fromUtf8("2 kontakty načteny, 0 textů zkráceno, 0 znaků nahrazeno, 2 fotografie vynechány");
     QTest::newRow("bad lines")
         << QByteArray("garbage before\r\nBEGIN:VCARD\r\nVERSION:3.0\r\nno colon here\r\n:no name\r\nFN:Ok\r\n"
                       "BEGIN:VCARD\r\nFN:agent\r\nEND:VCARD\r\nEND:VCARD\r\nBEGIN:VCARD\r\nFN:Useknutá\r\n")
