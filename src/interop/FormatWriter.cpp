@@ -3,6 +3,8 @@
 #include "interop/Mapping.h"
 #include "util/Cp1250.h"
 
+#include <QRegularExpression>
+
 #include <vector>
 
 using namespace Mapping;
@@ -32,6 +34,14 @@ bool HasAddress(const TContactRecord &r, int a)
         if (!Address(a, part, r).isEmpty())
             return true;
     return false;
+}
+
+// A quoted parameter value holds no quote and no control character (RFC 6350 QSAFE-CHAR).
+QString ParamText(QString text)
+{
+    // The comma separates the codes.
+    text.removeIf([](QChar c) { return c == QLatin1Char('"') || c == QLatin1Char(',') || c.unicode() < 0x20 || c.unicode() == 0x7F; });
+    return text;
 }
 
 // The note with its own line breaks: CR LF in the book, one break in every format.
@@ -64,7 +74,7 @@ QString Escape(const QString &text)
                 ++i;
         } else if (c == QLatin1Char('\n')) {
             out += QLatin1String("\\n");
-        } else if (c.unicode() < 0x20 && c != QLatin1Char('\t')) {
+        } else if ((c.unicode() < 0x20 && c != QLatin1Char('\t')) || c.unicode() == 0x7F) {
             // Other control characters have no place in a content line.
         } else {
             out += c;
@@ -223,8 +233,7 @@ int TFormatWriter::VCard(QByteArray &out, const TContactRecord &r) const
         // The codes as typed, so that reading the card back gives the group's own fields
         // (a code filled in from the settings is not one of them).
         // A third part "+" marks a number typed whole, which the codes did not compose.
-        QString codes = QStringLiteral(";X-VORLINK-CODES=\"%1,%2").arg(Phone(g, 0, r).remove(QLatin1Char('"')),
-                                                                    Phone(g, 1, r).remove(QLatin1Char('"')));
+        QString codes = QStringLiteral(";X-VORLINK-CODES=\"%1,%2").arg(ParamText(Phone(g, 0, r)), ParamText(Phone(g, 1, r)));
         if (HasInternationalPrefix(Phone(g, 2, r)))
             codes += QStringLiteral(",+");
         codes += QLatin1Char('"');
@@ -367,6 +376,25 @@ QStringList TFormatWriter::CsvHeader(TInteropFormat format)
     return h;
 }
 
+namespace {
+
+// A cell a spreadsheet would take for a formula (=, +, -, @ first) is shown as text by a
+// leading apostrophe, unless it is a plain number such as "+420 602 123 456", which no
+// spreadsheet can turn into a call.
+bool FormulaLike(const QString &cell)
+{
+    if (cell.isEmpty())
+        return false;
+    const QChar first = cell.at(0);
+    if (first != QLatin1Char('=') && first != QLatin1Char('+') && first != QLatin1Char('-') && first != QLatin1Char('@')
+        && first != QLatin1Char('\t') && first != QLatin1Char('\r'))
+        return false;
+    static const QRegularExpression number(QStringLiteral("^[+-]?[0-9 ()./-]*[0-9][0-9 ()./-]*( ext\\. [0-9]+)?$"));
+    return !number.match(cell).hasMatch();
+}
+
+} // namespace
+
 void TFormatWriter::CsvRow(QByteArray &out, const QStringList &cells) const
 {
     QString row;
@@ -374,6 +402,8 @@ void TFormatWriter::CsvRow(QByteArray &out, const QStringList &cells) const
         if (i)
             row += QLatin1Char(',');
         QString c = cells.at(i);
+        if (FormulaLike(c))
+            c.prepend(QLatin1Char('\''));
         if (c.contains(QLatin1Char('"')) || c.contains(QLatin1Char(',')) || c.contains(QLatin1Char('\n'))
             || c.contains(QLatin1Char('\r'))) {
             c.replace(QLatin1Char('"'), QLatin1String("\"\""));

@@ -1,4 +1,5 @@
 #include "InteropFixtures.h"
+#include "TestBook.h"
 
 #include "interop/VCardReader.h"
 
@@ -22,6 +23,9 @@ private slots:
     void golden();
     void roundTrip_data();
     void roundTrip();
+    void controlCharacters();
+    void formulaCells_data();
+    void formulaCells();
     void exportedNumbers_data();
     void exportedNumbers();
     void import_data();
@@ -146,6 +150,75 @@ void TestInteropFiles::roundTrip()
     QFile first(vcf), second(again);
     QVERIFY(first.open(QIODevice::ReadOnly) && second.open(QIODevice::ReadOnly));
     QCOMPARE(second.readAll(), first.readAll());
+}
+
+// Control characters typed into codes, names and notes never reach a parameter or a
+// value raw: every line stays whole, nothing below a space but the line ends, no DEL;
+// the number still comes back into its group.
+void TestInteropFiles::controlCharacters()
+{
+    TBook b;
+    b.Labels = TBookLabels::Defaults();
+    TContactRecord r;
+    r.SetText(EField::NazevPolozky, "Zl\x1b[31my\x7f");
+    r.SetText(EField::Narozeniny, "01.02.1990");
+    r.SetText(PhoneField(3, 0), "4\r2\n0");
+    r.SetText(PhoneField(3, 1), "\"2\x01,");
+    r.SetText(PhoneField(3, 2), "123\x7f 456");
+    r.SetNote("a\x07b\r\nc\x7f");
+    b.AppendRecord(r);
+    for (const TInteropFormat f : {TInteropFormat::VCard3, TInteropFormat::VCard4, TInteropFormat::Ics}) {
+        const QString out = m_dir.filePath(QStringLiteral("ridici.out"));
+        QCOMPARE(ExportRecords(out, All(b), b.Labels, Options(f)).Error, TInteropError::None);
+        const QByteArray bytes = TestBook::ReadFile(out);
+        for (const QByteArray &line : bytes.split('\n')) {
+            if (line.isEmpty())
+                continue;
+            QVERIFY(line.endsWith('\r'));
+            for (const char c : line.chopped(1))
+                QVERIFY2(uchar(c) >= 0x20 && uchar(c) != 0x7F, line.constData());
+        }
+        if (f == TInteropFormat::Ics)
+            continue;
+        TBook back;
+        TVCardImportStats stats;
+        QCOMPARE(ImportVCardFile(out, back, b.Labels, {}, stats, BookFile::kMaxRecords), TInteropError::None);
+        QCOMPARE(stats.BadLines, 0);
+        QCOMPARE(back.Record(0).Text(PhoneField(3, 0)), QByteArray("420"));
+        QCOMPARE(back.Record(0).Text(PhoneField(3, 1)), QByteArray("2"));
+        QCOMPARE(back.Record(0).Text(PhoneField(3, 2)), QByteArray("123 456"));
+    }
+}
+
+void TestInteropFiles::formulaCells_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QByteArray>("cell"); // as the table holds it
+    QTest::newRow("a call") << QByteArray("=HYPERLINK(\"x\")") << QByteArray("\"'=HYPERLINK(\"\"x\"\")\"");
+    QTest::newRow("plus") << QByteArray("+cmd|'/C calc'!A0") << QByteArray("'+cmd|'/C calc'!A0");
+    QTest::newRow("minus") << QByteArray("-2+3+cmd|'/C c'!A0") << QByteArray("'-2+3+cmd|'/C c'!A0");
+    QTest::newRow("at") << QByteArray("@SUM(1+1)") << QByteArray("'@SUM(1+1)");
+    QTest::newRow("a number stays") << QByteArray("+420 602 123 456") << QByteArray("+420 602 123 456");
+    QTest::newRow("text with = inside stays") << QByteArray("A=B") << QByteArray("A=B");
+}
+
+// Cells a spreadsheet would run as formulas are neutralised in both tables.
+void TestInteropFiles::formulaCells()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QByteArray, cell);
+    TBook b;
+    b.Labels = TBookLabels::Defaults();
+    TContactRecord r;
+    r.SetText(EField::NazevPolozky, name);
+    r.SetText(EField::Prijmeni, name);
+    b.AppendRecord(r);
+    for (const TInteropFormat f : {TInteropFormat::CsvGoogle, TInteropFormat::CsvOutlook}) {
+        const QString out = m_dir.filePath(QStringLiteral("vzorce.csv"));
+        QCOMPARE(ExportRecords(out, All(b), b.Labels, Options(f)).Error, TInteropError::None);
+        const QByteArray row = TestBook::ReadFile(out).split('\n').value(1);
+        QVERIFY2(row.startsWith(cell + ',') || row.contains(',' + cell + ','), row.constData());
+    }
 }
 
 void TestInteropFiles::exportedNumbers_data()
