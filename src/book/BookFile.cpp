@@ -3,6 +3,7 @@
 #include "book/Book.h"
 #include "util/FileName.h"
 #include "util/FileSync.h"
+#include "util/RegularFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -192,30 +193,14 @@ TBookFileError WriteByBytes(const QString &path, const TContactRecord &header, c
 // and a device is no book. Only a name that is not there counts as missing.
 TBookFileError OpenRegular(const QString &path, QFile &file)
 {
-#ifdef Q_OS_UNIX
-    const QByteArray name = FileName::ToBytes(path);
-    struct stat st;
-    if (::stat(name.constData(), &st) != 0)
-        return errno == ENOENT ? TBookFileError::Missing : TBookFileError::Open;
-    if (!S_ISREG(st.st_mode))
-        return TBookFileError::Open;
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return TBookFileError::Open;
-    // Checked again on what was opened: the name may have been replaced meanwhile.
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::fcntl(fd, F_SETFL, 0) != 0
-        || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
+    switch (OpenRegularFile(path, file)) {
+    case TRegularOpen::Ok:
+        return TBookFileError::None;
+    case TRegularOpen::Missing:
+        return TBookFileError::Missing;
+    default:
         return TBookFileError::Open;
     }
-    return TBookFileError::None;
-#else
-    const QFileInfo info(path);
-    if (!info.exists())
-        return TBookFileError::Missing;
-    file.setFileName(path);
-    return info.isFile() && file.open(QIODevice::ReadOnly) ? TBookFileError::None : TBookFileError::Open;
-#endif
 }
 
 } // namespace

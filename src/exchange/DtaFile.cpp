@@ -2,6 +2,7 @@
 
 #include "book/Book.h"
 #include "util/CodePage.h"
+#include "util/RegularFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -97,12 +98,10 @@ TContactRecord Entry(const char *record)
 
 TImportError Read(const QString &path, TBookLabels &labels, TBook &into, const TImportProgress &progress)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
-        return TImportError::Missing;
-    QFile file(path);
-    if (info.isDir() || !file.open(QIODevice::ReadOnly))
-        return TImportError::Open;
+    QFile file;
+    const TRegularOpen opened = OpenRegularFile(path, file);
+    if (opened != TRegularOpen::Ok)
+        return opened == TRegularOpen::Missing ? TImportError::Missing : TImportError::Open;
     const qint64 size = file.size();
     if (size < kDtaRecordSize)
         return TImportError::HeaderRead;

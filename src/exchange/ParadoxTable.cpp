@@ -2,6 +2,7 @@
 
 #include "util/CodePage.h"
 #include "util/Cp1250.h"
+#include "util/RegularFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -101,13 +102,10 @@ bool TParadoxTable::ReadAt(QFile &file, qint64 offset, char *to, qint64 size)
 
 TImportError TParadoxTable::Open(const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
-        return TImportError::Missing;
     m_path = path;
-    m_file.setFileName(path);
-    if (info.isDir() || !m_file.open(QIODevice::ReadOnly))
-        return TImportError::Open;
+    const TRegularOpen opened = OpenRegularFile(path, m_file);
+    if (opened != TRegularOpen::Ok)
+        return opened == TRegularOpen::Missing ? TImportError::Missing : TImportError::Open;
     m_size = m_file.size();
     if (m_size < kMinHeader)
         return TImportError::Open;
@@ -256,8 +254,7 @@ bool TParadoxTable::OpenMemoFile()
     const QStringList found = info.dir().entryList(QDir::Files);
     for (const QString &name : found) {
         if (name.compare(wanted, Qt::CaseInsensitive) == 0) {
-            m_memo.setFileName(info.dir().filePath(name));
-            if (m_memo.open(QIODevice::ReadOnly))
+            if (OpenRegularFile(info.dir().filePath(name), m_memo) == TRegularOpen::Ok)
                 m_memoSize = m_memo.size();
             break;
         }

@@ -3,6 +3,7 @@
 #include "interop/Mapping.h"
 #include "interop/VCardReader.h"
 #include "util/Cp1250.h"
+#include "util/RegularFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -375,14 +376,10 @@ TInteropError ImportVCardFile(const QString &path, TBook &target, const TBookLab
                               const std::function<bool(QByteArrayView)> &taken, TVCardImportStats &stats,
                               qint64 maxRecords, const TInteropProgress &progress)
 {
-    const QFileInfo info(path);
-    if (!info.exists())
-        return TInteropError::Missing;
-    if (!info.isFile())
-        return TInteropError::Open;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return TInteropError::Open;
+    QFile f;
+    const TRegularOpen opened = OpenRegularFile(path, f);
+    if (opened != TRegularOpen::Ok)
+        return opened == TRegularOpen::Missing ? TInteropError::Missing : TInteropError::Open;
     const qint64 size = f.size();
     TVCardReader reader(f);
     TCardMapper mapper(labels, stats);

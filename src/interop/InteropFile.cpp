@@ -4,40 +4,24 @@
 #include "interop/FormatWriter.h"
 #include "interop/VCardReader.h"
 #include "util/CzechPlural.h"
+#include "util/GuardedFile.h"
 
-#include <QFileInfo>
-#include <QSaveFile>
-
-namespace {
-
-bool WriteAll(QSaveFile &f, const QByteArray &bytes)
-{
-    return f.write(bytes) == bytes.size();
-}
-
-} // namespace
 
 TExportResult ExportRecords(const QString &path, const QList<TContactRecord *> &records, const TBookLabels &labels,
                             const TExportOptions &options, const TInteropProgress &progress)
 {
     TExportResult result;
-    const QFileInfo info(path);
-    if (path.isEmpty() || (info.exists() && !info.isFile())) {
-        result.Error = TInteropError::Open;
-        return result;
-    }
     if (BookFile::LooksLikeBook(path)) {
         result.Error = TInteropError::BookFormat;
         return result;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    TGuardedFile file(path);
+    if (file.Begin() != TGuardedFile::TError::None) {
         result.Error = TInteropError::Open;
         return result;
     }
     const auto fail = [&] {
-        file.cancelWriting();
-        file.commit();
+        file.Cancel();
         result.Error = TInteropError::Write;
         result.Items = 0;
         return result;
@@ -51,7 +35,7 @@ TExportResult ExportRecords(const QString &path, const QList<TContactRecord *> &
     for (qint64 i = 0; i < total; ++i) {
         result.Items += writer.Entry(chunk, *records[i]);
         if (chunk.size() >= kChunk) {
-            if (!WriteAll(file, chunk))
+            if (file.write(chunk) != chunk.size())
                 return fail();
             chunk.resize(0);
             if (progress)
@@ -59,9 +43,9 @@ TExportResult ExportRecords(const QString &path, const QList<TContactRecord *> &
         }
     }
     writer.End(chunk);
-    if (!WriteAll(file, chunk) || !file.flush())
+    if (file.write(chunk) != chunk.size())
         return fail();
-    if (!file.commit()) {
+    if (file.Commit() != TGuardedFile::TError::None) {
         result.Error = TInteropError::Write;
         result.Items = 0;
         return result;

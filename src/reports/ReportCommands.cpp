@@ -8,13 +8,13 @@
 #include "session/Session.h"
 #include "util/CodePage.h"
 #include "util/Cp1250.h"
-#include "util/FileSync.h"
+#include "util/GuardedFile.h"
+#include "util/RegularFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <memory>
@@ -332,8 +332,9 @@ TReportCommands::TReportCommands(TSession &s, TRecordEditor &editor, TDocumentCo
 
 bool TReportCommands::LoadTemplate(const QString &path, QList<QByteArray> &lines)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    // A template is a few kilobytes: a huge file, a FIFO or a device is none.
+    QFile f;
+    if (OpenRegularFile(path, f, kMaxTemplateSize) != TRegularOpen::Ok)
         return false;
     const QByteArray text = f.readAll();
     if (f.error() != QFileDevice::NoError)
@@ -345,21 +346,15 @@ bool TReportCommands::LoadTemplate(const QString &path, QList<QByteArray> &lines
 
 bool TReportCommands::WriteReport(const QString &path, QByteArrayView bytes)
 {
-    QSaveFile file(path);
-    // Unbuffered: a buffered write can fail at the flush and still be committed.
-    if (path.isEmpty() || QFileInfo(path).isDir() || !file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    // Only a regular file is replaced, and only once the whole report went through.
+    TGuardedFile file(path);
+    if (file.Begin() != TGuardedFile::TError::None)
         return false;
-    // A short write is a failure even when the device does not say so (a full disk).
-    if (file.write(bytes.data(), bytes.size()) != bytes.size() || !file.flush()
-        || file.error() != QFileDevice::NoError) {
-        file.cancelWriting();
-        file.commit();
+    if (file.write(bytes.data(), bytes.size()) != bytes.size()) {
+        file.Cancel();
         return false;
     }
-    if (!file.commit())
-        return false;
-    SyncDirectoryOf(path);
-    return true;
+    return file.Commit() == TGuardedFile::TError::None;
 }
 
 TReportOutcome TReportCommands::Run(const QString &templatePath, const QString &output)

@@ -35,6 +35,8 @@ public:
     TReportOutcome Run(const QString &templatePath, const QString &output = {});
 
     // The lines of a template file without its comment lines; false when it cannot be read.
+    // Templates above this size are refused unread.
+    static constexpr qint64 kMaxTemplateSize = qint64(16) << 20;
     static bool LoadTemplate(const QString &path, QList<QByteArray> &lines);
     // Writes the report through a guarded save: an older file stays unless all was written.
     static bool WriteReport(const QString &path, QByteArrayView bytes);
