@@ -85,8 +85,9 @@ void TModemCall::Start()
         return;
     }
     m_state = TCallState::WaitingForOk;
-    Send(m_settings.Init);
+    // Started first: a line that fails at the first write stops it again.
     m_ticker.Start();
+    Send(m_settings.Init);
 }
 
 void TModemCall::Hangup()
@@ -126,7 +127,9 @@ void TModemCall::ModemTriggerAvail()
 
 void TModemCall::Timer1Timer()
 {
-    if (m_state != TCallState::WaitingForOk && m_state != TCallState::Dialled)
+    // Also while the message about a vanished modem waits: the window goes when the
+    // time is up, answered or not.
+    if (m_state != TCallState::WaitingForOk && m_state != TCallState::Dialled && m_state != TCallState::Lost)
         return;
     if (m_secondsLeft > 0)
         --m_secondsLeft;
@@ -139,8 +142,13 @@ void TModemCall::PortLost()
 {
     if (m_state != TCallState::WaitingForOk && m_state != TCallState::Dialled)
         return;
-    m_ticker.Stop();
     m_port.Close();
     m_state = TCallState::Lost;
     m_prompt.Hlaska(QString::fromUtf8("Spojení s modemem se přerušilo; hovor je ukončen."), THlaskaKind::Chyba);
+    // The countdown or "&Zavěsit" may have ended the call while the message was shown.
+    if (m_state != TCallState::Lost)
+        return;
+    m_ticker.Stop();
+    m_state = TCallState::Closed;
+    emit Finished();
 }

@@ -16,7 +16,8 @@ enum class TCallState {
     PortFailed,   // the port would not open; "&Zavěsit" only closes
     WaitingForOk, // the initialisation was sent
     Dialled,      // the dial command was sent; the countdown runs on
-    Lost          // the modem vanished during the call; "&Zavěsit" only closes
+    Lost          // the modem vanished: its message shows, then the call ends; the
+                  // countdown runs on and ends it too
 };
 
 // One modem call of the dialling window, driven by the port's and the ticker's

@@ -244,7 +244,9 @@ TReportOutcome TReportCommands::TRun::Execute(const QList<QByteArray> &lines, co
         return TReportOutcome::Stopped;
     if (m_tooLong || name.isEmpty() || !WriteReport(name, m_out))
         return Fail(WriteFailed());
-    m_s.Prompt.Hlaska(Written() + name, THlaskaKind::Informace);
+    // A relative name is resolved against the folder the program runs in: say which.
+    m_s.Prompt.Hlaska(Written() + QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(name).absoluteFilePath())),
+                      THlaskaKind::Informace);
     return TReportOutcome::Written;
 }
 

@@ -40,6 +40,9 @@ TLabelConfig::TTexts TLabelConfig::Activate(bool &lista)
         texts[size_t(i)] = FromCp1250(Slot(m_s.Book.Labels, i));
     lista = m_s.Settings.Lista;
     m_activationWidth = m_s.View.ListWidth();
+    // A number the list never took is not shown again.
+    if (Width < kMinWidth || Width > kMaxWidth)
+        Width = m_activationWidth;
     return texts;
 }
 
@@ -72,4 +75,5 @@ bool TLabelConfig::Apply(const TTexts &texts, bool lista)
 void TLabelConfig::Cancel()
 {
     m_s.View.SetListWidth(m_activationWidth);
+    Width = m_activationWidth;
 }

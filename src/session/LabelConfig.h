@@ -21,7 +21,8 @@ public:
 
     explicit TLabelConfig(TSession &s);
 
-    // The width field keeps its number from one use of the dialog to the next.
+    // The width field keeps a valid number from one use of the dialog to the next;
+    // after "&Zrušit" or one out of range it shows the list's width again.
     int Width = 150;
 
     // The stored length of field `index` (0-based): 20, 40 or 60 characters.

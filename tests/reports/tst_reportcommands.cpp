@@ -2,7 +2,10 @@
 
 #include "SessionFixture.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QQueue>
+#include <QScopeGuard>
 #include <QTest>
 
 using TestBook::Cp;
@@ -50,6 +53,8 @@ private slots:
     void failures();
     void fileSections();
     void setup();
+    void relativeOutputNamedInFull_data();
+    void relativeOutputNamedInFull();
 
 private:
     QString Template(const QByteArray &body, const char *header = "<\"VORLINK|9|W|OUT\">");
@@ -197,6 +202,33 @@ void TestReportCommands::setup()
     m_cmd->INastaveniTiskuClick();
     QCOMPARE(m_ports.Started, (QStringList {QStringLiteral("/a b/T.WDR"), QStringLiteral("/c/U.WDR")}));
     QCOMPARE(m_f->Prompt.Texts(), QStringList {QString::fromUtf8("Chyba úpravy vybrané sestavy")});
+}
+
+void TestReportCommands::relativeOutputNamedInFull_data()
+{
+    QTest::addColumn<QString>("output"); // as the template or the caller names it
+    QTest::addColumn<QString>("written"); // under the folder the program runs in
+    QTest::newRow("file name") << QStringLiteral("telefony.txt") << QStringLiteral("telefony.txt");
+    QTest::newRow("sub-folder") << QStringLiteral("sestavy/../sestavy/telefony.txt")
+                                << QStringLiteral("sestavy/telefony.txt");
+}
+
+// The message tells where a relative name went: the folder the program was started in.
+void TestReportCommands::relativeOutputNamedInFull()
+{
+    QFETCH(QString, output);
+    QFETCH(QString, written);
+    QVERIFY(QDir(m_f->Dir.path()).mkpath(QStringLiteral("sestavy")));
+    const QString before = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(m_f->Dir.path()));
+    auto back = qScopeGuard([&] { QDir::setCurrent(before); });
+    const QString path = m_f->Path("t.wdr");
+    TestBook::WriteFile(path, "<\"VORLINK|9|W|" + QFile::encodeName(output) + "\">\r\n<\"JMENO|0|L\">");
+    QCOMPARE(m_cmd->Run(path), TReportOutcome::Written);
+    const QString full = QDir(m_f->Dir.path()).filePath(written);
+    QVERIFY(QFileInfo::exists(full));
+    QCOMPARE(m_f->Prompt.Texts(),
+             QStringList {QString::fromUtf8("Sestava byla zapsana do ") + QDir::toNativeSeparators(full)});
 }
 
 QTEST_GUILESS_MAIN(TestReportCommands)

@@ -11,6 +11,7 @@
 
 #include "FakePrompt.h"
 #include "TestBook.h"
+#include "dialling/ScriptedPort.h"
 
 #include <QAction>
 #include <QApplication>
@@ -51,6 +52,19 @@ void OnNextDialog(std::function<void(QDialog *)> act)
     });
 }
 
+// A person who reads a message at once, or who leaves it open for some seconds.
+class TSlowPrompt : public TFakePrompt
+{
+public:
+    std::function<void()> WhileShown;
+    int Hlaska(const QString &text, THlaskaKind kind) override
+    {
+        if (WhileShown)
+            WhileShown();
+        return TFakePrompt::Hlaska(text, kind);
+    }
+};
+
 } // namespace
 
 class TestDiallingDialogs : public QObject
@@ -61,6 +75,8 @@ private slots:
     void doubleClickOpensTheCall_data();
     void doubleClickOpensTheCall();
     void settingsDialog();
+    void vanishedModemClosesTheWindow_data();
+    void vanishedModemClosesTheWindow();
 };
 
 void TestDiallingDialogs::doubleClickOpensTheCall_data()
@@ -183,6 +199,53 @@ void TestDiallingDialogs::settingsDialog()
         QCOMPARE(s.Zarizeni[0], confirmed ? QStringLiteral("/dev/ttyACM0") : QStringLiteral("/dev/ttyS0"));
         QCOMPARE(s.Povolit, !confirmed);
     }
+}
+
+void TestDiallingDialogs::vanishedModemClosesTheWindow_data()
+{
+    QTest::addColumn<int>("unanswered"); // seconds the message stays open
+    QTest::newRow("message answered") << 0;
+    QTest::newRow("message left open past the countdown") << TModemCall::kSeconds;
+}
+
+void TestDiallingDialogs::vanishedModemClosesTheWindow()
+{
+    QFETCH(int, unanswered);
+    TSettings settings;
+    settings.Port = 1;
+    TScriptedPort port;
+    TManualTicker ticker;
+    TSlowPrompt prompt;
+    TModemCall call(settings, port, ticker, prompt);
+    TFormVytaceni form(call);
+    call.SetLabels({QString::fromUtf8("Vytáčí se číslo"), QStringLiteral("41234567"), {}, {}});
+    bool openDuringMessage = false;
+    prompt.WhileShown = [&] {
+        openDuringMessage = form.isVisible();
+        ticker.Advance(unanswered);
+    };
+    bool closedByTheCall = false;
+    QTimer::singleShot(0, &form, [&] {
+        // Whatever fails here, the window must not stay open.
+        auto close = qScopeGuard([&] {
+            if (form.isVisible())
+                form.done(-1);
+        });
+        QTRY_COMPARE(call.State(), TCallState::WaitingForOk);
+        port.Reply("OK");
+        ticker.Advance(10);
+        port.Vanish();
+        QTRY_VERIFY_WITH_TIMEOUT(!form.isVisible(), 2000);
+        closedByTheCall = true;
+    });
+    form.ShowCall();
+    QVERIFY(closedByTheCall);
+    QVERIFY(openDuringMessage);
+    QCOMPARE(prompt.Texts(), QStringList {QString::fromUtf8("Spojení s modemem se přerušilo; hovor je ukončen.")});
+    QCOMPARE(call.State(), TCallState::Closed);
+    QVERIFY(!ticker.Running);
+    QVERIFY(!port.IsOpen);
+    QCOMPARE(port.Written, QByteArray("ATZ\rATX3DP41234567\r"));
 }
 
 QTEST_MAIN(TestDiallingDialogs)

@@ -21,6 +21,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -425,6 +426,61 @@ private slots:
         QCOMPARE(f.Edit("NazevPolozky")->text(), U("Eva"));
         QTest::keyClick(f.W->ListBoxNazev(), Qt::Key_Up);
         QCOMPARE(f.Edit("NazevPolozky")->text(), U("Cyril"));
+    }
+
+    void selectedLineFullyInView_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<bool>("longNames");
+        QTest::addColumn<QString>("move");
+        QTest::newRow("End, long names") << 8192 << true << "End";
+        QTest::newRow("End, short names") << 8192 << false << "End";
+        QTest::newRow("Home after End") << 8192 << true << "Home";
+        QTest::newRow("model selects the last") << 8192 << true << "select";
+        QTest::newRow("new entry after the last") << 8192 << true << "add";
+        QTest::newRow("End, 65535 entries") << 65535 << true << "End";
+    }
+
+    // The line chosen, by key or by the model, is shown whole above the scroll bar.
+    void selectedLineFullyInView()
+    {
+        QFETCH(int, count);
+        QFETCH(bool, longNames);
+        QFETCH(QString, move);
+        QList<TContactRecord> records;
+        records.reserve(count);
+        for (int i = 0; i < count; ++i) {
+            const QByteArray n = QByteArray::number(100000 + i);
+            const QByteArray name = longNames ? "Nováková-Procházková Marie " + n + ", Obchodní oddělení, Praha" : "N" + n;
+            records.append(TestBook::Entry(name.constData()));
+        }
+        TWindowFixture f(records);
+        QVERIFY(f.ShowActive());
+        QListView *v = f.W->ListBoxNazev();
+        QCOMPARE(v->model()->rowCount(), count);
+        v->setFocus();
+        QTest::keyClick(v, Qt::Key_End);
+        if (move == QLatin1String("Home")) {
+            QTest::keyClick(v, Qt::Key_Home);
+        } else if (move == QLatin1String("select")) {
+            QTest::keyClick(v, Qt::Key_Home);
+            f.Book().List.Select(count - 1);
+        } else if (move == QLatin1String("add")) {
+            QTest::keyClick(v, Qt::Key_I, Qt::ControlModifier);
+        }
+        const int row = move == QLatin1String("Home") ? 0 : move == QLatin1String("add") ? count : count - 1;
+        QCOMPARE(v->currentIndex().row(), row);
+        QCOMPARE(v->horizontalScrollBar()->isVisible(), longNames);
+        // Whole from top to bottom; a long name may run on past the right edge.
+        const auto inView = [v] {
+            const QRect line = v->visualRect(v->currentIndex());
+            return line.top() >= 0 && line.bottom() < v->viewport()->height();
+        };
+        QTRY_VERIFY2_WITH_TIMEOUT(inView(), qPrintable(QStringLiteral("line %1..%2, viewport height %3")
+                                                           .arg(v->visualRect(v->currentIndex()).top())
+                                                           .arg(v->visualRect(v->currentIndex()).bottom())
+                                                           .arg(v->viewport()->height())),
+                                  1000);
     }
 
     void ctrlIAddsBelowCurrent()

@@ -57,6 +57,8 @@ TFormVytaKonf::TFormVytaKonf(QWidget *parent) : QDialog(parent)
                                 {"Modem - zavěšení", kHangLength}};
     auto *form = new QFormLayout;
     form->setLabelAlignment(Qt::AlignLeft);
+    // Set here: a style may give a nested form no spacing at all.
+    form->setHorizontalSpacing(8);
     const int digit = fontMetrics().horizontalAdvance(QLatin1Char('0'));
     for (int i = 0; i < 7; ++i) {
         auto *e = new QLineEdit(this);
@@ -84,6 +86,7 @@ TFormVytaKonf::TFormVytaKonf(QWidget *parent) : QDialog(parent)
     auto *devices = new QGroupBox(U("Zařízení portů"), this);
     devices->setObjectName(QStringLiteral("GZarizeni"));
     auto *deviceForm = new QFormLayout(devices);
+    deviceForm->setHorizontalSpacing(8);
     for (int p = 1; p <= 4; ++p) {
         auto *e = new QLineEdit(devices);
         e->setObjectName(QStringLiteral("Zarizeni%1").arg(p));

@@ -1,5 +1,7 @@
 #include "exchange/ui/WidgetExchangeDialogs.h"
 
+#include "session/ui/DialogFrame.h"
+
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QProgressDialog>
@@ -111,6 +113,7 @@ void TWidgetExchangeDialogs::Progress(qint64 done, qint64 total)
     if (!m_progress) {
         m_progress = new QProgressDialog(U("Načítají se záznamy…"), QString(), 0, 1000, m_parent);
         m_progress->setWindowTitle(U("Import souboru do vorlinku"));
+        m_progress->setMinimumWidth(TDialogFrame::TitleWidth(m_progress));
         m_progress->setWindowModality(Qt::WindowModal);
         m_progress->setMinimumDuration(400);
         m_progress->setAutoClose(false);

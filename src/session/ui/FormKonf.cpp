@@ -27,14 +27,13 @@ TFormKonf::TFormKonf(TLabelConfig &config, QWidget *parent) : QDialog(parent), m
     auto *right = new QFormLayout;
     for (QFormLayout *col : {left, right}) {
         col->setVerticalSpacing(3);
+        col->setHorizontalSpacing(6);
         col->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     }
     for (int i = 1; i <= TLabelConfig::kFieldCount; ++i) {
         auto *e = new QLineEdit(this);
         e->setObjectName(QStringLiteral("Edit%1").arg(i));
         m_edits[size_t(i - 1)] = e;
-        // Wide enough to read a whole caption of its kind.
-        e->setMinimumWidth(i <= 9 ? 140 : i <= 12 ? 180 : 260);
         QString label;
         if (i <= 9)
             label = QStringLiteral("Telefon %1:").arg(i);
@@ -55,6 +54,8 @@ TFormKonf::TFormKonf(TLabelConfig &config, QWidget *parent) : QDialog(parent), m
     widthLabel->setBuddy(m_width);
     connect(m_width, &QSpinBox::valueChanged, this, [this](int v) { m_config.WidthChanged(v); });
     auto *widthRow = new QHBoxLayout;
+    // Nested in a form whose two spacings differ, the row would get none of its own.
+    widthRow->setSpacing(6);
     widthRow->addWidget(widthLabel);
     widthRow->addWidget(m_width);
     widthRow->addStretch();
@@ -75,6 +76,7 @@ TFormKonf::TFormKonf(TLabelConfig &config, QWidget *parent) : QDialog(parent), m
     main->addWidget(heading);
     main->addLayout(columns);
     main->addLayout(MakeButtonRow({m_ok, m_ne}));
+    // The width the dialog always had; the captions scroll in their fields.
     setMinimumWidth(424);
 
     connect(m_ok, &QPushButton::clicked, this, &TFormKonf::ButtonOkClick);
@@ -113,5 +115,7 @@ void TFormKonf::ButtonOkClick()
 void TFormKonf::ButtonNeClick()
 {
     m_config.Cancel();
+    const QSignalBlocker quiet(m_width);
+    m_width->setValue(m_config.Width);
     reject();
 }

@@ -1,5 +1,7 @@
 #include "session/ui/NameListView.h"
 
+#include "session/ui/WidestNameDelegate.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -10,6 +12,25 @@ TNameListView::TNameListView(QWidget *parent) : QListView(parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setUniformItemSizes(true);
     setDragEnabled(false);
+    m_delegate = new TWidestNameDelegate(this);
+    setItemDelegate(m_delegate);
+}
+
+void TNameListView::setModel(QAbstractItemModel *m)
+{
+    if (model())
+        disconnect(model(), nullptr, this, nullptr);
+    m_delegate->Forget();
+    QListView::setModel(m);
+    if (!m)
+        return;
+    // Before the view lays the lines out again, which asks for their size.
+    const auto forget = [this] { m_delegate->Forget(); };
+    connect(m, &QAbstractItemModel::modelReset, this, forget);
+    connect(m, &QAbstractItemModel::rowsInserted, this, forget);
+    connect(m, &QAbstractItemModel::rowsRemoved, this, forget);
+    connect(m, &QAbstractItemModel::dataChanged, this, forget);
+    connect(m, &QAbstractItemModel::layoutChanged, this, forget);
 }
 
 void TNameListView::SelectRow(qsizetype row)
