@@ -321,6 +321,8 @@ void TestWriteFaults::oldFileSurvives()
     QFETCH(TWriter, writer);
     QFETCH(TFault, fault);
     QTemporaryDir dir;
+    // rm, not QDir: Qt cannot name a file that is not UTF-8.
+    auto removeAll = qScopeGuard([&] { QProcess::execute(QStringLiteral("rm"), {QStringLiteral("-rf"), dir.path()}); });
     const QString disk = dir.filePath(QStringLiteral("disk"));
     const bool onTmpfs = fault == TFault::FullDisk || fault == TFault::ReadOnlyDisk;
     if (onTmpfs && !FileFaults::MountTiny(disk, "64k"))
@@ -344,9 +346,12 @@ void TestWriteFaults::oldFileSurvives()
         QVERIFY(QFile::remove(fillerPath));
         break;
     }
-    case TFault::ReadOnlyDisk:
-        result = Attempt(writer, path, [&] { FileFaults::RemountReadOnly(disk); });
+    case TFault::ReadOnlyDisk: {
+        bool readOnly = false;
+        result = Attempt(writer, path, [&] { readOnly = FileFaults::RemountReadOnly(disk); });
+        QVERIFY(readOnly);
         break;
+    }
     case TFault::FolderGone: {
         const QString gone = dir.filePath(QStringLiteral("gone"));
         QVERIFY(QDir().mkpath(gone));
@@ -373,7 +378,8 @@ void TestWriteFaults::oldFileSurvives()
     QCOMPARE(result, 0);
     QCOMPARE(TestBook::ReadFile(path), old);
     QStringList left = TestBook::FilesIn(disk);
-    left.removeAll(QStringLiteral("kniha.wdt.lock"));
+    // A lock on a disk made read-only cannot go.
+    left.removeIf([](const QString &f) { return f.endsWith(QStringLiteral(".wdt.lock")); });
     QCOMPARE(left, QStringList {name});
 }
 
