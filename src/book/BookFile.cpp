@@ -176,6 +176,12 @@ TBookFileError WriteByBytes(const QString &path, const TContactRecord &header, c
         return e;
     const TFileStamp stamp = StampOf(file, path);
     file.close();
+    // The folder held open may have been moved or replaced meanwhile: the new file would
+    // land where the name no longer leads, and be reported as written.
+    struct stat held, named;
+    if (::fstat(dirFd, &held) != 0 || ::stat(dir.constData(), &named) != 0 || held.st_dev != named.st_dev
+        || held.st_ino != named.st_ino)
+        return TBookFileError::Write;
     if (::renameat(dirFd, temp.constData(), dirFd, base.constData()) != 0)
         return TBookFileError::Write;
     keep = true;

@@ -186,8 +186,9 @@ int TParadoxTable::FieldIndex(QByteArrayView name) const
 
 TImportError TParadoxTable::ForEachRow(const std::function<bool(const char *)> &row)
 {
+    // A chain that ends before the header's count of rows was cut: rows would be lost.
     if (m_fileBlocks == 0 || m_firstBlock == 0)
-        return TImportError::None;
+        return m_recordCount == 0 ? TImportError::None : TImportError::Read;
     // No chain can be longer than the blocks the file holds, nor visit a block twice.
     const qint64 present = (m_size - m_headerSize + m_blockSize - 1) / m_blockSize;
     const qint64 blocks = qMin<qint64>(m_fileBlocks, present);
@@ -222,7 +223,7 @@ TImportError TParadoxTable::ForEachRow(const std::function<bool(const char *)> &
         rows += count;
         n = next;
     }
-    return TImportError::None;
+    return rows < m_recordCount ? TImportError::Read : TImportError::None;
 }
 
 QByteArray TParadoxTable::ToCp1250(QByteArrayView raw) const
@@ -280,7 +281,8 @@ bool TParadoxTable::MemoText(const char *record, int field, qsizetype limit, QBy
         out = ToCp1250(QByteArrayView(record + f.Offset, want));
         return true;
     }
-    if (!OpenMemoFile())
+    // No memo is longer than the file that holds it, whatever its block says.
+    if (!OpenMemoFile() || qint64(length) > m_memoSize)
         return false;
     const int index = int(where & 0xFF);
     const qint64 block = qint64(where & ~quint32(0xFF));

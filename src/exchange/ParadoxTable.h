@@ -47,7 +47,8 @@ public:
     qint64 RecordCountHint() const { return m_recordCount; }
 
     // Calls `row` with each record in the order of the data blocks; Read when a block or a
-    // record is damaged, TooLarge past kMaxImportEntries rows.
+    // record is damaged or the blocks hold fewer rows than the header counts, TooLarge past
+    // kMaxImportEntries rows.
     TImportError ForEachRow(const std::function<bool(const char *record)> &row);
 
     // An alpha field of a record in Windows-1250, up to its first zero byte.

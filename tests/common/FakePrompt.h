@@ -10,6 +10,8 @@
 #include <QSize>
 #include <QStringList>
 
+#include <functional>
+
 // A scripted person: answers questions from a queue (Ano when it runs dry) and records
 // every message it was shown.
 class TFakePrompt : public IPrompt
@@ -37,6 +39,13 @@ public:
         return Answers.isEmpty() ? kHlaskaAno : Answers.dequeue();
     }
     void SetBusy(bool busy) override { BusyDepth += busy ? 1 : -1; }
+    // Where the widgets would repaint during long work; a test's fault may strike here.
+    std::function<void()> DuringWork;
+    void ProcessEvents() override
+    {
+        if (DuringWork)
+            DuringWork();
+    }
     QString AskOpenBook() override
     {
         ++OpenAsked;
@@ -81,7 +90,15 @@ public:
         Shown = labels;
         ++Applied;
     }
-    QSize WindowSize() const override { return Size; }
+    // Asked when the book's settings are stored, which a save does once its new file is
+    // open; a test's fault may strike here.
+    std::function<void()> WhenMeasured;
+    QSize WindowSize() const override
+    {
+        if (WhenMeasured)
+            WhenMeasured();
+        return Size;
+    }
     void SetWindowSize(QSize s) override { Size = s; }
     int ListWidth() const override { return List; }
     void SetListWidth(int w) override { List = w; }

@@ -25,13 +25,23 @@ bool MountTiny(const QString &mountPoint, const char *size)
 
 bool RemountReadOnly(const QString &mountPoint)
 {
-    return QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-o"), QStringLiteral("remount,ro"), mountPoint})
-        == 0;
+    const auto mount = [](const QStringList &args) {
+        QProcess p;
+        p.start(QStringLiteral("mount"), args);
+        return p.waitForFinished() && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    };
+    if (mount({QStringLiteral("-o"), QStringLiteral("remount,ro"), mountPoint}))
+        return true;
+    // A file open for writing there (a book's lock) keeps the file system writable; a
+    // read-only view of it bound over the same place is not held by that file.
+    return mount({QStringLiteral("--bind"), mountPoint, mountPoint})
+        && mount({QStringLiteral("-o"), QStringLiteral("remount,bind,ro"), mountPoint});
 }
 
 void Unmount(const QString &mountPoint)
 {
-    QProcess::execute(QStringLiteral("umount"), {mountPoint});
+    while (QProcess::execute(QStringLiteral("mountpoint"), {QStringLiteral("-q"), mountPoint}) == 0
+           && QProcess::execute(QStringLiteral("umount"), {mountPoint}) == 0) { }
 }
 
 void LimitFileSize(qint64 bytes)

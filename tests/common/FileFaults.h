@@ -11,7 +11,9 @@ namespace FileFaults {
 // Mounts a tmpfs of `size` ("16k") at `mountPoint`; false where that is not allowed.
 // The caller unmounts it (Unmount).
 bool MountTiny(const QString &mountPoint, const char *size);
+// Read-only from now on, even with files still open for writing there.
 bool RemountReadOnly(const QString &mountPoint);
+// Unmounts all that is mounted at `mountPoint`.
 void Unmount(const QString &mountPoint);
 
 // From now on this process may write no file beyond `bytes` (SIGXFSZ ignored, as the

@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
+
 using TestBook::Cp;
 
 namespace {
@@ -45,6 +47,13 @@ bool WriteTable(const QString &path, const char *fields, int codePage, const QLi
     return QProcess::execute(Peer(), {QStringLiteral("write"), path, layout.fileName()}) == 0;
 }
 
+constexpr int kChainedRows = 60;
+
+QByteArray ChainedMemo(int row)
+{
+    return row == 0 ? QByteArray("kratka poznamka") : row == 1 ? QByteArray(5000, 'x') : QByteArray();
+}
+
 QByteArray Row(std::initializer_list<const char *> utf8)
 {
     QList<QByteArray> parts;
@@ -53,7 +62,34 @@ QByteArray Row(std::initializer_list<const char *> utf8)
     return parts.join('\t');
 }
 
+// A table's two files as bytes, to be damaged in place. The chained table's records end
+// in the memo pointer (Poznamka:M:11) and the picture's (Obrazek:B:10).
+struct TTableBytes
+{
+    QByteArray Db, Mb;
+
+    static quint32 Get(const QByteArray &b, qsizetype at, int width)
+    {
+        quint32 v = 0;
+        for (int i = width - 1; i >= 0; --i)
+            v = (v << 8) | quint8(b[at + i]);
+        return v;
+    }
+    static void Put(QByteArray &b, qsizetype at, quint32 v, int width)
+    {
+        for (int i = 0; i < width; ++i)
+            b[at + i] = char((v >> (8 * i)) & 0xFF);
+    }
+    int RecordSize() const { return int(Get(Db, 0, 2)); }
+    qsizetype Block(int n) const { return Get(Db, 2, 2) + qsizetype(n - 1) * quint8(Db[5]) * 1024; }
+    qsizetype MemoPointer(int row) const { return Block(1) + 6 + qsizetype(row + 1) * RecordSize() - 20; }
+    qsizetype MemoBlock(int row) const { return Get(Db, MemoPointer(row), 4) & ~quint32(0xFF); }
+};
+using TDamage = std::function<void(TTableBytes &)>;
+
 } // namespace
+
+Q_DECLARE_METATYPE(TDamage)
 
 class TestParadox : public QObject
 {
@@ -70,13 +106,15 @@ private slots:
     void refusedTables_data();
     void refusedTables();
     void damagedTables();
+    void damagePastHeader_data();
+    void damagePastHeader();
     void engineTables_data();
     void engineTables();
 
 private:
     TContactRecord ImportOne(ZevTables::TKind kind, const QString &path);
     QTemporaryDir m_dir;
-    QString m_kontakty, m_firmy;
+    QString m_kontakty, m_firmy, m_chained;
 };
 
 void TestParadox::initTestCase()
@@ -95,6 +133,13 @@ void TestParadox::initTestCase()
                        {Row({"Potápěčské centrum", "Ponorka a spol. s r. o. Brno-Líšeň", "Krátká 1", "Praha",
                              "Česko", "222 111 000", "222 111 001", "222 111 002", "info@example.cz",
                              "OK1XYZ", "8-17", "", "", "", "9-12", "", "", "Sklad vzadu"})}));
+    // Three data blocks (28, 28 and 4 rows), a memo in a shared block and one of its own.
+    QList<QByteArray> rows;
+    for (int i = 0; i < kChainedRows; ++i)
+        rows.append("N" + QByteArray::number(i) + QByteArray(15, '\t') + ChainedMemo(i));
+    QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("c")));
+    m_chained = m_dir.filePath(QStringLiteral("c/Kontakty.DB"));
+    QVERIFY(WriteTable(m_chained, kKontaktyFields, 1250, rows));
 }
 
 TContactRecord TestParadox::ImportOne(ZevTables::TKind kind, const QString &path)
@@ -256,6 +301,89 @@ void TestParadox::damagedTables()
         TBook book;
         ZevTables::Read(ZevTables::TKind::Kontakty, path, book);
         QVERIFY(book.RecordCount() <= 2);
+    }
+}
+
+void TestParadox::damagePastHeader_data()
+{
+    // The rows read before the walk ends (always the first ones, in order) and how it ends.
+    QTest::addColumn<TDamage>("damage");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<TImportError>("result");
+    const auto none = TImportError::None;
+    const auto read = TImportError::Read;
+    auto next = [](int block, quint32 to) { return [=](TTableBytes &t) { t.Put(t.Db, t.Block(block), to, 2); }; };
+    auto header = [](int at, quint32 v, int width) { return [=](TTableBytes &t) { t.Put(t.Db, at, v, width); }; };
+
+    QTest::newRow("intact") << TDamage([](TTableBytes &) { }) << kChainedRows << none;
+    QTest::newRow("block links to itself") << TDamage(next(1, 1)) << 28 << read;
+    QTest::newRow("empty block links to itself") << TDamage([](TTableBytes &t) {
+        t.Put(t.Db, t.Block(2), 2, 2);
+        t.Put(t.Db, t.Block(2) + 4, quint16(-t.RecordSize()), 2);
+    }) << 28 << read;
+    QTest::newRow("two blocks in a loop") << TDamage(next(2, 1)) << 56 << read;
+    QTest::newRow("link past the file") << TDamage(next(1, 4)) << 28 << read;
+    QTest::newRow("link 0 midway") << TDamage(next(1, 0)) << 28 << read;
+    QTest::newRow("link negative") << TDamage(next(2, 0xFFFF)) << 56 << read;
+    QTest::newRow("link huge") << TDamage(next(1, 0x7FFF)) << 28 << read;
+    QTest::newRow("block holds more than fits") << TDamage([](TTableBytes &t) {
+        t.Put(t.Db, t.Block(1) + 4, 28 * t.RecordSize(), 2);
+    }) << 0 << read;
+    QTest::newRow("file cut in the last block") << TDamage([](TTableBytes &t) {
+        t.Db.truncate(t.Block(3) + 6 + 2 * t.RecordSize());
+    }) << 56 << read;
+    QTest::newRow("last block past the file") << TDamage(header(0x10, 200, 2)) << kChainedRows << none;
+    QTest::newRow("blocks in use past the file") << TDamage(header(0x0C, 200, 2)) << kChainedRows << none;
+    QTest::newRow("no blocks in use") << TDamage(header(0x0C, 0, 2)) << 0 << read;
+    QTest::newRow("first block past the file") << TDamage(header(0x0E, 200, 2)) << 0 << read;
+    QTest::newRow("record count above the rows") << TDamage(header(0x06, kChainedRows + 1, 4)) << kChainedRows << read;
+    QTest::newRow("record count huge") << TDamage(header(0x06, 0x7FFFFFFF, 4)) << kChainedRows << read;
+
+    QTest::newRow("memo pointer past the memo file") << TDamage([](TTableBytes &t) {
+        t.Put(t.Db, t.MemoPointer(0), 0x100000 | 0x3F, 4);
+    }) << 0 << read;
+    QTest::newRow("blob pointer past the memo file") << TDamage([](TTableBytes &t) {
+        t.Put(t.Db, t.MemoPointer(1), 0x100000 | 0xFF, 4);
+    }) << 1 << read;
+    QTest::newRow("memo block of another type") << TDamage([](TTableBytes &t) {
+        t.Mb[t.MemoBlock(0)] = 2;
+    }) << 0 << read;
+    QTest::newRow("blob block of another type") << TDamage([](TTableBytes &t) {
+        t.Mb[t.MemoBlock(1)] = 3;
+    }) << 1 << read;
+    QTest::newRow("memo longer than the memo file") << TDamage([](TTableBytes &t) {
+        t.Put(t.Db, t.MemoPointer(0) + 4, 0x7FFFFFFF, 4);
+    }) << 0 << read;
+    QTest::newRow("blob longer than the memo file, its block agreeing") << TDamage([](TTableBytes &t) {
+        t.Put(t.Db, t.MemoPointer(1) + 4, 1 << 27, 4);
+        t.Put(t.Mb, t.MemoBlock(1) + 1, 0xFFFF, 2);
+        t.Put(t.Mb, t.MemoBlock(1) + 3, 1 << 27, 4);
+    }) << 1 << read;
+    QTest::newRow("memo file cut in a blob") << TDamage([](TTableBytes &t) {
+        t.Mb.truncate(t.MemoBlock(1) + 100);
+    }) << 1 << read;
+}
+
+void TestParadox::damagePastHeader()
+{
+    QFETCH(TDamage, damage);
+    QFETCH(int, rows);
+    QFETCH(TImportError, result);
+    const QString mbSuffix = QStringLiteral("MB");
+    TTableBytes t {TestBook::ReadFile(m_chained), TestBook::ReadFile(m_chained.chopped(2) + mbSuffix)};
+    QVERIFY(t.Db.size() > t.Block(3) && t.Mb.size() > t.MemoBlock(1));
+    damage(t);
+    const QString path = m_dir.filePath(QStringLiteral("h/Kontakty.DB"));
+    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+    QVERIFY(TestBook::WriteFile(path, t.Db) && TestBook::WriteFile(path.chopped(2) + mbSuffix, t.Mb));
+
+    TBook book;
+    QCOMPARE(ZevTables::Read(ZevTables::TKind::Kontakty, path, book), result);
+    // Never a row twice, out of order or changed.
+    QCOMPARE(int(book.RecordCount()), rows);
+    for (int i = 0; i < rows; ++i) {
+        QCOMPARE(book.Record(i).Text(EField::Prijmeni), "N" + QByteArray::number(i));
+        QCOMPARE(book.Record(i).Note(), ChainedMemo(i).left(kNoteSize));
     }
 }
 

@@ -3,6 +3,7 @@
 #include "book/Book.h"
 #include "book/BookLabels.h"
 #include "exchange/ExchangeCommands.h"
+#include "interop/InteropCommands.h"
 #include "interop/InteropFile.h"
 #include "reports/ReportCommands.h"
 #include "reports/ReportPorts.h"
@@ -24,7 +25,8 @@ using TestBook::Entry;
 namespace {
 
 enum class TFault { FullDisk, ReadOnlyDisk, FolderGone, SizeLimitAtStart, SizeLimitMidway };
-enum class TWriter { Book, BookNotUtf8, Settings, MaskExport, Report, VCard, Calendar };
+enum class TWriter { Book, BookNotUtf8, Settings, MaskExport, Report, VCard, Table, Calendar };
+enum class TMidFault { FolderRemoved, FolderRenamed, DiskFilled };
 
 class TFixedAnswers : public IExchangeDialogs, public IReportDialogs, public ITextEditorLauncher
 {
@@ -37,10 +39,74 @@ public:
     bool StartEditor(const QString &) override { return true; }
 };
 
+class TMidwayDialogs : public IInteropDialogs
+{
+public:
+    std::function<void(qint64, qint64)> OnProgress;
+    bool AskExportOptions(TExportOptions &) override { return true; }
+    TImportTarget AskImportTarget() override { return TImportTarget::Cancel; }
+    void Progress(qint64 done, qint64 total) override { OnProgress(done, total); }
+};
+
+bool IsExport(TWriter w)
+{
+    return w == TWriter::VCard || w == TWriter::Table || w == TWriter::Calendar;
+}
+
+TInteropFormat FormatOf(TWriter w)
+{
+    return w == TWriter::VCard ? TInteropFormat::VCard3 : w == TWriter::Table ? TInteropFormat::CsvGoogle
+                                                                               : TInteropFormat::Ics;
+}
+
+QString FileNameOf(TWriter w)
+{
+    switch (w) {
+    case TWriter::Settings:
+        return QStringLiteral("Vorlink.ini");
+    case TWriter::Report:
+        return QStringLiteral("sestava.txt");
+    case TWriter::VCard:
+        return QStringLiteral("kontakty.vcf");
+    case TWriter::Table:
+        return QStringLiteral("kontakty.csv");
+    case TWriter::Calendar:
+        return QStringLiteral("vyroci.ics");
+    case TWriter::BookNotUtf8:
+        return FileName::FromBytes("kniha-\xE8.wdt");
+    default:
+        return QStringLiteral("kniha.wdt");
+    }
+}
+
+// Fills the file system under `filler` to its last byte, so even a small file fails, if
+// only at its final flush.
+void FillDisk(const QString &filler)
+{
+    QFile file(filler);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return;
+    const QByteArray block(4096, 'x');
+    while (file.write(block) == block.size()) { }
+    while (file.write("x", 1) == 1) { }
+}
+
+// The files anywhere under `folder`, by their path relative to it.
+QStringList FilesUnder(const QString &folder)
+{
+    QStringList files = TestBook::FilesIn(folder);
+    for (const QString &sub : QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden)) {
+        for (const QString &file : FilesUnder(folder + QLatin1Char('/') + sub))
+            files.append(sub + QLatin1Char('/') + file);
+    }
+    files.sort();
+    return files;
+}
+
 // The bytes a writer's file holds before the attempt.
 QByteArray OldBytes(TWriter w)
 {
-    if (w == TWriter::Report || w == TWriter::VCard || w == TWriter::Calendar)
+    if (w == TWriter::Report || IsExport(w))
         return QByteArrayLiteral("star\xE1 sestava\r\n");
     if (w != TWriter::Settings)
         return TestBook::FileBytes(TBookLabels::Defaults(), {Entry("Adam"), Entry("Bára"), Entry("Cyril")});
@@ -74,7 +140,7 @@ int Attempt(TWriter w, const QString &path, const std::function<void()> &fault =
             return 12;
         return b.Changed && b.RecordCount() == count ? 0 : 13;
     }
-    if (w == TWriter::VCard || w == TWriter::Calendar) {
+    if (IsExport(w)) {
         TBook book;
         QList<TContactRecord *> records;
         for (const char *name : {"Adam", "B\xE1ra", "Cyril"}) {
@@ -83,7 +149,7 @@ int Attempt(TWriter w, const QString &path, const std::function<void()> &fault =
             records.append(&book.AppendRecord(r));
         }
         TExportOptions options;
-        options.Format = w == TWriter::VCard ? TInteropFormat::VCard3 : TInteropFormat::Ics;
+        options.Format = FormatOf(w);
         options.Stamp = QDateTime(QDate(2026, 12, 7), QTime(10, 0), Qt::UTC);
         if (fault)
             fault();
@@ -121,6 +187,92 @@ int Attempt(TWriter w, const QString &path, const std::function<void()> &fault =
     return f.Prompt.Texts() == QStringList {Msg::RegistryFailed()} ? 0 : 21;
 }
 
+// Makes the writer write over `path` and `fault` strike once its new file is open: from
+// the window size the book's settings ask for (a save and the mask export store them just
+// before the first byte), from a repaint of the report's walk, from an export's progress
+// after its first chunk. 0 when it failed as it must, a reason code otherwise.
+int AttemptMidway(TWriter w, const QString &path, const std::function<void()> &fault)
+{
+    TSessionFixture f;
+    bool struck = false;
+    const auto strike = [&] {
+        if (!struck) {
+            struck = true;
+            fault();
+        }
+    };
+    TAddressBook &b = f.S->Book;
+    if (w == TWriter::Book || w == TWriter::BookNotUtf8) {
+        f.Docs->StartUp(path);
+        if (b.RecordCount() != 3)
+            return 10;
+        for (int i = 0; i < 40; ++i)
+            b.AppendRecord(Entry("Nový"));
+        b.Changed = true;
+        const qsizetype count = b.RecordCount();
+        f.Prompt.Reset();
+        f.View.WhenMeasured = strike;
+        f.Docs->IUlozitClick();
+        f.View.WhenMeasured = {};
+        const QStringList said = f.Prompt.Texts();
+        const QStringList allowed {Msg::OpenFailed(), Msg::HeaderWriteFailed(), Msg::WriteFailed()};
+        if (!struck)
+            return 11;
+        if (said.size() != 1 || !allowed.contains(said.first()))
+            return 12;
+        return b.Changed && b.RecordCount() == count ? 0 : 13;
+    }
+    // Enough entries for several chunks of an export and several repaints of a report.
+    QList<TContactRecord> many;
+    for (int i = 0; i < 3000; ++i) {
+        TContactRecord r = Entry(QByteArray("Osoba " + QByteArray::number(i)).constData(), unsigned(i % 2));
+        r.SetText(EField::Telefon1, "+420 541 000 " + QByteArray::number(100 + i % 900));
+        r.SetText(EField::Email, "osoba" + QByteArray::number(i) + "@example.cz");
+        r.SetText(EField::Narozeniny, "05.03.1961");
+        many.append(r);
+    }
+    f.Open(many);
+    const qsizetype count = b.RecordCount();
+    const bool changed = b.Changed;
+    int result = 0;
+    if (w == TWriter::MaskExport) {
+        b.Mask.RequireSet[0] = true;
+        b.Mask.Active = true;
+        TFixedAnswers answers;
+        answers.Target = path;
+        TExchangeCommands exchange(*f.S, *f.Editor, *f.Docs, answers);
+        f.View.WhenMeasured = strike;
+        exchange.IExportClick();
+        f.View.WhenMeasured = {};
+        result = f.Prompt.Last() == QString::fromUtf8("Export se nepodařil") ? 0 : 30;
+    } else if (w == TWriter::Report) {
+        TFixedAnswers answers;
+        const QString wdr = f.Path("seznam.WDR");
+        TestBook::WriteFile(wdr, "<\"VORLINK|9|W|x.txt\">\r\n<\"DATA\">\r\n<\"NAZEV|30|L\">\r\n<\"/DATA\">\r\n");
+        TReportCommands reports(*f.S, *f.Editor, *f.Docs, answers, answers);
+        f.Prompt.DuringWork = strike;
+        if (reports.Run(wdr, path) == TReportOutcome::Written)
+            result = 40;
+        else if (f.Prompt.Texts() != QStringList {QString::fromUtf8("Chyba při zápisu vybrané sestavy")})
+            result = 41;
+        f.Prompt.DuringWork = {};
+    } else {
+        TMidwayDialogs dialogs;
+        dialogs.OnProgress = [&](qint64 done, qint64 total) {
+            if (done > 0 && done < total)
+                strike();
+        };
+        TInteropCommands interop(*f.S, *f.Editor, *f.Docs, dialogs);
+        if (interop.Export(FormatOf(w), path))
+            result = 50;
+        else if (f.Prompt.Texts() != QStringList {InteropText::ErrorText(TInteropError::Write)})
+            result = 51;
+    }
+    if (!struck)
+        return 60;
+    return result != 0 ? result : b.RecordCount() == count && b.Changed == changed ? 0 : 61;
+}
+
 } // namespace
 
 class TestWriteFaults : public QObject
@@ -130,6 +282,8 @@ class TestWriteFaults : public QObject
 private slots:
     void oldFileSurvives_data();
     void oldFileSurvives();
+    void faultMidway_data();
+    void faultMidway();
 };
 
 void TestWriteFaults::oldFileSurvives_data()
@@ -142,6 +296,7 @@ void TestWriteFaults::oldFileSurvives_data()
                                                         {"mask export", TWriter::MaskExport},
                                                         {"report", TWriter::Report},
                                                         {"vCard export", TWriter::VCard},
+                                                        {"table export", TWriter::Table},
                                                         {"calendar export", TWriter::Calendar}};
     const std::pair<const char *, TFault> faults[] = {{"full disk", TFault::FullDisk},
                                                       {"read-only disk", TFault::ReadOnlyDisk},
@@ -166,6 +321,8 @@ void TestWriteFaults::oldFileSurvives()
     QFETCH(TWriter, writer);
     QFETCH(TFault, fault);
     QTemporaryDir dir;
+    // rm, not QDir: Qt cannot name a file that is not UTF-8.
+    auto removeAll = qScopeGuard([&] { QProcess::execute(QStringLiteral("rm"), {QStringLiteral("-rf"), dir.path()}); });
     const QString disk = dir.filePath(QStringLiteral("disk"));
     const bool onTmpfs = fault == TFault::FullDisk || fault == TFault::ReadOnlyDisk;
     if (onTmpfs && !FileFaults::MountTiny(disk, "64k"))
@@ -176,12 +333,7 @@ void TestWriteFaults::oldFileSurvives()
     });
     if (!onTmpfs)
         QVERIFY(QDir().mkpath(disk));
-    const QString name = writer == TWriter::Settings   ? QStringLiteral("Vorlink.ini")
-                         : writer == TWriter::Report   ? QStringLiteral("sestava.txt")
-                         : writer == TWriter::VCard    ? QStringLiteral("kontakty.vcf")
-                         : writer == TWriter::Calendar ? QStringLiteral("vyroci.ics")
-                         : writer == TWriter::BookNotUtf8 ? FileName::FromBytes("kniha-\xE8.wdt")
-                                                          : QStringLiteral("kniha.wdt");
+    const QString name = FileNameOf(writer);
     const QString path = disk + QLatin1Char('/') + name;
     const QByteArray old = OldBytes(writer);
     QVERIFY(TestBook::WriteFile(path, old));
@@ -189,22 +341,17 @@ void TestWriteFaults::oldFileSurvives()
     int result = -1;
     switch (fault) {
     case TFault::FullDisk: {
-        // Filled to the last byte, so even a small file fails, if only at the final flush.
         const QString fillerPath = disk + QStringLiteral("/filler");
-        result = Attempt(writer, path, [&] {
-            QFile filler(fillerPath);
-            if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-                return;
-            const QByteArray block(4096, 'x');
-            while (filler.write(block) == block.size()) { }
-            while (filler.write("x", 1) == 1) { }
-        });
+        result = Attempt(writer, path, [&] { FillDisk(fillerPath); });
         QVERIFY(QFile::remove(fillerPath));
         break;
     }
-    case TFault::ReadOnlyDisk:
-        result = Attempt(writer, path, [&] { FileFaults::RemountReadOnly(disk); });
+    case TFault::ReadOnlyDisk: {
+        bool readOnly = false;
+        result = Attempt(writer, path, [&] { readOnly = FileFaults::RemountReadOnly(disk); });
+        QVERIFY(readOnly);
         break;
+    }
     case TFault::FolderGone: {
         const QString gone = dir.filePath(QStringLiteral("gone"));
         QVERIFY(QDir().mkpath(gone));
@@ -231,8 +378,80 @@ void TestWriteFaults::oldFileSurvives()
     QCOMPARE(result, 0);
     QCOMPARE(TestBook::ReadFile(path), old);
     QStringList left = TestBook::FilesIn(disk);
-    left.removeAll(QStringLiteral("kniha.wdt.lock"));
+    // A lock on a disk made read-only cannot go.
+    left.removeIf([](const QString &f) { return f.endsWith(QStringLiteral(".wdt.lock")); });
     QCOMPARE(left, QStringList {name});
+}
+
+void TestWriteFaults::faultMidway_data()
+{
+    QTest::addColumn<TWriter>("writer");
+    QTest::addColumn<TMidFault>("fault");
+    const std::pair<const char *, TWriter> writers[] = {{"book", TWriter::Book},
+                                                        {"book named not in UTF-8", TWriter::BookNotUtf8},
+                                                        {"mask export", TWriter::MaskExport},
+                                                        {"report", TWriter::Report},
+                                                        {"vCard export", TWriter::VCard},
+                                                        {"table export", TWriter::Table},
+                                                        {"calendar export", TWriter::Calendar}};
+    const std::pair<const char *, TMidFault> faults[] = {{"folder removed", TMidFault::FolderRemoved},
+                                                         {"folder renamed away", TMidFault::FolderRenamed},
+                                                         {"disk filled", TMidFault::DiskFilled}};
+    for (const auto &[wn, w] : writers) {
+        for (const auto &[fn, fault] : faults)
+            QTest::addRow("%s, %s", wn, fn) << w << fault;
+    }
+}
+
+void TestWriteFaults::faultMidway()
+{
+    QFETCH(TWriter, writer);
+    QFETCH(TMidFault, fault);
+    QTemporaryDir dir;
+    // rm, not QDir: Qt cannot name a file that is not UTF-8.
+    auto removeAll = qScopeGuard([&] { QProcess::execute(QStringLiteral("rm"), {QStringLiteral("-rf"), dir.path()}); });
+    const QString disk = dir.filePath(QStringLiteral("disk"));
+    const bool onTmpfs = fault == TMidFault::DiskFilled;
+    if (onTmpfs && !FileFaults::MountTiny(disk, "1m"))
+        QSKIP("cannot mount a small tmpfs here (needs root)");
+    auto unmount = qScopeGuard([&] {
+        if (onTmpfs)
+            FileFaults::Unmount(disk);
+    });
+    if (!onTmpfs)
+        QVERIFY(QDir().mkpath(disk));
+    const QString name = FileNameOf(writer);
+    const QString path = disk + QLatin1Char('/') + name;
+    const QByteArray old = OldBytes(writer);
+    QVERIFY(TestBook::WriteFile(path, old));
+
+    const QString moved = dir.filePath(QStringLiteral("moved"));
+    const QString filler = disk + QStringLiteral("/filler");
+    const int result = AttemptMidway(writer, path, [&] {
+        if (fault == TMidFault::FolderRemoved)
+            QProcess::execute(QStringLiteral("rm"), {QStringLiteral("-rf"), disk});
+        else if (fault == TMidFault::FolderRenamed)
+            QDir().rename(disk, moved);
+        else
+            FillDisk(filler);
+    });
+    QCOMPARE(result, 0);
+    if (fault == TMidFault::FolderRemoved) {
+        QVERIFY(!QFileInfo::exists(disk));
+        QCOMPARE(FilesUnder(dir.path()), QStringList());
+        return;
+    }
+    const QString holder = fault == TMidFault::FolderRenamed ? moved : disk;
+    if (fault == TMidFault::FolderRenamed)
+        QVERIFY(!QFileInfo::exists(disk));
+    else
+        QVERIFY(QFile::remove(filler));
+    QCOMPARE(TestBook::ReadFile(holder + QLatin1Char('/') + name), old);
+    // A lock moved away with its folder is no longer its book's to remove.
+    const QString in = QFileInfo(holder).fileName() + QLatin1Char('/');
+    QStringList left = FilesUnder(dir.path());
+    left.removeIf([](const QString &f) { return f.endsWith(QStringLiteral(".wdt.lock")); });
+    QCOMPARE(left, QStringList {in + name});
 }
 
 QTEST_GUILESS_MAIN(TestWriteFaults)
