@@ -127,7 +127,12 @@ TGuardedFile::TError TGuardedFile::Commit()
     ok = ::close(m_fd) == 0 && ok;
     m_fd = -1;
     if (ok && !m_inPlace) {
-        ok = ::renameat(m_dirFd, m_temp.constData(), m_dirFd, m_base.constData()) == 0;
+        // The folder held open may have been moved or replaced meanwhile: the new file
+        // would land where the name no longer leads, and be reported as written.
+        struct stat held, named;
+        ok = ::fstat(m_dirFd, &held) == 0 && ::stat(m_dir.constData(), &named) == 0 && held.st_dev == named.st_dev
+             && held.st_ino == named.st_ino;
+        ok = ok && ::renameat(m_dirFd, m_temp.constData(), m_dirFd, m_base.constData()) == 0;
         if (ok) {
             m_temp.clear();
             ::fsync(m_dirFd);
