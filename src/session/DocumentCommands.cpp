@@ -174,9 +174,19 @@ bool TDocumentCommands::SaveBook(const QString &path)
         return false;
     // Another program has written the file since this one read or wrote it; saving now
     // would silently throw its work away.
-    if (SameFile(m_stampPath, path) && m_stamp.ChangedOnDisk(path)
-        && m_s.Prompt.Hlaska(Msg::ChangedOnDiskQuestion(), THlaskaKind::Otazka) != kHlaskaAno)
-        return false;
+    if (SameFile(m_stampPath, path) && m_stamp.ChangedOnDisk(path)) {
+        switch (m_s.Prompt.AskChangedOnDisk(Msg::ChangedOnDiskQuestion())) {
+        case TDiskChoice::Overwrite:
+            break;
+        case TDiskChoice::Reload:
+            // The other program's version replaces this one's unsaved changes.
+            if (OpenPath(path))
+                AfterLoad(false);
+            return false;
+        case TDiskChoice::Cancel:
+            return false;
+        }
+    }
     TAddressBook &b = m_s.Book;
     TFileStamp written;
     const TBookFileError e = BookFile::Write(path, b.Labels.ToHeader(), b,

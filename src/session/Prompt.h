@@ -9,6 +9,10 @@ constexpr int kHlaskaAno = 6;
 constexpr int kHlaskaNe = 7;
 constexpr int kHlaskaOk = 1;
 
+// A save over a file another program changed meanwhile: write over it, read it again
+// (this program's changes given up), or neither.
+enum class TDiskChoice { Overwrite, Reload, Cancel };
+
 // What the model asks of the person in front of it. The GUI answers with real dialogs,
 // tests with scripted answers.
 class IPrompt
@@ -28,6 +32,13 @@ public:
 
     // Lets the window repaint during long work.
     virtual void ProcessEvents() { }
+
+    // `question` asked with a third answer, "Načíst znovu". Where no such box exists the
+    // plain question decides between overwriting and nothing.
+    virtual TDiskChoice AskChangedOnDisk(const QString &question)
+    {
+        return Hlaska(question, THlaskaKind::Otazka) == kHlaskaAno ? TDiskChoice::Overwrite : TDiskChoice::Cancel;
+    }
 };
 
 // Hourglass for the life of a scope.

@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 // A scripted person: answers questions from a queue (Ano when it runs dry) and records
 // every message it was shown.
@@ -39,6 +40,16 @@ public:
         return Answers.isEmpty() ? kHlaskaAno : Answers.dequeue();
     }
     void SetBusy(bool busy) override { BusyDepth += busy ? 1 : -1; }
+    // When set, the question about another program's write is answered with it (the
+    // three-way box); else as the plain question, by Answers.
+    std::optional<TDiskChoice> DiskAnswer;
+    TDiskChoice AskChangedOnDisk(const QString &question) override
+    {
+        if (!DiskAnswer)
+            return IPrompt::AskChangedOnDisk(question);
+        Shown.append({question, THlaskaKind::Otazka});
+        return *DiskAnswer;
+    }
     // Where the widgets would repaint during long work; a test's fault may strike here.
     std::function<void()> DuringWork;
     void ProcessEvents() override

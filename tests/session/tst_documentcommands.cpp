@@ -73,6 +73,7 @@ private slots:
     void autoSearchDue();
     void saveOverAnotherProgramsWrite_data();
     void saveOverAnotherProgramsWrite();
+    void reloadAfterAnotherProgramsWrite();
     void openBookAnotherProgramHolds_data();
     void openBookAnotherProgramHolds();
 };
@@ -482,6 +483,34 @@ void TestDocumentCommands::saveOverAnotherProgramsWrite()
         f.Docs->IUlozitClick();
         QVERIFY(f.Prompt.Shown.isEmpty());
     }
+}
+
+// "Načíst znovu": the other program's book replaces this one's unsaved edits; nothing
+// is written.
+void TestDocumentCommands::reloadAfterAnotherProgramsWrite()
+{
+    TSessionFixture f;
+    f.Open({Entry("A"), Entry("B")});
+    const QString path = f.Path("kniha.wdt");
+    TOtherProgram o(f);
+    o.Open(path);
+    o.S.Book.AppendRecord(Entry("Nový"));
+    o.Docs.IUlozitClick();
+    const QByteArray theirs = TestBook::ReadFile(path);
+    f.Editor->EditText(EField::Ico, "1");
+    f.Prompt.DiskAnswer = TDiskChoice::Reload;
+    f.Docs->IUlozitClick();
+    QCOMPARE(f.Prompt.Texts(), QStringList {Msg::ChangedOnDiskQuestion()});
+    QCOMPARE(TestBook::ReadFile(path), theirs);
+    QCOMPARE(f.BookNames(), (QList<QByteArray> {"A", "B", TestBook::Cp("Nový")}));
+    QVERIFY(!f.S->Book.Changed);
+    QCOMPARE(f.S->Editor.Text(EField::Ico), QByteArray());
+    // What was read is now this program's: saving asks no more.
+    f.Prompt.Reset();
+    f.Editor->EditText(EField::Ico, "2");
+    f.Docs->IUlozitClick();
+    QVERIFY(f.Prompt.Shown.isEmpty());
+    QCOMPARE(TestBook::ReadFile(path).size(), 4 * kRecordSize);
 }
 
 void TestDocumentCommands::openBookAnotherProgramHolds_data()

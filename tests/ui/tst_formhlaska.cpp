@@ -210,6 +210,43 @@ private slots:
         p.SetBusy(false);
         QVERIFY(!QGuiApplication::overrideCursor());
     }
+
+    void changedOnDiskChoices_data()
+    {
+        QTest::addColumn<QString>("button"); // objectName; empty for Escape
+        QTest::addColumn<int>("choice");
+        QTest::newRow("Ano overwrites") << U("ButtonAno") << int(TDiskChoice::Overwrite);
+        QTest::newRow("Načíst znovu reloads") << U("ButtonZnovu") << int(TDiskChoice::Reload);
+        QTest::newRow("Ne cancels") << U("ButtonNe") << int(TDiskChoice::Cancel);
+        QTest::newRow("Escape cancels") << QString() << int(TDiskChoice::Cancel);
+    }
+
+    // The question about another program's write, with its third answer.
+    void changedOnDiskChoices()
+    {
+        QFETCH(QString, button);
+        TWidgetPrompt p;
+        QString title, text;
+        QStringList captions;
+        WhenShown([&](QDialog *d) {
+            title = d->windowTitle();
+            for (const QPushButton *b : d->findChildren<QPushButton *>())
+                captions << b->text();
+            const QList<QLabel *> labels = d->findChildren<QLabel *>();
+            for (const QLabel *l : labels)
+                text += l->text();
+            if (button.isEmpty())
+                QTest::keyClick(d, Qt::Key_Escape);
+            else if (auto *b = d->findChild<QPushButton *>(button))
+                b->click();
+        });
+        const TDiskChoice got = p.AskChangedOnDisk(U("Soubor byl mezitím změněn jiným programem. Chcete jej přepsat"));
+        QTEST(int(got), "choice");
+        QCOMPARE(title, U("Otázka"));
+        QVERIFY(text.contains(U("změněn jiným programem")));
+        captions.sort();
+        QCOMPARE(captions, (QStringList {U("&Ano"), U("&Ne"), U("Načíst &znovu")}));
+    }
 };
 
 QTEST_MAIN(TestFormHlaska)

@@ -5,6 +5,8 @@
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -71,6 +73,26 @@ QString TWidgetPrompt::AskOpenBook()
 QString TWidgetPrompt::AskSaveBook()
 {
     return AskBook(m_window, true);
+}
+
+TDiskChoice TWidgetPrompt::AskChangedOnDisk(const QString &question)
+{
+    QGuiApplication::restoreOverrideCursor();
+    QMessageBox box(QMessageBox::Question, TFormHlaska::Title(THlaskaKind::Otazka), question,
+                    QMessageBox::NoButton, m_window);
+    box.setObjectName(QStringLiteral("ChangedOnDisk"));
+    QPushButton *overwrite = box.addButton(QString::fromUtf8("&Ano"), QMessageBox::YesRole);
+    QPushButton *reload = box.addButton(QString::fromUtf8("Načíst &znovu"), QMessageBox::ActionRole);
+    QPushButton *cancel = box.addButton(QString::fromUtf8("&Ne"), QMessageBox::NoRole);
+    overwrite->setObjectName(QStringLiteral("ButtonAno"));
+    reload->setObjectName(QStringLiteral("ButtonZnovu"));
+    cancel->setObjectName(QStringLiteral("ButtonNe"));
+    box.setDefaultButton(cancel);
+    box.setEscapeButton(cancel);
+    box.exec();
+    return box.clickedButton() == overwrite ? TDiskChoice::Overwrite
+         : box.clickedButton() == reload    ? TDiskChoice::Reload
+                                            : TDiskChoice::Cancel;
 }
 
 void TWidgetPrompt::ProcessEvents()

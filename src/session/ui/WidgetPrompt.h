@@ -23,6 +23,7 @@ public:
     QString AskOpenBook() override;
     QString AskSaveBook() override;
     void ProcessEvents() override;
+    TDiskChoice AskChangedOnDisk(const QString &question) override;
 
 private:
     QPointer<TFormHlaska> m_hlaska;
