@@ -6,8 +6,11 @@
 #include "util/Clock.h"
 
 #include <QCommandLineParser>
+#include <QLockFile>
 #include <QSize>
 #include <QTextStream>
+
+#include <memory>
 
 // Headless stand-ins for the window: messages go to stderr, questions are answered no.
 class TCliPrompt : public IPrompt
@@ -73,6 +76,12 @@ inline bool OutputFailureReported = false;
 // writer made in `file` is copied to `out`; false (after the message) when that failed.
 bool IsStandardOutput(const QString &name);
 bool CopyToOutput(const QString &file, QTextStream &out, QTextStream &err);
+
+// The lock beside a book the command is about to write, as the window holds it while the
+// book is open. False (after the message) when a running program holds it and `force`
+// was not given; a lock left by a program that has died is taken over, and goes when
+// `lock` does.
+bool LockBookForWrite(const QString &path, bool force, QTextStream &err, std::unique_ptr<QLockFile> &lock);
 
 enum class TBookFileError;
 // What a command says when a book could not be read.

@@ -82,6 +82,22 @@ bool CopyToOutput(const QString &file, QTextStream &out, QTextStream &err)
     return true;
 }
 
+bool LockBookForWrite(const QString &path, bool force, QTextStream &err, std::unique_ptr<QLockFile> &lock)
+{
+    auto l = std::make_unique<QLockFile>(path + QStringLiteral(".lock"));
+    l->setStaleLockTime(0);
+    if (l->tryLock(0)) {
+        lock = std::move(l);
+        return true;
+    }
+    // A folder where no lock can be made has no program holding one either.
+    if (l->error() != QLockFile::LockFailedError || force)
+        return true;
+    err << QString::fromUtf8("Soubor je otevřen v jiném spuštěném programu: ") << path << Qt::endl
+        << QString::fromUtf8("Zapíše jej přesto volba --force.") << Qt::endl;
+    return false;
+}
+
 bool ParseCommandLine(QCommandLineParser &parser, const QStringList &args, QTextStream &out,
                       QTextStream &err, int &status)
 {

@@ -92,7 +92,9 @@ int TExportCommand::Execute(const QStringList &args, QTextStream &out, QTextStre
                                             QStringLiteral("KODOVANI"));
     const QCommandLineOption outputOption(QStringList {QStringLiteral("o"), QStringLiteral("output")},
                                           QString::fromUtf8("cílový soubor při volbě --format"), QStringLiteral("SOUBOR"));
-    parser.addOptions({formatOption, alarmOption, encodingOption, outputOption});
+    const QCommandLineOption forceOption(QStringLiteral("force"),
+                                         QString::fromUtf8("zapíše i do adresáře, který má otevřen jiný program"));
+    parser.addOptions({formatOption, alarmOption, encodingOption, outputOption, forceOption});
     parser.addPositionalArgument(QStringLiteral("kniha"), QString::fromUtf8("soubor adresáře (*.WDT)"));
     parser.addPositionalArgument(QStringLiteral("cil"), QString::fromUtf8("nový soubor adresáře (*.WDT), bez volby --format"));
     int status = 0;
@@ -150,6 +152,9 @@ int TExportCommand::Execute(const QStringList &args, QTextStream &out, QTextStre
     if (!cli)
         return 1;
 
+    std::unique_ptr<QLockFile> lock;
+    if (!LockBookForWrite(target, parser.isSet(forceOption), err, lock))
+        return 1;
     // The exported file later opens with the settings of the book it came from.
     TCliBookSettings stored(source);
     // Counted apart from the write: a write in place asks about each entry twice.

@@ -18,9 +18,14 @@ QString TImportCommand::Description() const
 namespace {
 
 // Cards of a vCard file into a new book, or added to the book already at `target`.
-int ImportVCard(const QString &source, const QString &target, bool append, QTextStream &out, QTextStream &err)
+int ImportVCard(const QString &source, const QString &target, bool append, bool force, QTextStream &out,
+                QTextStream &err)
 {
     TBook book;
+    // Both the reading of the old book and the writing of the new one under its lock.
+    std::unique_ptr<QLockFile> lock;
+    if (!LockBookForWrite(target, force, err, lock))
+        return 1;
     TBookLabels labels = TBookLabels::Defaults();
     if (append) {
         TContactRecord header;
@@ -67,7 +72,8 @@ int TImportCommand::Execute(const QStringList &args, QTextStream &out, QTextStre
     const QCommandLineOption firmy(QStringLiteral("firmy"), QString::fromUtf8("databáze FIRMY programu ZEV"));
     const QCommandLineOption append(QStringLiteral("append"),
                                     QString::fromUtf8("vizitky připojí k existujícímu souboru adresáře"));
-    const QCommandLineOption force(QStringLiteral("force"), QString::fromUtf8("přepíše existující cílový soubor"));
+    const QCommandLineOption force(QStringLiteral("force"),
+                                   QString::fromUtf8("přepíše existující cílový soubor, i když jej má otevřen jiný program"));
     parser.addOptions({dta, kontakty, firmy, append, force});
     parser.addPositionalArgument(QStringLiteral("soubor"), QString::fromUtf8("soubor k převodu (bez volby vizitky *.vcf)"));
     parser.addPositionalArgument(QStringLiteral("cil"), QString::fromUtf8("nový soubor adresáře (*.WDT)"));
@@ -93,7 +99,7 @@ int TImportCommand::Execute(const QStringList &args, QTextStream &out, QTextStre
     }
     if (kinds == 0)
         return ImportVCard(parser.positionalArguments().at(0), parser.positionalArguments().at(1), parser.isSet(append),
-                           out, err);
+                           parser.isSet(force), out, err);
     const TImportKind kind = parser.isSet(dta) ? TImportKind::Dta
                            : parser.isSet(kontakty) ? TImportKind::Kontakty
                                                     : TImportKind::Firmy;
@@ -112,6 +118,9 @@ int TImportCommand::Execute(const QStringList &args, QTextStream &out, QTextStre
         return 1;
     }
     // The target is replaced only once it is wholly written.
+    std::unique_ptr<QLockFile> lock;
+    if (!LockBookForWrite(target, parser.isSet(force), err, lock))
+        return 1;
     const TBookFileError w = BookFile::Write(target, labels.ToHeader(), book);
     if (w != TBookFileError::None) {
         err << Msg::BookFileError(w) << Qt::endl;

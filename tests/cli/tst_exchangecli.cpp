@@ -6,8 +6,11 @@
 #include "FileFaults.h"
 #include "TestBook.h"
 
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <QFileInfo>
+#include <QLockFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -39,6 +42,8 @@ private slots:
     void importDta();
     void exportMask();
     void exportMaskInPlace();
+    void lockedBook_data();
+    void lockedBook();
     void failures_data();
     void failures();
 
@@ -116,6 +121,64 @@ void TestExchangeCli::exportMaskInPlace()
         0, true);
     QCOMPARE(said, 2);
     QCOMPARE(TestBook::ReadFile(target), TestBook::FileBytes(TBookLabels::Defaults(), {Entry("A", 0b11), Entry("B", 0b01)}));
+}
+
+void TestExchangeCli::lockedBook_data()
+{
+    QTest::addColumn<QStringList>("args"); // BOOK is the locked book
+    QTest::addColumn<QString>("holder"); // "alive" or "died"
+    QTest::addColumn<bool>("written");
+    const QList<QPair<const char *, QStringList>> commands {
+        {"vCard added", {QStringLiteral("import"), QStringLiteral("VCF"), QStringLiteral("BOOK"), QStringLiteral("--append")}},
+        {"mask export over it", {QStringLiteral("export"), QStringLiteral("SOURCE"), QStringLiteral("--mask"), QStringLiteral("FFFFFFFFFF"), QStringLiteral("BOOK")}},
+    };
+    for (const auto &[name, args] : commands) {
+        QTest::addRow("%s, held by a running program", name) << args << QStringLiteral("alive") << false;
+        QTest::addRow("%s, held, --force", name) << (args + QStringList {QStringLiteral("--force")}) << QStringLiteral("alive") << true;
+        QTest::addRow("%s, left by a program that died", name) << args << QStringLiteral("died") << true;
+    }
+}
+
+// A book another running program holds open is not written under it; a lock left behind
+// by a program that died is taken over and removed.
+void TestExchangeCli::lockedBook()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, holder);
+    QFETCH(bool, written);
+    QTemporaryDir dir;
+    const QString book = dir.filePath(QStringLiteral("kniha.WDT"));
+    const QByteArray old = TestBook::FileBytes(TBookLabels::Defaults(), {Entry("Stary")});
+    TestBook::WriteFile(book, old);
+    TestBook::WriteFile(dir.filePath(QStringLiteral("in.vcf")), "BEGIN:VCARD\r\nFN:Nova\r\nEND:VCARD\r\n");
+    args.replaceInStrings(QStringLiteral("BOOK"), book);
+    args.replaceInStrings(QStringLiteral("VCF"), dir.filePath(QStringLiteral("in.vcf")));
+    args.replaceInStrings(QStringLiteral("SOURCE"), P("kniha.WDT"));
+    const QString lockName = book + QStringLiteral(".lock");
+    QLockFile held(lockName);
+    held.setStaleLockTime(0);
+    if (holder == QStringLiteral("alive")) {
+        QVERIFY(held.tryLock(0));
+    } else {
+        const pid_t pid = ::fork(); // leaves its lock behind as a crash would
+        if (pid == 0) {
+            QLockFile lock(lockName);
+            ::_exit(lock.tryLock(0) ? 0 : 1);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(pid, &status, 0), pid);
+        QCOMPARE(WEXITSTATUS(status), 0);
+        QVERIFY(QFileInfo::exists(lockName));
+    }
+    QString err;
+    QCOMPARE(Run(args, &err), written ? 0 : 1);
+    QCOMPARE(TestBook::ReadFile(book) != old, written);
+    if (!written)
+        QVERIFY2(err.contains(QString::fromUtf8("Soubor je otevřen v jiném spuštěném programu")), qPrintable(err));
+    if (holder == QStringLiteral("died"))
+        QVERIFY(!QFileInfo::exists(lockName));
+    else
+        QVERIFY(QFileInfo::exists(lockName));
 }
 
 void TestExchangeCli::failures_data()
