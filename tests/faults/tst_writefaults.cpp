@@ -286,24 +286,30 @@ private slots:
     void faultMidway();
 };
 
+namespace {
+
+// Every writer of the program, by the name its rows carry.
+const std::pair<const char *, TWriter> kWriters[] = {{"book", TWriter::Book},
+                                                     {"book named not in UTF-8", TWriter::BookNotUtf8},
+                                                     {"settings", TWriter::Settings},
+                                                     {"mask export", TWriter::MaskExport},
+                                                     {"report", TWriter::Report},
+                                                     {"vCard export", TWriter::VCard},
+                                                     {"table export", TWriter::Table},
+                                                     {"calendar export", TWriter::Calendar}};
+
+} // namespace
+
 void TestWriteFaults::oldFileSurvives_data()
 {
     QTest::addColumn<TWriter>("writer");
     QTest::addColumn<TFault>("fault");
-    const std::pair<const char *, TWriter> writers[] = {{"book", TWriter::Book},
-                                                        {"book named not in UTF-8", TWriter::BookNotUtf8},
-                                                        {"settings", TWriter::Settings},
-                                                        {"mask export", TWriter::MaskExport},
-                                                        {"report", TWriter::Report},
-                                                        {"vCard export", TWriter::VCard},
-                                                        {"table export", TWriter::Table},
-                                                        {"calendar export", TWriter::Calendar}};
     const std::pair<const char *, TFault> faults[] = {{"full disk", TFault::FullDisk},
                                                       {"read-only disk", TFault::ReadOnlyDisk},
                                                       {"folder gone", TFault::FolderGone},
                                                       {"size limit at the start", TFault::SizeLimitAtStart},
                                                       {"size limit midway", TFault::SizeLimitMidway}};
-    for (const auto &[wn, w] : writers) {
+    for (const auto &[wn, w] : kWriters) {
         for (const auto &[fn, fault] : faults) {
             // The settings store makes its own folder anew.
             if (w == TWriter::Settings && fault == TFault::FolderGone)
@@ -387,17 +393,13 @@ void TestWriteFaults::faultMidway_data()
 {
     QTest::addColumn<TWriter>("writer");
     QTest::addColumn<TMidFault>("fault");
-    const std::pair<const char *, TWriter> writers[] = {{"book", TWriter::Book},
-                                                        {"book named not in UTF-8", TWriter::BookNotUtf8},
-                                                        {"mask export", TWriter::MaskExport},
-                                                        {"report", TWriter::Report},
-                                                        {"vCard export", TWriter::VCard},
-                                                        {"table export", TWriter::Table},
-                                                        {"calendar export", TWriter::Calendar}};
     const std::pair<const char *, TMidFault> faults[] = {{"folder removed", TMidFault::FolderRemoved},
                                                          {"folder renamed away", TMidFault::FolderRenamed},
                                                          {"disk filled", TMidFault::DiskFilled}};
-    for (const auto &[wn, w] : writers) {
+    for (const auto &[wn, w] : kWriters) {
+        // The settings store has no progress to strike in.
+        if (w == TWriter::Settings)
+            continue;
         for (const auto &[fn, fault] : faults)
             QTest::addRow("%s, %s", wn, fn) << w << fault;
     }

@@ -92,6 +92,24 @@ struct TPick
     bool Confirm;
 };
 
+// The file dialog shown, in `dir`, with its filter number `filter` chosen with the
+// keyboard as a person would; null when the dialog is no file dialog or the filter is not
+// reached.
+QFileDialog *ChooseFilter(QDialog *d, const QString &dir, int filter)
+{
+    auto *fd = qobject_cast<QFileDialog *>(d);
+    if (!fd)
+        return nullptr;
+    fd->setDirectory(dir);
+    auto *types = fd->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+    if (!types)
+        return nullptr;
+    types->setFocus();
+    for (int i = types->currentIndex(); i < filter; ++i)
+        QTest::keyClick(types, Qt::Key_Down);
+    return types->currentIndex() == filter ? fd : nullptr;
+}
+
 } // namespace
 
 class TestDialogRoundTrips : public QObject
@@ -264,16 +282,8 @@ void TestDialogRoundTrips::exportFile()
     QTemporaryDir dir;
     TWidgetExchangeDialogs dialogs;
     Answer([&](QDialog *d) {
-        auto *fd = qobject_cast<QFileDialog *>(d);
+        QFileDialog *fd = ChooseFilter(d, dir.path(), filter);
         QVERIFY(fd);
-        fd->setDirectory(dir.path());
-        auto *types = fd->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
-        QVERIFY(types);
-        types->setFocus();
-        // Chosen with the keyboard, as a person would.
-        for (int i = types->currentIndex(); i < filter; ++i)
-            QTest::keyClick(types, Qt::Key_Down);
-        QCOMPARE(types->currentIndex(), filter);
         auto *name = fd->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
         Retype(name, QStringLiteral("adresy"));
         if (file.isEmpty())
@@ -310,13 +320,8 @@ void TestDialogRoundTrips::importFile()
         TestBook::WriteFile(dir.filePath(QString::fromLatin1(name)), "x");
     TWidgetExchangeDialogs dialogs;
     Answer([&](QDialog *d) {
-        auto *fd = qobject_cast<QFileDialog *>(d);
+        QFileDialog *fd = ChooseFilter(d, dir.path(), filter);
         QVERIFY(fd);
-        fd->setDirectory(dir.path());
-        auto *types = fd->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
-        types->setFocus();
-        for (int i = types->currentIndex(); i < filter; ++i)
-            QTest::keyClick(types, Qt::Key_Down);
         auto *name = fd->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
         Retype(name, file);
         QTest::keyClick(name, Qt::Key_Return);
