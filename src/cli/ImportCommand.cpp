@@ -7,6 +7,7 @@
 #include "interop/InteropFile.h"
 #include "session/Messages.h"
 #include "util/CzechPlural.h"
+#include "util/GuardedFile.h"
 
 #include <QFileInfo>
 
@@ -37,8 +38,43 @@ int ImportVCard(const QString &source, const QString &target, bool append, bool 
         }
         labels = TBookLabels::FromHeader(header);
     }
-    TBook fresh;
     TVCardImportStats stats;
+    if (!append) {
+        // A new book is written as the cards are read: memory holds names, not entries.
+        TGuardedFile file(target);
+        if (file.Begin() != TGuardedFile::TError::None) {
+            err << Msg::BookFileError(TBookFileError::Open) << Qt::endl;
+            return 1;
+        }
+        QByteArray chunk = QByteArray(labels.ToHeader().Data(), kRecordSize);
+        const auto pass = [&](qsizetype at) {
+            if (chunk.size() < at)
+                return true;
+            const bool ok = file.write(chunk) == chunk.size();
+            chunk.resize(0);
+            return ok;
+        };
+        const TInteropError e = ReadVCardFile(source, labels, {}, stats, BookFile::kMaxRecords,
+                                              [&](const TContactRecord &r) {
+                                                  chunk.append(r.Data(), kRecordSize);
+                                                  return pass(1 << 16);
+                                              });
+        if (e == TInteropError::Missing) {
+            err << QString::fromUtf8("Soubor neexistuje: ") << source << Qt::endl;
+            return 1;
+        }
+        if (e != TInteropError::None) {
+            err << InteropText::ErrorText(e) << Qt::endl;
+            return 1;
+        }
+        if (!pass(0) || file.Commit() != TGuardedFile::TError::None) {
+            err << Msg::BookFileError(TBookFileError::Write) << Qt::endl;
+            return 1;
+        }
+        out << InteropText::Summary(stats) << Qt::endl;
+        return 0;
+    }
+    TBook fresh;
     const TInteropError e = ImportVCardFile(
         source, fresh, labels, [&book](QByteArrayView name) { return book.FindByName(name) != nullptr; },
         stats, BookFile::kMaxRecords - book.RecordCount());

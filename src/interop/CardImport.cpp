@@ -372,9 +372,9 @@ TContactRecord TCardMapper::Map(const TVCard &card)
 
 } // namespace
 
-TInteropError ImportVCardFile(const QString &path, TBook &target, const TBookLabels &labels,
-                              const std::function<bool(QByteArrayView)> &taken, TVCardImportStats &stats,
-                              qint64 maxRecords, const TInteropProgress &progress)
+TInteropError ReadVCardFile(const QString &path, const TBookLabels &labels, const std::function<bool(QByteArrayView)> &taken,
+                            TVCardImportStats &stats, qint64 maxRecords,
+                            const std::function<bool(const TContactRecord &)> &each, const TInteropProgress &progress)
 {
     QFile f;
     const TRegularOpen opened = OpenRegularFile(path, f);
@@ -390,7 +390,7 @@ TInteropError ImportVCardFile(const QString &path, TBook &target, const TBookLab
     TVCard card;
     qint64 cards = 0;
     while (reader.Next(card)) {
-        if (target.RecordCount() >= maxRecords) {
+        if (stats.Contacts >= maxRecords) {
             ++stats.Dropped;
             continue;
         }
@@ -408,7 +408,8 @@ TInteropError ImportVCardFile(const QString &path, TBook &target, const TBookLab
         }
         r.SetText(EField::NazevPolozky, name);
         names.insert(name);
-        target.AppendRecord(r);
+        if (!each(r))
+            return TInteropError::Write;
         ++stats.Contacts;
         if (progress && (++cards & 255) == 0)
             progress(f.pos(), size);
@@ -422,4 +423,17 @@ TInteropError ImportVCardFile(const QString &path, TBook &target, const TBookLab
     if (progress)
         progress(size, size);
     return TInteropError::None;
+}
+
+TInteropError ImportVCardFile(const QString &path, TBook &target, const TBookLabels &labels,
+                              const std::function<bool(QByteArrayView)> &taken, TVCardImportStats &stats,
+                              qint64 maxRecords, const TInteropProgress &progress)
+{
+    return ReadVCardFile(
+        path, labels, taken, stats, maxRecords,
+        [&target](const TContactRecord &r) {
+            target.AppendRecord(r);
+            return true;
+        },
+        progress);
 }

@@ -46,6 +46,12 @@ TInteropError ImportVCardFile(const QString &path, TBook &target, const TBookLab
                               const std::function<bool(QByteArrayView)> &taken, TVCardImportStats &stats,
                               qint64 maxRecords, const TInteropProgress &progress = {});
 
+// The same, each entry handed to `each` as it is made instead of kept (a book written as
+// it is read); `each` returning false stops the reading with Write.
+TInteropError ReadVCardFile(const QString &path, const TBookLabels &labels, const std::function<bool(QByteArrayView)> &taken,
+                            TVCardImportStats &stats, qint64 maxRecords,
+                            const std::function<bool(const TContactRecord &)> &each, const TInteropProgress &progress = {});
+
 namespace InteropText {
 // "N kontaktů načteno, M textů zkráceno, K znaků nahrazeno" in the forms the counts ask
 // for, and the skipped lines and cards when there were any.
