@@ -120,6 +120,17 @@ bool TCompiledLine::Compile(QByteArrayView line, bool allEntries, TStamp now, TC
     return true;
 }
 
+QByteArrayView TCompiledLine::Shown(const TPart &p, const TContactRecord &r, QByteArray &storage)
+{
+    if (p.Kind == TKind::Field)
+        return ValueView(r, p.Index, storage);
+    if (p.Index < 0)
+        return "chyba";
+    const bool equal = ValueView(r, p.Index, storage) == p.Text;
+    const int field = equal ? p.ThenField : p.ElseField;
+    return field >= 0 ? ValueView(r, field, storage) : QByteArrayView(equal ? p.Then : p.Else);
+}
+
 bool TCompiledLine::ExpandInto(const TContactRecord &r, QByteArray &out, TExpandStatus &status,
                                qsizetype lineLimit) const
 {
@@ -133,42 +144,35 @@ bool TCompiledLine::ExpandInto(const TContactRecord &r, QByteArray &out, TExpand
         }
     }
     if (m_error) {
+        // A value holding a tag can swallow the faulty one; the general expansion knows.
+        for (const TPart &p : m_parts) {
+            if ((p.Kind == TKind::Field || p.Kind == TKind::If) && Unsafe(Shown(p, r, storage)))
+                return false;
+        }
         status = TExpandStatus::Error;
         return true;
     }
     const qsizetype start = out.size();
     const qsizetype limit = LimitAfter(start, lineLimit);
-    const auto decline = [&] {
-        out.truncate(start);
-        return false;
-    };
     for (const TPart &p : m_parts) {
+        bool fits = true;
         switch (p.Kind) {
         case TKind::Text:
-            if (!Append(out, limit, p.Text))
-                return decline();
+            fits = Append(out, limit, p.Text);
             break;
-        case TKind::Field: {
-            const QByteArrayView v = ValueView(r, p.Index, storage);
-            if (Unsafe(v) || !AppendAligned(out, limit, v, p.Width, p.Align))
-                return decline();
-            break;
-        }
+        case TKind::Field:
         case TKind::If: {
-            QByteArrayView result("chyba");
-            QByteArray thenStorage;
-            if (p.Index >= 0) {
-                const bool equal = ValueView(r, p.Index, storage) == p.Text;
-                const int field = equal ? p.ThenField : p.ElseField;
-                result = field >= 0 ? ValueView(r, field, thenStorage) : QByteArrayView(equal ? p.Then : p.Else);
-            }
-            if (Unsafe(result) || !AppendAligned(out, limit, result, p.Width, p.Align))
-                return decline();
+            const QByteArrayView v = Shown(p, r, storage);
+            fits = !Unsafe(v) && AppendAligned(out, limit, v, p.Width, p.Align);
             break;
         }
         case TKind::SkipIf:
         case TKind::SkipIfNot:
             break;
+        }
+        if (!fits) {
+            out.truncate(start);
+            return false;
         }
     }
     status = TExpandStatus::Line;

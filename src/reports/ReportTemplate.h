@@ -55,9 +55,9 @@ bool FileMaskPasses(QByteArrayView mask, const TContactRecord &r);
 // so the template brings its own book.
 bool FirstBlockFollowsFileTag(const QList<QByteArray> &body);
 
-// The most bytes an expanded line may hold. Every expansion takes one and stops as soon as
-// the line would pass it (TooLong), never holding more than the limit or the template
-// line's own size; a report passes what its output cap has left.
+// The most bytes an expanded line may hold. Every expansion takes one and stops (TooLong)
+// as soon as the line would pass it at any step, holding no more than the limit or the
+// template line's own size; a report passes what its output cap has left.
 constexpr qsizetype kNoLineLimit = std::numeric_limits<qsizetype>::max();
 
 enum class TExpandStatus { Line, Skip, Error, TooLong };
@@ -101,6 +101,9 @@ private:
         QByteArray Then, Else;
         int ThenField = -1, ElseField = -1;
     };
+    // The text a field or IF part shows for the entry; `storage` holds what must be built.
+    static QByteArrayView Shown(const TPart &p, const TContactRecord &r, QByteArray &storage);
+
     QList<TPart> m_parts;
     bool m_error = false;
 };

@@ -97,6 +97,9 @@ void TestReportTemplate::expand_data()
     row("hex tag takes the next tag's start", "<\"#4<\"TAB\">", 0, "@");
     row("named tag left whole once", "<\"<\"TAB\">STR\">", 0, "<\"\tSTR\">");
     row("openings before a tag", "<\"<\"<\"JMENO|0|L\">", 1, "<\"<\"Jan");
+    // Found by fuzzing: the compiled form called the faulty tag an error although the
+    // value before it opens a tag that takes it in.
+    row("value swallows a faulty tag", "<\"JMENO|0|L\"> <\"TITULZA|L\">", 1, "", "<\"PREZDIVKA|0");
     row("removed skip tag joins a new one", "<<\"NEXTIF|JMENO|Petr\">\"NEXTIFNOT|JMENO|Petr\">a", 2, "SKIP");
     row("plain keeps field tags", "<\"PRIJMENI|0|L\"><\"TAB\">", 0, "<\"PRIJMENI|0|L\">\t");
 }
