@@ -1,6 +1,7 @@
 #include "reports/ReportCommands.h"
 
 #include "book/BookFile.h"
+#include "reports/ReportTagParts.h"
 #include "session/DocumentCommands.h"
 #include "session/Messages.h"
 #include "session/Prompt.h"
@@ -22,10 +23,6 @@
 
 
 namespace {
-
-// A report is built in memory before it is written in one piece; beyond this a hostile
-// template (wide fields repeated for every entry) would exhaust the memory.
-constexpr qsizetype kMaxOutput = qsizetype(1) << 30;
 
 QString GenerationFailed() { return QString::fromUtf8("Chyba generování vybrané sestavy"); }
 QString FileTagOpenFailed() { return QString::fromUtf8("Chyba při otevírání souboru"); }
@@ -52,7 +49,10 @@ private:
     bool StartBlock();
     void Advance();
     void Repaint(bool force);
-    void Emit(const QByteArray &line);
+    // What the next line may hold, its line break aside.
+    qsizetype Room() const { return qMax<qsizetype>(0, m_c.m_outputLimit - m_out.size() - 2); }
+    // Writes an expanded line; false, with the failure said, when it was none.
+    bool Emit(const TExpanded &line);
     // The data line through its compiled form, written at once; false when declined.
     bool ExpandFast(qsizetype index, const QByteArray &line, TExpandStatus &status);
     TReportOutcome Fail(const QString &text)
@@ -76,17 +76,26 @@ private:
     bool m_missing = false;
     // Whether the walk changed the entry shown; edits typed and kept stay in the editor.
     bool m_moved = false;
-    // The output outgrew what a report may hold in memory; nothing is written.
-    bool m_tooLong = false;
     // Data lines taken apart on first use, per line and mode; null where declined.
     QHash<qsizetype, std::shared_ptr<TCompiledLine>> m_compiled;
     std::vector<char> m_table; // Windows-1250 to the output page, byte by byte
 };
 
-void TReportCommands::TRun::Emit(const QByteArray &line)
+bool TReportCommands::TRun::Emit(const TExpanded &line)
 {
-    m_out += m_header.CodePage == int(TCodePage::Win1250) ? line : ConvertCodePage(line, 4, m_header.CodePage);
-    m_out += "\r\n";
+    if (line.Status != TExpandStatus::Line) {
+        m_b.ReportError(GenerationFailed());
+        return false;
+    }
+    const QByteArray text = m_header.CodePage == int(TCodePage::Win1250)
+        ? line.Text
+        : ConvertCodePage(line.Text, 4, m_header.CodePage);
+    const qsizetype limit = m_c.m_outputLimit;
+    if (!ReportTags::Append(m_out, limit, text) || !ReportTags::Append(m_out, limit, "\r\n")) {
+        m_b.ReportError(GenerationFailed());
+        return false;
+    }
+    return true;
 }
 
 bool TReportCommands::TRun::ExpandFast(qsizetype index, const QByteArray &line, TExpandStatus &status)
@@ -101,7 +110,7 @@ bool TReportCommands::TRun::ExpandFast(qsizetype index, const QByteArray &line, 
     }
     const TCompiledLine *c = it.value().get();
     const qsizetype start = m_out.size();
-    if (!c || !c->ExpandInto(*m_b.Current, m_out, status))
+    if (!c || !c->ExpandInto(*m_b.Current, m_out, status, Room()))
         return false;
     if (status != TExpandStatus::Line)
         return true;
@@ -115,7 +124,10 @@ bool TReportCommands::TRun::ExpandFast(qsizetype index, const QByteArray &line, 
         for (qsizetype i = start; i < m_out.size(); ++i)
             d[i] = m_table[static_cast<unsigned char>(d[i])];
     }
-    m_out += "\r\n";
+    if (!ReportTags::Append(m_out, m_c.m_outputLimit, "\r\n")) {
+        m_out.truncate(start);
+        return false;
+    }
     return true;
 }
 
@@ -138,7 +150,9 @@ bool TReportCommands::TRun::FileLine(const QByteArray &line)
     const QString path = FromCp1250(tag.Path);
     TBook fresh;
     TContactRecord header;
-    const TBookFileError e = BookFile::Read(path, header, fresh);
+    // A name holding a NUL would be read, and later saved, as the name cut short.
+    const TBookFileError e
+        = path.contains(QChar(u'\0')) ? TBookFileError::Missing : BookFile::Read(path, header, fresh);
     if (e != TBookFileError::None) {
         const QString own = Msg::BookFileError(e);
         if (!own.isEmpty() && e != TBookFileError::Missing)
@@ -205,11 +219,6 @@ void TReportCommands::TRun::Advance()
         m_pos = m_b.CurrentIndex;
         m_listedValid = true;
     }
-    if (m_out.size() > kMaxOutput) {
-        m_tooLong = true;
-        m_allEntries = false;
-        return;
-    }
     while (++m_pos < m_listed.size()) {
         if (TContactRecord *r = m_listed[m_pos]) {
             m_b.CurrentIndex = m_pos;
@@ -230,6 +239,9 @@ TReportOutcome TReportCommands::TRun::Execute(const QList<QByteArray> &lines, co
     if (!ParseReportHeader(lines.first(), m_header))
         return TReportOutcome::NotReport;
     const QString name = output.isEmpty() ? FromCp1250(m_header.OutputFile) : output;
+    // The system would take the name as cut at a NUL: another file than the one named.
+    if (name.contains(QChar(u'\0')))
+        return Fail(WriteFailed());
     bool walked;
     {
         TBusyScope busy(m_s.Prompt);
@@ -242,7 +254,7 @@ TReportOutcome TReportCommands::TRun::Execute(const QList<QByteArray> &lines, co
         m_b.ReportError(Msg::LookupFailed());
     if (!walked)
         return TReportOutcome::Stopped;
-    if (m_tooLong || name.isEmpty() || !WriteReport(name, m_out))
+    if (name.isEmpty() || !WriteReport(name, m_out))
         return Fail(WriteFailed());
     // A relative name is resolved against the folder the program runs in: say which.
     m_s.Prompt.Hlaska(Written() + QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(name).absoluteFilePath())),
@@ -263,7 +275,7 @@ bool TReportCommands::TRun::Walk(const QList<QByteArray> &lines)
         }
         return lines.size();
     };
-    m_out.reserve(1 << 16);
+    m_out.reserve(qMin<qsizetype>(1 << 16, m_c.m_outputLimit));
     while (index < lines.size()) {
         const QByteArray &line = lines[index];
         switch (ClassifyTemplateLine(line, inBlock)) {
@@ -295,12 +307,11 @@ bool TReportCommands::TRun::Walk(const QList<QByteArray> &lines)
         case TTemplateLine::Data: {
             TExpandStatus status;
             if (!ExpandFast(index, line, status)) {
-                const TExpanded e = ExpandDataLine(line, *m_b.Current, m_allEntries, m_now);
+                const TExpanded e = ExpandDataLine(line, *m_b.Current, m_allEntries, m_now, Room());
                 status = e.Status;
-                if (status == TExpandStatus::Line)
-                    Emit(e.Text);
-            }
-            if (status == TExpandStatus::Error) {
+                if (status != TExpandStatus::Skip && !Emit(e))
+                    return false;
+            } else if (status == TExpandStatus::Error) {
                 m_b.ReportError(GenerationFailed());
                 return false;
             }
@@ -318,7 +329,8 @@ bool TReportCommands::TRun::Walk(const QList<QByteArray> &lines)
             break;
         }
         case TTemplateLine::Plain:
-            Emit(ExpandPlainTags(line, m_now));
+            if (!Emit(ExpandPlainLine(line, m_now, Room())))
+                return false;
             ++index;
             break;
         }

@@ -43,6 +43,11 @@ public:
 
     // How often the walk lets the list and the editor repaint.
     static constexpr qsizetype kEntriesPerRepaint = 512;
+    // A report is built in memory before it is written in one piece: a line that would
+    // take it past this stops the run, so a hostile template (wide fields repeated for
+    // every entry) cannot exhaust the memory.
+    static constexpr qsizetype kMaxOutput = qsizetype(1) << 30;
+    void SetOutputLimit(qsizetype bytes) { m_outputLimit = bytes; }
 
 private:
     class TRun;
@@ -52,6 +57,7 @@ private:
     TDocumentCommands &m_docs;
     IReportDialogs &m_dialogs;
     ITextEditorLauncher &m_launcher;
+    qsizetype m_outputLimit = kMaxOutput;
 };
 
 // The folder of the shipped templates: beside the program, else in the data folders

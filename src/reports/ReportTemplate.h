@@ -6,6 +6,8 @@
 #include <QByteArrayView>
 #include <QList>
 
+#include <limits>
+
 class TContactRecord;
 
 // The report template language: pure operations on Windows-1250 lines, no file, no book.
@@ -53,17 +55,26 @@ bool FileMaskPasses(QByteArrayView mask, const TContactRecord &r);
 // so the template brings its own book.
 bool FirstBlockFollowsFileTag(const QList<QByteArray> &body);
 
-// TAB, STR, DAT, CAS, ESC and the hexadecimal tags; `now` gives the date and time.
-QByteArray ExpandPlainTags(QByteArrayView line, TStamp now);
+// The most bytes an expanded line may hold. Every expansion takes one and stops (TooLong)
+// as soon as the line would pass it at any step, holding no more than the limit or the
+// template line's own size; a report passes what its output cap has left.
+constexpr qsizetype kNoLineLimit = std::numeric_limits<qsizetype>::max();
 
-enum class TExpandStatus { Line, Skip, Error };
+enum class TExpandStatus { Line, Skip, Error, TooLong };
 struct TExpanded
 {
     TExpandStatus Status = TExpandStatus::Line;
     QByteArray Text;
 };
-// Skip tags (all-entries mode only), IF tags, field tags, then the plain tags.
-TExpanded ExpandDataLine(QByteArrayView line, const TContactRecord &r, bool allEntries, TStamp now);
+
+// TAB, STR, DAT, CAS, ESC and the hexadecimal tags; `now` gives the date and time.
+TExpanded ExpandPlainLine(QByteArrayView line, TStamp now, qsizetype limit);
+QByteArray ExpandPlainTags(QByteArrayView line, TStamp now);
+
+// Skip tags (all-entries mode only), IF tags, field tags, then the plain tags. Each step
+// is one pass over the line, each field keyword present one pass in table order.
+TExpanded ExpandDataLine(QByteArrayView line, const TContactRecord &r, bool allEntries, TStamp now,
+                         qsizetype limit = kNoLineLimit);
 
 // A data line taken apart once per run, so a block repeated for thousands of entries is
 // not scanned again for each. It covers lines whose tags are closed, disjoint and
@@ -73,8 +84,10 @@ class TCompiledLine
 {
 public:
     static bool Compile(QByteArrayView line, bool allEntries, TStamp now, TCompiledLine &out);
-    // Appends the expanded line to `out`; false (and `out` untouched) when declined.
-    bool ExpandInto(const TContactRecord &r, QByteArray &out, TExpandStatus &status) const;
+    // Appends the expanded line to `out`; false (and `out` untouched) when declined, and
+    // when the line would pass `limit` bytes: the general expansion then says why.
+    bool ExpandInto(const TContactRecord &r, QByteArray &out, TExpandStatus &status,
+                    qsizetype limit = kNoLineLimit) const;
 
 private:
     enum class TKind { Text, Field, If, SkipIf, SkipIfNot };
@@ -88,6 +101,9 @@ private:
         QByteArray Then, Else;
         int ThenField = -1, ElseField = -1;
     };
+    // The text a field or IF part shows for the entry; `storage` holds what must be built.
+    static QByteArrayView Shown(const TPart &p, const TContactRecord &r, QByteArray &storage);
+
     QList<TPart> m_parts;
     bool m_error = false;
 };
