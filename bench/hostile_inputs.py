@@ -59,12 +59,15 @@ def special_vcards():
     ]
 
 def special_templates():
-    head = b'VORLINK;sestava.txt;4\r\n'
+    head = b'<"VORLINK|9|W|sestava.txt">\r\n'
+    block = lambda line: head + b'<"DATA">\r\n' + line + b'\r\n<"/DATA">\r\n'
     return [
         head + b'<"HEX|41">' * 400000 + b'\r\n',
-        head + b'<"BLOK">\r\n' + (b'<"IF|' * 20000 + b'x' + b'">' * 20000) + b'\r\n<"KONEC">\r\n',
-        head + (b';' + b'k' * 78 + b'\r\n') * 100000,
-        head + b'<"BLOK">\r\n' + b'<"POZNAMKA|4096|L">' * 2000 + b'\r\n<"KONEC">\r\n',
+        block(b'<"IF|' * 20000 + b'x' + b'">' * 20000),
+        head + (b'#' + b'k' * 78 + b'\r\n') * 100000,
+        block(b'<"NAZEV|4096|L">' * 3000),                  # 48 KB asking for gigabytes
+        block(b'<"POZNAMKA|0|L">' * 500),
+        block(b'<"' * 300000),
     ]
 
 def run(args, cwd):

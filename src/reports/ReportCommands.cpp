@@ -49,8 +49,14 @@ private:
     bool StartBlock();
     void Advance();
     void Repaint(bool force);
-    // What the next line may hold, its line break aside.
-    qsizetype Room() const { return qMax<qsizetype>(0, m_c.m_outputLimit - m_out.size() - 2); }
+    // What the next line may hold, its line break aside: what the report has left, and
+    // never more than one line may take, so memory stays small whatever a template asks.
+    qsizetype Room() const { return qMax<qsizetype>(0, qMin(OutLimit() - m_out.size(), kMaxLine) - 2); }
+    // The most the bytes not yet written may grow to.
+    qsizetype OutLimit() const { return m_c.m_outputLimit - m_flushed; }
+    // Sends what was made to the output file (opened on the first call); false, with the
+    // write failure said, when it could not be written.
+    bool Flush();
     // Writes an expanded line; false, with the failure said, when it was none.
     bool Emit(const TExpanded &line);
     // The data line through its compiled form, written at once; false when declined.
@@ -67,6 +73,9 @@ private:
     const TStamp m_now;
     TReportHeader m_header;
     QByteArray m_out;
+    QString m_name;
+    std::unique_ptr<TGuardedFile> m_file; // dropped unwritten unless committed
+    qsizetype m_flushed = 0;
     bool m_allEntries = false;
     // The listed entries of the block being walked, in list order, and the position.
     QList<TContactRecord *> m_listed;
@@ -90,7 +99,7 @@ bool TReportCommands::TRun::Emit(const TExpanded &line)
     const QByteArray text = m_header.CodePage == int(TCodePage::Win1250)
         ? line.Text
         : ConvertCodePage(line.Text, 4, m_header.CodePage);
-    const qsizetype limit = m_c.m_outputLimit;
+    const qsizetype limit = OutLimit();
     if (!ReportTags::Append(m_out, limit, text) || !ReportTags::Append(m_out, limit, "\r\n")) {
         m_b.ReportError(GenerationFailed());
         return false;
@@ -124,7 +133,7 @@ bool TReportCommands::TRun::ExpandFast(qsizetype index, const QByteArray &line, 
         for (qsizetype i = start; i < m_out.size(); ++i)
             d[i] = m_table[static_cast<unsigned char>(d[i])];
     }
-    if (!ReportTags::Append(m_out, m_c.m_outputLimit, "\r\n")) {
+    if (!ReportTags::Append(m_out, OutLimit(), "\r\n")) {
         m_out.truncate(start);
         return false;
     }
@@ -232,6 +241,24 @@ void TReportCommands::TRun::Advance()
     m_allEntries = false;
 }
 
+bool TReportCommands::TRun::Flush()
+{
+    if (!m_file) {
+        m_file = std::make_unique<TGuardedFile>(m_name);
+        if (m_name.isEmpty() || m_file->Begin() != TGuardedFile::TError::None) {
+            m_b.ReportError(WriteFailed());
+            return false;
+        }
+    }
+    if (m_file->write(m_out) != m_out.size()) {
+        m_b.ReportError(WriteFailed());
+        return false;
+    }
+    m_flushed += m_out.size();
+    m_out.resize(0);
+    return true;
+}
+
 TReportOutcome TReportCommands::TRun::Execute(const QList<QByteArray> &lines, const QString &output)
 {
     if (lines.isEmpty())
@@ -242,6 +269,7 @@ TReportOutcome TReportCommands::TRun::Execute(const QList<QByteArray> &lines, co
     // The system would take the name as cut at a NUL: another file than the one named.
     if (name.contains(QChar(u'\0')))
         return Fail(WriteFailed());
+    m_name = name;
     bool walked;
     {
         TBusyScope busy(m_s.Prompt);
@@ -254,7 +282,9 @@ TReportOutcome TReportCommands::TRun::Execute(const QList<QByteArray> &lines, co
         m_b.ReportError(Msg::LookupFailed());
     if (!walked)
         return TReportOutcome::Stopped;
-    if (name.isEmpty() || !WriteReport(name, m_out))
+    if (!Flush())
+        return TReportOutcome::Stopped;
+    if (m_file->Commit() != TGuardedFile::TError::None)
         return Fail(WriteFailed());
     // A relative name is resolved against the folder the program runs in: say which.
     m_s.Prompt.Hlaska(Written() + QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(name).absoluteFilePath())),
@@ -277,6 +307,9 @@ bool TReportCommands::TRun::Walk(const QList<QByteArray> &lines)
     };
     m_out.reserve(qMin<qsizetype>(1 << 16, m_c.m_outputLimit));
     while (index < lines.size()) {
+        // Long reports go to their file as they are made.
+        if (m_out.size() >= kFlushSize && !Flush())
+            return false;
         const QByteArray &line = lines[index];
         switch (ClassifyTemplateLine(line, inBlock)) {
         case TTemplateLine::File:
@@ -356,19 +389,6 @@ bool TReportCommands::LoadTemplate(const QString &path, QList<QByteArray> &lines
     lines = SplitTemplateLines(text);
     RemoveCommentLines(lines);
     return true;
-}
-
-bool TReportCommands::WriteReport(const QString &path, QByteArrayView bytes)
-{
-    // Only a regular file is replaced, and only once the whole report went through.
-    TGuardedFile file(path);
-    if (file.Begin() != TGuardedFile::TError::None)
-        return false;
-    if (file.write(bytes.data(), bytes.size()) != bytes.size()) {
-        file.Cancel();
-        return false;
-    }
-    return file.Commit() == TGuardedFile::TError::None;
 }
 
 TReportOutcome TReportCommands::Run(const QString &templatePath, const QString &output)

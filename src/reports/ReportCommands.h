@@ -34,19 +34,21 @@ public:
     // One run over a template file; a non-empty `output` replaces the header's file name.
     TReportOutcome Run(const QString &templatePath, const QString &output = {});
 
-    // The lines of a template file without its comment lines; false when it cannot be read.
     // Templates above this size are refused unread.
     static constexpr qint64 kMaxTemplateSize = qint64(16) << 20;
+    // The lines of a template file without its comment lines; false when it cannot be read.
     static bool LoadTemplate(const QString &path, QList<QByteArray> &lines);
-    // Writes the report through a guarded save: an older file stays unless all was written.
-    static bool WriteReport(const QString &path, QByteArrayView bytes);
 
     // How often the walk lets the list and the editor repaint.
     static constexpr qsizetype kEntriesPerRepaint = 512;
-    // A report is built in memory before it is written in one piece: a line that would
-    // take it past this stops the run, so a hostile template (wide fields repeated for
-    // every entry) cannot exhaust the memory.
-    static constexpr qsizetype kMaxOutput = qsizetype(1) << 30;
+    // A report goes to its file as it is made and replaces an older one only when whole.
+    // A line that would take it past kMaxOutput (far beyond any book's report) stops the
+    // run with nothing written, so a hostile template (wide fields repeated for every
+    // entry) can neither fill the disk nor take long; no line may pass kMaxLine, so the
+    // memory stays small.
+    static constexpr qsizetype kMaxOutput = qsizetype(512) << 20;
+    static constexpr qsizetype kMaxLine = qsizetype(32) << 20;
+    static constexpr qsizetype kFlushSize = qsizetype(1) << 20;
     void SetOutputLimit(qsizetype bytes) { m_outputLimit = bytes; }
 
 private:

@@ -1,5 +1,6 @@
 #include "reports/ReportCommands.h"
 
+#include "FileFaults.h"
 #include "SessionFixture.h"
 
 #include <QDir>
@@ -53,6 +54,7 @@ private slots:
     void failures();
     void outputCap_data();
     void outputCap();
+    void longReportStreamed();
     void fileSections();
     void setup();
     void relativeOutputNamedInFull_data();
@@ -230,6 +232,35 @@ void TestReportCommands::outputCap()
     QCOMPARE(b.FileName, name);
     QCOMPARE(b.RecordCount(), kPeople.size());
     QVERIFY(!b.Changed);
+}
+
+// A report longer than what is held in memory goes to its file as it is made: whole when
+// all went through; on a disk that fills midway, the older report stays and nothing is
+// left beside it.
+void TestReportCommands::longReportStreamed()
+{
+    QList<TContactRecord> many;
+    for (int i = 0; i < 20000; ++i)
+        many.append(Entry(QByteArray::number(100000 + i).constData()));
+    m_f->Open(many);
+    const QByteArray body = "<\"DATA\">\n<\"NAZEV|100|L\">\n<\"/DATA\">";
+    QCOMPARE(RunTemplate(Template(body)), TReportOutcome::Written);
+    const QByteArray whole = TestBook::ReadFile(m_out);
+    QCOMPARE(whole.size(), 20000 * 102);
+    QVERIFY(whole.startsWith("100000 "));
+    QVERIFY(whole.endsWith("119999" + QByteArray(94, ' ') + "\r\n"));
+
+    const QString disk = m_f->Path("disk");
+    if (!FileFaults::MountTiny(disk, "1m"))
+        QSKIP("cannot mount a small tmpfs here (needs root)");
+    auto unmount = qScopeGuard([&] { FileFaults::Unmount(disk); });
+    m_out = disk + QStringLiteral("/out.txt");
+    TestBook::WriteFile(m_out, "older report");
+    m_f->Prompt.Reset();
+    QCOMPARE(RunTemplate(Template(body)), TReportOutcome::Stopped);
+    QCOMPARE(m_f->Prompt.Texts(), QStringList {QString::fromUtf8("Chyba při zápisu vybrané sestavy")});
+    QCOMPARE(TestBook::ReadFile(m_out), QByteArray("older report"));
+    QCOMPARE(QDir(disk).entryList(QDir::Files | QDir::Hidden), QStringList {QStringLiteral("out.txt")});
 }
 
 void TestReportCommands::fileSections()
