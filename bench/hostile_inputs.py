@@ -88,11 +88,14 @@ def main():
                          capture_output=True).stdout
     template = open(os.path.join(ROOT, 'data/templates/telefony.WDR'), 'rb').read()
     dta = bytes(560) + b''.join(bytes(rng.randrange(32, 127) for _ in range(560)) for _ in range(20))
+    table = os.path.join(ROOT, '..', 'shared', 'fixtures', 'paradox', 'biolife.db')
+    tables = mutate(open(table, 'rb').read(), COUNT) if os.path.exists(table) else []
     readers = {
         'book (list)': (mutate(book, COUNT), lambda f: ['list', f]),
         'book (dump)': (mutate(book, COUNT // 2), lambda f: ['dump', f]),
         'vCard import': (mutate(vcf, COUNT) + special_vcards(), lambda f: ['import', f, 'out.WDT', '--force']),
         'DTA import': (mutate(dta, COUNT), lambda f: ['import', '--dta', f, 'out.WDT', '--force']),
+        'Paradox table': (tables, lambda f: ['import', '--kontakty', f, 'out.WDT', '--force']),
         'report template': (mutate(template, COUNT) + special_templates(),
                             lambda f: ['report', f, os.path.join(ROOT, 'data/ukazka.WDT'), '-o', 'out.txt']),
     }
