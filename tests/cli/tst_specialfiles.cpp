@@ -1,4 +1,5 @@
 #include "book/BookLabels.h"
+#include "cli/Command.h"
 #include "FileFaults.h"
 #include "TestBook.h"
 
@@ -6,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -138,8 +140,7 @@ void TestSpecialFiles::replacedInAFolderOfRoots_data()
     QTest::addColumn<QStringList>("args"); // OUT stands for the file in the folder
     QTest::addColumn<QByteArray>("starts");
     QTest::newRow("vCard") << QStringList {"export", "BOOK", "--format", "vcard3", "-o", "OUT"} << QByteArray("BEGIN:VCARD\r\n");
-    QTest::newRow("report") << QStringList {"report", VORLINK_SOURCE_DIR "/data/templates/telefony.WDR", "BOOK", "-o", "OUT"}
-                            << QByteArray("TELEFONN");
+    QTest::newRow("report") << QStringList {"report", "TEMPLATE", "BOOK", "-o", "OUT"} << QByteArray("TELEFONN");
 }
 
 // Where the user may write the file but not its folder, the file is rewritten in place.
@@ -155,16 +156,24 @@ void TestSpecialFiles::replacedInAFolderOfRoots()
     const QString book = dir.filePath(QStringLiteral("kniha.WDT"));
     QVERIFY(QFile::copy(P(QStringLiteral("kniha.WDT")), book));
     QVERIFY(QFile::setPermissions(book, QFileDevice::ReadOwner | QFileDevice::ReadOther));
+    // Everything nobody needs lies in the folder: the checkout may be closed to others.
+    const QString tpl = dir.filePath(QStringLiteral("telefony.WDR"));
+    QVERIFY(QFile::copy(QStringLiteral(VORLINK_SOURCE_DIR "/data/templates/telefony.WDR"), tpl));
+    QVERIFY(QFile::setPermissions(tpl, QFileDevice::ReadOwner | QFileDevice::ReadOther));
     QVERIFY(TestBook::WriteFile(out, QByteArray(100000, 'o')));
     QVERIFY(::chown(QFile::encodeName(out).constData(), 65534, 65534) == 0);
     args.replaceInStrings(QStringLiteral("OUT"), out);
     args.replaceInStrings(QStringLiteral("BOOK"), book);
+    args.replaceInStrings(QStringLiteral("TEMPLATE"), tpl);
+    QTemporaryDir settings;
+    QVERIFY(::chown(QFile::encodeName(settings.path()).constData(), 65534, 65534) == 0);
     const int status = FileFaults::InChild(
         [&] {
-            ::setenv("XDG_CONFIG_HOME", "/nonexistent", 1);
-            QProcess p;
-            p.start(QStringLiteral(VORLINK_CLI_PROGRAM), args);
-            return p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : 99;
+            // In this process: the program's file may lie where nobody cannot reach it.
+            QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+            QString o, e;
+            QTextStream out(&o), err(&e);
+            return RunCli(QStringList {QStringLiteral("vorlink-cli")} + args, out, err);
         },
         0, true);
     QCOMPARE(status, 0);
@@ -172,7 +181,9 @@ void TestSpecialFiles::replacedInAFolderOfRoots()
     QFETCH(QByteArray, starts);
     QVERIFY2(bytes.startsWith(starts), bytes.left(40).constData());
     QVERIFY(bytes.size() < 100000); // cut to its new length
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2); // nothing left beside
+    // Nothing left beside.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+             (QStringList {QStringLiteral("kniha.WDT"), QStringLiteral("telefony.WDR"), QStringLiteral("vystup.txt")}));
 }
 
 QTEST_GUILESS_MAIN(TestSpecialFiles)
