@@ -18,6 +18,16 @@ QString TImportCommand::Description() const
 
 namespace {
 
+// Whether the cards were read; else says why.
+bool ReadOk(TInteropError e, const QString &source, QTextStream &err)
+{
+    if (e == TInteropError::Missing)
+        err << QString::fromUtf8("Soubor neexistuje: ") << source << Qt::endl;
+    else if (e != TInteropError::None)
+        err << InteropText::ErrorText(e) << Qt::endl;
+    return e == TInteropError::None;
+}
+
 // Cards of a vCard file into a new book, or added to the book already at `target`.
 int ImportVCard(const QString &source, const QString &target, bool append, bool force, QTextStream &out,
                 QTextStream &err)
@@ -59,14 +69,8 @@ int ImportVCard(const QString &source, const QString &target, bool append, bool 
                                                   chunk.append(r.Data(), kRecordSize);
                                                   return pass(1 << 16);
                                               });
-        if (e == TInteropError::Missing) {
-            err << QString::fromUtf8("Soubor neexistuje: ") << source << Qt::endl;
+        if (!ReadOk(e, source, err))
             return 1;
-        }
-        if (e != TInteropError::None) {
-            err << InteropText::ErrorText(e) << Qt::endl;
-            return 1;
-        }
         if (!pass(0) || file.Commit() != TGuardedFile::TError::None) {
             err << Msg::BookFileError(TBookFileError::Write) << Qt::endl;
             return 1;
@@ -78,14 +82,8 @@ int ImportVCard(const QString &source, const QString &target, bool append, bool 
     const TInteropError e = ImportVCardFile(
         source, fresh, labels, [&book](QByteArrayView name) { return book.FindByName(name) != nullptr; },
         stats, BookFile::kMaxRecords - book.RecordCount());
-    if (e == TInteropError::Missing) {
-        err << QString::fromUtf8("Soubor neexistuje: ") << source << Qt::endl;
+    if (!ReadOk(e, source, err))
         return 1;
-    }
-    if (e != TInteropError::None) {
-        err << InteropText::ErrorText(e) << Qt::endl;
-        return 1;
-    }
     for (qsizetype i = 0; i < fresh.RecordCount(); ++i)
         book.AppendRecord(fresh.Record(i));
     const TBookFileError w = BookFile::Write(target, labels.ToHeader(), book);
