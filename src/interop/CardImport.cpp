@@ -54,6 +54,9 @@ public:
     TContactRecord Map(const TVCard &card, QList<bool> *kept = nullptr);
     // The note lines the last card's unmapped properties made.
     const QStringList &KeptLines() const { return m_keptLines; }
+    // Categories no flag is captioned with, and the note lines they made.
+    const QStringList &OtherCategories() const { return m_otherCategories; }
+    const QStringList &CategoryLines() const { return m_categoryLines; }
 
 private:
     QByteArray Convert(const QString &text, int capacity);
@@ -68,6 +71,8 @@ private:
     TVCardImportStats &m_stats;
     QStringList m_unknown;
     QStringList m_keptLines;
+    QStringList m_otherCategories;
+    QStringList m_categoryLines;
     QList<bool> *m_kept = nullptr;
     qsizetype m_index = 0;
 };
@@ -192,6 +197,8 @@ TContactRecord TCardMapper::Map(const TVCard &card, QList<bool> *kept)
     TContactRecord r;
     m_unknown.clear();
     m_keptLines.clear();
+    m_otherCategories.clear();
+    m_categoryLines.clear();
     m_kept = kept;
     if (kept)
         kept->fill(false, card.size());
@@ -357,8 +364,11 @@ TContactRecord TCardMapper::Map(const TVCard &card, QList<bool> *kept)
                 if (!found)
                     unmatched << cat;
             }
-            if (!unmatched.isEmpty())
+            if (!unmatched.isEmpty()) {
                 Keep(p, label, unmatched.join(QStringLiteral(", ")), false);
+                m_categoryLines << m_unknown.constLast();
+                m_otherCategories << unmatched;
+            }
         } else if (n == "X-VORLINK-EDUCATION") {
             Put(r, EField::Vzdelani, R::Unescape(p.Value));
         } else if (n == "X-VORLINK-NAMEDAY") {
@@ -606,7 +616,8 @@ QByteArray CardText::MergedCard(const QByteArray &server, const TContactRecord &
     for (QByteArray &l : noteLines)
         if (l.endsWith('\r'))
             l.chop(1);
-    for (const QString &line : mapper.KeptLines()) {
+    // Categories no flag stands for go back among the card's categories, not into the note.
+    for (const QString &line : mapper.KeptLines() + mapper.CategoryLines()) {
         const QByteArray cp = ToCp1250(line);
         const qsizetype at = noteLines.indexOf(cp);
         if (at >= 0)
@@ -626,23 +637,34 @@ QByteArray CardText::MergedCard(const QByteArray &server, const TContactRecord &
         if (kept.at(i) && !raw.Card.at(i).Group.isEmpty())
             groups.insert(raw.Card.at(i).Group);
     const int shift = HighestItem(groups);
+    QStringList escaped;
+    for (const QString &c : mapper.OtherCategories())
+        escaped << ContentLine::Escape(c);
+    QByteArray categories = escaped.join(QLatin1Char(',')).toUtf8();
 
+    // Ours first: of a property the book holds once (e-mail, web) the first is the book's.
     QByteArray out = "BEGIN:VCARD\r\n" + (raw.Version.isEmpty() ? QByteArray("VERSION:3.0") : raw.Version) + "\r\n";
-    for (qsizetype i = 0; i < raw.Card.size(); ++i)
-        if (kept.at(i))
-            out += raw.Lines.at(i) + "\r\n";
     for (qsizetype i = 0; i < mine.Card.size(); ++i) {
         const TVCardProperty &p = mine.Card.at(i);
         if (p.Name == "UID" || p.Name == "PRODID")
             continue;
         QByteArray line = mine.Lines.at(i);
+        if (p.Name == "CATEGORIES" && !categories.isEmpty()) {
+            line += ',' + categories;
+            categories.clear();
+        }
         if (shift > 0 && p.Group.startsWith("ITEM")) {
             const int n = p.Group.mid(4).toInt();
             line = "item" + QByteArray::number(n + shift) + line.mid(line.indexOf('.'));
         }
         out += line + "\r\n";
     }
+    if (!categories.isEmpty())
+        ContentLine::Append(out, "CATEGORIES:" + categories);
     // A card without a UID gets none from us: the server knows it by its address.
+    for (qsizetype i = 0; i < raw.Card.size(); ++i)
+        if (kept.at(i))
+            out += raw.Lines.at(i) + "\r\n";
     out += "END:VCARD\r\n";
     return out;
 }
