@@ -7,6 +7,7 @@
 #include "cli/ImportCommand.h"
 #include "cli/ListCommand.h"
 #include "cli/ReportCommand.h"
+#include "cli/SyncCommand.h"
 
 #include <QFile>
 
@@ -19,6 +20,7 @@ std::vector<std::unique_ptr<TCommand>> AllCommands()
     all.push_back(std::make_unique<TReportCommand>());
     all.push_back(std::make_unique<TImportCommand>());
     all.push_back(std::make_unique<TExportCommand>());
+    all.push_back(std::make_unique<TSyncCommand>());
     return all;
 }
 

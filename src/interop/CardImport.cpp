@@ -1,5 +1,8 @@
 #include "interop/InteropFile.h"
 
+#include "interop/CardText.h"
+#include "interop/FormatWriter.h"
+
 #include "interop/Mapping.h"
 #include "interop/VCardReader.h"
 #include "util/Cp1250.h"
@@ -46,18 +49,27 @@ class TCardMapper
 public:
     TCardMapper(const TBookLabels &labels, TVCardImportStats &stats) : m_labels(labels), m_stats(stats) { }
 
-    TContactRecord Map(const TVCard &card);
+    // `kept`, when given, gets for each property whether the entry holds it only as a
+    // note line or not at all (so a merged card must keep it as it was).
+    TContactRecord Map(const TVCard &card, QList<bool> *kept = nullptr);
+    // The note lines the last card's unmapped properties made.
+    const QStringList &KeptLines() const { return m_keptLines; }
 
 private:
     QByteArray Convert(const QString &text, int capacity);
     void Put(TContactRecord &r, EField f, const QString &text);
-    void Keep(const TVCardProperty &p, const QString &label, const QString &value);
+    // A property without a field of its own, as a note line; `whole` when nothing of it
+    // went into a field (a merged card keeps such a property, not its line).
+    void Keep(const TVCardProperty &p, const QString &label, const QString &value, bool whole = true);
     int ChooseSlot(const TVCardProperty &p, const QString &label, bool phone, const bool *used) const;
     QString Caption(bool phone, int i) const;
 
     const TBookLabels &m_labels;
     TVCardImportStats &m_stats;
     QStringList m_unknown;
+    QStringList m_keptLines;
+    QList<bool> *m_kept = nullptr;
+    qsizetype m_index = 0;
 };
 
 bool Representable(const QString &text)
@@ -107,10 +119,15 @@ void TCardMapper::Put(TContactRecord &r, EField f, const QString &text)
 }
 
 // What has no field goes to the note under its label, or else its property's name.
-void TCardMapper::Keep(const TVCardProperty &p, const QString &label, const QString &value)
+void TCardMapper::Keep(const TVCardProperty &p, const QString &label, const QString &value, bool whole)
 {
     const QString plain = PlainLabel(label);
     m_unknown << (plain.isEmpty() ? QString::fromLatin1(p.Name) : plain) + QStringLiteral(": ") + value;
+    if (whole) {
+        m_keptLines << m_unknown.constLast();
+        if (m_kept)
+            (*m_kept)[m_index] = true;
+    }
 }
 
 QString TCardMapper::Caption(bool phone, int i) const
@@ -169,11 +186,22 @@ int TCardMapper::ChooseSlot(const TVCardProperty &p, const QString &label, bool 
     return -1;
 }
 
-TContactRecord TCardMapper::Map(const TVCard &card)
+TContactRecord TCardMapper::Map(const TVCard &card, QList<bool> *kept)
 {
     using R = TVCardReader;
     TContactRecord r;
     m_unknown.clear();
+    m_keptLines.clear();
+    m_kept = kept;
+    if (kept)
+        kept->fill(false, card.size());
+    qsizetype &index = m_index;
+    // What a merge keeps as the card had it: nothing of it is in a field.
+    const auto keepIt = [&] {
+        if (kept)
+            (*kept)[index] = true;
+    };
+    QList<qsizetype> orgAt;
     QHash<QByteArray, QString> groupLabels;
     bool company = false;
     for (const TVCardProperty &p : card) {
@@ -200,18 +228,24 @@ TContactRecord TCardMapper::Map(const TVCard &card)
     bool phoneUsed[9] = {};
     bool addressUsed[3] = {};
     QString fn, org, note;
-    for (qsizetype index = 0; index < card.size(); ++index) {
+    for (index = 0; index < card.size(); ++index) {
         const TVCardProperty &p = card.at(index);
         if (p.Name == "PHOTO")
             ++m_stats.Photos;
-        if (p.Binary)
-            continue;
         const QByteArray &n = p.Name;
-        const QString label = groupLabels.value(p.Group);
-        if (n == "VERSION" || n == "PRODID" || n == "UID" || n == "REV" || n == "X-ABLABEL" || n == "KIND"
-            || n == "X-ABSHOWAS" || n == "PHOTO" || n == "LOGO" || n == "SOUND" || n == "KEY" || n == "SOURCE"
-            || n == "CLIENTPIDMAP")
+        // A group's label goes with what it labels; KIND and the firm mark are written anew.
+        if (n == "KIND" || n == "X-ABSHOWAS" || n == "X-ABLABEL")
             continue;
+        if (p.Binary) {
+            keepIt();
+            continue;
+        }
+        const QString label = groupLabels.value(p.Group);
+        if (n == "VERSION" || n == "PRODID" || n == "UID" || n == "REV" || n == "PHOTO" || n == "LOGO" || n == "SOUND"
+            || n == "KEY" || n == "SOURCE" || n == "CLIENTPIDMAP") {
+            keepIt();
+            continue;
+        }
         QString altId;
         if (p.RawParam("ALTID", altId) && !altId.isEmpty() && chosenVariant.value(n + '\n' + altId.toUtf8()) != index) {
             const QString language = p.Param("LANGUAGE").value(0);
@@ -220,6 +254,8 @@ TContactRecord TCardMapper::Map(const TVCard &card)
                                       : R::Unescape(p.Value);
             m_unknown << QString::fromLatin1(n) + (language.isEmpty() ? QString() : QStringLiteral(" (") + language + QLatin1Char(')'))
                              + QStringLiteral(": ") + value;
+            m_keptLines << m_unknown.constLast();
+            keepIt();
             continue;
         }
         if (n == "FN") {
@@ -276,7 +312,7 @@ TContactRecord TCardMapper::Map(const TVCard &card)
             if (!hasCodes && !plain.isEmpty() && !Mapping::CaptionKinds(plain)
                 && plain.compare(QLatin1String("Other"), Qt::CaseInsensitive) != 0
                 && plain.compare(Caption(true, slot), Qt::CaseInsensitive) != 0)
-                Keep(p, label, value);
+                Keep(p, label, value, false);
         } else if (n == "EMAIL" && r.TextView(EField::Email).isEmpty()) {
             Put(r, EField::Email, R::Unescape(p.Value));
         } else if (n == "URL" && r.TextView(EField::Http).isEmpty()) {
@@ -305,6 +341,7 @@ TContactRecord TCardMapper::Map(const TVCard &card)
             Put(r, EField::Zamestnani, R::Unescape(p.Value));
         } else if (n == "ORG") {
             org = R::SplitValue(p.Value, QLatin1Char(';')).join(QStringLiteral(", ")).trimmed();
+            orgAt << index;
         } else if (n == "CATEGORIES") {
             QStringList unmatched;
             for (const QString &c : R::SplitValue(p.Value, QLatin1Char(','))) {
@@ -321,7 +358,7 @@ TContactRecord TCardMapper::Map(const TVCard &card)
                     unmatched << cat;
             }
             if (!unmatched.isEmpty())
-                Keep(p, label, unmatched.join(QStringLiteral(", ")));
+                Keep(p, label, unmatched.join(QStringLiteral(", ")), false);
         } else if (n == "X-VORLINK-EDUCATION") {
             Put(r, EField::Vzdelani, R::Unescape(p.Value));
         } else if (n == "X-VORLINK-NAMEDAY") {
@@ -341,8 +378,14 @@ TContactRecord TCardMapper::Map(const TVCard &card)
         }
     }
     // A firm's organisation is its name; a person's has no field of its own.
-    if (!org.isEmpty() && !(company && (fn.isEmpty() || fn == org)))
+    if (!org.isEmpty() && !(company && (fn.isEmpty() || fn == org))) {
         m_unknown << QStringLiteral("ORG: ") + org;
+        m_keptLines << m_unknown.constLast();
+        if (kept)
+            for (qsizetype at : orgAt)
+                (*kept)[at] = true;
+    }
+    m_kept = nullptr;
     if (!m_unknown.isEmpty())
         note += (note.isEmpty() ? QString() : QStringLiteral("\n")) + m_unknown.join(QLatin1Char('\n'));
     note.replace(QLatin1String("\r\n"), QLatin1String("\n"));
@@ -436,4 +479,170 @@ TInteropError ImportVCardFile(const QString &path, TBook &target, const TBookLab
             return true;
         },
         progress);
+}
+
+namespace {
+
+struct TRawCard
+{
+    QByteArray Version; // the raw VERSION line, unfolded
+    QList<QByteArray> Lines; // raw (still folded) lines, one a property
+    TVCard Card; // the same properties, parsed
+};
+
+// The first card of a text, each property beside its raw lines. Lines that parse as no
+// property are kept raw too, so nothing the server had goes missing.
+bool SplitCard(const QByteArray &text, TRawCard &out)
+{
+    QList<QByteArray> physical = text.split('\n');
+    QList<QByteArray> raw; // folded
+    QList<QByteArray> logical; // unfolded
+    for (QByteArray &l : physical) {
+        if (l.endsWith('\r'))
+            l.chop(1);
+        if ((l.startsWith(' ') || l.startsWith('\t')) && !raw.isEmpty()) {
+            raw.last() += "\r\n" + l;
+            logical.last() += l.mid(1);
+        } else if (!l.isEmpty()) {
+            raw << l;
+            logical << l;
+        }
+    }
+    bool inCard = false;
+    for (qsizetype i = 0; i < logical.size(); ++i) {
+        TVCardProperty p;
+        const bool parsed = TVCardReader::ParseLine(logical.at(i), p);
+        const bool marker = parsed && p.Value.trimmed().compare(QLatin1String("VCARD"), Qt::CaseInsensitive) == 0;
+        if (!inCard) {
+            inCard = marker && p.Name == "BEGIN";
+            continue;
+        }
+        if (marker && p.Name == "END")
+            return true;
+        if (parsed && p.Name == "VERSION" && p.Group.isEmpty()) {
+            out.Version = logical.at(i);
+            continue;
+        }
+        if (!parsed) {
+            p = TVCardProperty();
+            p.Name = "X-UNREADABLE";
+        }
+        out.Lines << raw.at(i);
+        out.Card << p;
+    }
+    return false;
+}
+
+// The highest N of the groups "itemN" among `groups`.
+int HighestItem(const QSet<QByteArray> &groups)
+{
+    int highest = 0;
+    for (const QByteArray &g : groups)
+        if (g.startsWith("ITEM")) {
+            bool ok = false;
+            const int n = g.mid(4).toInt(&ok);
+            if (ok)
+                highest = std::max(highest, n);
+        }
+    return highest;
+}
+
+} // namespace
+
+QByteArray CardText::EntryCard(const TContactRecord &r, const TBookLabels &labels, const TExportOptions &options,
+                               const QByteArray &uid)
+{
+    TFormatWriter writer(labels, options);
+    QByteArray card;
+    writer.Entry(card, r);
+    // The export's UID comes from the name; a server's card keeps the one it was given.
+    const qsizetype at = card.indexOf("\r\nUID:");
+    if (at >= 0) {
+        const qsizetype end = card.indexOf("\r\n", at + 2);
+        card.replace(at + 2, end - at - 2, "UID:" + uid);
+    }
+    return card;
+}
+
+bool CardText::CardEntry(const QByteArray &text, const TBookLabels &labels, TContactRecord &out)
+{
+    TRawCard raw;
+    if (!SplitCard(text, raw))
+        return false;
+    TVCardImportStats stats;
+    TCardMapper mapper(labels, stats);
+    out = mapper.Map(raw.Card);
+    return true;
+}
+
+QByteArray CardText::MergedCard(const QByteArray &server, const TContactRecord &r, const TBookLabels &labels,
+                                TExportOptions options)
+{
+    TRawCard raw;
+    if (!SplitCard(server, raw))
+        return {};
+    TVCardImportStats stats;
+    TCardMapper mapper(labels, stats);
+    QList<bool> kept;
+    mapper.Map(raw.Card, &kept);
+    // A group's label stays when something of its group stays.
+    QSet<QByteArray> keptGroups;
+    for (qsizetype i = 0; i < raw.Card.size(); ++i)
+        if (kept.at(i) && !raw.Card.at(i).Group.isEmpty() && raw.Card.at(i).Name != "X-ABLABEL")
+            keptGroups.insert(raw.Card.at(i).Group);
+    for (qsizetype i = 0; i < raw.Card.size(); ++i) {
+        const TVCardProperty &p = raw.Card.at(i);
+        if (p.Name == "X-UNREADABLE" || (p.Name != "X-ABLABEL" && !p.Group.isEmpty() && keptGroups.contains(p.Group))
+            || (p.Name == "X-ABLABEL" && keptGroups.contains(p.Group)))
+            kept[i] = true;
+        // The revision and the writer of the old card no longer describe it.
+        if (p.Name == "REV" || p.Name == "PRODID")
+            kept[i] = false;
+    }
+
+    // The entry without the note lines that stand for kept properties.
+    TContactRecord entry = r;
+    QList<QByteArray> noteLines = entry.Note().split('\n');
+    for (QByteArray &l : noteLines)
+        if (l.endsWith('\r'))
+            l.chop(1);
+    for (const QString &line : mapper.KeptLines()) {
+        const QByteArray cp = ToCp1250(line);
+        const qsizetype at = noteLines.indexOf(cp);
+        if (at >= 0)
+            noteLines.removeAt(at);
+    }
+    while (!noteLines.isEmpty() && noteLines.constLast().isEmpty())
+        noteLines.removeLast();
+    entry.SetNote(noteLines.join("\r\n"));
+
+    options.Format = raw.Version.contains("4.0") ? TInteropFormat::VCard4 : TInteropFormat::VCard3;
+    const QByteArray ours = EntryCard(entry, labels, options, QByteArray());
+    TRawCard mine;
+    SplitCard(ours, mine);
+
+    QSet<QByteArray> groups;
+    for (qsizetype i = 0; i < raw.Card.size(); ++i)
+        if (kept.at(i) && !raw.Card.at(i).Group.isEmpty())
+            groups.insert(raw.Card.at(i).Group);
+    const int shift = HighestItem(groups);
+
+    QByteArray out = "BEGIN:VCARD\r\n" + (raw.Version.isEmpty() ? QByteArray("VERSION:3.0") : raw.Version) + "\r\n";
+    for (qsizetype i = 0; i < raw.Card.size(); ++i)
+        if (kept.at(i))
+            out += raw.Lines.at(i) + "\r\n";
+    for (qsizetype i = 0; i < mine.Card.size(); ++i) {
+        const TVCardProperty &p = mine.Card.at(i);
+        if (p.Name == "UID" || p.Name == "PRODID")
+            continue;
+        QByteArray line = mine.Lines.at(i);
+        if (shift > 0 && p.Group.startsWith("ITEM")) {
+            const int n = p.Group.mid(4).toInt();
+            line = "item" + QByteArray::number(n + shift) + line.mid(line.indexOf('.'));
+        }
+        out += line + "\r\n";
+    }
+    // A card without a UID gets none from us: the server knows it by its address.
+    out += "END:VCARD\r\n";
+    return out;
 }

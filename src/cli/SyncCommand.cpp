@@ -1,0 +1,151 @@
+#include "cli/SyncCommand.h"
+
+#include "book/BookFile.h"
+#include "cli/BookReader.h"
+#include "cli/CliSupport.h"
+#include "cli/SyncCardMapping.h"
+#include "session/Messages.h"
+#include "sync/SyncEngine.h"
+#include "sync/SyncText.h"
+#include "util/Cp1250.h"
+#include "util/RegularFile.h"
+
+#include <QFile>
+#include <QUrl>
+
+QString TSyncCommand::Description() const
+{
+    return QString::fromUtf8("synchronizuje adresář s adresářem kontaktů na serveru CardDAV (oběma směry)");
+}
+
+namespace {
+
+constexpr int kDefaultTimeoutMs = 30000;
+
+// The first line of the password file, without its line end.
+bool ReadPassword(const QString &path, QString &password, QTextStream &err)
+{
+    QFile f;
+    if (OpenRegularFile(path, f, 1 << 16) != TRegularOpen::Ok) {
+        err << QString::fromUtf8("Soubor s heslem nelze přečíst: ") << path << Qt::endl;
+        return false;
+    }
+    QByteArray line = f.readLine();
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    password = QString::fromUtf8(line);
+    return true;
+}
+
+} // namespace
+
+int TSyncCommand::Execute(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(Description());
+    const QCommandLineOption urlOption(QStringLiteral("url"),
+                                       QString::fromUtf8("adresa adresáře kontaktů na serveru, nebo jen serveru"),
+                                       QStringLiteral("URL"));
+    const QCommandLineOption userOption(QStringLiteral("user"), QString::fromUtf8("přihlašovací jméno"),
+                                        QStringLiteral("NAME"));
+    const QCommandLineOption passwordOption(QStringLiteral("password-file"),
+                                            QString::fromUtf8("soubor, jehož první řádek je heslo"),
+                                            QStringLiteral("FILE"));
+    const QCommandLineOption preferOption(QStringLiteral("prefer"),
+                                          QString::fromUtf8("jak vyřešit konflikty: local (adresář) nebo server"),
+                                          QStringLiteral("local|server"));
+    const QCommandLineOption dryOption(QStringLiteral("dry-run"),
+                                       QString::fromUtf8("jen vypíše, co by se stalo; nic nezapíše"));
+    parser.addOptions({urlOption, userOption, passwordOption, preferOption, dryOption});
+    parser.addPositionalArgument(QStringLiteral("BOOK.WDT"), QString::fromUtf8("soubor adresáře"));
+    QString path;
+    int status = 0;
+    if (!ParseBookCommandLine(parser, args, out, err, path, status))
+        return status;
+    const QUrl start = QUrl::fromUserInput(parser.value(urlOption));
+    if (!parser.isSet(urlOption) || !start.isValid()
+        || (start.scheme() != QLatin1String("http") && start.scheme() != QLatin1String("https"))) {
+        err << QString::fromUtf8("Zadejte adresu serveru (--url http://… nebo https://…).") << Qt::endl;
+        return 1;
+    }
+    TSyncOptions options;
+    if (parser.isSet(preferOption)) {
+        const QString p = parser.value(preferOption);
+        if (p == QLatin1String("local"))
+            options.Prefer = TSyncPrefer::Local;
+        else if (p == QLatin1String("server"))
+            options.Prefer = TSyncPrefer::Server;
+        else {
+            err << QString::fromUtf8("Neznámá volba --prefer: ") << p << QString::fromUtf8(" (local nebo server)")
+                << Qt::endl;
+            return 1;
+        }
+    }
+    options.DryRun = parser.isSet(dryOption);
+    QString password;
+    if (parser.isSet(passwordOption) && !ReadPassword(parser.value(passwordOption), password, err))
+        return 1;
+    bool ok = false;
+    int timeoutMs = qEnvironmentVariableIntValue("VORLINK_SYNC_TIMEOUT_MS", &ok);
+    if (!ok || timeoutMs <= 0)
+        timeoutMs = kDefaultTimeoutMs;
+
+    // The book stays locked for the whole run, as the window holds it while open.
+    std::unique_ptr<QLockFile> lock;
+    if (!options.DryRun && !LockBookForWrite(path, false, err, lock))
+        return 1;
+    const auto cli = ReadCliBook(path, err);
+    if (!cli)
+        return 1;
+    TBook &book = *cli->Book;
+    const TCliBookSettings stored(path);
+    TExportOptions exportOptions;
+    exportOptions.Format = TInteropFormat::VCard3;
+    exportOptions.OwnCountry = stored.Settings.Stat;
+    exportOptions.OwnArea = stored.Settings.Misto;
+    const TSyncCardMapping mapping(book.Labels, exportOptions);
+
+    TDavClient client(parser.value(userOption), password, timeoutMs);
+    TSyncEngine engine(client, mapping);
+    TSyncResult result;
+    QUrl collection;
+    if (!engine.Discover(start, collection, result)) {
+        err << CliText::Shown(SyncText::Failure(result, timeoutMs)) << Qt::endl;
+        return 1;
+    }
+    if (collection != start)
+        out << CliText::Shown(SyncText::CollectionUsed(collection.toDisplayString(QUrl::RemoveUserInfo))) << Qt::endl;
+    const QString collectionId = collection.toString(QUrl::RemoveUserInfo | QUrl::NormalizePathSegments);
+    const QString stateFile = TSyncState::FileFor(path, collectionId);
+    const TSyncState state = TSyncState::Load(stateFile, path, collectionId);
+
+    options.SaveBook = [&] {
+        const TBookFileError e = BookFile::Write(path, book.Labels.ToHeader(), book);
+        if (e != TBookFileError::None) {
+            const QString text = Msg::BookFileError(e);
+            if (!text.isEmpty())
+                err << text << Qt::endl;
+        }
+        return e == TBookFileError::None;
+    };
+    options.Tell = [&](TSyncAction action, const QByteArray &name) {
+        out << CliText::Shown(SyncText::Action(action, FromCp1250(name), options.DryRun)) << Qt::endl;
+    };
+    result = engine.Run(book, collection, state, options);
+    if (result.SaveState && !result.State.Save(stateFile, path, collectionId)) {
+        TSyncResult stateFailure;
+        stateFailure.Failure = TSyncFailure::StateWrite;
+        err << SyncText::Failure(stateFailure, timeoutMs) << Qt::endl;
+        if (result.Failure == TSyncFailure::None)
+            result.Failure = TSyncFailure::StateWrite;
+    }
+    if (result.Failure != TSyncFailure::None) {
+        if (result.Failure != TSyncFailure::StateWrite)
+            err << CliText::Shown(SyncText::Failure(result, timeoutMs)) << Qt::endl;
+        return 1;
+    }
+    if (result.Counts.Conflicts > 0)
+        err << SyncText::LeftConflicts() << Qt::endl;
+    out << SyncText::Summary(result.Counts, options.DryRun) << Qt::endl;
+    return result.Counts.Conflicts > 0 ? 3 : 0;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "book/BookLabels.h"
+#include "book/ContactRecord.h"
+#include "interop/InteropFormat.h"
+
+#include <QByteArray>
+
+// Single cards as a server holds them: an entry's card, the entry a card maps to, and a
+// server's card brought up to date with an entry without losing what the book has no
+// field for.
+namespace CardText {
+
+// The entry's card as the vCard export writes it (3.0 or 4.0 by `options`), `uid` as its
+// UID. CR LF lines, folded.
+QByteArray EntryCard(const TContactRecord &r, const TBookLabels &labels, const TExportOptions &options,
+                     const QByteArray &uid);
+
+// The entry the first card of `text` maps to, by the book's captions; false when the
+// text holds no card.
+bool CardEntry(const QByteArray &text, const TBookLabels &labels, TContactRecord &out);
+
+// `server` with every property the book maps replaced by the entry's and every other one
+// (photos, a phone's own properties, further addresses, a person's ORG …) kept byte for
+// byte with its group's label, the UID and the version unchanged. The note lines that
+// reading `server` made of the kept properties are not written again. Empty when
+// `server` holds no card.
+QByteArray MergedCard(const QByteArray &server, const TContactRecord &r, const TBookLabels &labels,
+                      TExportOptions options);
+
+} // namespace CardText

@@ -1,0 +1,680 @@
+#include "sync/SyncEngine.h"
+
+#include "book/Book.h"
+#include "sync/CardMapping.h"
+#include "sync/DavXml.h"
+
+#include <QCryptographicHash>
+#include <QHash>
+#include <QSet>
+#include <QUuid>
+
+namespace {
+
+// A card's address as a key: the path, decoded, so "/a/x%40y.vcf" and "/a/x@y.vcf" meet.
+QByteArray KeyOf(const QUrl &collection, const QByteArray &href)
+{
+    return collection.resolved(QUrl::fromEncoded(href)).path(QUrl::FullyDecoded).toUtf8();
+}
+
+QUrl UrlOf(const QUrl &collection, const QByteArray &href)
+{
+    return collection.resolved(QUrl::fromEncoded(href));
+}
+
+QByteArray Hash(const QByteArray &bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
+}
+
+bool Success(int status)
+{
+    return status >= 200 && status < 300;
+}
+
+// A name free in the book the way the editor makes one: " (2)", " (3)" … within the field.
+QByteArray FreeName(TBook &book, const QByteArray &base, const TContactRecord *self)
+{
+    const auto taken = [&](const QByteArray &name) {
+        TContactRecord *r = book.FindByName(name);
+        return r && (r != self || book.CountByName(name) > 1);
+    };
+    if (!taken(base))
+        return base;
+    for (int k = 2;; ++k) {
+        const QByteArray suffix = " (" + QByteArray::number(k) + ')';
+        const QByteArray name = base.left(FieldInfo(EField::NazevPolozky).Capacity - suffix.size()) + suffix;
+        if (!taken(name))
+            return name;
+    }
+}
+
+enum class TSide { Unchanged, Changed, Deleted, New };
+
+enum class TDo { Nothing, Pair, Upload, Update, DeleteOnServer, Download, DeleteInBook, Conflict, Forget };
+
+struct TItem
+{
+    int Pair = -1; // in the old state
+    TContactRecord *Entry = nullptr;
+    QByteArray Key;
+    QByteArray Href;
+    QByteArray ETag; // the server's now
+    QByteArray Card; // fetched
+    bool Fetched = false;
+    TSide Local = TSide::Unchanged;
+    TSide Server = TSide::Unchanged;
+    TDo Do = TDo::Nothing;
+    // Written to the server: the new ETag, the entry's card hash.
+    QByteArray NewETag;
+    QByteArray Name;
+};
+
+} // namespace
+
+struct TSyncEngine::TListing
+{
+    bool Full = false;
+    QByteArray Token;
+    // Members listed: key to href and ETag; in a delta, removed members have no ETag.
+    QHash<QByteArray, QPair<QByteArray, QByteArray>> Members;
+    QSet<QByteArray> Removed;
+    QList<QByteArray> Order; // keys in the server's order
+};
+
+TSyncEngine::TSyncEngine(TDavClient &client, const ICardMapping &mapping) : m_client(client), m_mapping(mapping) { }
+
+bool TSyncEngine::Fail(TSyncResult &result, const TDavReply &reply, const QByteArray &method, const QUrl &url)
+{
+    result.FailedMethod = method;
+    result.Detail = url.toDisplayString(QUrl::RemoveUserInfo);
+    if (reply.Status == 0) {
+        result.Failure = reply.TimedOut ? TSyncFailure::Timeout : TSyncFailure::Unreachable;
+        if (!reply.TimedOut)
+            result.Detail = reply.NetworkError;
+    } else {
+        result.Failure = TSyncFailure::Http;
+        result.HttpStatus = reply.Status;
+    }
+    return false;
+}
+
+bool TSyncEngine::Propfind(const QUrl &url, const QByteArray &depth, const QByteArray &body, TMultiStatus &out,
+                           TSyncResult &result, QUrl *finalUrl)
+{
+    QUrl at = url;
+    // Redirects (the well-known address always has one) are followed with the method kept.
+    for (int hop = 0; hop < 5; ++hop) {
+        const TDavReply reply = m_client.Send({"PROPFIND", at, depth, {}, body});
+        if (reply.Status >= 300 && reply.Status < 400 && !reply.Location.isEmpty()) {
+            at = at.resolved(QUrl::fromEncoded(reply.Location));
+            continue;
+        }
+        if (reply.Status != 207)
+            return Fail(result, reply, "PROPFIND", at);
+        QString error;
+        if (!DavXml::ParseMultiStatus(reply.Body, out, error)) {
+            result.Failure = TSyncFailure::Answer;
+            result.HttpStatus = reply.Status;
+            result.FailedMethod = "PROPFIND";
+            result.Detail = error;
+            return false;
+        }
+        if (finalUrl)
+            *finalUrl = at;
+        return true;
+    }
+    result.Failure = TSyncFailure::Answer;
+    result.FailedMethod = "PROPFIND";
+    result.Detail = at.toDisplayString(QUrl::RemoveUserInfo);
+    return false;
+}
+
+bool TSyncEngine::Discover(const QUrl &start, QUrl &collection, TSyncResult &result)
+{
+    TMultiStatus ms;
+    if (!Propfind(start, "0", DavXml::PropfindBody(false), ms, result))
+        return false;
+    const TDavResponse here = ms.Responses.value(0);
+    if (here.AddressBook) {
+        collection = start;
+        return true;
+    }
+    // The user's principal: named at the address given, else at the well-known one.
+    QUrl principal;
+    if (!here.Principal.isEmpty()) {
+        principal = start.resolved(QUrl::fromEncoded(here.Principal));
+    } else {
+        QUrl wellKnown = start;
+        wellKnown.setPath(QStringLiteral("/.well-known/carddav"));
+        QUrl context;
+        TSyncResult ignored;
+        if (Propfind(wellKnown, "0", DavXml::PrincipalBody(), ms, ignored, &context) && !ms.Responses.isEmpty()
+            && !ms.Responses.first().Principal.isEmpty())
+            principal = context.resolved(QUrl::fromEncoded(ms.Responses.first().Principal));
+        else
+            principal = start;
+    }
+    QByteArray home = here.HomeSet;
+    QUrl homeBase = start;
+    if (principal != start || home.isEmpty()) {
+        if (!Propfind(principal, "0", DavXml::HomeSetBody(), ms, result))
+            return false;
+        home = ms.Responses.value(0).HomeSet;
+        homeBase = principal;
+    }
+    if (home.isEmpty()) {
+        result.Failure = TSyncFailure::NoAddressBook;
+        result.Detail = principal.toDisplayString(QUrl::RemoveUserInfo);
+        return false;
+    }
+    const QUrl homeUrl = homeBase.resolved(QUrl::fromEncoded(home));
+    if (!Propfind(homeUrl, "1", DavXml::PropfindBody(false), ms, result))
+        return false;
+    for (const TDavResponse &r : ms.Responses)
+        if (r.AddressBook) {
+            collection = homeUrl.resolved(QUrl::fromEncoded(r.Href));
+            return true;
+        }
+    result.Failure = TSyncFailure::NoAddressBook;
+    result.Detail = homeUrl.toDisplayString(QUrl::RemoveUserInfo);
+    return false;
+}
+
+bool TSyncEngine::List(const QUrl &collection, const QByteArray &token, TListing &listing, TSyncResult &result)
+{
+    const QByteArray self = collection.path(QUrl::FullyDecoded).toUtf8();
+    QByteArray at = token;
+    listing.Full = token.isEmpty();
+    // A server may hand the changes out in parts (a 507 for the collection itself).
+    for (int part = 0; part < 10000; ++part) {
+        const TDavReply reply = m_client.Send({"REPORT", collection, "0", {}, DavXml::SyncCollectionBody(at)});
+        if (reply.Status != 207) {
+            const bool tokenRefused = (reply.Status == 403 || reply.Status == 409 || reply.Status == 400)
+                                      && DavXml::NamesPrecondition(reply.Body, "valid-sync-token");
+            if (!at.isEmpty() && tokenRefused && part == 0) {
+                // The server forgot the token: everything is compared again.
+                listing = TListing();
+                return List(collection, QByteArray(), listing, result);
+            }
+            // A server without the report lists its members with their ETags instead.
+            if (part == 0 && at.isEmpty()
+                && (reply.Status == 400 || reply.Status == 403 || reply.Status == 405 || reply.Status == 415
+                    || reply.Status == 501))
+                return ListByPropfind(collection, listing, result);
+            return Fail(result, reply, "REPORT", collection);
+        }
+        TMultiStatus ms;
+        QString error;
+        if (!DavXml::ParseMultiStatus(reply.Body, ms, error)) {
+            result.Failure = TSyncFailure::Answer;
+            result.HttpStatus = reply.Status;
+            result.FailedMethod = "REPORT";
+            result.Detail = error;
+            return false;
+        }
+        bool more = false;
+        for (const TDavResponse &r : ms.Responses) {
+            const QByteArray key = KeyOf(collection, r.Href);
+            if (key == self || key + '/' == self || key == self + '/') {
+                more |= r.Status == 507;
+                continue;
+            }
+            if (r.Status == 404) {
+                listing.Removed.insert(key);
+                listing.Members.remove(key);
+            } else if (!r.Collection) {
+                if (!listing.Members.contains(key))
+                    listing.Order << key;
+                listing.Members.insert(key, {r.Href, r.ETag});
+                listing.Removed.remove(key);
+            }
+        }
+        listing.Token = ms.SyncToken;
+        if (!more || ms.SyncToken.isEmpty() || ms.SyncToken == at)
+            return true;
+        at = ms.SyncToken;
+    }
+    return true;
+}
+
+bool TSyncEngine::ListByPropfind(const QUrl &collection, TListing &listing, TSyncResult &result)
+{
+    const QByteArray self = collection.path(QUrl::FullyDecoded).toUtf8();
+    TMultiStatus ms;
+    if (!Propfind(collection, "1", DavXml::PropfindBody(true), ms, result))
+        return false;
+    listing = TListing();
+    listing.Full = true;
+    for (const TDavResponse &r : ms.Responses) {
+        const QByteArray key = KeyOf(collection, r.Href);
+        if (key == self || key + '/' == self || r.Collection || r.Status != 200)
+            continue;
+        listing.Order << key;
+        listing.Members.insert(key, {r.Href, r.ETag});
+    }
+    return true;
+}
+
+TSyncResult TSyncEngine::Run(TBook &book, const QUrl &collection, const TSyncState &old, const TSyncOptions &options)
+{
+    TSyncResult result;
+    TListing listing;
+    if (!List(collection, old.Token, listing, result))
+        return result;
+
+    const auto cardHash = [&](const TContactRecord &r) { return Hash(m_mapping.EntryCard(r, QByteArray())); };
+    const auto coreHash = [&](const TContactRecord &r) {
+        TContactRecord nameless = r;
+        nameless.SetText(EField::NazevPolozky, QByteArray());
+        return Hash(m_mapping.EntryCard(nameless, QByteArray()));
+    };
+
+    // The pairs of the last sync, with how each side stands now.
+    std::vector<TItem> items;
+    items.reserve(size_t(old.Pairs.size()) + size_t(listing.Members.size()));
+    QHash<QByteArray, qsizetype> byKey;
+    QSet<const TContactRecord *> claimed;
+    QHash<QByteArray, QList<qsizetype>> lostByCore; // pairs whose entry name is gone
+    for (int i = 0; i < old.Pairs.size(); ++i) {
+        const TSyncPair &p = old.Pairs.at(i);
+        TItem item;
+        item.Pair = i;
+        item.Href = p.Href;
+        item.Key = KeyOf(collection, p.Href);
+        item.ETag = p.ETag;
+        if (byKey.contains(item.Key))
+            continue; // a damaged state: one pair a card
+        const auto m = listing.Members.constFind(item.Key);
+        if (m != listing.Members.cend()) {
+            item.ETag = m->second;
+            item.Server = m->second == p.ETag && !p.ETag.isEmpty() ? TSide::Unchanged : TSide::Changed;
+        } else if (listing.Full || listing.Removed.contains(item.Key)) {
+            item.Server = TSide::Deleted;
+        }
+        TContactRecord *entry = book.FindByName(p.Name);
+        if (entry && !claimed.contains(entry)) {
+            item.Entry = entry;
+            claimed.insert(entry);
+        }
+        byKey.insert(item.Key, qsizetype(items.size()));
+        items.push_back(item);
+    }
+    for (qsizetype i = 0; i < qsizetype(items.size()); ++i)
+        if (!items[size_t(i)].Entry)
+            lostByCore[old.Pairs.at(items[size_t(i)].Pair).Core] << i;
+    // An entry renamed in the book: the same contact, found by everything but its name.
+    QList<TContactRecord *> unpaired;
+    QHash<QByteArray, QList<TContactRecord *>> unpairedByCore;
+    for (qsizetype i = 0; i < book.RecordCount(); ++i) {
+        TContactRecord *r = &book.Record(i);
+        if (claimed.contains(r))
+            continue;
+        unpaired << r;
+        if (!lostByCore.isEmpty())
+            unpairedByCore[coreHash(*r)] << r;
+    }
+    for (auto it = lostByCore.cbegin(); it != lostByCore.cend(); ++it) {
+        const QList<TContactRecord *> candidates = unpairedByCore.value(it.key());
+        if (it.value().size() == 1 && candidates.size() == 1) {
+            items[size_t(it.value().first())].Entry = candidates.first();
+            claimed.insert(candidates.first());
+            unpaired.removeOne(candidates.first());
+        }
+    }
+    for (TItem &item : items) {
+        const TSyncPair &p = old.Pairs.at(item.Pair);
+        item.Local = !item.Entry ? TSide::Deleted : cardHash(*item.Entry) == p.Card ? TSide::Unchanged : TSide::Changed;
+    }
+    // Cards new to this pairing.
+    std::vector<qsizetype> fresh;
+    for (const QByteArray &key : listing.Order) {
+        if (byKey.contains(key))
+            continue;
+        const auto &m = listing.Members[key];
+        TItem item;
+        item.Key = key;
+        item.Href = m.first;
+        item.ETag = m.second;
+        item.Server = TSide::New;
+        item.Local = TSide::Deleted;
+        byKey.insert(key, qsizetype(items.size()));
+        fresh.push_back(qsizetype(items.size()));
+        items.push_back(item);
+    }
+
+    // Fetch what is new or changed on the server, and the cards a local change is merged into.
+    QList<qsizetype> wanted;
+    for (qsizetype i = 0; i < qsizetype(items.size()); ++i) {
+        const TItem &item = items[size_t(i)];
+        if (item.Server == TSide::New || item.Server == TSide::Changed
+            || (item.Server == TSide::Unchanged && item.Local == TSide::Changed))
+            wanted << i;
+    }
+    for (qsizetype from = 0; from < wanted.size(); from += kMultigetBatch) {
+        QList<QByteArray> hrefs;
+        for (qsizetype j = from; j < std::min(wanted.size(), from + kMultigetBatch); ++j)
+            hrefs << items[size_t(wanted.at(j))].Href;
+        const TDavReply reply = m_client.Send({"REPORT", collection, {}, {}, DavXml::MultigetBody(hrefs)});
+        if (reply.Status != 207) {
+            Fail(result, reply, "REPORT", collection);
+            return result;
+        }
+        TMultiStatus ms;
+        QString error;
+        if (!DavXml::ParseMultiStatus(reply.Body, ms, error)) {
+            result.Failure = TSyncFailure::Answer;
+            result.HttpStatus = reply.Status;
+            result.FailedMethod = "REPORT";
+            result.Detail = error;
+            return result;
+        }
+        for (const TDavResponse &r : ms.Responses) {
+            const auto at = byKey.constFind(KeyOf(collection, r.Href));
+            if (at == byKey.cend() || r.Status != 200 || r.AddressData.isEmpty())
+                continue;
+            TItem &item = items[size_t(*at)];
+            item.Card = r.AddressData;
+            item.Fetched = true;
+            if (!r.ETag.isEmpty())
+                item.ETag = r.ETag;
+        }
+    }
+    // Gone between the listing and the fetch: deleted on the server.
+    for (qsizetype i : wanted) {
+        TItem &item = items[size_t(i)];
+        if (!item.Fetched)
+            item.Server = TSide::Deleted;
+    }
+
+    // The records the fetched cards map to.
+    QHash<qsizetype, TContactRecord> mapped;
+    for (qsizetype i = 0; i < qsizetype(items.size()); ++i) {
+        TItem &item = items[size_t(i)];
+        if (!item.Fetched || item.Server == TSide::Unchanged)
+            continue;
+        TContactRecord r;
+        if (!m_mapping.CardEntry(item.Card, r)) {
+            // No card in it: nothing of this program's to pair with.
+            item.Server = item.Pair < 0 ? TSide::Deleted : TSide::Unchanged;
+            continue;
+        }
+        mapped.insert(i, r);
+    }
+    // A card and an entry new to each other with the same name are one contact: paired
+    // when they map alike, else a conflict to settle.
+    QHash<QByteArray, TContactRecord *> unpairedByName;
+    for (TContactRecord *r : unpaired)
+        if (!unpairedByName.contains(r->Name()))
+            unpairedByName.insert(r->Name(), r);
+    for (qsizetype i : fresh) {
+        TItem &item = items[size_t(i)];
+        if (item.Server != TSide::New || !mapped.contains(i))
+            continue;
+        TContactRecord *entry = unpairedByName.take(mapped[i].Name());
+        if (!entry)
+            continue;
+        unpaired.removeOne(entry);
+        item.Entry = entry;
+        item.Local = TSide::Changed;
+        item.Server = TSide::Changed;
+    }
+
+    // What each pair needs.
+    const auto alike = [&](qsizetype i) {
+        const TItem &item = items[size_t(i)];
+        return item.Entry && mapped.contains(i) && cardHash(*item.Entry) == cardHash(mapped[i]);
+    };
+    for (qsizetype i = 0; i < qsizetype(items.size()); ++i) {
+        TItem &item = items[size_t(i)];
+        const TSide l = item.Local, s = item.Server;
+        if (s == TSide::New)
+            item.Do = mapped.contains(i) ? TDo::Download : TDo::Nothing;
+        else if (l == TSide::Unchanged && s == TSide::Unchanged)
+            item.Do = TDo::Nothing;
+        else if (l == TSide::Deleted && s == TSide::Deleted)
+            item.Do = TDo::Forget;
+        else if (l == TSide::Changed && s == TSide::Unchanged)
+            item.Do = TDo::Update;
+        else if (l == TSide::Deleted && s == TSide::Unchanged)
+            item.Do = TDo::DeleteOnServer;
+        else if (l == TSide::Unchanged && s == TSide::Changed)
+            item.Do = alike(i) ? TDo::Pair : TDo::Download;
+        else if (l == TSide::Unchanged && s == TSide::Deleted)
+            item.Do = TDo::DeleteInBook;
+        else if (l == TSide::Changed && s == TSide::Changed && alike(i))
+            item.Do = TDo::Pair;
+        else
+            item.Do = TDo::Conflict;
+        if (item.Do != TDo::Conflict || options.Prefer == TSyncPrefer::None)
+            continue;
+        // A conflict settled by the preference becomes what that side asks.
+        if (options.Prefer == TSyncPrefer::Server)
+            item.Do = s == TSide::Deleted ? TDo::DeleteInBook : TDo::Download;
+        else if (l == TSide::Deleted)
+            item.Do = TDo::DeleteOnServer;
+        else if (s == TSide::Deleted)
+            item.Do = TDo::Upload; // anew, at its old address
+        else
+            item.Do = TDo::Update;
+    }
+    // Entries new to the server.
+    for (TContactRecord *r : unpaired) {
+        TItem item;
+        item.Entry = r;
+        item.Local = TSide::New;
+        item.Server = TSide::Deleted;
+        item.Do = TDo::Upload;
+        items.push_back(item);
+    }
+
+    const auto tell = [&](TSyncAction a, const QByteArray &name) {
+        if (options.Tell)
+            options.Tell(a, name);
+    };
+
+    // The book first, in memory: it is written only when the server took everything.
+    for (qsizetype i = 0; i < qsizetype(items.size()); ++i) {
+        TItem &item = items[size_t(i)];
+        if (item.Do == TDo::DeleteInBook) {
+            if (!item.Entry) {
+                item.Do = TDo::Forget;
+                continue;
+            }
+            tell(TSyncAction::DeleteInBook, item.Entry->Name());
+            book.RemoveRecord(book.IndexOf(item.Entry));
+            item.Entry = nullptr;
+            ++result.Counts.DeletedInBook;
+            result.BookChanged = true;
+        }
+    }
+    for (qsizetype i = 0; i < qsizetype(items.size()); ++i) {
+        TItem &item = items[size_t(i)];
+        if (item.Do != TDo::Download)
+            continue;
+        TContactRecord r = mapped.value(i);
+        const QByteArray base = r.Name();
+        if (item.Entry) {
+            // Flags without a caption travel nowhere; the entry keeps its own.
+            for (int f = 1; f <= kFlagCount; ++f)
+                if (book.Labels.FlagCaptions[size_t(f - 1)].trimmed().isEmpty())
+                    r.SetFlag(f, item.Entry->Flag(f));
+            *item.Entry = r;
+        } else {
+            item.Entry = &book.AppendRecord(r);
+        }
+        book.NamesChanged();
+        item.Entry->SetText(EField::NazevPolozky, FreeName(book, base, item.Entry));
+        book.NamesChanged();
+        tell(TSyncAction::Download, item.Entry->Name());
+        ++result.Counts.Downloaded;
+        result.BookChanged = true;
+    }
+
+    // Then the server, a few requests at a time, each on the condition the listing saw.
+    QList<TDavRequest> requests;
+    QList<qsizetype> requestItem;
+    for (qsizetype i = 0; i < qsizetype(items.size()); ++i) {
+        TItem &item = items[size_t(i)];
+        if (item.Do == TDo::Conflict) {
+            tell(TSyncAction::Conflict, item.Entry ? item.Entry->Name() : old.Pairs.value(item.Pair).Name);
+            ++result.Counts.Conflicts;
+            continue;
+        }
+        TDavRequest q;
+        if (item.Do == TDo::Upload) {
+            if (item.Href.isEmpty()) {
+                const QByteArray id = QUuid::createUuid().toByteArray(QUuid::WithoutBraces);
+                item.Href = collection.path(QUrl::FullyEncoded).toUtf8();
+                if (!item.Href.endsWith('/'))
+                    item.Href += '/';
+                item.Href += id + ".vcf";
+                item.Key = KeyOf(collection, item.Href);
+                item.Card = m_mapping.EntryCard(*item.Entry, "vorlink-" + id);
+            } else {
+                item.Card = m_mapping.EntryCard(*item.Entry, "vorlink-" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces));
+            }
+            q = {"PUT", UrlOf(collection, item.Href), {}, {{"If-None-Match", "*"}}, item.Card, "text/vcard; charset=utf-8"};
+            tell(TSyncAction::Upload, item.Entry->Name());
+        } else if (item.Do == TDo::Update) {
+            item.Card = item.Fetched ? m_mapping.MergedCard(item.Card, *item.Entry) : QByteArray();
+            if (item.Card.isEmpty())
+                item.Card = m_mapping.EntryCard(*item.Entry, "vorlink-" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces));
+            q = {"PUT", UrlOf(collection, item.Href), {}, {{"If-Match", item.ETag}}, item.Card, "text/vcard; charset=utf-8"};
+            tell(TSyncAction::Upload, item.Entry->Name());
+        } else if (item.Do == TDo::DeleteOnServer) {
+            q = {"DELETE", UrlOf(collection, item.Href), {}, {{"If-Match", item.ETag}}, {}, {}};
+            tell(TSyncAction::DeleteOnServer, old.Pairs.value(item.Pair).Name);
+        } else {
+            continue;
+        }
+        if (item.Do != TDo::Upload && item.ETag.isEmpty())
+            q.Headers.clear(); // a server without ETags cannot be asked conditionally
+        requests << q;
+        requestItem << i;
+    }
+
+    // The state to keep after a failure: the old pairs with what reached the server.
+    TSyncState partial = old;
+    QHash<qsizetype, qsizetype> partialAt;
+    for (qsizetype i = 0; i < qsizetype(items.size()); ++i)
+        if (items[size_t(i)].Pair >= 0)
+            partialAt.insert(i, items[size_t(i)].Pair);
+    QSet<int> partialGone;
+
+    bool failed = false;
+    const auto countWrite = [&](const TItem &item) {
+        if (item.Do == TDo::DeleteOnServer)
+            ++result.Counts.DeletedOnServer;
+        else
+            ++result.Counts.Uploaded;
+    };
+    if (options.DryRun) {
+        for (qsizetype i : requestItem)
+            countWrite(items[size_t(i)]);
+    } else {
+        m_client.SendAll(requests, kInFlight, [&](qsizetype index, const TDavReply &reply) {
+            const qsizetype i = requestItem.at(index);
+            TItem &item = items[size_t(i)];
+            const bool gone = item.Do == TDo::DeleteOnServer && reply.Status == 404;
+            if (reply.Status == 412 || (item.Do == TDo::Update && reply.Status == 404)) {
+                // Someone wrote the card since it was listed: never overwritten.
+                item.Do = TDo::Conflict;
+                tell(TSyncAction::Conflict, item.Entry ? item.Entry->Name() : old.Pairs.value(item.Pair).Name);
+                ++result.Counts.Conflicts;
+                return true;
+            }
+            if (!Success(reply.Status) && !gone) {
+                if (!failed)
+                    Fail(result, reply, requests.at(index).Method, requests.at(index).Url);
+                failed = true;
+                item.Do = TDo::Nothing;
+                return false;
+            }
+            countWrite(item);
+            item.NewETag = reply.ETag;
+            // What reached the server is remembered even if the rest fails.
+            if (item.Do == TDo::DeleteOnServer) {
+                if (item.Pair >= 0)
+                    partialGone.insert(item.Pair);
+            } else {
+                TSyncPair p;
+                p.Href = item.Href;
+                p.ETag = reply.ETag;
+                p.Name = item.Entry->Name();
+                p.Card = cardHash(*item.Entry);
+                p.Core = coreHash(*item.Entry);
+                if (item.Pair >= 0)
+                    partial.Pairs[item.Pair] = p;
+                else
+                    partial.Pairs << p;
+            }
+            return true;
+        });
+    }
+    const auto partialState = [&] {
+        TSyncState s;
+        s.Token = old.Token;
+        for (int i = 0; i < partial.Pairs.size(); ++i)
+            if (!partialGone.contains(i))
+                s.Pairs << partial.Pairs.at(i);
+        return s;
+    };
+    if (failed) {
+        result.State = partialState();
+        result.SaveState = !options.DryRun;
+        result.BookChanged = false;
+        return result;
+    }
+
+    if (result.BookChanged && !options.DryRun && options.SaveBook && !options.SaveBook()) {
+        result.Failure = TSyncFailure::BookWrite;
+        result.State = partialState();
+        result.SaveState = true;
+        return result;
+    }
+
+    // Everything went through: the new state of every pair.
+    TSyncState next;
+    next.Token = listing.Token;
+    for (const TItem &item : items) {
+        switch (item.Do) {
+        case TDo::Forget:
+        case TDo::DeleteOnServer:
+        case TDo::DeleteInBook:
+            break;
+        case TDo::Conflict:
+            if (item.Pair >= 0)
+                next.Pairs << old.Pairs.at(item.Pair);
+            break;
+        case TDo::Nothing:
+            if (item.Pair >= 0 && item.Entry) {
+                TSyncPair p = old.Pairs.at(item.Pair);
+                if (p.Name != item.Entry->Name()) {
+                    p.Name = item.Entry->Name();
+                    p.Core = coreHash(*item.Entry);
+                }
+                next.Pairs << p;
+            }
+            break;
+        case TDo::Pair:
+        case TDo::Download:
+        case TDo::Upload:
+        case TDo::Update: {
+            if (!item.Entry)
+                break;
+            TSyncPair p;
+            p.Href = item.Href;
+            p.ETag = (item.Do == TDo::Upload || item.Do == TDo::Update) ? item.NewETag : item.ETag;
+            p.Name = item.Entry->Name();
+            p.Card = cardHash(*item.Entry);
+            p.Core = coreHash(*item.Entry);
+            next.Pairs << p;
+            break;
+        }
+        }
+    }
+    result.State = next;
+    result.SaveState = !options.DryRun;
+    return result;
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "sync/DavClient.h"
+#include "sync/DavXml.h"
+#include "sync/SyncState.h"
+
+#include <QUrl>
+
+#include <functional>
+
+class ICardMapping;
+class TBook;
+class TContactRecord;
+
+enum class TSyncPrefer { None, Local, Server };
+
+// What a sync does to one pair, as it is told while it goes.
+enum class TSyncAction { Upload, Download, DeleteOnServer, DeleteInBook, Conflict };
+
+enum class TSyncFailure { None, Unreachable, Timeout, Http, Answer, NoAddressBook, BookWrite, StateWrite };
+
+struct TSyncCounts
+{
+    qint64 Uploaded = 0;
+    qint64 Downloaded = 0;
+    qint64 DeletedOnServer = 0;
+    qint64 DeletedInBook = 0;
+    qint64 Conflicts = 0; // left as they were
+};
+
+struct TSyncResult
+{
+    TSyncCounts Counts;
+    TSyncFailure Failure = TSyncFailure::None;
+    int HttpStatus = 0;
+    QString Detail; // the server's or the network's own words, the URL
+    QByteArray FailedMethod;
+    bool BookChanged = false;
+    // What to store for the next sync (also after a failure: the cards written so far).
+    TSyncState State;
+    bool SaveState = false;
+};
+
+struct TSyncOptions
+{
+    TSyncPrefer Prefer = TSyncPrefer::None;
+    bool DryRun = false;
+    // Writes the book; false when that failed. Called only when the book changed and
+    // everything on the server went through.
+    std::function<bool()> SaveBook;
+    std::function<void(TSyncAction, const QByteArray &name)> Tell;
+};
+
+// A two-way sync of a book with a CardDAV address book: the changes on each side since
+// the last sync (by the stored state) go to the other; a pair changed on both sides is a
+// conflict, left alone or settled by the preference. The server is only ever written
+// conditionally (If-Match, If-None-Match), so nothing another client wrote meanwhile is
+// overwritten.
+class TSyncEngine
+{
+public:
+    TSyncEngine(TDavClient &client, const ICardMapping &mapping);
+
+    // The address book at `start`, or the first one the server's discovery names;
+    // false with the failure in `result`.
+    bool Discover(const QUrl &start, QUrl &collection, TSyncResult &result);
+
+    TSyncResult Run(TBook &book, const QUrl &collection, const TSyncState &state, const TSyncOptions &options);
+
+    static constexpr int kMultigetBatch = 100;
+    static constexpr int kInFlight = 4;
+
+private:
+    struct TListing;
+    bool List(const QUrl &collection, const QByteArray &token, TListing &listing, TSyncResult &result);
+    bool ListByPropfind(const QUrl &collection, TListing &listing, TSyncResult &result);
+    bool Fail(TSyncResult &result, const TDavReply &reply, const QByteArray &method, const QUrl &url);
+    bool Propfind(const QUrl &url, const QByteArray &depth, const QByteArray &body, TMultiStatus &out,
+                  TSyncResult &result, QUrl *finalUrl = nullptr);
+
+    TDavClient &m_client;
+    const ICardMapping &m_mapping;
+};

@@ -1,0 +1,101 @@
+#include "sync/SyncState.h"
+
+#include "util/GuardedFile.h"
+#include "util/RegularFile.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStandardPaths>
+
+namespace {
+
+constexpr int kFormat = 1;
+constexpr qint64 kMaxStateSize = qint64(256) << 20;
+
+QString StateFolder()
+{
+    QString base = qEnvironmentVariable("XDG_STATE_HOME");
+    if (base.isEmpty() || !QDir::isAbsolutePath(base)) {
+#ifdef Q_OS_WIN
+        base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+#else
+        base = QDir::homePath() + QStringLiteral("/.local/state");
+#endif
+    }
+    return base + QStringLiteral("/vorlink/sync");
+}
+
+QString Key(const QString &book)
+{
+    const QFileInfo info(book);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+}
+
+} // namespace
+
+QString TSyncState::FileFor(const QString &book, const QString &collection)
+{
+    const QByteArray id = QCryptographicHash::hash((Key(book) + QLatin1Char('\n') + collection).toUtf8(),
+                                                   QCryptographicHash::Sha256)
+                              .toHex()
+                              .left(32);
+    return StateFolder() + QLatin1Char('/') + QFileInfo(book).completeBaseName() + QLatin1Char('-')
+           + QString::fromLatin1(id) + QStringLiteral(".json");
+}
+
+TSyncState TSyncState::Load(const QString &file, const QString &book, const QString &collection)
+{
+    TSyncState state;
+    QFile f;
+    if (OpenRegularFile(file, f, kMaxStateSize) != TRegularOpen::Ok)
+        return state;
+    const QJsonObject o = QJsonDocument::fromJson(f.readAll()).object();
+    if (o.value(QLatin1String("format")).toInt() != kFormat || o.value(QLatin1String("book")).toString() != Key(book)
+        || o.value(QLatin1String("collection")).toString() != collection)
+        return state;
+    state.Token = o.value(QLatin1String("token")).toString().toUtf8();
+    for (const QJsonValue &v : o.value(QLatin1String("pairs")).toArray()) {
+        const QJsonObject p = v.toObject();
+        TSyncPair pair;
+        pair.Href = p.value(QLatin1String("href")).toString().toUtf8();
+        pair.ETag = p.value(QLatin1String("etag")).toString().toUtf8();
+        // Names are Windows-1250 bytes, kept one character a byte.
+        pair.Name = p.value(QLatin1String("name")).toString().toLatin1();
+        pair.Card = p.value(QLatin1String("card")).toString().toLatin1();
+        pair.Core = p.value(QLatin1String("core")).toString().toLatin1();
+        if (!pair.Href.isEmpty())
+            state.Pairs << pair;
+    }
+    return state;
+}
+
+bool TSyncState::Save(const QString &file, const QString &book, const QString &collection) const
+{
+    if (!QDir().mkpath(QFileInfo(file).absolutePath()))
+        return false;
+    QJsonArray pairs;
+    for (const TSyncPair &p : Pairs)
+        pairs.append(QJsonObject {{QStringLiteral("href"), QString::fromUtf8(p.Href)},
+                                  {QStringLiteral("etag"), QString::fromUtf8(p.ETag)},
+                                  {QStringLiteral("name"), QString::fromLatin1(p.Name)},
+                                  {QStringLiteral("card"), QString::fromLatin1(p.Card)},
+                                  {QStringLiteral("core"), QString::fromLatin1(p.Core)}});
+    const QJsonObject o {{QStringLiteral("format"), kFormat},
+                         {QStringLiteral("book"), Key(book)},
+                         {QStringLiteral("collection"), collection},
+                         {QStringLiteral("token"), QString::fromUtf8(Token)},
+                         {QStringLiteral("pairs"), pairs}};
+    TGuardedFile out(file);
+    if (out.Begin() != TGuardedFile::TError::None)
+        return false;
+    const QByteArray bytes = QJsonDocument(o).toJson(QJsonDocument::Compact);
+    if (out.write(bytes) != bytes.size())
+        return false;
+    return out.Commit() == TGuardedFile::TError::None;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+// One entry paired with one card as both stood after the last sync.
+struct TSyncPair
+{
+    QByteArray Href; // as the server names the card
+    QByteArray ETag;
+    QByteArray Name; // the entry's name (Windows-1250)
+    QByteArray Card; // hash of the entry's card then: a change in the book shows here
+    QByteArray Core; // the same without the name: an entry renamed is still found
+};
+
+// What a book and a collection agreed on at the end of their last sync. It belongs to the
+// pair (book file, collection); a copy of the book or another collection starts afresh.
+struct TSyncState
+{
+    QByteArray Token; // the collection's sync token, empty when the server has none
+    QList<TSyncPair> Pairs;
+
+    // The file of the pair under the user's state folder ($XDG_STATE_HOME/vorlink/sync).
+    static QString FileFor(const QString &book, const QString &collection);
+    // A missing or unreadable file, or one of another pair, reads as no state: the next
+    // sync compares everything, which never duplicates or deletes.
+    static TSyncState Load(const QString &file, const QString &book, const QString &collection);
+    // Written whole through a new file renamed over the old one.
+    bool Save(const QString &file, const QString &book, const QString &collection) const;
+};

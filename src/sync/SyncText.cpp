@@ -1,0 +1,95 @@
+#include "sync/SyncText.h"
+
+#include "util/CzechPlural.h"
+
+namespace {
+QString U(const char *utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+} // namespace
+
+QString SyncText::Action(TSyncAction action, const QString &name, bool dryRun)
+{
+    switch (action) {
+    case TSyncAction::Upload:
+        return (dryRun ? U("Nahrát na server: ") : U("Nahráno na server: ")) + name;
+    case TSyncAction::Download:
+        return (dryRun ? U("Stáhnout ze serveru: ") : U("Staženo ze serveru: ")) + name;
+    case TSyncAction::DeleteOnServer:
+        return (dryRun ? U("Smazat na serveru: ") : U("Smazáno na serveru: ")) + name;
+    case TSyncAction::DeleteInBook:
+        return (dryRun ? U("Smazat v adresáři: ") : U("Smazáno v adresáři: ")) + name;
+    case TSyncAction::Conflict:
+        return U("Konflikt (změněno v adresáři i na serveru): ") + name;
+    }
+    return name;
+}
+
+QString SyncText::Summary(const TSyncCounts &c, bool dryRun)
+{
+    return (dryRun ? U("Nanečisto – nahrát: %1, stáhnout: %2, smazat na serveru: %3, smazat v adresáři: %4, konflikty: %5")
+                   : U("Nahráno: %1, staženo: %2, smazáno na serveru: %3, smazáno v adresáři: %4, konflikty: %5"))
+        .arg(c.Uploaded)
+        .arg(c.Downloaded)
+        .arg(c.DeletedOnServer)
+        .arg(c.DeletedInBook)
+        .arg(c.Conflicts);
+}
+
+QString SyncText::Failure(const TSyncResult &r, int timeoutMs)
+{
+    const QString at = r.Detail.isEmpty() ? QString() : U(" (") + r.Detail + QLatin1Char(')');
+    switch (r.Failure) {
+    case TSyncFailure::None:
+        return {};
+    case TSyncFailure::Unreachable:
+        return U("Server není dostupný") + at + QLatin1Char('.');
+    case TSyncFailure::Timeout:
+        return U("Server neodpověděl včas (do %1): %2").arg(CzechCount((timeoutMs + 999) / 1000, "sekundy", "sekund", "sekund"), r.Detail);
+    case TSyncFailure::Http:
+        break;
+    case TSyncFailure::Answer:
+        return U("Server odpověděl nesrozumitelně (%1, HTTP %2): %3")
+            .arg(QString::fromLatin1(r.FailedMethod))
+            .arg(r.HttpStatus)
+            .arg(r.Detail);
+    case TSyncFailure::NoAddressBook:
+        return U("Na serveru se nenašel žádný adresář kontaktů") + at + QLatin1Char('.');
+    case TSyncFailure::BookWrite:
+        return U("Adresář se nepodařilo uložit; zůstal, jak byl.");
+    case TSyncFailure::StateWrite:
+        return U("Stav synchronizace se nepodařilo uložit; příští synchronizace vše znovu porovná.");
+    }
+    QString why;
+    switch (r.HttpStatus) {
+    case 401:
+        why = U("server odmítl přihlášení – zkontrolujte jméno a heslo");
+        break;
+    case 403:
+        why = U("server přístup odepřel");
+        break;
+    case 404:
+        why = U("adresa na serveru neexistuje");
+        break;
+    case 507:
+        why = U("na serveru došlo místo");
+        break;
+    default:
+        why = r.HttpStatus >= 500 ? U("chyba serveru") : U("server požadavek odmítl");
+    }
+    return U("Synchronizace selhala: %1 (HTTP %2 na %3 %4).")
+        .arg(why)
+        .arg(r.HttpStatus)
+        .arg(QString::fromLatin1(r.FailedMethod), r.Detail);
+}
+
+QString SyncText::CollectionUsed(const QString &url)
+{
+    return U("Adresář na serveru: ") + url;
+}
+
+QString SyncText::LeftConflicts()
+{
+    return U("Konflikty zůstaly beze změny; vyřešte je volbou --prefer local nebo --prefer server.");
+}
