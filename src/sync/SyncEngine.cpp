@@ -56,6 +56,7 @@ enum class TDo { Nothing, Pair, Upload, Update, DeleteOnServer, Download, Delete
 struct TItem
 {
     int Pair = -1; // in the old state
+    int Partial = -1; // a new pair in the state kept after a failure
     TContactRecord *Entry = nullptr;
     QByteArray Key;
     QByteArray Href;
@@ -256,6 +257,60 @@ bool TSyncEngine::ListByPropfind(const QUrl &collection, TListing &listing, TSyn
     return true;
 }
 
+namespace {
+
+// The cards at the items `which` (with their ETags), a few batches in flight. False, with
+// the failure in `result`, when the server did not answer as asked.
+bool FetchCards(TDavClient &client, const QUrl &collection, std::vector<TItem> &items,
+                const QHash<QByteArray, qsizetype> &byKey, const QList<qsizetype> &which, TSyncResult &result)
+{
+    QList<TDavRequest> requests;
+    for (qsizetype from = 0; from < which.size(); from += TSyncEngine::kMultigetBatch) {
+        QList<QByteArray> hrefs;
+        for (qsizetype j = from; j < std::min(which.size(), from + TSyncEngine::kMultigetBatch); ++j)
+            hrefs << items[size_t(which.at(j))].Href;
+        requests << TDavRequest {"REPORT", collection, {}, {}, DavXml::MultigetBody(hrefs)};
+    }
+    for (qsizetype i : which)
+        items[size_t(i)].Fetched = false;
+    bool ok = true;
+    client.SendAll(requests, TSyncEngine::kInFlight, [&](qsizetype, const TDavReply &reply) {
+        TMultiStatus ms;
+        QString error;
+        if (reply.Status != 207) {
+            result.FailedMethod = "REPORT";
+            result.Detail = collection.toDisplayString(QUrl::RemoveUserInfo);
+            result.Failure = reply.Status == 0 ? (reply.TimedOut ? TSyncFailure::Timeout : TSyncFailure::Unreachable)
+                                               : TSyncFailure::Http;
+            if (reply.Status == 0 && !reply.TimedOut)
+                result.Detail = reply.NetworkError;
+            result.HttpStatus = reply.Status;
+            return ok = false;
+        }
+        if (!DavXml::ParseMultiStatus(reply.Body, ms, error)) {
+            result.Failure = TSyncFailure::Answer;
+            result.HttpStatus = reply.Status;
+            result.FailedMethod = "REPORT";
+            result.Detail = error;
+            return ok = false;
+        }
+        for (const TDavResponse &r : ms.Responses) {
+            const auto at = byKey.constFind(KeyOf(collection, r.Href));
+            if (at == byKey.cend() || r.Status != 200 || r.AddressData.isEmpty())
+                continue;
+            TItem &item = items[size_t(*at)];
+            item.Card = r.AddressData;
+            item.Fetched = true;
+            if (!r.ETag.isEmpty())
+                item.ETag = r.ETag;
+        }
+        return true;
+    });
+    return ok;
+}
+
+} // namespace
+
 TSyncResult TSyncEngine::Run(TBook &book, const QUrl &collection, const TSyncState &old, const TSyncOptions &options)
 {
     TSyncResult result;
@@ -351,35 +406,8 @@ TSyncResult TSyncEngine::Run(TBook &book, const QUrl &collection, const TSyncSta
             || (item.Server == TSide::Unchanged && item.Local == TSide::Changed))
             wanted << i;
     }
-    for (qsizetype from = 0; from < wanted.size(); from += kMultigetBatch) {
-        QList<QByteArray> hrefs;
-        for (qsizetype j = from; j < std::min(wanted.size(), from + kMultigetBatch); ++j)
-            hrefs << items[size_t(wanted.at(j))].Href;
-        const TDavReply reply = m_client.Send({"REPORT", collection, {}, {}, DavXml::MultigetBody(hrefs)});
-        if (reply.Status != 207) {
-            Fail(result, reply, "REPORT", collection);
-            return result;
-        }
-        TMultiStatus ms;
-        QString error;
-        if (!DavXml::ParseMultiStatus(reply.Body, ms, error)) {
-            result.Failure = TSyncFailure::Answer;
-            result.HttpStatus = reply.Status;
-            result.FailedMethod = "REPORT";
-            result.Detail = error;
-            return result;
-        }
-        for (const TDavResponse &r : ms.Responses) {
-            const auto at = byKey.constFind(KeyOf(collection, r.Href));
-            if (at == byKey.cend() || r.Status != 200 || r.AddressData.isEmpty())
-                continue;
-            TItem &item = items[size_t(*at)];
-            item.Card = r.AddressData;
-            item.Fetched = true;
-            if (!r.ETag.isEmpty())
-                item.ETag = r.ETag;
-        }
-    }
+    if (!FetchCards(m_client, collection, items, byKey, wanted, result))
+        return result;
     // Gone between the listing and the fetch: deleted on the server.
     for (qsizetype i : wanted) {
         TItem &item = items[size_t(i)];
@@ -472,27 +500,21 @@ TSyncResult TSyncEngine::Run(TBook &book, const QUrl &collection, const TSyncSta
         if (options.Tell)
             options.Tell(a, name);
     };
+    const auto nameOf = [&](const TItem &item) { return item.Entry ? item.Entry->Name() : old.Pairs.value(item.Pair).Name; };
 
     // The book first, in memory: it is written only when the server took everything.
-    for (qsizetype i = 0; i < qsizetype(items.size()); ++i) {
-        TItem &item = items[size_t(i)];
-        if (item.Do == TDo::DeleteInBook) {
-            if (!item.Entry) {
-                item.Do = TDo::Forget;
-                continue;
-            }
-            tell(TSyncAction::DeleteInBook, item.Entry->Name());
-            book.RemoveRecord(book.IndexOf(item.Entry));
-            item.Entry = nullptr;
-            ++result.Counts.DeletedInBook;
-            result.BookChanged = true;
+    const auto deleteInBook = [&](TItem &item) {
+        if (!item.Entry) {
+            item.Do = TDo::Forget;
+            return;
         }
-    }
-    for (qsizetype i = 0; i < qsizetype(items.size()); ++i) {
-        TItem &item = items[size_t(i)];
-        if (item.Do != TDo::Download)
-            continue;
-        TContactRecord r = mapped.value(i);
+        tell(TSyncAction::DeleteInBook, item.Entry->Name());
+        book.RemoveRecord(book.IndexOf(item.Entry));
+        item.Entry = nullptr;
+        ++result.Counts.DeletedInBook;
+        result.BookChanged = true;
+    };
+    const auto download = [&](TItem &item, TContactRecord r) {
         const QByteArray base = r.Name();
         if (item.Entry) {
             // Flags without a caption travel nowhere; the entry keeps its own.
@@ -509,59 +531,17 @@ TSyncResult TSyncEngine::Run(TBook &book, const QUrl &collection, const TSyncSta
         tell(TSyncAction::Download, item.Entry->Name());
         ++result.Counts.Downloaded;
         result.BookChanged = true;
-    }
-
-    // Then the server, a few requests at a time, each on the condition the listing saw.
-    QList<TDavRequest> requests;
-    QList<qsizetype> requestItem;
-    for (qsizetype i = 0; i < qsizetype(items.size()); ++i) {
-        TItem &item = items[size_t(i)];
-        if (item.Do == TDo::Conflict) {
-            tell(TSyncAction::Conflict, item.Entry ? item.Entry->Name() : old.Pairs.value(item.Pair).Name);
-            ++result.Counts.Conflicts;
-            continue;
-        }
-        TDavRequest q;
-        if (item.Do == TDo::Upload) {
-            if (item.Href.isEmpty()) {
-                const QByteArray id = QUuid::createUuid().toByteArray(QUuid::WithoutBraces);
-                item.Href = collection.path(QUrl::FullyEncoded).toUtf8();
-                if (!item.Href.endsWith('/'))
-                    item.Href += '/';
-                item.Href += id + ".vcf";
-                item.Key = KeyOf(collection, item.Href);
-                item.Card = m_mapping.EntryCard(*item.Entry, "vorlink-" + id);
-            } else {
-                item.Card = m_mapping.EntryCard(*item.Entry, "vorlink-" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces));
-            }
-            q = {"PUT", UrlOf(collection, item.Href), {}, {{"If-None-Match", "*"}}, item.Card, "text/vcard; charset=utf-8"};
-            tell(TSyncAction::Upload, item.Entry->Name());
-        } else if (item.Do == TDo::Update) {
-            item.Card = item.Fetched ? m_mapping.MergedCard(item.Card, *item.Entry) : QByteArray();
-            if (item.Card.isEmpty())
-                item.Card = m_mapping.EntryCard(*item.Entry, "vorlink-" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces));
-            q = {"PUT", UrlOf(collection, item.Href), {}, {{"If-Match", item.ETag}}, item.Card, "text/vcard; charset=utf-8"};
-            tell(TSyncAction::Upload, item.Entry->Name());
-        } else if (item.Do == TDo::DeleteOnServer) {
-            q = {"DELETE", UrlOf(collection, item.Href), {}, {{"If-Match", item.ETag}}, {}, {}};
-            tell(TSyncAction::DeleteOnServer, old.Pairs.value(item.Pair).Name);
-        } else {
-            continue;
-        }
-        if (item.Do != TDo::Upload && item.ETag.isEmpty())
-            q.Headers.clear(); // a server without ETags cannot be asked conditionally
-        requests << q;
-        requestItem << i;
-    }
+    };
+    for (TItem &item : items)
+        if (item.Do == TDo::DeleteInBook)
+            deleteInBook(item);
+    for (qsizetype i = 0; i < qsizetype(items.size()); ++i)
+        if (items[size_t(i)].Do == TDo::Download)
+            download(items[size_t(i)], mapped.value(i));
 
     // The state to keep after a failure: the old pairs with what reached the server.
     TSyncState partial = old;
-    QHash<qsizetype, qsizetype> partialAt;
-    for (qsizetype i = 0; i < qsizetype(items.size()); ++i)
-        if (items[size_t(i)].Pair >= 0)
-            partialAt.insert(i, items[size_t(i)].Pair);
     QSet<int> partialGone;
-
     bool failed = false;
     const auto countWrite = [&](const TItem &item) {
         if (item.Do == TDo::DeleteOnServer)
@@ -569,10 +549,50 @@ TSyncResult TSyncEngine::Run(TBook &book, const QUrl &collection, const TSyncSta
         else
             ++result.Counts.Uploaded;
     };
-    if (options.DryRun) {
-        for (qsizetype i : requestItem)
-            countWrite(items[size_t(i)]);
-    } else {
+
+    // Then the server, a few requests at a time, each on the condition the listing saw.
+    // Returns the items a 412 (or a card gone) turned into conflicts.
+    const auto writeRound = [&](const QList<qsizetype> &which) {
+        QList<TDavRequest> requests;
+        QList<qsizetype> requestItem;
+        QList<qsizetype> late;
+        for (qsizetype i : which) {
+            TItem &item = items[size_t(i)];
+            TDavRequest q;
+            if (item.Do == TDo::Upload) {
+                const QByteArray id = QUuid::createUuid().toByteArray(QUuid::WithoutBraces);
+                if (item.Href.isEmpty()) {
+                    item.Href = collection.path(QUrl::FullyEncoded).toUtf8();
+                    if (!item.Href.endsWith('/'))
+                        item.Href += '/';
+                    item.Href += id + ".vcf";
+                    item.Key = KeyOf(collection, item.Href);
+                }
+                item.Card = m_mapping.EntryCard(*item.Entry, "vorlink-" + id);
+                q = {"PUT", UrlOf(collection, item.Href), {}, {{"If-None-Match", "*"}}, item.Card, "text/vcard; charset=utf-8"};
+                tell(TSyncAction::Upload, item.Entry->Name());
+            } else if (item.Do == TDo::Update) {
+                item.Card = item.Fetched ? m_mapping.MergedCard(item.Card, *item.Entry) : QByteArray();
+                if (item.Card.isEmpty())
+                    item.Card = m_mapping.EntryCard(*item.Entry, "vorlink-" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces));
+                q = {"PUT", UrlOf(collection, item.Href), {}, {{"If-Match", item.ETag}}, item.Card, "text/vcard; charset=utf-8"};
+                tell(TSyncAction::Upload, item.Entry->Name());
+            } else if (item.Do == TDo::DeleteOnServer) {
+                q = {"DELETE", UrlOf(collection, item.Href), {}, {{"If-Match", item.ETag}}, {}, {}};
+                tell(TSyncAction::DeleteOnServer, nameOf(item));
+            } else {
+                continue;
+            }
+            if (item.Do != TDo::Upload && item.ETag.isEmpty())
+                q.Headers.clear(); // a server without ETags cannot be asked conditionally
+            requests << q;
+            requestItem << i;
+        }
+        if (options.DryRun) {
+            for (qsizetype i : requestItem)
+                countWrite(items[size_t(i)]);
+            return late;
+        }
         m_client.SendAll(requests, kInFlight, [&](qsizetype index, const TDavReply &reply) {
             const qsizetype i = requestItem.at(index);
             TItem &item = items[size_t(i)];
@@ -580,8 +600,7 @@ TSyncResult TSyncEngine::Run(TBook &book, const QUrl &collection, const TSyncSta
             if (reply.Status == 412 || (item.Do == TDo::Update && reply.Status == 404)) {
                 // Someone wrote the card since it was listed: never overwritten.
                 item.Do = TDo::Conflict;
-                tell(TSyncAction::Conflict, item.Entry ? item.Entry->Name() : old.Pairs.value(item.Pair).Name);
-                ++result.Counts.Conflicts;
+                late << i;
                 return true;
             }
             if (!Success(reply.Status) && !gone) {
@@ -597,21 +616,69 @@ TSyncResult TSyncEngine::Run(TBook &book, const QUrl &collection, const TSyncSta
             if (item.Do == TDo::DeleteOnServer) {
                 if (item.Pair >= 0)
                     partialGone.insert(item.Pair);
+                return true;
+            }
+            TSyncPair p;
+            p.Href = item.Href;
+            p.ETag = reply.ETag;
+            p.Name = item.Entry->Name();
+            p.Card = cardHash(*item.Entry);
+            p.Core = coreHash(*item.Entry);
+            if (item.Pair >= 0) {
+                partial.Pairs[item.Pair] = p;
+            } else if (item.Partial >= 0) {
+                partial.Pairs[item.Partial] = p;
             } else {
-                TSyncPair p;
-                p.Href = item.Href;
-                p.ETag = reply.ETag;
-                p.Name = item.Entry->Name();
-                p.Card = cardHash(*item.Entry);
-                p.Core = coreHash(*item.Entry);
-                if (item.Pair >= 0)
-                    partial.Pairs[item.Pair] = p;
-                else
-                    partial.Pairs << p;
+                item.Partial = int(partial.Pairs.size());
+                partial.Pairs << p;
             }
             return true;
         });
+        return late;
+    };
+    QList<qsizetype> all;
+    for (qsizetype i = 0; i < qsizetype(items.size()); ++i)
+        all << i;
+    QList<qsizetype> late = writeRound(all);
+    if (!late.isEmpty() && !failed && options.Prefer != TSyncPrefer::None) {
+        // Written meanwhile by another client: looked at again and settled as preferred.
+        if (!FetchCards(m_client, collection, items, byKey, late, result))
+            failed = true;
+        QList<qsizetype> again;
+        for (qsizetype i : late) {
+            if (failed)
+                break;
+            TItem &item = items[size_t(i)];
+            TContactRecord r;
+            const bool card = item.Fetched && m_mapping.CardEntry(item.Card, r);
+            if (options.Prefer == TSyncPrefer::Server) {
+                if (card) {
+                    item.Do = TDo::Download;
+                    download(item, r);
+                } else {
+                    item.Do = TDo::DeleteInBook;
+                    deleteInBook(item);
+                }
+            } else {
+                item.Do = !item.Entry ? TDo::DeleteOnServer : card ? TDo::Update : TDo::Upload;
+                if (!card && !item.Entry)
+                    item.Do = TDo::Forget;
+                else
+                    again << i;
+            }
+        }
+        late = failed ? QList<qsizetype>() : writeRound(again);
     }
+    for (qsizetype i : late) {
+        tell(TSyncAction::Conflict, nameOf(items[size_t(i)]));
+        ++result.Counts.Conflicts;
+    }
+    for (const TItem &item : items)
+        if (item.Do == TDo::Conflict && !late.contains(&item - items.data())) {
+            tell(TSyncAction::Conflict, nameOf(item));
+            ++result.Counts.Conflicts;
+        }
+
     const auto partialState = [&] {
         TSyncState s;
         s.Token = old.Token;
