@@ -9,6 +9,7 @@ packages=(
   xvfb xauth pulseaudio pulseaudio-utils sox
   socat
   python3-vobject khard abook python3-icalendar
+  radicale xandikos vdirsyncer python3-caldav
   trayer desktop-file-utils shared-mime-info appstream
 )
 missing=()
