@@ -108,16 +108,25 @@ int TSyncCommand::Execute(const QStringList &args, QTextStream &out, QTextStream
     TDavClient client(parser.value(userOption), password, timeoutMs);
     TSyncEngine engine(client, mapping);
     TSyncResult result;
-    QUrl collection;
-    if (!engine.Discover(start, collection, result)) {
-        err << CliText::Shown(SyncText::Failure(result, timeoutMs)) << Qt::endl;
-        return 1;
+    const auto idOf = [](const QUrl &url) { return url.toString(QUrl::RemoveUserInfo | QUrl::NormalizePathSegments); };
+    // A collection synced before is not looked up again: an unchanged book and collection
+    // cost one request.
+    QUrl collection = start;
+    QString collectionId = idOf(start);
+    QString stateFile = TSyncState::FileFor(path, collectionId);
+    TSyncState state = TSyncState::Load(stateFile, path, collectionId);
+    if (state.Token.isEmpty() && state.Pairs.isEmpty()) {
+        if (!engine.Discover(start, collection, result)) {
+            err << CliText::Shown(SyncText::Failure(result, timeoutMs)) << Qt::endl;
+            return 1;
+        }
+        if (collection != start) {
+            out << CliText::Shown(SyncText::CollectionUsed(collection.toDisplayString(QUrl::RemoveUserInfo))) << Qt::endl;
+            collectionId = idOf(collection);
+            stateFile = TSyncState::FileFor(path, collectionId);
+            state = TSyncState::Load(stateFile, path, collectionId);
+        }
     }
-    if (collection != start)
-        out << CliText::Shown(SyncText::CollectionUsed(collection.toDisplayString(QUrl::RemoveUserInfo))) << Qt::endl;
-    const QString collectionId = collection.toString(QUrl::RemoveUserInfo | QUrl::NormalizePathSegments);
-    const QString stateFile = TSyncState::FileFor(path, collectionId);
-    const TSyncState state = TSyncState::Load(stateFile, path, collectionId);
 
     options.SaveBook = [&] {
         const TBookFileError e = BookFile::Write(path, book.Labels.ToHeader(), book);

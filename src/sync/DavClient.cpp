@@ -52,7 +52,8 @@ QList<TDavReply> TDavClient::SendAll(const QList<TDavRequest> &requests, int inF
         QObject::connect(reply, &QNetworkReply::finished, &loop, [&, reply, index] {
             TDavReply &out = replies[index];
             out.Status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-            out.Body = reply->readAll();
+            if (reply->isOpen())
+                out.Body = reply->readAll();
             out.ETag = reply->rawHeader("ETag");
             out.Location = reply->rawHeader("Location");
             if (reply->error() == QNetworkReply::OperationCanceledError || reply->error() == QNetworkReply::TimeoutError)

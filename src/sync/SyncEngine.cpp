@@ -32,22 +32,40 @@ bool Success(int status)
     return status >= 200 && status < 300;
 }
 
-// A name free in the book the way the editor makes one: " (2)", " (3)" … within the field.
-QByteArray FreeName(TBook &book, const QByteArray &base, const TContactRecord *self)
+// The names of a book with how many entries carry each, kept up to date through a sync's
+// changes (the book's own index would be rebuilt after each one).
+class TNames
 {
-    const auto taken = [&](const QByteArray &name) {
-        TContactRecord *r = book.FindByName(name);
-        return r && (r != self || book.CountByName(name) > 1);
-    };
-    if (!taken(base))
-        return base;
-    for (int k = 2;; ++k) {
-        const QByteArray suffix = " (" + QByteArray::number(k) + ')';
-        const QByteArray name = base.left(FieldInfo(EField::NazevPolozky).Capacity - suffix.size()) + suffix;
-        if (!taken(name))
-            return name;
+public:
+    explicit TNames(const TBook &book)
+    {
+        for (qsizetype i = 0; i < book.RecordCount(); ++i)
+            ++m_count[book.Record(i).Name()];
     }
-}
+    void Add(const QByteArray &name) { ++m_count[name]; }
+    void Remove(const QByteArray &name)
+    {
+        if (--m_count[name] <= 0)
+            m_count.remove(name);
+    }
+    // A name free for an entry now called `own` (empty for a new one), the way the editor
+    // makes one: " (2)", " (3)" … within the field.
+    QByteArray Free(const QByteArray &base, const QByteArray &own) const
+    {
+        const auto taken = [&](const QByteArray &name) { return m_count.value(name) - (name == own ? 1 : 0) > 0; };
+        if (!taken(base))
+            return base;
+        for (int k = 2;; ++k) {
+            const QByteArray suffix = " (" + QByteArray::number(k) + ')';
+            const QByteArray name = base.left(FieldInfo(EField::NazevPolozky).Capacity - suffix.size()) + suffix;
+            if (!taken(name))
+                return name;
+        }
+    }
+
+private:
+    QHash<QByteArray, int> m_count;
+};
 
 enum class TSide { Unchanged, Changed, Deleted, New };
 
@@ -503,32 +521,36 @@ TSyncResult TSyncEngine::Run(TBook &book, const QUrl &collection, const TSyncSta
     const auto nameOf = [&](const TItem &item) { return item.Entry ? item.Entry->Name() : old.Pairs.value(item.Pair).Name; };
 
     // The book first, in memory: it is written only when the server took everything.
+    TNames names(book);
     const auto deleteInBook = [&](TItem &item) {
         if (!item.Entry) {
             item.Do = TDo::Forget;
             return;
         }
         tell(TSyncAction::DeleteInBook, item.Entry->Name());
+        names.Remove(item.Entry->Name());
         book.RemoveRecord(book.IndexOf(item.Entry));
         item.Entry = nullptr;
         ++result.Counts.DeletedInBook;
         result.BookChanged = true;
     };
     const auto download = [&](TItem &item, TContactRecord r) {
-        const QByteArray base = r.Name();
+        const QByteArray own = item.Entry ? item.Entry->Name() : QByteArray();
+        const QByteArray name = names.Free(r.Name(), own);
+        r.SetText(EField::NazevPolozky, name);
         if (item.Entry) {
             // Flags without a caption travel nowhere; the entry keeps its own.
             for (int f = 1; f <= kFlagCount; ++f)
                 if (book.Labels.FlagCaptions[size_t(f - 1)].trimmed().isEmpty())
                     r.SetFlag(f, item.Entry->Flag(f));
+            names.Remove(own);
             *item.Entry = r;
+            book.NamesChanged();
         } else {
             item.Entry = &book.AppendRecord(r);
         }
-        book.NamesChanged();
-        item.Entry->SetText(EField::NazevPolozky, FreeName(book, base, item.Entry));
-        book.NamesChanged();
-        tell(TSyncAction::Download, item.Entry->Name());
+        names.Add(name);
+        tell(TSyncAction::Download, name);
         ++result.Counts.Downloaded;
         result.BookChanged = true;
     };
@@ -543,12 +565,17 @@ TSyncResult TSyncEngine::Run(TBook &book, const QUrl &collection, const TSyncSta
     TSyncState partial = old;
     QSet<int> partialGone;
     bool failed = false;
+    // Told once the server took it (or, on a trial run, as it would be sent).
     const auto countWrite = [&](const TItem &item) {
-        if (item.Do == TDo::DeleteOnServer)
+        if (item.Do == TDo::DeleteOnServer) {
+            tell(TSyncAction::DeleteOnServer, nameOf(item));
             ++result.Counts.DeletedOnServer;
-        else
+        } else {
+            tell(TSyncAction::Upload, item.Entry->Name());
             ++result.Counts.Uploaded;
+        }
     };
+    QHash<QByteArray, qsizetype> written; // the cards this run wrote or deleted, by key
 
     // Then the server, a few requests at a time, each on the condition the listing saw.
     // Returns the items a 412 (or a card gone) turned into conflicts.
@@ -570,16 +597,13 @@ TSyncResult TSyncEngine::Run(TBook &book, const QUrl &collection, const TSyncSta
                 }
                 item.Card = m_mapping.EntryCard(*item.Entry, "vorlink-" + id);
                 q = {"PUT", UrlOf(collection, item.Href), {}, {{"If-None-Match", "*"}}, item.Card, "text/vcard; charset=utf-8"};
-                tell(TSyncAction::Upload, item.Entry->Name());
             } else if (item.Do == TDo::Update) {
                 item.Card = item.Fetched ? m_mapping.MergedCard(item.Card, *item.Entry) : QByteArray();
                 if (item.Card.isEmpty())
                     item.Card = m_mapping.EntryCard(*item.Entry, "vorlink-" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces));
                 q = {"PUT", UrlOf(collection, item.Href), {}, {{"If-Match", item.ETag}}, item.Card, "text/vcard; charset=utf-8"};
-                tell(TSyncAction::Upload, item.Entry->Name());
             } else if (item.Do == TDo::DeleteOnServer) {
                 q = {"DELETE", UrlOf(collection, item.Href), {}, {{"If-Match", item.ETag}}, {}, {}};
-                tell(TSyncAction::DeleteOnServer, nameOf(item));
             } else {
                 continue;
             }
@@ -612,6 +636,7 @@ TSyncResult TSyncEngine::Run(TBook &book, const QUrl &collection, const TSyncSta
             }
             countWrite(item);
             item.NewETag = reply.ETag;
+            written.insert(item.Key, i);
             // What reached the server is remembered even if the rest fails.
             if (item.Do == TDo::DeleteOnServer) {
                 if (item.Pair >= 0)
@@ -703,7 +728,32 @@ TSyncResult TSyncEngine::Run(TBook &book, const QUrl &collection, const TSyncSta
 
     // Everything went through: the new state of every pair.
     TSyncState next;
+    // The token of the listing, moved past this run's own writes so the next delta knows
+    // of them (a card written and deleted after a token need not be reported from it).
+    // A conflict left keeps the old token: its change on the server must show again.
     next.Token = listing.Token;
+    if (result.Counts.Conflicts > 0) {
+        next.Token = old.Token;
+    } else if (!written.isEmpty() && !listing.Token.isEmpty()) {
+        TListing after;
+        TSyncResult ignored;
+        bool foreign = !List(collection, listing.Token, after, ignored) || after.Full;
+        for (auto it = after.Members.cbegin(); it != after.Members.cend() && !foreign; ++it) {
+            const auto at = written.constFind(it.key());
+            if (at == written.cend()) {
+                foreign = true;
+                continue;
+            }
+            TItem &mine = items[size_t(*at)];
+            if (mine.NewETag.isEmpty())
+                mine.NewETag = it.value().second; // a server that sent no ETag with the PUT
+            else if (mine.NewETag != it.value().second)
+                foreign = true;
+        }
+        for (const QByteArray &key : after.Removed)
+            foreign |= !written.contains(key);
+        next.Token = foreign ? listing.Token : after.Token;
+    }
     for (const TItem &item : items) {
         switch (item.Do) {
         case TDo::Forget:
