@@ -11,6 +11,7 @@
 #include "util/RegularFile.h"
 
 #include <QFile>
+#include <QHostAddress>
 #include <QUrl>
 
 QString TSyncCommand::Description() const
@@ -85,6 +86,12 @@ int TSyncCommand::Execute(const QStringList &args, QTextStream &out, QTextStream
     QString password;
     if (parser.isSet(passwordOption) && !ReadPassword(parser.value(passwordOption), password, err))
         return 1;
+    // Plain http carries the password readable to anyone on the way; on this machine only
+    // it stays here.
+    const QHostAddress host(start.host());
+    if (!password.isEmpty() && start.scheme() == QLatin1String("http") && start.host() != QLatin1String("localhost")
+        && !host.isLoopback())
+        err << QString::fromUtf8("Pozor: heslo jde na server nešifrovaně (http://); použijte https://.") << Qt::endl;
     bool ok = false;
     int timeoutMs = qEnvironmentVariableIntValue("VORLINK_SYNC_TIMEOUT_MS", &ok);
     if (!ok || timeoutMs <= 0)

@@ -49,6 +49,13 @@ QList<TDavReply> TDavClient::SendAll(const QList<TDavRequest> &requests, int inF
         QNetworkReply *reply = m_net->sendCustomRequest(q, r.Method, r.Body);
         ++m_sent;
         ++running;
+        // An answer beyond all reason (a broken or hostile server) is cut off, not held.
+        QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [reply, index, &replies](qint64 received, qint64) {
+            if (received > kMaxAnswer) {
+                replies[index].TooLarge = true;
+                reply->abort();
+            }
+        });
         QObject::connect(reply, &QNetworkReply::finished, &loop, [&, reply, index] {
             TDavReply &out = replies[index];
             out.Status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
@@ -60,6 +67,11 @@ QList<TDavReply> TDavClient::SendAll(const QList<TDavRequest> &requests, int inF
                 out.TimedOut = out.Status == 0;
             if (out.Status == 0)
                 out.NetworkError = reply->errorString();
+            if (out.TooLarge) {
+                out.Status = 0;
+                out.TimedOut = false;
+                out.NetworkError = QStringLiteral("> %1 MB").arg(kMaxAnswer >> 20);
+            }
             reply->deleteLater();
             --running;
             if (done && !done(index, out))

@@ -29,6 +29,7 @@ struct TDavReply
     QByteArray Body;
     QByteArray ETag;
     QByteArray Location;
+    bool TooLarge = false; // cut off at TDavClient::kMaxAnswer
 };
 
 // HTTP for the sync over one QNetworkAccessManager: kept-alive connections, basic
@@ -38,6 +39,9 @@ struct TDavReply
 class TDavClient
 {
 public:
+    // The most one answer may hold: a hundred cards with large photos fit many times over.
+    static constexpr qint64 kMaxAnswer = qint64(256) << 20;
+
     TDavClient(const QString &user, const QString &password, int timeoutMs);
     ~TDavClient();
 

@@ -22,6 +22,24 @@ QUrl UrlOf(const QUrl &collection, const QByteArray &href)
     return collection.resolved(QUrl::fromEncoded(href));
 }
 
+bool SameOrigin(const QUrl &a, const QUrl &b)
+{
+    const int port = a.scheme() == QLatin1String("https") ? 443 : 80;
+    return a.scheme() == b.scheme() && a.host() == b.host() && a.port(port) == b.port(port);
+}
+
+// Whether a member the server names lies inside the collection: the password and the
+// writes go nowhere else, whatever an answer says.
+bool Inside(const QUrl &collection, const QByteArray &href)
+{
+    const QUrl url = UrlOf(collection, href);
+    QString base = collection.path(QUrl::FullyDecoded);
+    if (!base.endsWith(QLatin1Char('/')))
+        base += QLatin1Char('/');
+    const QString path = url.path(QUrl::FullyDecoded);
+    return SameOrigin(url, collection) && path.startsWith(base) && path.size() > base.size() && !path.contains(QLatin1String("/../"));
+}
+
 QByteArray Hash(const QByteArray &bytes)
 {
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
@@ -107,7 +125,10 @@ bool TSyncEngine::Fail(TSyncResult &result, const TDavReply &reply, const QByteA
 {
     result.FailedMethod = method;
     result.Detail = url.toDisplayString(QUrl::RemoveUserInfo);
-    if (reply.Status == 0) {
+    if (reply.TooLarge) {
+        result.Failure = TSyncFailure::Answer;
+        result.Detail = QStringLiteral("> %1 MB").arg(TDavClient::kMaxAnswer >> 20);
+    } else if (reply.Status == 0) {
         result.Failure = reply.TimedOut ? TSyncFailure::Timeout : TSyncFailure::Unreachable;
         if (!reply.TimedOut)
             result.Detail = reply.NetworkError;
@@ -126,7 +147,11 @@ bool TSyncEngine::Propfind(const QUrl &url, const QByteArray &depth, const QByte
     for (int hop = 0; hop < 5; ++hop) {
         const TDavReply reply = m_client.Send({"PROPFIND", at, depth, {}, body});
         if (reply.Status >= 300 && reply.Status < 400 && !reply.Location.isEmpty()) {
-            at = at.resolved(QUrl::fromEncoded(reply.Location));
+            // Only within the server the user named: the password goes nowhere else.
+            const QUrl next = at.resolved(QUrl::fromEncoded(reply.Location));
+            if (!SameOrigin(next, url))
+                return Fail(result, reply, "PROPFIND", at);
+            at = next;
             continue;
         }
         if (reply.Status != 207)
@@ -188,10 +213,15 @@ bool TSyncEngine::Discover(const QUrl &start, QUrl &collection, TSyncResult &res
         return false;
     }
     const QUrl homeUrl = homeBase.resolved(QUrl::fromEncoded(home));
+    if (!SameOrigin(homeUrl, start) || !SameOrigin(principal, start)) {
+        result.Failure = TSyncFailure::NoAddressBook;
+        result.Detail = homeUrl.toDisplayString(QUrl::RemoveUserInfo);
+        return false;
+    }
     if (!Propfind(homeUrl, "1", DavXml::PropfindBody(false), ms, result))
         return false;
     for (const TDavResponse &r : ms.Responses)
-        if (r.AddressBook) {
+        if (r.AddressBook && SameOrigin(homeUrl.resolved(QUrl::fromEncoded(r.Href)), start)) {
             collection = homeUrl.resolved(QUrl::fromEncoded(r.Href));
             return true;
         }
@@ -239,6 +269,8 @@ bool TSyncEngine::List(const QUrl &collection, const QByteArray &token, TListing
                 more |= r.Status == 507;
                 continue;
             }
+            if (!Inside(collection, r.Href))
+                continue;
             if (r.Status == 404) {
                 listing.Removed.insert(key);
                 listing.Members.remove(key);
@@ -267,7 +299,7 @@ bool TSyncEngine::ListByPropfind(const QUrl &collection, TListing &listing, TSyn
     listing.Full = true;
     for (const TDavResponse &r : ms.Responses) {
         const QByteArray key = KeyOf(collection, r.Href);
-        if (key == self || key + '/' == self || r.Collection || r.Status != 200)
+        if (key == self || key + '/' == self || r.Collection || r.Status != 200 || !Inside(collection, r.Href))
             continue;
         listing.Order << key;
         listing.Members.insert(key, {r.Href, r.ETag});
@@ -298,8 +330,9 @@ bool FetchCards(TDavClient &client, const QUrl &collection, std::vector<TItem> &
         if (reply.Status != 207) {
             result.FailedMethod = "REPORT";
             result.Detail = collection.toDisplayString(QUrl::RemoveUserInfo);
-            result.Failure = reply.Status == 0 ? (reply.TimedOut ? TSyncFailure::Timeout : TSyncFailure::Unreachable)
-                                               : TSyncFailure::Http;
+            result.Failure = reply.TooLarge    ? TSyncFailure::Answer
+                             : reply.Status == 0 ? (reply.TimedOut ? TSyncFailure::Timeout : TSyncFailure::Unreachable)
+                                                 : TSyncFailure::Http;
             if (reply.Status == 0 && !reply.TimedOut)
                 result.Detail = reply.NetworkError;
             result.HttpStatus = reply.Status;

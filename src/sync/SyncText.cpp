@@ -50,10 +50,9 @@ QString SyncText::Failure(const TSyncResult &r, int timeoutMs)
     case TSyncFailure::Http:
         break;
     case TSyncFailure::Answer:
-        return U("Server odpověděl nesrozumitelně (%1, HTTP %2): %3")
-            .arg(QString::fromLatin1(r.FailedMethod))
-            .arg(r.HttpStatus)
-            .arg(r.Detail);
+        return U("Server odpověděl nesrozumitelně (%1%2): %3")
+            .arg(QString::fromLatin1(r.FailedMethod),
+                 r.HttpStatus ? QStringLiteral(", HTTP %1").arg(r.HttpStatus) : QString(), r.Detail);
     case TSyncFailure::NoAddressBook:
         return U("Na serveru se nenašel žádný adresář kontaktů") + at + QLatin1Char('.');
     case TSyncFailure::BookWrite:

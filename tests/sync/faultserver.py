@@ -7,7 +7,8 @@ Prints its port on the first line of stdout, then serves until killed.
 Modes: 401, 403, 404, 500 (every request); 412, 507 (on PUT; the rest is an empty
 address book); truncated (a 207 whose XML stops midway); malformed (a 207 that is no XML);
 slow (never answers); dieafter N (a working address book holding two cards that exits
-after answering N requests).
+after answering N requests); foreign (the same address book, whose listing also names
+cards on another server and outside the collection).
 """
 
 import hashlib
@@ -36,7 +37,7 @@ def card(uid, fn, n, tel):
             % (uid, fn, n, tel)).encode("utf-8")
 
 
-if MODE == "dieafter":
+if MODE in ("dieafter", "foreign"):
     CARDS["/kontakty/k1.vcf"] = card("k1", "Vzor Karel", "Vzor;Karel;;;", "+420 731 000 001")
     CARDS["/kontakty/k2.vcf"] = card("k2", "Vzorová Jana", "Vzorová;Jana;;;", "+420 731 000 002")
 
@@ -131,7 +132,14 @@ class Handler(BaseHTTPRequestHandler):
                 token = re.search(r"<(?:\w+:)?sync-token>([^<]*)<", text)
                 if token and token.group(1).strip():
                     return self.answer(403, b'<?xml version="1.0"?><D:error xmlns:D="DAV:"><D:valid-sync-token/></D:error>')
-                return self.answer(207, multistatus("".join(member_props(h) for h in sorted(CARDS)), "t1"))
+                listed = "".join(member_props(h) for h in sorted(CARDS))
+                if MODE == "foreign":
+                    # Served if asked for: a client that follows these downloads them.
+                    for h in ("http://127.0.0.2:%d/kontakty/cizi.vcf" % self.server.server_address[1], "/jinde/cizi.vcf",
+                              "/kontakty/../jinde/cizi.vcf"):
+                        CARDS[h] = card("cizi", "Cizí Karel", "Cizí;Karel;;;", "+420 731 000 009")
+                        listed += member_props(h)
+                return self.answer(207, multistatus(listed, "t1"))
             hrefs = re.findall(r"<(?:\w+:)?href>([^<]*)<", text) if "multiget" in text else sorted(CARDS)
             return self.answer(207, multistatus("".join(member_props(h, True) if h in CARDS else
                                                         "<D:response><D:href>%s</D:href><D:status>HTTP/1.1 404 Not Found</D:status></D:response>" % escape(h)
