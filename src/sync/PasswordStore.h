@@ -21,10 +21,11 @@ class IPasswordStore
 {
 public:
     virtual ~IPasswordStore() = default;
-    // The password is set only on Ok.
+    // The password is set only on Ok; Denied when the key's item is there but locked.
     virtual TPasswordResult Read(const QString &key, QString &password) = 0;
     // Replaces what the key held.
     virtual TPasswordResult Write(const QString &key, const QString &password) = 0;
+    // Ok also when nothing was kept.
     virtual TPasswordResult Remove(const QString &key) = 0;
     // The keyring's own words on the last failure (not Czech): for a log, never alone.
     virtual QString LastDetail() const { return {}; }

@@ -237,9 +237,12 @@ void TestLayers::modelAndCliLinkNoWidgets()
         const QSet<QString> reached = Reached(links, t);
         QVERIFY2(!reached.contains(QStringLiteral("Qt6::Widgets")), qPrintable(t + QStringLiteral(" links Qt Widgets")));
         QVERIFY2(!reached.contains(QStringLiteral("Qt6::Gui")), qPrintable(t + QStringLiteral(" links Qt Gui")));
+        // The keyring belongs to the windows; the command line reads its password from a file.
+        QVERIFY2(!reached.contains(QStringLiteral("Qt6Keychain::Qt6Keychain")), qPrintable(t + QStringLiteral(" links QtKeychain")));
     }
     QVERIFY(checked.contains(QStringLiteral("vorlink_cli_lib")));
     QVERIFY(checked.contains(QStringLiteral("vorlink_calendar")));
+    QVERIFY(Reached(links, QStringLiteral("vorlink_sync_ui")).contains(QStringLiteral("Qt6Keychain::Qt6Keychain")));
 }
 
 void TestLayers::cliBinaryNeedsNoWidgets()
@@ -250,6 +253,7 @@ void TestLayers::cliBinaryNeedsNoWidgets()
     QVERIFY(bytes.contains("Qt6Core") || bytes.contains("QtCore"));
     QVERIFY(!bytes.contains("Qt6Widgets"));
     QVERIFY(!bytes.contains("Qt6Gui"));
+    QVERIFY(!bytes.contains("qt6keychain"));
 }
 
 QTEST_GUILESS_MAIN(TestLayers)

@@ -2,6 +2,8 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
 #include <QEventLoop>
 #include <QTimer>
 #include <qt6keychain/keychain.h>
@@ -24,6 +26,24 @@ QStringList BusNames(const QDBusConnection &bus, const char *method, int timeout
     return answer.arguments().constFirst().toStringList();
 }
 
+// Whether the Secret Service keeps an item of the key, locked: its lookup answers "not
+// found" for a keyring that stayed locked, the user's refusal to unlock it included.
+bool LockedItem(const QString &key, int timeoutMs)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(kKeyringNames[0]),
+                                                       QStringLiteral("/org/freedesktop/secrets"),
+                                                       QStringLiteral("org.freedesktop.Secret.Service"),
+                                                       QStringLiteral("SearchItems"));
+    // QtKeychain's attributes: the key as the user, the service as the server.
+    const QMap<QString, QString> attributes {{QStringLiteral("user"), key},
+                                             {QStringLiteral("server"), QString::fromLatin1(kSyncPasswordService)}};
+    call << QVariant::fromValue(attributes);
+    const QDBusMessage answer = QDBusConnection::sessionBus().call(call, QDBus::Block, timeoutMs);
+    if (answer.type() != QDBusMessage::ReplyMessage || answer.arguments().size() != 2)
+        return false;
+    return !qdbus_cast<QList<QDBusObjectPath>>(answer.arguments().at(1)).isEmpty();
+}
+
 TPasswordResult FromKeychain(QKeychain::Error error, const QString &detail)
 {
     switch (error) {
@@ -41,9 +61,11 @@ TPasswordResult FromKeychain(QKeychain::Error error, const QString &detail)
     case QKeychain::OtherError:
         break;
     }
-    // The keyring left the bus after the probe: the backends pass D-Bus's words on.
+    // The keyring left the bus after the probe: the backends pass on the words of D-Bus,
+    // libsecret the message alone.
     if (detail.contains(QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown"))
-        || detail.contains(QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner")))
+        || detail.contains(QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner"))
+        || detail.contains(QLatin1String("was not provided by any .service files")))
         return TPasswordResult::NoKeyring;
     return TPasswordResult::Failed;
 }
@@ -53,6 +75,7 @@ TPasswordResult FromKeychain(QKeychain::Error error, const QString &detail)
 TKeychainPasswords::TKeychainPasswords(int timeoutMs, int probeMs)
     : m_timeoutMs(timeoutMs), m_probeMs(probeMs)
 {
+    qDBusRegisterMetaType<QMap<QString, QString>>();
 }
 
 // Without this a call would wait for an answer no one gives: QtKeychain's backends ask
@@ -107,7 +130,12 @@ TPasswordResult TKeychainPasswords::Read(const QString &key, QString &password)
 {
     auto *job = new QKeychain::ReadPasswordJob(QString::fromLatin1(kSyncPasswordService));
     job->setKey(key);
-    return Run(job, [&] { password = job->textData(); });
+    const TPasswordResult result = Run(job, [&] { password = job->textData(); });
+    if (result == TPasswordResult::NotFound && LockedItem(key, m_probeMs)) {
+        m_detail = QStringLiteral("the keyring is locked");
+        return TPasswordResult::Denied;
+    }
+    return result;
 }
 
 TPasswordResult TKeychainPasswords::Write(const QString &key, const QString &password)
