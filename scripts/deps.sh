@@ -10,6 +10,7 @@ packages=(
   socat
   python3-vobject khard abook python3-icalendar
   radicale xandikos vdirsyncer python3-caldav
+  qtkeychain-qt6-dev gnome-keyring libsecret-tools
   trayer desktop-file-utils shared-mime-info appstream
 )
 missing=()
