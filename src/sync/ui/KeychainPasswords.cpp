@@ -78,8 +78,9 @@ TKeychainPasswords::TKeychainPasswords(int timeoutMs, int probeMs)
     qDBusRegisterMetaType<QMap<QString, QString>>();
 }
 
-// Without this a call would wait for an answer no one gives: QtKeychain's backends ask
-// the bus, and with no keyring on it some wait for D-Bus's own, long, timeout.
+// Asked before each call: a missing keyring is then told from a failing one within the
+// probe's time, without reading the backends' English messages. A keyring the bus can
+// start counts as there.
 bool TKeychainPasswords::KeyringOnBus()
 {
     const QDBusConnection bus = QDBusConnection::sessionBus();
