@@ -92,3 +92,25 @@ QString SyncText::LeftConflicts()
 {
     return U("Konflikty zůstaly beze změny; vyřešte je volbou --prefer local nebo --prefer server.");
 }
+
+#include "sync/PasswordStore.h"
+
+QString SyncText::KeyringFailure(TPasswordResult result)
+{
+    switch (result) {
+    case TPasswordResult::Ok:
+        return {};
+    case TPasswordResult::NotFound:
+        return U("Heslo k synchronizaci v úložišti hesel (klíčence) uložené není.");
+    case TPasswordResult::NoKeyring:
+        return U("Heslo nelze uložit: v systému neběží úložiště hesel (klíčenka). "
+                 "Program se na heslo zeptá při každé synchronizaci.");
+    case TPasswordResult::Denied:
+        return U("Úložiště hesel (klíčenka) zůstalo zamčené, heslo k synchronizaci z něj nelze číst ani do něj uložit. "
+                 "Program se na heslo zeptá při každé synchronizaci.");
+    case TPasswordResult::Failed:
+        break;
+    }
+    return U("Úložiště hesel (klíčenka) ohlásilo chybu nebo neodpovědělo včas. "
+             "Program se na heslo zeptá při každé synchronizaci.");
+}

@@ -15,3 +15,11 @@ QString Failure(const TSyncResult &r, int timeoutMs);
 QString CollectionUsed(const QString &url);
 QString LeftConflicts();
 } // namespace SyncText
+
+enum class TPasswordResult;
+
+namespace SyncText {
+// Why the keyring keeps no password for the sync, and what the program does instead;
+// empty for Ok.
+QString KeyringFailure(TPasswordResult result);
+} // namespace SyncText
