@@ -1,8 +1,12 @@
 #pragma once
 
+#include "book/BookLabels.h"
 #include "sync/SyncEngine.h"
 
 #include <QString>
+#include <QStringList>
+
+class TContactRecord;
 
 // The Czech words of a sync.
 namespace SyncText {
@@ -14,6 +18,18 @@ QString Summary(const TSyncCounts &c, bool dryRun);
 QString Failure(const TSyncResult &r, int timeoutMs);
 QString CollectionUsed(const QString &url);
 QString LeftConflicts();
+
+// The window's words.
+QString WindowSummary(const TSyncCounts &c);
+// An entry's filled fields as "Caption: value" lines, for a conflict's two sides.
+QStringList EntryLines(const TContactRecord &r, const TBookLabels &labels);
+QString DeletedHere();
+QString DeletedThere();
+QString CancelledText();
+QString BadServerAddress();
+QString SettingsNotSaved();
+QString NoPasswordStored();
+QString PlainHttpWarning();
 } // namespace SyncText
 
 enum class TPasswordResult;
