@@ -27,6 +27,11 @@
 #include "exchange/ui/WidgetExchangeDialogs.h"
 #include "interop/InteropCommands.h"
 #include "interop/ui/WidgetInteropDialogs.h"
+#include "interop/VCardMapping.h"
+#include "session/Prompt.h"
+#include "sync/SyncCommands.h"
+#include "sync/ui/KeychainPasswords.h"
+#include "sync/ui/WidgetSyncDialogs.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -56,6 +61,7 @@ TVorlinkApp::TVorlinkApp(IPrompt &prompt, const IClock &clock, const QString &in
     Connect();
     ConnectDialling();
     ConnectInterop();
+    ConnectSync();
 }
 
 // vCard, CSV and iCalendar join the file menu's import and export dialogs.
@@ -73,6 +79,48 @@ void TVorlinkApp::ConnectInterop()
         m_exchange->AddExportFormat(
             {filters.at(i), [interop, format](const QString &path) { return interop->Export(format, path); }});
     }
+}
+
+// The CardDAV sync: its settings, its run from the file menu or on open and save, and
+// the program's end waiting for it.
+void TVorlinkApp::ConnectSync()
+{
+    TFormMain &w = *m_window;
+    TSession &s = w.Session();
+    m_passwords = std::make_unique<TKeychainPasswords>();
+    m_syncDialogs = std::make_unique<TWidgetSyncDialogs>(m_window.get());
+    m_sync = std::make_unique<TSyncCommands>(
+        s, w.Editor(), w.Commands(), *m_syncDialogs, *m_passwords,
+        [](const TBookLabels &labels, const TSettings &settings) -> std::unique_ptr<ICardMapping> {
+            TExportOptions options;
+            options.OwnCountry = settings.Stat;
+            options.OwnArea = settings.Misto;
+            return std::make_unique<TVCardMapping>(labels, options);
+        });
+    QAction *run = w.Action(QStringLiteral("ISynchronizovat"));
+    QAction *settings = w.Action(QStringLiteral("ISynchronizace"));
+    run->setEnabled(true);
+    settings->setEnabled(true);
+    TSyncCommands *sync = m_sync.get();
+    QObject::connect(run, &QAction::triggered, run, [sync] { sync->ISynchronizovatClick(); });
+    QObject::connect(settings, &QAction::triggered, settings, [sync] { sync->ISynchronizaceClick(); });
+    // A second sync cannot start while one runs.
+    QObject::connect(sync, &TSyncCommands::RunningChanged, run, [run, settings](bool running) {
+        run->setEnabled(!running);
+        settings->setEnabled(!running);
+    });
+    // After the open or save has finished, not inside it.
+    QObject::connect(&w.Commands(), &TDocumentCommands::BookStored, sync, &TSyncCommands::AfterOpenOrSave,
+                     Qt::QueuedConnection);
+    w.SetBeforeEnd([sync, &s] {
+        if (!sync->Running())
+            return true;
+        if (s.Prompt.Hlaska(QString::fromUtf8("Probíhá synchronizace. Přerušit ji a ukončit program?"), THlaskaKind::Otazka)
+            != kHlaskaAno)
+            return false;
+        sync->CancelAndWait();
+        return true;
+    });
 }
 
 TVorlinkApp::~TVorlinkApp() = default;

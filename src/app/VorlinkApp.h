@@ -16,6 +16,9 @@ class TDateFieldCommands;
 class TExchangeCommands;
 class TInteropCommands;
 class TWidgetInteropDialogs;
+class IPasswordStore;
+class TSyncCommands;
+class TWidgetSyncDialogs;
 class TWidgetExchangeDialogs;
 class TFormMain;
 class TMaskCommands;
@@ -54,6 +57,7 @@ public:
     TModemCall &Call() { return *m_call; }
     TWidgetDiallingDialogs &DiallingDialogs() { return *m_diallingDialogs; }
     TLinkCommands &Links() { return *m_linkCommands; }
+    TSyncCommands &Sync() { return *m_sync; }
     TAboutBox *AboutBox() const { return m_about.get(); }
     TTrayIcon *Tray() const { return m_tray; }
     // Shows the main window unless "/l" asked for the tray and a tray is there.
@@ -65,6 +69,7 @@ public:
 private:
     void Connect();
     void ConnectInterop();
+    void ConnectSync();
     void ConnectDialling();
 
     std::unique_ptr<TFormMain> m_window;
@@ -91,5 +96,8 @@ private:
     std::unique_ptr<TExchangeCommands> m_exchange;
     std::unique_ptr<TWidgetInteropDialogs> m_interopDialogs;
     std::unique_ptr<TInteropCommands> m_interop;
+    std::unique_ptr<IPasswordStore> m_passwords;
+    std::unique_ptr<TWidgetSyncDialogs> m_syncDialogs;
+    std::unique_ptr<TSyncCommands> m_sync;
     bool m_startHidden = false;
 };

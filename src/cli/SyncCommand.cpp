@@ -3,7 +3,7 @@
 #include "book/BookFile.h"
 #include "cli/BookReader.h"
 #include "cli/CliSupport.h"
-#include "cli/SyncCardMapping.h"
+#include "interop/VCardMapping.h"
 #include "session/Messages.h"
 #include "sync/SyncEngine.h"
 #include "sync/SyncText.h"
@@ -110,7 +110,7 @@ int TSyncCommand::Execute(const QStringList &args, QTextStream &out, QTextStream
     exportOptions.Format = TInteropFormat::VCard3;
     exportOptions.OwnCountry = stored.Settings.Stat;
     exportOptions.OwnArea = stored.Settings.Misto;
-    const TSyncCardMapping mapping(book.Labels, exportOptions);
+    const TVCardMapping mapping(book.Labels, exportOptions);
 
     TDavClient client(parser.value(userOption), password, timeoutMs);
     TSyncEngine engine(client, mapping);

@@ -219,6 +219,8 @@ void TDocumentCommands::AfterLoad(bool addRecent)
     m_s.Prompt.SetBusy(false);
     if (addRecent && m_autoSearch && AutoSearchDue())
         m_autoSearch(m_s.Settings.VyrociDopredu);
+    if (addRecent)
+        emit BookStored();
 }
 
 bool TDocumentCommands::AutoSearchDue() const
@@ -291,6 +293,8 @@ void TDocumentCommands::IUlozitClick()
             b.Changed = false;
     }
     b.UpdateStatusBar();
+    if (!b.Changed)
+        emit BookStored();
 }
 
 void TDocumentCommands::IUlozitJakoClick()
@@ -312,6 +316,7 @@ void TDocumentCommands::IUlozitJakoClick()
                 TakeLock(path, lock, false);
                 KeepLock(std::move(lock), path);
             }
+            emit BookStored();
         }
     }
     b.UpdateStatusBar();

@@ -63,6 +63,8 @@ public:
 
 signals:
     void SaveEnabledChanged(bool on);
+    // The person opened the book or saved it (what a sync on open and save waits for).
+    void BookStored();
 
 private:
     void NewBook(bool changed);

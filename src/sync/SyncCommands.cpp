@@ -4,7 +4,7 @@
 #include "session/Prompt.h"
 #include "session/RecordEditor.h"
 #include "session/Session.h"
-#include "sync/CardMapping.h"
+#include "session/CardMapping.h"
 #include "sync/DavClient.h"
 #include "sync/PasswordStore.h"
 #include "sync/SyncJob.h"
@@ -215,7 +215,7 @@ void TSyncCommands::ISynchronizovatClick()
     else if (result.Failure != TSyncFailure::None)
         m_s.Prompt.Hlaska(SyncText::Failure(result, m_timeoutMs), THlaskaKind::Chyba);
     else
-        m_dialogs.ShowSummary(SyncText::WindowSummary(result.Counts));
+        m_s.Prompt.Hlaska(SyncText::WindowSummary(result.Counts), THlaskaKind::Informace);
 }
 
 void TSyncCommands::AfterOpenOrSave()

@@ -45,5 +45,4 @@ public:
     // Shows progress while `job` runs and returns when it finished; the cancel button
     // calls `job.Cancel()`.
     virtual void Wait(TSyncJob &job) = 0;
-    virtual void ShowSummary(const QString &text) = 0;
 };

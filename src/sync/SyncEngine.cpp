@@ -1,7 +1,7 @@
 #include "sync/SyncEngine.h"
 
 #include "book/Book.h"
-#include "sync/CardMapping.h"
+#include "session/CardMapping.h"
 #include "sync/DavXml.h"
 
 #include <QCryptographicHash>

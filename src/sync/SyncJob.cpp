@@ -1,6 +1,6 @@
 #include "sync/SyncJob.h"
 
-#include "sync/CardMapping.h"
+#include "session/CardMapping.h"
 #include "sync/DavClient.h"
 #include "sync/SyncState.h"
 

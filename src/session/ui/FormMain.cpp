@@ -162,6 +162,7 @@ void TFormMain::BuildMenu()
     soubor->addSeparator();
     AddItem(soubor, "IImport", "&Import", {}, false);
     AddItem(soubor, "IExport", "&Export", {}, false);
+    AddItem(soubor, "ISynchronizovat", "S&ynchronizovat", {}, false);
     soubor->addSeparator();
     connect(AddItem(soubor, "IKonec", "&Konec", QKeySequence(Qt::CTRL | Qt::Key_X)), &QAction::triggered, this,
             [this] { CloseFor(TCloseTrigger::Konec); });
@@ -202,6 +203,7 @@ void TFormMain::BuildMenu()
             [this] { m_formKonf->IVolitelneClick(); });
     AddItem(nastaveni, "IUpozornovani", "&Upozorňování", {}, false);
     AddItem(nastaveni, "IVytaceni", "V&ytáčení", {}, false);
+    AddItem(nastaveni, "ISynchronizace", "&Synchronizace", {}, false);
 
     bar->addAction(AddItem(nullptr, "IAutor", "&Autor", {}, false));
 }
@@ -424,6 +426,8 @@ bool TFormMain::CloseFor(TCloseTrigger trigger)
         // A refusal leaves the window where it was: seen, or in the tray.
         return false;
     case TCloseResult::Ends:
+        if (m_beforeEnd && !m_beforeEnd())
+            return false;
         break;
     }
     m_ended = true;

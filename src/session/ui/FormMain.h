@@ -52,6 +52,8 @@ public:
     // Whether a tray icon is there to bring a hidden window back. Without one, the
     // window never hides itself: closing with "Lista" on ends the program as usual.
     void SetTrayPresent(std::function<bool()> present) { m_trayPresent = std::move(present); }
+    // Asked before the program ends (after the book's own questions); false keeps it running.
+    void SetBeforeEnd(std::function<bool()> check) { m_beforeEnd = std::move(check); }
     bool TrayPresent() const { return m_trayPresent && m_trayPresent(); }
 
     // The refresh run each time the window becomes active.
@@ -106,6 +108,7 @@ private:
     QLabel *m_panels[4] {};
     QHash<QString, QAction *> m_actions;
     std::function<bool()> m_trayPresent;
+    std::function<bool()> m_beforeEnd;
     int m_listWidth = 150;
     bool m_fillingNote = false;
     bool m_ended = false;

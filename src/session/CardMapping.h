@@ -4,8 +4,9 @@
 
 #include <QByteArray>
 
-// How entries and cards map onto each other: the vCard mapping of the exports, connected
-// by the program (a sibling subsystem holds it). The book's captions are the mapping's.
+// How entries and cards map onto each other, for the sync: interop/ implements it with
+// the vCard export's mapping, the sync uses it; this floor lets the two siblings meet.
+// The book's captions are the mapping's.
 class ICardMapping
 {
 public:

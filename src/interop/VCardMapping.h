@@ -2,18 +2,19 @@
 
 #include "book/BookLabels.h"
 #include "interop/InteropFormat.h"
-#include "sync/CardMapping.h"
+#include "session/CardMapping.h"
 
 // The sync's cards are the vCard export's (3.0; a 4.0 card on the server stays 4.0).
-class TSyncCardMapping : public ICardMapping
+class TVCardMapping : public ICardMapping
 {
 public:
-    TSyncCardMapping(const TBookLabels &labels, const TExportOptions &options) : m_labels(labels), m_options(options) { }
+    TVCardMapping(const TBookLabels &labels, const TExportOptions &options) : m_labels(labels), m_options(options) { }
     QByteArray EntryCard(const TContactRecord &r, const QByteArray &uid) const override;
     bool CardEntry(const QByteArray &card, TContactRecord &out) const override;
     QByteArray MergedCard(const QByteArray &server, const TContactRecord &r) const override;
 
 private:
-    const TBookLabels &m_labels;
+    // Copied: the window's sync reads them on a thread of its own.
+    TBookLabels m_labels;
     TExportOptions m_options;
 };
