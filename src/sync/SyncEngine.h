@@ -17,7 +17,7 @@ enum class TSyncPrefer { None, Local, Server };
 // What a sync does to one pair, as it is told while it goes.
 enum class TSyncAction { Upload, Download, DeleteOnServer, DeleteInBook, Conflict };
 
-enum class TSyncFailure { None, Unreachable, Timeout, Http, Answer, NoAddressBook, BookWrite, StateWrite };
+enum class TSyncFailure { None, Unreachable, Timeout, Http, Answer, NoAddressBook, BookWrite, StateWrite, Certificate };
 
 struct TSyncCounts
 {
@@ -35,6 +35,7 @@ struct TSyncResult
     int HttpStatus = 0;
     QString Detail; // the server's or the network's own words, the URL
     QByteArray FailedMethod;
+    TCertificateRefusal Certificate; // for a Certificate failure
     bool BookChanged = false;
     // What to store for the next sync (also after a failure: the cards written so far).
     TSyncState State;
