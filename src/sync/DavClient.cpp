@@ -118,6 +118,8 @@ bool TDavClient::Admit(const QUrl &url, const QSslCertificate &leaf, const QList
         if (Weight(p) > Weight(worst))
             worst = p;
     }
+    if (refusal.Reason.isEmpty() && !errors.isEmpty())
+        refusal.Reason = errors.first().errorString();
     refusal.Problem = worst;
     if (worst == TCertificateProblem::None)
         return true;
