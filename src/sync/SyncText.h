@@ -1,8 +1,12 @@
 #pragma once
 
+#include "book/BookLabels.h"
 #include "sync/SyncEngine.h"
 
 #include <QString>
+#include <QStringList>
+
+class TContactRecord;
 
 // The Czech words of a sync.
 namespace SyncText {
@@ -16,4 +20,24 @@ QString CollectionUsed(const QString &url);
 // Where a certificate the command line refused can be trusted.
 QString ConfirmInWindow();
 QString LeftConflicts();
+
+// The window's words.
+QString WindowSummary(const TSyncCounts &c);
+// An entry's filled fields as "Caption: value" lines, for a conflict's two sides.
+QStringList EntryLines(const TContactRecord &r, const TBookLabels &labels);
+QString DeletedHere();
+QString DeletedThere();
+QString CancelledText();
+QString BadServerAddress();
+QString SettingsNotSaved();
+QString NoPasswordStored();
+QString PlainHttpWarning();
+} // namespace SyncText
+
+enum class TPasswordResult;
+
+namespace SyncText {
+// Why the keyring keeps no password for the sync, and what the program does instead;
+// empty for Ok.
+QString KeyringFailure(TPasswordResult result);
 } // namespace SyncText
