@@ -7,6 +7,7 @@
 #include "session/Messages.h"
 #include "sync/SyncEngine.h"
 #include "sync/SyncText.h"
+#include "sync/TrustStore.h"
 #include "util/Cp1250.h"
 #include "util/RegularFile.h"
 
@@ -36,6 +37,15 @@ bool ReadPassword(const QString &path, QString &password, QTextStream &err)
         line.chop(1);
     password = QString::fromUtf8(line);
     return true;
+}
+
+// Nobody can be asked here: a certificate the user has not trusted in the window is
+// refused, with where to trust it.
+void SayFailure(const TSyncResult &result, int timeoutMs, QTextStream &err)
+{
+    err << CliText::Shown(SyncText::Failure(result, timeoutMs)) << Qt::endl;
+    if (result.Failure == TSyncFailure::Certificate && result.Certificate.Problem == TCertificateProblem::Untrusted)
+        err << CliText::Shown(SyncText::ConfirmInWindow()) << Qt::endl;
 }
 
 } // namespace
@@ -112,7 +122,9 @@ int TSyncCommand::Execute(const QStringList &args, QTextStream &out, QTextStream
     exportOptions.OwnArea = stored.Settings.Misto;
     const TVCardMapping mapping(book.Labels, exportOptions);
 
-    TDavClient client(parser.value(userOption), password, timeoutMs);
+    const TTrustStore trustStore;
+    TRememberedTrust trust(trustStore);
+    TDavClient client(parser.value(userOption), password, timeoutMs, &trust);
     TSyncEngine engine(client, mapping);
     TSyncResult result;
     const auto idOf = [](const QUrl &url) { return url.toString(QUrl::RemoveUserInfo | QUrl::NormalizePathSegments); };
@@ -124,7 +136,7 @@ int TSyncCommand::Execute(const QStringList &args, QTextStream &out, QTextStream
     TSyncState state = TSyncState::Load(stateFile, path, collectionId);
     if (state.Token.isEmpty() && state.Pairs.isEmpty()) {
         if (!engine.Discover(start, collection, result)) {
-            err << CliText::Shown(SyncText::Failure(result, timeoutMs)) << Qt::endl;
+            SayFailure(result, timeoutMs, err);
             return 1;
         }
         if (collection != start) {
@@ -157,7 +169,7 @@ int TSyncCommand::Execute(const QStringList &args, QTextStream &out, QTextStream
     }
     if (result.Failure != TSyncFailure::None) {
         if (result.Failure != TSyncFailure::StateWrite)
-            err << CliText::Shown(SyncText::Failure(result, timeoutMs)) << Qt::endl;
+            SayFailure(result, timeoutMs, err);
         return 1;
     }
     if (result.Counts.Conflicts > 0)

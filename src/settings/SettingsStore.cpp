@@ -29,19 +29,8 @@ const QString kPresSystem = QStringLiteral("PresSystem");
 } // namespace
 
 TSettingsStore::TSettingsStore(TSettings &settings, const IClock &clock, const QString &iniPath)
-    : m_settings(settings), m_clock(clock)
+    : m_settings(settings), m_clock(clock), m_store(Open(iniPath))
 {
-    if (!iniPath.isEmpty()) {
-        m_store = std::make_unique<QSettings>(iniPath, QSettings::IniFormat);
-    } else {
-#ifdef Q_OS_WIN
-        m_store = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                              QStringLiteral("Brevmark"), QStringLiteral("Vorlink"));
-#else
-        m_store = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                              QStringLiteral("Brevmark"), QStringLiteral("Vorlink"));
-#endif
-    }
     // Read at once: a new book made before any is opened must not write the defaults
     // over the devices the user set up.
     LoadMachineValues();
@@ -57,6 +46,19 @@ void TSettingsStore::LoadMachineValues()
 }
 
 TSettingsStore::~TSettingsStore() = default;
+
+std::unique_ptr<QSettings> TSettingsStore::Open(const QString &iniPath)
+{
+    if (!iniPath.isEmpty())
+        return std::make_unique<QSettings>(iniPath, QSettings::IniFormat);
+#ifdef Q_OS_WIN
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Brevmark"),
+                                       QStringLiteral("Vorlink"));
+#else
+    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Brevmark"),
+                                       QStringLiteral("Vorlink"));
+#endif
+}
 
 QString TSettingsStore::BookSuffix(const QString &fileName)
 {

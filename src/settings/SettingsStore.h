@@ -22,6 +22,9 @@ public:
     TSettings &Settings() { return m_settings; }
     QSettings &Store() { return *m_store; }
 
+    // The user's own store (or the file at `iniPath`), for values kept apart from these.
+    static std::unique_ptr<QSettings> Open(const QString &iniPath = {});
+
     // "-RODINA.WDT" for C:\Data\rodina.wdt, "-NEPOJMENOVANÝ" for the unnamed book.
     static QString BookSuffix(const QString &fileName);
 

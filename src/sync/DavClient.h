@@ -1,7 +1,10 @@
 #pragma once
 
+#include "sync/CertificateTrust.h"
+
 #include <QByteArray>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QUrl>
 
@@ -9,6 +12,8 @@
 #include <memory>
 
 class QNetworkAccessManager;
+class QSslCertificate;
+class QSslError;
 
 struct TDavRequest
 {
@@ -30,19 +35,24 @@ struct TDavReply
     QByteArray ETag;
     QByteArray Location;
     bool TooLarge = false; // cut off at TDavClient::kMaxAnswer
+    TCertificateRefusal Certificate; // why the server's certificate was refused
 };
 
 // HTTP for the sync over one QNetworkAccessManager: kept-alive connections, basic
 // authentication sent with every request (a client without a password sends none), a
 // timeout for a server that stops answering. Each call waits in a local event loop, so
 // it belongs to a command line run or a worker thread, never to the window's thread.
+// Over https the system's certificates vouch for the server; a certificate they do not
+// know is used only when the user trusts it through the port (asked once a run and
+// certificate), anything else wrong with one (expired, another server's) refuses it.
 class TDavClient
 {
 public:
     // The most one answer may hold: a hundred cards with large photos fit many times over.
     static constexpr qint64 kMaxAnswer = qint64(256) << 20;
 
-    TDavClient(const QString &user, const QString &password, int timeoutMs);
+    // Without `trust` every certificate the system does not vouch for is refused.
+    TDavClient(const QString &user, const QString &password, int timeoutMs, ICertificateTrust *trust = nullptr);
     ~TDavClient();
 
     TDavReply Send(const TDavRequest &request);
@@ -53,8 +63,21 @@ public:
     // How many requests were sent (the benchmark reports it).
     qint64 RequestCount() const { return m_sent; }
 
+    // The certificate as shown to the user, its fingerprint as `openssl x509 -fingerprint
+    // -sha256` prints it.
+    static TCertificateInfo Describe(const QUrl &url, const QSslCertificate &certificate);
+
 private:
+    // Whether the connection may go on despite `errors`; the refusal when not.
+    bool Admit(const QUrl &url, const QSslCertificate &leaf, const QList<QSslError> &errors,
+               TCertificateRefusal &refusal);
+
     std::unique_ptr<QNetworkAccessManager> m_net;
+    ICertificateTrust *m_trust;
+    // The certificates (server and fingerprint) answered this run, so a few connections
+    // at once ask no more than once.
+    QSet<QString> m_accepted;
+    QSet<QString> m_declined;
     QByteArray m_authorization;
     int m_timeoutMs;
     qint64 m_sent = 0;

@@ -125,7 +125,10 @@ bool TSyncEngine::Fail(TSyncResult &result, const TDavReply &reply, const QByteA
 {
     result.FailedMethod = method;
     result.Detail = url.toDisplayString(QUrl::RemoveUserInfo);
-    if (reply.TooLarge) {
+    if (reply.Certificate.Problem != TCertificateProblem::None) {
+        result.Failure = TSyncFailure::Certificate;
+        result.Certificate = reply.Certificate;
+    } else if (reply.TooLarge) {
         result.Failure = TSyncFailure::Answer;
         result.Detail = QStringLiteral("> %1 MB").arg(TDavClient::kMaxAnswer >> 20);
     } else if (reply.Status == 0) {
@@ -360,6 +363,10 @@ bool FetchCards(TDavClient &client, const QUrl &collection, std::vector<TItem> &
             if (reply.Status == 0 && !reply.TimedOut)
                 result.Detail = reply.NetworkError;
             result.HttpStatus = reply.Status;
+            if (reply.Certificate.Problem != TCertificateProblem::None) {
+                result.Failure = TSyncFailure::Certificate;
+                result.Certificate = reply.Certificate;
+            }
             return ok = false;
         }
         if (!DavXml::ParseMultiStatus(reply.Body, ms, error)) {

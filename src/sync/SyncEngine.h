@@ -17,7 +17,7 @@ enum class TSyncPrefer { None, Local, Server };
 // What a sync does to one pair, as it is told while it goes.
 enum class TSyncAction { Upload, Download, DeleteOnServer, DeleteInBook, Conflict };
 
-enum class TSyncFailure { None, Unreachable, Timeout, Http, Answer, NoAddressBook, BookWrite, StateWrite, Cancelled };
+enum class TSyncFailure { None, Unreachable, Timeout, Http, Answer, NoAddressBook, BookWrite, StateWrite, Cancelled, Certificate };
 
 // How a person settles one conflict: the book's version, the server's, both (as two
 // entries and two cards), or neither for now.
@@ -39,6 +39,7 @@ struct TSyncResult
     int HttpStatus = 0;
     QString Detail; // the server's or the network's own words, the URL
     QByteArray FailedMethod;
+    TCertificateRefusal Certificate; // for a Certificate failure
     bool BookChanged = false;
     // What to store for the next sync (also after a failure: the cards written so far).
     TSyncState State;

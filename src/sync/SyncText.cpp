@@ -9,6 +9,35 @@ QString U(const char *utf8)
 {
     return QString::fromUtf8(utf8);
 }
+
+QString Day(const QDateTime &t)
+{
+    return t.isValid() ? t.toLocalTime().toString(QStringLiteral("d. M. yyyy")) : U("?");
+}
+
+// The fingerprint is in every refusal: it is what the user compares with the server's.
+QString CertificateFailure(const TCertificateRefusal &c)
+{
+    const TCertificateInfo &i = c.Certificate;
+    const QString server = i.Host + QLatin1Char(':') + QString::number(i.Port);
+    const QString print = U("; SHA-256: ") + i.Fingerprint + QLatin1Char('.');
+    switch (c.Problem) {
+    case TCertificateProblem::Expired:
+        return U("Certifikát serveru %1 vypršel %2").arg(server, Day(i.ValidTo)) + print;
+    case TCertificateProblem::NotYetValid:
+        return U("Certifikát serveru %1 ještě neplatí (platí od %2)").arg(server, Day(i.ValidFrom)) + print;
+    case TCertificateProblem::OtherHost:
+        return U("Certifikát serveru %1 patří jinému serveru (%2)").arg(server, c.Names) + print;
+    case TCertificateProblem::Revoked:
+        return U("Certifikát serveru %1 byl odvolán").arg(server) + print;
+    case TCertificateProblem::Untrusted:
+        return U("Certifikát serveru %1 není důvěryhodný (vydavatel: %2)").arg(server, i.Issuer) + print;
+    case TCertificateProblem::None:
+    case TCertificateProblem::Other:
+        break;
+    }
+    return U("Certifikát serveru %1 je vadný (%2)").arg(server, c.Reason) + print;
+}
 } // namespace
 
 QString SyncText::Action(TSyncAction action, const QString &name, bool dryRun)
@@ -61,6 +90,8 @@ QString SyncText::Failure(const TSyncResult &r, int timeoutMs)
         return U("Adresář se nepodařilo uložit; zůstal, jak byl.");
     case TSyncFailure::StateWrite:
         return U("Stav synchronizace se nepodařilo uložit; příští synchronizace vše znovu porovná.");
+    case TSyncFailure::Certificate:
+        return CertificateFailure(r.Certificate);
     case TSyncFailure::Cancelled:
         return CancelledText();
     }
@@ -90,6 +121,12 @@ QString SyncText::Failure(const TSyncResult &r, int timeoutMs)
 QString SyncText::CollectionUsed(const QString &url)
 {
     return U("Adresář na serveru: ") + url;
+}
+
+QString SyncText::ConfirmInWindow()
+{
+    return U("Pokud otisk souhlasí s certifikátem serveru, potvrďte ho v okně programu (Nastavení → Synchronizace); "
+             "potom ho použije i příkazová řádka.");
 }
 
 QString SyncText::LeftConflicts()

@@ -17,6 +17,8 @@ QString Summary(const TSyncCounts &c, bool dryRun);
 // Why a sync failed, naming the HTTP status where there was one.
 QString Failure(const TSyncResult &r, int timeoutMs);
 QString CollectionUsed(const QString &url);
+// Where a certificate the command line refused can be trusted.
+QString ConfirmInWindow();
 QString LeftConflicts();
 
 // The window's words.

@@ -15,6 +15,8 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QProcess>
+#include <QSslCertificate>
+#include <QSslError>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -56,7 +58,10 @@ class THttp
 {
 public:
     THttp() = default;
-    THttp(const QString &user, const QString &password) : m_user(user), m_password(password) {}
+    THttp(const QString &user, const QString &password, const QSslCertificate &server = QSslCertificate())
+        : m_user(user), m_password(password), m_server(server)
+    {
+    }
 
     TReply Send(const QByteArray &method, const QUrl &url, const QByteArray &body = {},
                 const QList<QPair<QByteArray, QByteArray>> &headers = {}) const
@@ -69,6 +74,9 @@ public:
         for (const auto &[name, value] : headers)
             request.setRawHeader(name, value);
         QNetworkReply *reply = nam.sendCustomRequest(request, method, body);
+        // The test's own self-signed certificate, and nothing else.
+        if (!m_server.isNull())
+            reply->ignoreSslErrors({QSslError(QSslError::SelfSignedCertificate, m_server)});
         QEventLoop loop;
         QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
         QTimer::singleShot(15000, &loop, &QEventLoop::quit);
@@ -181,6 +189,7 @@ public:
 
 private:
     QString m_user, m_password;
+    QSslCertificate m_server;
 };
 
 enum class EServer { Radicale, Xandikos };
@@ -249,9 +258,21 @@ public:
         m_process.waitForFinished(5000);
     }
 
+    // Radicale over https with this certificate and key (PEM files), before Start.
+    void UseTls(const QString &certificate, const QString &key)
+    {
+        m_certificate = certificate;
+        m_key = key;
+    }
+
     bool Running() const { return m_process.state() == QProcess::Running; }
     int Port() const { return m_port; }
-    QUrl Root() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(m_port)); }
+    // Over https by the name the test certificates are made out for.
+    QUrl Root() const
+    {
+        return QUrl(m_certificate.isEmpty() ? QStringLiteral("http://127.0.0.1:%1/").arg(m_port)
+                                            : QStringLiteral("https://localhost:%1/").arg(m_port));
+    }
     QString Storage() const { return m_dir.filePath(QStringLiteral("storage")); }
 
     // The account the test's collections belong to, and a second one whose home holds a
@@ -261,7 +282,16 @@ public:
     QString DiscoveryUser() const { return m_kind == EServer::Radicale ? QStringLiteral("bedrich") : QString(); }
     QString DiscoveryPassword() const { return m_kind == EServer::Radicale ? QStringLiteral("druhe heslo") : QString(); }
 
-    THttp Http() const { return THttp(User(), Password()); }
+    THttp Http() const
+    {
+        QSslCertificate server;
+        if (!m_certificate.isEmpty()) {
+            QFile f(m_certificate);
+            if (f.open(QIODevice::ReadOnly))
+                server = QSslCertificate(f.readAll());
+        }
+        return THttp(User(), Password(), server);
+    }
 
     // A fresh, empty address book; an invalid URL when the server refused it.
     QUrl NewCollection(const QString &name) const
@@ -317,14 +347,17 @@ private:
             QFile c(config);
             if (!c.open(QIODevice::WriteOnly))
                 return QStringLiteral("cannot write %1").arg(config);
-            c.write(QStringLiteral("[server]\nhosts = 127.0.0.1:%1\n"
+            const QString tls = m_certificate.isEmpty()
+                                    ? QString()
+                                    : QStringLiteral("ssl = True\ncertificate = %1\nkey = %2\n").arg(m_certificate, m_key);
+            c.write(QStringLiteral("[server]\nhosts = 127.0.0.1:%1\n%4"
                                    "[auth]\ntype = htpasswd\nhtpasswd_filename = %2\nhtpasswd_encryption = plain\ndelay = 0\n"
                                    "[rights]\ntype = owner_only\n"
                                    "[storage]\nfilesystem_folder = %3\n"
                                    "[web]\ntype = none\n"
                                    "[logging]\nlevel = warning\n")
                         .arg(m_port)
-                        .arg(users, Storage())
+                        .arg(users, Storage(), tls)
                         .toUtf8());
             c.close();
             program = QStringLiteral("/usr/bin/radicale");
@@ -372,6 +405,7 @@ private:
     QProcess m_process;
     QByteArray m_log;
     int m_port = 0;
+    QString m_certificate, m_key;
 };
 
 } // namespace DavServers
