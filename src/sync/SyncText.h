@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sync/CalendarSync.h"
 #include "sync/SyncEngine.h"
 
 #include <QString>
@@ -14,4 +15,10 @@ QString Summary(const TSyncCounts &c, bool dryRun);
 QString Failure(const TSyncResult &r, int timeoutMs);
 QString CollectionUsed(const QString &url);
 QString LeftConflicts();
+
+// "Kalendář: 3 události přidány, 1 změněna, 2 odstraněny"; on a trial run what would be.
+QString CalendarSummary(const TCalendarCounts &c, bool dryRun);
+QString CalendarFailure(const TCalendarResult &r, int timeoutMs);
+QString CalendarUsed(const QString &url);
+QString CalendarLeft(const QString &url);
 } // namespace SyncText
