@@ -38,6 +38,7 @@ struct TWrite
     QByteArray Ics;
     QByteArray IfMatch;
     bool Done = false;
+    bool Unanswered = false; // sent, but the answer never came: done or not, nobody knows
     QByteArray ETag; // the server's after the write
 };
 
@@ -213,11 +214,11 @@ TCalendarResult TCalendarSync::Run(const TBook &book, const QUrl &calendar, cons
         const QByteArray ifMatch = e.ETag.isEmpty() ? *member : e.ETag;
         const auto event = wanted.constFind(e.Uid);
         if (event == wanted.cend())
-            writes << TWrite {TKind::Remove, k, e.Uid, e.Href, {}, ifMatch, false, {}};
+            writes << TWrite {TKind::Remove, k, e.Uid, e.Href, {}, ifMatch, false, false, {}};
         else if (EventHash(*event) != e.Hash)
-            writes << TWrite {TKind::Change, k, e.Uid, e.Href, *event, ifMatch, false, {}};
+            writes << TWrite {TKind::Change, k, e.Uid, e.Href, *event, ifMatch, false, false, {}};
         else
-            next << e;
+            next << TCalendarEntry {e.Href, e.Uid, ifMatch, e.Hash}; // an ETag missing till now is the listing's
     }
     QByteArray base = calendar.path(QUrl::FullyEncoded).toUtf8();
     if (!base.endsWith('/'))
@@ -232,7 +233,7 @@ TCalendarResult TCalendarSync::Run(const TBook &book, const QUrl &calendar, cons
             result.LeftAt << DavUrl::Resolved(calendar, href);
             continue;
         }
-        writes << TWrite {TKind::Add, -1, uid, href, wanted.value(uid), {}, false, {}};
+        writes << TWrite {TKind::Add, -1, uid, href, wanted.value(uid), {}, false, false, {}};
     }
 
     const auto count = [&](const TWrite &w) {
@@ -272,6 +273,8 @@ TCalendarResult TCalendarSync::Run(const TBook &book, const QUrl &calendar, cons
             result.LeftAt << requests.at(index).Url;
             return true;
         }
+        if (reply.Status == 0 && reply.Sent)
+            w.Unanswered = true;
         if (!Written(reply.Status) && !gone) {
             if (result.Failure == TSyncFailure::None)
                 Fail(result, reply, requests.at(index).Method, requests.at(index).Url);
@@ -283,10 +286,15 @@ TCalendarResult TCalendarSync::Run(const TBook &book, const QUrl &calendar, cons
         return true;
     });
 
-    // What the calendar holds of this program's now, also after a failure.
+    // What the calendar holds of this program's now, also after a failure. A write left
+    // without an answer (the server or the line gone midway) is remembered without its
+    // ETag: the next run finds the event there or not, and takes it as its own, brings it
+    // up to date (a change, whose text is not known) or makes it anew.
     for (const TWrite &w : writes) {
         if (w.Done && w.Kind != TKind::Remove)
             next << TCalendarEntry {w.Href, w.Uid, w.ETag, EventHash(w.Ics)};
+        else if (w.Unanswered)
+            next << TCalendarEntry {w.Href, w.Uid, {}, w.Kind == TKind::Add ? EventHash(w.Ics) : QByteArray()};
         else if (!w.Done && w.Old >= 0)
             next << state.Entries.at(w.Old);
     }
