@@ -7,6 +7,20 @@
 
 #include <array>
 
+// The CardDAV server of one book; the password lives in the desktop's keyring.
+struct TSyncSettings
+{
+    QString Server; // as typed: an address book or just the server
+    QString User;
+    QString AddressBook; // the address book chosen on the server
+    bool OnOpenAndSave = false;
+    bool PublishCalendar = false;
+    QString Calendar;
+    int AlarmDays = -1; // a reminder that many days before; negative for none
+
+    bool operator==(const TSyncSettings &) const = default;
+};
+
 // Program-wide settings: the open book's reminder values, the modem, the window and the
 // tray flag.
 struct TSettings
@@ -34,4 +48,5 @@ struct TSettings
     int Sirka = 588;
     int Vyska = 480;
     int ListBox = 150;
+    TSyncSettings Sync;
 };

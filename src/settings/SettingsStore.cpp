@@ -12,6 +12,7 @@ const QString kCasy = QStringLiteral("Casy");
 const QString kModem = QStringLiteral("Modem");
 const QString kOkno = QStringLiteral("Okno");
 const QString kHistorie = QStringLiteral("Historie");
+const QString kSync = QStringLiteral("Synchronizace");
 
 QString Key(const QString &section, const QString &name)
 {
@@ -106,6 +107,17 @@ void TSettingsStore::LoadBookValues(const QString &path)
     m_settings.Port = quint8(ReadInt(kModem, QStringLiteral("Port"), 2) & 0xFF);
     LoadMachineValues();
 
+    TSyncSettings &sync = m_settings.Sync;
+    sync.Server = ReadText(kSync, QStringLiteral("Server") + suffix, QString());
+    sync.User = ReadText(kSync, QStringLiteral("Uzivatel") + suffix, QString());
+    sync.AddressBook = ReadText(kSync, QStringLiteral("Adresar") + suffix, QString());
+    sync.OnOpenAndSave = ReadInt(kSync, QStringLiteral("Automaticky") + suffix, 0) != 0;
+    sync.PublishCalendar = ReadInt(kSync, QStringLiteral("Kalendar") + suffix, 0) != 0;
+    sync.Calendar = ReadText(kSync, QStringLiteral("KalendarAdresa") + suffix, QString());
+    sync.AlarmDays = ReadInt(kSync, QStringLiteral("Pripominka") + suffix, -1);
+    if (sync.AlarmDays < -1 || sync.AlarmDays > 365)
+        sync.AlarmDays = -1;
+
     m_settings.Lista = ReadInt(kOkno, QStringLiteral("Lista"), 0) != 0;
     int w = ReadInt(kOkno, QStringLiteral("Sirka"), 588);
     int h = ReadInt(kOkno, QStringLiteral("Vyska"), 480);
@@ -145,6 +157,32 @@ bool TSettingsStore::SaveBookSettings(const QString &path)
     s.setValue(Key(kOkno, QStringLiteral("Vyska")), QString::number(m_settings.Vyska));
     s.setValue(Key(kOkno, QStringLiteral("Sirka")), QString::number(m_settings.Sirka));
     s.setValue(Key(kOkno, QStringLiteral("ListBox")), QString::number(m_settings.ListBox));
+    WriteSync(suffix);
+    return Sync();
+}
+
+void TSettingsStore::WriteSync(const QString &suffix)
+{
+    QSettings &s = *m_store;
+    const TSyncSettings &sync = m_settings.Sync;
+    // A book never synced leaves no trace in the store.
+    if (sync == TSyncSettings()) {
+        for (const char *name : {"Server", "Uzivatel", "Adresar", "Automaticky", "Kalendar", "KalendarAdresa", "Pripominka"})
+            s.remove(Key(kSync, QLatin1String(name) + suffix));
+        return;
+    }
+    s.setValue(Key(kSync, QStringLiteral("Server") + suffix), sync.Server);
+    s.setValue(Key(kSync, QStringLiteral("Uzivatel") + suffix), sync.User);
+    s.setValue(Key(kSync, QStringLiteral("Adresar") + suffix), sync.AddressBook);
+    s.setValue(Key(kSync, QStringLiteral("Automaticky") + suffix), QString::number(sync.OnOpenAndSave ? 1 : 0));
+    s.setValue(Key(kSync, QStringLiteral("Kalendar") + suffix), QString::number(sync.PublishCalendar ? 1 : 0));
+    s.setValue(Key(kSync, QStringLiteral("KalendarAdresa") + suffix), sync.Calendar);
+    s.setValue(Key(kSync, QStringLiteral("Pripominka") + suffix), QString::number(sync.AlarmDays));
+}
+
+bool TSettingsStore::SaveSyncSettings(const QString &path)
+{
+    WriteSync(BookSuffix(path));
     return Sync();
 }
 

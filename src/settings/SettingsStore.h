@@ -29,6 +29,8 @@ public:
     // or out of range gets its default (the list width keeps the width it had).
     void LoadBookValues(const QString &path);
     bool SaveBookSettings(const QString &path);
+    // Only the sync settings of the book at `path`, at once.
+    bool SaveSyncSettings(const QString &path);
     // The values of a new book; the port devices and the tel: switch stay.
     void ResetBookSettings();
 
@@ -43,6 +45,7 @@ private:
     int ReadInt(const QString &section, const QString &name, int def);
     bool Sync();
     void LoadMachineValues();
+    void WriteSync(const QString &suffix);
 
     TSettings &m_settings;
     const IClock &m_clock;

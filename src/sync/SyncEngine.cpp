@@ -312,8 +312,10 @@ namespace {
 // The cards at the items `which` (with their ETags), a few batches in flight. False, with
 // the failure in `result`, when the server did not answer as asked.
 bool FetchCards(TDavClient &client, const QUrl &collection, std::vector<TItem> &items,
-                const QHash<QByteArray, qsizetype> &byKey, const QList<qsizetype> &which, TSyncResult &result)
+                const QHash<QByteArray, qsizetype> &byKey, const QList<qsizetype> &which, TSyncResult &result,
+                const TSyncOptions &options)
 {
+    qint64 done = 0;
     QList<TDavRequest> requests;
     for (qsizetype from = 0; from < which.size(); from += TSyncEngine::kMultigetBatch) {
         QList<QByteArray> hrefs;
@@ -354,6 +356,13 @@ bool FetchCards(TDavClient &client, const QUrl &collection, std::vector<TItem> &
             item.Fetched = true;
             if (!r.ETag.isEmpty())
                 item.ETag = r.ETag;
+        }
+        done = std::min<qint64>(which.size(), done + TSyncEngine::kMultigetBatch);
+        if (options.Progress)
+            options.Progress(done, which.size());
+        if (options.Cancelled && options.Cancelled()) {
+            result.Failure = TSyncFailure::Cancelled;
+            return ok = false;
         }
         return true;
     });
@@ -457,7 +466,7 @@ TSyncResult TSyncEngine::Run(TBook &book, const QUrl &collection, const TSyncSta
             || (item.Server == TSide::Unchanged && item.Local == TSide::Changed))
             wanted << i;
     }
-    if (!FetchCards(m_client, collection, items, byKey, wanted, result))
+    if (!FetchCards(m_client, collection, items, byKey, wanted, result, options))
         return result;
     // Gone between the listing and the fetch: deleted on the server.
     for (qsizetype i : wanted) {
@@ -500,6 +509,7 @@ TSyncResult TSyncEngine::Run(TBook &book, const QUrl &collection, const TSyncSta
     }
 
     // What each pair needs.
+    std::vector<TItem> keptBoth;
     const auto alike = [&](qsizetype i) {
         const TItem &item = items[size_t(i)];
         return item.Entry && mapped.contains(i) && cardHash(*item.Entry) == cardHash(mapped[i]);
@@ -525,18 +535,42 @@ TSyncResult TSyncEngine::Run(TBook &book, const QUrl &collection, const TSyncSta
             item.Do = TDo::Pair;
         else
             item.Do = TDo::Conflict;
-        if (item.Do != TDo::Conflict || options.Prefer == TSyncPrefer::None)
+        if (item.Do != TDo::Conflict)
             continue;
-        // A conflict settled by the preference becomes what that side asks.
-        if (options.Prefer == TSyncPrefer::Server)
+        TConflictChoice choice = options.Prefer == TSyncPrefer::Server ? TConflictChoice::Theirs
+                                 : options.Prefer == TSyncPrefer::Local ? TConflictChoice::Mine
+                                                                        : TConflictChoice::Leave;
+        if (options.Prefer == TSyncPrefer::None && options.Resolve) {
+            const TContactRecord theirs = mapped.value(i);
+            choice = options.Resolve(l == TSide::Deleted ? nullptr : item.Entry, s == TSide::Deleted ? nullptr : &theirs);
+        }
+        // Both where one side deleted it: the one still there is kept.
+        if (choice == TConflictChoice::Both && (l == TSide::Deleted || s == TSide::Deleted))
+            choice = l == TSide::Deleted ? TConflictChoice::Theirs : TConflictChoice::Mine;
+        // A conflict settled becomes what the chosen side asks.
+        if (choice == TConflictChoice::Theirs) {
             item.Do = s == TSide::Deleted ? TDo::DeleteInBook : TDo::Download;
-        else if (l == TSide::Deleted)
-            item.Do = TDo::DeleteOnServer;
-        else if (s == TSide::Deleted)
-            item.Do = TDo::Upload; // anew, at its old address
-        else
-            item.Do = TDo::Update;
+        } else if (choice == TConflictChoice::Mine) {
+            if (l == TSide::Deleted)
+                item.Do = TDo::DeleteOnServer;
+            else if (s == TSide::Deleted)
+                item.Do = TDo::Upload; // anew, at its old address
+            else
+                item.Do = TDo::Update;
+        } else if (choice == TConflictChoice::Both) {
+            // The card comes down as an entry of its own; the entry goes up as a new card.
+            TItem mine;
+            mine.Entry = item.Entry;
+            mine.Local = TSide::New;
+            mine.Server = TSide::Deleted;
+            mine.Do = TDo::Upload;
+            keptBoth.push_back(mine);
+            item.Entry = nullptr;
+            item.Do = TDo::Download;
+        }
     }
+    for (const TItem &mine : keptBoth)
+        items.push_back(mine);
     // Entries new to the server.
     for (TContactRecord *r : unpaired) {
         TItem item;
@@ -650,7 +684,16 @@ TSyncResult TSyncEngine::Run(TBook &book, const QUrl &collection, const TSyncSta
                 countWrite(items[size_t(i)]);
             return late;
         }
+        qint64 answered = 0;
         m_client.SendAll(requests, kInFlight, [&](qsizetype index, const TDavReply &reply) {
+            if (options.Progress)
+                options.Progress(++answered, requests.size());
+            // Stopped at a safe point: the answer in hand is still taken in below.
+            const bool stop = options.Cancelled && options.Cancelled();
+            if (stop && !failed) {
+                failed = true;
+                result.Failure = TSyncFailure::Cancelled;
+            }
             const qsizetype i = requestItem.at(index);
             TItem &item = items[size_t(i)];
             const bool gone = item.Do == TDo::DeleteOnServer && reply.Status == 404;
@@ -658,7 +701,7 @@ TSyncResult TSyncEngine::Run(TBook &book, const QUrl &collection, const TSyncSta
                 // Someone wrote the card since it was listed: never overwritten.
                 item.Do = TDo::Conflict;
                 late << i;
-                return true;
+                return !stop;
             }
             if (!Success(reply.Status) && !gone) {
                 if (!failed)
@@ -674,7 +717,7 @@ TSyncResult TSyncEngine::Run(TBook &book, const QUrl &collection, const TSyncSta
             if (item.Do == TDo::DeleteOnServer) {
                 if (item.Pair >= 0)
                     partialGone.insert(item.Pair);
-                return true;
+                return !stop;
             }
             TSyncPair p;
             p.Href = item.Href;
@@ -690,7 +733,7 @@ TSyncResult TSyncEngine::Run(TBook &book, const QUrl &collection, const TSyncSta
                 item.Partial = int(partial.Pairs.size());
                 partial.Pairs << p;
             }
-            return true;
+            return !stop;
         });
         return late;
     };
@@ -700,7 +743,7 @@ TSyncResult TSyncEngine::Run(TBook &book, const QUrl &collection, const TSyncSta
     QList<qsizetype> late = writeRound(all);
     if (!late.isEmpty() && !failed && options.Prefer != TSyncPrefer::None) {
         // Written meanwhile by another client: looked at again and settled as preferred.
-        if (!FetchCards(m_client, collection, items, byKey, late, result))
+        if (!FetchCards(m_client, collection, items, byKey, late, result, options))
             failed = true;
         QList<qsizetype> again;
         for (qsizetype i : late) {

@@ -17,7 +17,11 @@ enum class TSyncPrefer { None, Local, Server };
 // What a sync does to one pair, as it is told while it goes.
 enum class TSyncAction { Upload, Download, DeleteOnServer, DeleteInBook, Conflict };
 
-enum class TSyncFailure { None, Unreachable, Timeout, Http, Answer, NoAddressBook, BookWrite, StateWrite };
+enum class TSyncFailure { None, Unreachable, Timeout, Http, Answer, NoAddressBook, BookWrite, StateWrite, Cancelled };
+
+// How a person settles one conflict: the book's version, the server's, both (as two
+// entries and two cards), or neither for now.
+enum class TConflictChoice { Mine, Theirs, Both, Leave };
 
 struct TSyncCounts
 {
@@ -49,6 +53,14 @@ struct TSyncOptions
     // everything on the server went through.
     std::function<bool()> SaveBook;
     std::function<void(TSyncAction, const QByteArray &name)> Tell;
+    // Asked for each conflict when no preference is given; `mine` is null for an entry
+    // deleted in the book, `theirs` for a card deleted on the server.
+    std::function<TConflictChoice(const TContactRecord *mine, const TContactRecord *theirs)> Resolve;
+    // Polled between requests; true stops the run at the next safe point (what reached
+    // the server is remembered, the book is not written).
+    std::function<bool()> Cancelled;
+    // Cards fetched and written so far, of how many.
+    std::function<void(qint64 done, qint64 total)> Progress;
 };
 
 // A two-way sync of a book with a CardDAV address book: the changes on each side since

@@ -134,3 +134,25 @@ QString SyncText::CalendarLeft(const QString &url)
 {
     return U("Událost v kalendáři zůstala, jak byla (změnil ji nebo vytvořil někdo jiný): ") + url;
 }
+
+#include "sync/PasswordStore.h"
+
+QString SyncText::KeyringFailure(TPasswordResult result)
+{
+    switch (result) {
+    case TPasswordResult::Ok:
+        return {};
+    case TPasswordResult::NotFound:
+        return U("Heslo k synchronizaci v úložišti hesel (klíčence) uložené není.");
+    case TPasswordResult::NoKeyring:
+        return U("Heslo nelze uložit: v systému neběží úložiště hesel (klíčenka). "
+                 "Program se na heslo zeptá při každé synchronizaci.");
+    case TPasswordResult::Denied:
+        return U("Úložiště hesel (klíčenka) zůstalo zamčené, heslo k synchronizaci z něj nelze číst ani do něj uložit. "
+                 "Program se na heslo zeptá při každé synchronizaci.");
+    case TPasswordResult::Failed:
+        break;
+    }
+    return U("Úložiště hesel (klíčenka) ohlásilo chybu nebo neodpovědělo včas. "
+             "Program se na heslo zeptá při každé synchronizaci.");
+}

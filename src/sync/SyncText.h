@@ -22,3 +22,11 @@ QString CalendarFailure(const TCalendarResult &r, int timeoutMs);
 QString CalendarUsed(const QString &url);
 QString CalendarLeft(const QString &url);
 } // namespace SyncText
+
+enum class TPasswordResult;
+
+namespace SyncText {
+// Why the keyring keeps no password for the sync, and what the program does instead;
+// empty for Ok.
+QString KeyringFailure(TPasswordResult result);
+} // namespace SyncText
