@@ -1,5 +1,6 @@
 #pragma once
 
+#include "book/BookLabels.h"
 #include "sync/SyncDialogs.h"
 
 #include <QObject>

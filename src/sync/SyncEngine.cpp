@@ -174,16 +174,9 @@ bool TSyncEngine::Propfind(const QUrl &url, const QByteArray &depth, const QByte
     return false;
 }
 
-bool TSyncEngine::Discover(const QUrl &start, QUrl &collection, TSyncResult &result)
+bool TSyncEngine::HomeSet(const QUrl &start, const TDavResponse &here, QUrl &homeUrl, TSyncResult &result)
 {
     TMultiStatus ms;
-    if (!Propfind(start, "0", DavXml::PropfindBody(false), ms, result))
-        return false;
-    const TDavResponse here = ms.Responses.value(0);
-    if (here.AddressBook) {
-        collection = start;
-        return true;
-    }
     // The user's principal: named at the address given, else at the well-known one.
     QUrl principal;
     if (!here.Principal.isEmpty()) {
@@ -212,22 +205,51 @@ bool TSyncEngine::Discover(const QUrl &start, QUrl &collection, TSyncResult &res
         result.Detail = principal.toDisplayString(QUrl::RemoveUserInfo);
         return false;
     }
-    const QUrl homeUrl = homeBase.resolved(QUrl::fromEncoded(home));
+    homeUrl = homeBase.resolved(QUrl::fromEncoded(home));
     if (!SameOrigin(homeUrl, start) || !SameOrigin(principal, start)) {
         result.Failure = TSyncFailure::NoAddressBook;
         result.Detail = homeUrl.toDisplayString(QUrl::RemoveUserInfo);
         return false;
     }
+    return true;
+}
+
+bool TSyncEngine::FindAddressBooks(const QUrl &start, QList<QPair<QUrl, QString>> &books, TSyncResult &result)
+{
+    books.clear();
+    TMultiStatus ms;
+    if (!Propfind(start, "0", DavXml::PropfindBody(false), ms, result))
+        return false;
+    const TDavResponse here = ms.Responses.value(0);
+    if (here.AddressBook) {
+        books.append({start, here.DisplayName});
+        return true;
+    }
+    QUrl homeUrl;
+    if (!HomeSet(start, here, homeUrl, result))
+        return false;
     if (!Propfind(homeUrl, "1", DavXml::PropfindBody(false), ms, result))
         return false;
-    for (const TDavResponse &r : ms.Responses)
-        if (r.AddressBook && SameOrigin(homeUrl.resolved(QUrl::fromEncoded(r.Href)), start)) {
-            collection = homeUrl.resolved(QUrl::fromEncoded(r.Href));
-            return true;
-        }
-    result.Failure = TSyncFailure::NoAddressBook;
-    result.Detail = homeUrl.toDisplayString(QUrl::RemoveUserInfo);
-    return false;
+    for (const TDavResponse &r : ms.Responses) {
+        const QUrl url = homeUrl.resolved(QUrl::fromEncoded(r.Href));
+        if (r.AddressBook && SameOrigin(url, start))
+            books.append({url, r.DisplayName});
+    }
+    if (books.isEmpty()) {
+        result.Failure = TSyncFailure::NoAddressBook;
+        result.Detail = homeUrl.toDisplayString(QUrl::RemoveUserInfo);
+        return false;
+    }
+    return true;
+}
+
+bool TSyncEngine::Discover(const QUrl &start, QUrl &collection, TSyncResult &result)
+{
+    QList<QPair<QUrl, QString>> books;
+    if (!FindAddressBooks(start, books, result))
+        return false;
+    collection = books.first().first;
+    return true;
 }
 
 bool TSyncEngine::List(const QUrl &collection, const QByteArray &token, TListing &listing, TSyncResult &result)

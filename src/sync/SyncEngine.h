@@ -76,6 +76,9 @@ public:
     // The address book at `start`, or the first one the server's discovery names;
     // false with the failure in `result`.
     bool Discover(const QUrl &start, QUrl &collection, TSyncResult &result);
+    // Every address book the server names for the user (URL and display name), in its
+    // order; `start` itself when it is one.
+    bool FindAddressBooks(const QUrl &start, QList<QPair<QUrl, QString>> &books, TSyncResult &result);
 
     TSyncResult Run(TBook &book, const QUrl &collection, const TSyncState &state, const TSyncOptions &options);
 
@@ -87,6 +90,8 @@ private:
     bool List(const QUrl &collection, const QByteArray &token, TListing &listing, TSyncResult &result);
     bool ListByPropfind(const QUrl &collection, TListing &listing, TSyncResult &result);
     bool Fail(TSyncResult &result, const TDavReply &reply, const QByteArray &method, const QUrl &url);
+    // The home set of the user's address books, from `start` or its principal.
+    bool HomeSet(const QUrl &start, const TDavResponse &here, QUrl &home, TSyncResult &result);
     bool Propfind(const QUrl &url, const QByteArray &depth, const QByteArray &body, TMultiStatus &out,
                   TSyncResult &result, QUrl *finalUrl = nullptr);
 

@@ -1,5 +1,7 @@
 #include "sync/SyncText.h"
 
+#include "book/ContactRecord.h"
+#include "util/Cp1250.h"
 #include "util/CzechPlural.h"
 
 namespace {
@@ -59,6 +61,8 @@ QString SyncText::Failure(const TSyncResult &r, int timeoutMs)
         return U("Adresář se nepodařilo uložit; zůstal, jak byl.");
     case TSyncFailure::StateWrite:
         return U("Stav synchronizace se nepodařilo uložit; příští synchronizace vše znovu porovná.");
+    case TSyncFailure::Cancelled:
+        return CancelledText();
     }
     QString why;
     switch (r.HttpStatus) {
@@ -155,4 +159,111 @@ QString SyncText::KeyringFailure(TPasswordResult result)
     }
     return U("Úložiště hesel (klíčenka) ohlásilo chybu nebo neodpovědělo včas. "
              "Program se na heslo zeptá při každé synchronizaci.");
+}
+
+QString SyncText::WindowSummary(const TSyncCounts &c)
+{
+    QStringList parts;
+    if (c.Uploaded)
+        parts << CzechCount(c.Uploaded, "kontakt nahrán na server", "kontakty nahrány na server", "kontaktů nahráno na server");
+    if (c.Downloaded)
+        parts << CzechCount(c.Downloaded, "kontakt stažen ze serveru", "kontakty staženy ze serveru", "kontaktů staženo ze serveru");
+    if (c.DeletedOnServer)
+        parts << CzechCount(c.DeletedOnServer, "kontakt smazán na serveru", "kontakty smazány na serveru",
+                            "kontaktů smazáno na serveru");
+    if (c.DeletedInBook)
+        parts << CzechCount(c.DeletedInBook, "kontakt smazán v adresáři", "kontakty smazány v adresáři",
+                            "kontaktů smazáno v adresáři");
+    if (c.Conflicts)
+        parts << CzechCount(c.Conflicts, "konflikt ponechán na příště", "konflikty ponechány na příště",
+                            "konfliktů ponecháno na příště");
+    if (parts.isEmpty())
+        return U("Adresář a server se shodují; nebylo co synchronizovat.");
+    return U("Synchronizace skončila:\n") + parts.join(QLatin1Char('\n'));
+}
+
+QStringList SyncText::EntryLines(const TContactRecord &r, const TBookLabels &labels)
+{
+    QStringList lines;
+    const auto add = [&](const QString &caption, const QString &value) {
+        if (!value.trimmed().isEmpty())
+            lines << caption + U(": ") + value.trimmed();
+    };
+    const auto text = [&](EField f) { return FromCp1250(r.TextView(f)); };
+    add(U("Název"), text(EField::NazevPolozky));
+    add(U("Titul před"), text(EField::TitulPred));
+    add(U("Příjmení"), text(EField::Prijmeni));
+    add(U("Jméno"), text(EField::Jmeno));
+    add(U("Titul za"), text(EField::TitulZa));
+    add(U("Přezdívka"), text(EField::Prezdivka));
+    for (int g = 1; g <= 9; ++g) {
+        QStringList parts;
+        for (int p = 0; p < 4; ++p)
+            if (!text(PhoneField(g, p)).trimmed().isEmpty())
+                parts << text(PhoneField(g, p)).trimmed();
+        add(FromCp1250(labels.PhoneCaptions[size_t(g - 1)]).trimmed(), parts.join(QLatin1Char(' ')));
+    }
+    for (int a = 1; a <= 3; ++a) {
+        const QString place = (text(AddressField(a, 3)).trimmed() + QLatin1Char(' ') + text(AddressField(a, 1)).trimmed()).trimmed();
+        QStringList parts;
+        for (const QString &p : {text(AddressField(a, 0)).trimmed(), place, text(AddressField(a, 2)).trimmed()})
+            if (!p.isEmpty())
+                parts << p;
+        add(FromCp1250(labels.AddressCaptions[size_t(a - 1)]).trimmed(), parts.join(U(", ")));
+    }
+    add(U("E-mail"), text(EField::Email));
+    add(U("WWW"), text(EField::Http));
+    add(U("Narozeniny"), text(EField::Narozeniny));
+    add(U("Svátek"), text(EField::Svatek));
+    add(U("Zaměstnání"), text(EField::Zamestnani));
+    add(U("Vzdělání"), text(EField::Vzdelani));
+    add(U("Rodné číslo"), text(EField::RodneCislo));
+    add(U("IČO"), text(EField::Ico));
+    add(U("DIČ"), text(EField::Dic));
+    add(U("Banka"), text(EField::Banka));
+    add(U("Účet"), text(EField::Ucet));
+    QStringList flags;
+    for (int f = 1; f <= kFlagCount; ++f)
+        if (r.Flag(f))
+            flags << FromCp1250(labels.FlagCaptions[size_t(f - 1)]).trimmed();
+    add(U("Příznaky"), flags.join(U(", ")));
+    const QString note = FromCp1250(r.Note()).replace(U("\r\n"), U(" / "));
+    add(U("Poznámka"), note);
+    return lines;
+}
+
+QString SyncText::DeletedHere()
+{
+    return U("(v adresáři smazán)");
+}
+
+QString SyncText::DeletedThere()
+{
+    return U("(na serveru smazán)");
+}
+
+QString SyncText::CancelledText()
+{
+    return U("Synchronizace byla přerušena. Adresář zůstal, jak byl; co už server přijal, dokončí příští synchronizace.");
+}
+
+QString SyncText::BadServerAddress()
+{
+    return U("Zadejte adresu serveru začínající http:// nebo https://.");
+}
+
+QString SyncText::SettingsNotSaved()
+{
+    return U("Nastavení synchronizace se nepodařilo uložit.");
+}
+
+QString SyncText::NoPasswordStored()
+{
+    return U("Heslo k tomuto účtu zatím není uloženo.");
+}
+
+QString SyncText::PlainHttpWarning()
+{
+    return U("Adresa začíná http://: heslo i kontakty půjdou sítí nešifrovaně a kdokoli po cestě je může číst. "
+             "Opravdu chcete tento server použít?");
 }

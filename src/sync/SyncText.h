@@ -1,9 +1,13 @@
 #pragma once
 
+#include "book/BookLabels.h"
 #include "sync/CalendarSync.h"
 #include "sync/SyncEngine.h"
 
 #include <QString>
+#include <QStringList>
+
+class TContactRecord;
 
 // The Czech words of a sync.
 namespace SyncText {
@@ -21,6 +25,18 @@ QString CalendarSummary(const TCalendarCounts &c, bool dryRun);
 QString CalendarFailure(const TCalendarResult &r, int timeoutMs);
 QString CalendarUsed(const QString &url);
 QString CalendarLeft(const QString &url);
+
+// The window's words.
+QString WindowSummary(const TSyncCounts &c);
+// An entry's filled fields as "Caption: value" lines, for a conflict's two sides.
+QStringList EntryLines(const TContactRecord &r, const TBookLabels &labels);
+QString DeletedHere();
+QString DeletedThere();
+QString CancelledText();
+QString BadServerAddress();
+QString SettingsNotSaved();
+QString NoPasswordStored();
+QString PlainHttpWarning();
 } // namespace SyncText
 
 enum class TPasswordResult;
