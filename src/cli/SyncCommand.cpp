@@ -180,6 +180,7 @@ int TSyncCommand::Execute(const QStringList &args, QTextStream &out, QTextStream
     // stays the last line.
     TCalendarOptions calendarOptions;
     calendarOptions.DryRun = options.DryRun;
+    calendarOptions.AlarmDays = stored.Settings.Sync.AlarmDays; // the window's reminder for this book, none by default
     const int calendarStatus = parser.isSet(calendarOption) ? PublishCalendar(calendarStart, path, book, client, mapping,
                                                                               calendarOptions, timeoutMs, out, err)
                                                             : 0;
