@@ -3,6 +3,7 @@
 #include "book/BookFile.h"
 #include "cli/BookReader.h"
 #include "cli/CliSupport.h"
+#include "cli/SyncCalendar.h"
 #include "interop/VCardMapping.h"
 #include "session/Messages.h"
 #include "sync/SyncEngine.h"
@@ -67,7 +68,10 @@ int TSyncCommand::Execute(const QStringList &args, QTextStream &out, QTextStream
                                           QStringLiteral("local|server"));
     const QCommandLineOption dryOption(QStringLiteral("dry-run"),
                                        QString::fromUtf8("jen vypíše, co by se stalo; nic nezapíše"));
-    parser.addOptions({urlOption, userOption, passwordOption, preferOption, dryOption});
+    const QCommandLineOption calendarOption(
+        QStringLiteral("calendar"), QString::fromUtf8("zveřejní narozeniny a svátky v tomto kalendáři CalDAV (nebo na tomto serveru)"),
+        QStringLiteral("URL"));
+    parser.addOptions({urlOption, userOption, passwordOption, preferOption, dryOption, calendarOption});
     parser.addPositionalArgument(QStringLiteral("BOOK.WDT"), QString::fromUtf8("soubor adresáře"));
     QString path;
     int status = 0;
@@ -77,6 +81,12 @@ int TSyncCommand::Execute(const QStringList &args, QTextStream &out, QTextStream
     if (!parser.isSet(urlOption) || !start.isValid()
         || (start.scheme() != QLatin1String("http") && start.scheme() != QLatin1String("https"))) {
         err << QString::fromUtf8("Zadejte adresu serveru (--url http://… nebo https://…).") << Qt::endl;
+        return 1;
+    }
+    const QUrl calendarStart = QUrl::fromUserInput(parser.value(calendarOption));
+    if (parser.isSet(calendarOption) && (!calendarStart.isValid() || (calendarStart.scheme() != QLatin1String("http")
+                                                                      && calendarStart.scheme() != QLatin1String("https")))) {
+        err << QString::fromUtf8("Zadejte adresu kalendáře (--calendar http://… nebo https://…).") << Qt::endl;
         return 1;
     }
     TSyncOptions options;
@@ -98,10 +108,14 @@ int TSyncCommand::Execute(const QStringList &args, QTextStream &out, QTextStream
         return 1;
     // Plain http carries the password readable to anyone on the way; on this machine only
     // it stays here.
-    const QHostAddress host(start.host());
-    if (!password.isEmpty() && start.scheme() == QLatin1String("http") && start.host() != QLatin1String("localhost")
-        && !host.isLoopback())
-        err << QString::fromUtf8("Pozor: heslo jde na server nešifrovaně (http://); použijte https://.") << Qt::endl;
+    for (const QUrl &target : {start, calendarStart}) {
+        const QHostAddress host(target.host());
+        if (!password.isEmpty() && target.scheme() == QLatin1String("http") && target.host() != QLatin1String("localhost")
+            && !host.isLoopback()) {
+            err << QString::fromUtf8("Pozor: heslo jde na server nešifrovaně (http://); použijte https://.") << Qt::endl;
+            break;
+        }
+    }
     bool ok = false;
     int timeoutMs = qEnvironmentVariableIntValue("VORLINK_SYNC_TIMEOUT_MS", &ok);
     if (!ok || timeoutMs <= 0)
@@ -174,6 +188,16 @@ int TSyncCommand::Execute(const QStringList &args, QTextStream &out, QTextStream
     }
     if (result.Counts.Conflicts > 0)
         err << SyncText::LeftConflicts() << Qt::endl;
+    // The calendar follows the book as the contacts' sync left it; the contacts' summary
+    // stays the last line.
+    TCalendarOptions calendarOptions;
+    calendarOptions.DryRun = options.DryRun;
+    calendarOptions.AlarmDays = stored.Settings.Sync.AlarmDays; // the window's reminder for this book, none by default
+    const int calendarStatus = parser.isSet(calendarOption) ? PublishCalendar(calendarStart, path, book, client, mapping,
+                                                                              calendarOptions, timeoutMs, out, err)
+                                                            : 0;
     out << SyncText::Summary(result.Counts, options.DryRun) << Qt::endl;
-    return result.Counts.Conflicts > 0 ? 3 : 0;
+    if (calendarStatus == 1)
+        return 1;
+    return result.Counts.Conflicts > 0 || calendarStatus == 3 ? 3 : 0;
 }

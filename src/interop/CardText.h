@@ -5,10 +5,18 @@
 #include "interop/InteropFormat.h"
 
 #include <QByteArray>
+#include <QList>
 
 // Single cards as a server holds them: an entry's card, the entry a card maps to, and a
 // server's card brought up to date with an entry without losing what the book has no
 // field for.
+// One of an entry's calendar events as a resource of its own.
+struct TEntryEvent
+{
+    QByteArray Uid; // the export's: <EntryId>-narozeniny@vorlink, <EntryId>-svatek@vorlink
+    QByteArray Ics; // a whole VCALENDAR holding that one VEVENT, CR LF lines, folded
+};
+
 namespace CardText {
 
 // The entry's card as the vCard export writes it (3.0 or 4.0 by `options`), `uid` as its
@@ -27,5 +35,9 @@ bool CardEntry(const QByteArray &text, const TBookLabels &labels, TContactRecord
 // `server` holds no card.
 QByteArray MergedCard(const QByteArray &server, const TContactRecord &r, const TBookLabels &labels,
                       TExportOptions options);
+
+// The entry's birthday and name day as the calendar export writes them (its reminder and
+// DTSTAMP from `options`), each in a calendar of its own; none for dates that name no day.
+QList<TEntryEvent> EntryEvents(const TContactRecord &r, const TBookLabels &labels, TExportOptions options);
 
 } // namespace CardText

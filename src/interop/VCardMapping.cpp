@@ -16,3 +16,16 @@ QByteArray TVCardMapping::MergedCard(const QByteArray &server, const TContactRec
 {
     return CardText::MergedCard(server, r, m_labels, m_options);
 }
+
+QList<QPair<QByteArray, QByteArray>> TVCardMapping::EntryEvents(const TContactRecord &r, int alarmDays) const
+{
+    TExportOptions options = m_options;
+    options.AlarmDays = alarmDays;
+    // An event without its stamp is no valid calendar: a caller that set none gets now.
+    if (!options.Stamp.isValid())
+        options.Stamp = QDateTime::currentDateTimeUtc();
+    QList<QPair<QByteArray, QByteArray>> events;
+    for (const TEntryEvent &e : CardText::EntryEvents(r, m_labels, options))
+        events.append({e.Uid, e.Ics});
+    return events;
+}

@@ -12,6 +12,7 @@ public:
     QByteArray EntryCard(const TContactRecord &r, const QByteArray &uid) const override;
     bool CardEntry(const QByteArray &card, TContactRecord &out) const override;
     QByteArray MergedCard(const QByteArray &server, const TContactRecord &r) const override;
+    QList<QPair<QByteArray, QByteArray>> EntryEvents(const TContactRecord &r, int alarmDays) const override;
 
 private:
     // Copied: the window's sync reads them on a thread of its own.

@@ -223,3 +223,123 @@ QByteArray DavXml::MultigetBody(const QList<QByteArray> &hrefs)
         w.writeEndElement();
     });
 }
+
+namespace {
+
+const QString kCalDav = QStringLiteral("urn:ietf:params:xml:ns:caldav");
+
+void ReadCalendarProp(QXmlStreamReader &x, TCalendarProps &r)
+{
+    while (x.readNextStartElement()) {
+        const bool dav = x.namespaceUri() == kDav;
+        const bool cal = x.namespaceUri() == kCalDav;
+        const auto name = x.name();
+        if (dav && name == QLatin1String("resourcetype")) {
+            while (x.readNextStartElement()) {
+                if (x.namespaceUri() == kCalDav && x.name() == QLatin1String("calendar"))
+                    r.Calendar = true;
+                x.skipCurrentElement();
+            }
+        } else if (cal && name == QLatin1String("supported-calendar-component-set")) {
+            r.Events = false;
+            while (x.readNextStartElement()) {
+                if (x.namespaceUri() == kCalDav && x.name() == QLatin1String("comp")
+                    && x.attributes().value(QLatin1String("name")).compare(QLatin1String("VEVENT"), Qt::CaseInsensitive) == 0)
+                    r.Events = true;
+                x.skipCurrentElement();
+            }
+        } else if (dav && name == QLatin1String("current-user-principal")) {
+            r.Principal = InnerHref(x);
+        } else if (cal && name == QLatin1String("calendar-home-set")) {
+            r.HomeSet = InnerHref(x);
+        } else {
+            x.skipCurrentElement();
+        }
+    }
+}
+
+void ReadCalendarResponse(QXmlStreamReader &x, TCalendarProps &r)
+{
+    while (x.readNextStartElement()) {
+        if (x.namespaceUri() == kDav && x.name() == QLatin1String("href") && r.Href.isEmpty()) {
+            r.Href = x.readElementText().trimmed().toUtf8();
+        } else if (x.namespaceUri() == kDav && x.name() == QLatin1String("propstat")) {
+            TCalendarProps found;
+            int status = 0;
+            while (x.readNextStartElement()) {
+                if (x.namespaceUri() == kDav && x.name() == QLatin1String("prop"))
+                    ReadCalendarProp(x, found);
+                else if (x.namespaceUri() == kDav && x.name() == QLatin1String("status"))
+                    status = StatusOf(x.readElementText());
+                else
+                    x.skipCurrentElement();
+            }
+            if (status != 200)
+                continue;
+            r.Calendar |= found.Calendar;
+            r.Events &= found.Events;
+            if (!found.Principal.isEmpty())
+                r.Principal = found.Principal;
+            if (!found.HomeSet.isEmpty())
+                r.HomeSet = found.HomeSet;
+        } else {
+            x.skipCurrentElement();
+        }
+    }
+}
+
+} // namespace
+
+bool DavXml::ParseCalendarProps(const QByteArray &body, QList<TCalendarProps> &out, QString &error)
+{
+    out.clear();
+    QXmlStreamReader x(body);
+    if (!x.readNextStartElement() || x.namespaceUri() != kDav || x.name() != QLatin1String("multistatus")) {
+        error = x.hasError() ? x.errorString() : QStringLiteral("multistatus");
+        return false;
+    }
+    while (x.readNextStartElement()) {
+        if (x.namespaceUri() == kDav && x.name() == QLatin1String("response")) {
+            TCalendarProps r;
+            ReadCalendarResponse(x, r);
+            if (!r.Href.isEmpty())
+                out << r;
+        } else {
+            x.skipCurrentElement();
+        }
+    }
+    while (!x.atEnd())
+        x.readNext();
+    if (x.hasError()) {
+        error = QStringLiteral("%1 (%2:%3)").arg(x.errorString()).arg(x.lineNumber()).arg(x.columnNumber());
+        return false;
+    }
+    return true;
+}
+
+QByteArray DavXml::CalendarPropfindBody()
+{
+    return Document([](QXmlStreamWriter &w) {
+        w.writeNamespace(kCalDav, QStringLiteral("cal"));
+        w.writeStartElement(kDav, QStringLiteral("propfind"));
+        w.writeStartElement(kDav, QStringLiteral("prop"));
+        w.writeEmptyElement(kDav, QStringLiteral("resourcetype"));
+        w.writeEmptyElement(kDav, QStringLiteral("current-user-principal"));
+        w.writeEmptyElement(kCalDav, QStringLiteral("calendar-home-set"));
+        w.writeEmptyElement(kCalDav, QStringLiteral("supported-calendar-component-set"));
+        w.writeEndElement();
+        w.writeEndElement();
+    });
+}
+
+QByteArray DavXml::CalendarHomeSetBody()
+{
+    return Document([](QXmlStreamWriter &w) {
+        w.writeNamespace(kCalDav, QStringLiteral("cal"));
+        w.writeStartElement(kDav, QStringLiteral("propfind"));
+        w.writeStartElement(kDav, QStringLiteral("prop"));
+        w.writeEmptyElement(kCalDav, QStringLiteral("calendar-home-set"));
+        w.writeEndElement();
+        w.writeEndElement();
+    });
+}

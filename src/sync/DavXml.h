@@ -24,6 +24,16 @@ struct TMultiStatus
     QByteArray SyncToken;
 };
 
+// What a calendar's discovery reads of one member of a multistatus answer.
+struct TCalendarProps
+{
+    QByteArray Href;
+    bool Calendar = false; // its resourcetype holds the CalDAV calendar
+    bool Events = true; // its supported-calendar-component-set (when it has one) allows VEVENT
+    QByteArray Principal; // current-user-principal
+    QByteArray HomeSet; // calendar-home-set
+};
+
 namespace DavXml {
 
 // Parses a 207 body. False, with `error` saying where, for anything that is not a
@@ -39,5 +49,10 @@ QByteArray PrincipalBody();
 QByteArray HomeSetBody();
 QByteArray SyncCollectionBody(const QByteArray &token);
 QByteArray MultigetBody(const QList<QByteArray> &hrefs);
+
+// The calendar properties of each member of a 207 body, as only the server has them (200).
+bool ParseCalendarProps(const QByteArray &body, QList<TCalendarProps> &out, QString &error);
+QByteArray CalendarPropfindBody();
+QByteArray CalendarHomeSetBody();
 
 } // namespace DavXml

@@ -134,6 +134,48 @@ QString SyncText::LeftConflicts()
     return U("Konflikty zůstaly beze změny; vyřešte je volbou --prefer local nebo --prefer server.");
 }
 
+QString SyncText::CalendarSummary(const TCalendarCounts &c, bool dryRun)
+{
+    QString line;
+    if (dryRun)
+        line = U("Kalendář nanečisto – přidat: %1, změnit: %2, odstranit: %3")
+                   .arg(CzechCount(c.Added, "událost", "události", "událostí"))
+                   .arg(c.Changed)
+                   .arg(c.Removed);
+    else
+        line = U("Kalendář: %1, %2, %3")
+                   .arg(CzechCount(c.Added, "událost přidána", "události přidány", "událostí přidáno"),
+                        CzechCount(c.Changed, "změněna", "změněny", "změněno"),
+                        CzechCount(c.Removed, "odstraněna", "odstraněny", "odstraněno"));
+    if (c.Left > 0)
+        line += U(", ") + CzechCount(c.Left, "ponechána beze změny", "ponechány beze změny", "ponecháno beze změny");
+    return line;
+}
+
+QString SyncText::CalendarFailure(const TCalendarResult &r, int timeoutMs)
+{
+    if (r.Failure == TSyncFailure::NoAddressBook)
+        return U("Na serveru se nenašel žádný kalendář pro události (%1).").arg(r.Detail);
+    if (r.Failure == TSyncFailure::StateWrite)
+        return U("Stav kalendáře se nepodařilo uložit; události zapsané tímto během program příště nepozná jako své.");
+    TSyncResult same;
+    same.Failure = r.Failure;
+    same.HttpStatus = r.HttpStatus;
+    same.Detail = r.Detail;
+    same.FailedMethod = r.FailedMethod;
+    return U("Kalendář: ") + Failure(same, timeoutMs);
+}
+
+QString SyncText::CalendarUsed(const QString &url)
+{
+    return U("Kalendář na serveru: ") + url;
+}
+
+QString SyncText::CalendarLeft(const QString &url)
+{
+    return U("Událost v kalendáři zůstala, jak byla (změnil ji nebo vytvořil někdo jiný): ") + url;
+}
+
 #include "sync/PasswordStore.h"
 
 QString SyncText::KeyringFailure(TPasswordResult result)

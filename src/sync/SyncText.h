@@ -1,6 +1,7 @@
 #pragma once
 
 #include "book/BookLabels.h"
+#include "sync/CalendarSync.h"
 #include "sync/SyncEngine.h"
 
 #include <QString>
@@ -20,6 +21,12 @@ QString CollectionUsed(const QString &url);
 // Where a certificate the command line refused can be trusted.
 QString ConfirmInWindow();
 QString LeftConflicts();
+
+// "Kalendář: 3 události přidány, 1 změněna, 2 odstraněny"; on a trial run what would be.
+QString CalendarSummary(const TCalendarCounts &c, bool dryRun);
+QString CalendarFailure(const TCalendarResult &r, int timeoutMs);
+QString CalendarUsed(const QString &url);
+QString CalendarLeft(const QString &url);
 
 // The window's words.
 QString WindowSummary(const TSyncCounts &c);

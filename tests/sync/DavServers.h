@@ -108,10 +108,28 @@ public:
         return r.Status == 201;
     }
 
-    // Writes a card; returns the status (201/204) and gives its new ETag where the server says it.
-    int Put(const QUrl &url, const QByteArray &text, const QByteArray &ifMatch = {}, QByteArray *etag = nullptr) const
+    // A new calendar collection at `url` (extended MKCOL, RFC 5689), holding only the
+    // components named (e.g. "VTODO") when any are.
+    bool MakeCalendar(const QUrl &url, const QByteArray &component = {}) const
     {
-        QList<QPair<QByteArray, QByteArray>> headers {{"Content-Type", "text/vcard; charset=utf-8"}};
+        const QByteArray set = component.isEmpty() ? QByteArray()
+                                                   : "<C:supported-calendar-component-set><C:comp name=\"" + component
+                                                         + "\"/></C:supported-calendar-component-set>";
+        const TReply r = Send("MKCOL", url,
+                              "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+                              "<D:mkcol xmlns:D=\"DAV:\" xmlns:C=\"urn:ietf:params:xml:ns:caldav\"><D:set><D:prop>"
+                              "<D:resourcetype><D:collection/><C:calendar/></D:resourcetype>"
+                              + set + "</D:prop></D:set></D:mkcol>",
+                              {{"Content-Type", "application/xml; charset=utf-8"}});
+        return r.Status == 201;
+    }
+
+    // Writes a card (or, by `type`, an event); returns the status (201/204) and gives its
+    // new ETag where the server says it.
+    int Put(const QUrl &url, const QByteArray &text, const QByteArray &ifMatch = {}, QByteArray *etag = nullptr,
+            const QByteArray &type = "text/vcard; charset=utf-8") const
+    {
+        QList<QPair<QByteArray, QByteArray>> headers {{"Content-Type", type}};
         if (!ifMatch.isEmpty())
             headers.append({"If-Match", ifMatch});
         const TReply r = Send("PUT", url, text, headers);
@@ -316,6 +334,32 @@ public:
         const THttp http(DiscoveryUser(), DiscoveryPassword());
         QMap<QString, QByteArray> existing;
         return http.List(url, existing) || http.MakeAddressBook(url) ? url : QUrl();
+    }
+
+    // A fresh, empty calendar beside the address books; an invalid URL when refused.
+    QUrl NewCalendar(const QString &name) const
+    {
+        const QString path = m_kind == EServer::Radicale ? QStringLiteral("/anna/%1/").arg(name)
+                                                         : QStringLiteral("/user/rows/%1/").arg(name);
+        QUrl url = Root();
+        url.setPath(path);
+        return Http().MakeCalendar(url) ? url : QUrl();
+    }
+
+    // The calendar for events that discovery from the root has to find in the discovery
+    // account's home, where a calendar for tasks only comes first by name (Xandikos makes
+    // the events' one itself with --defaults).
+    QUrl DiscoveryCalendar() const
+    {
+        const QString home = m_kind == EServer::Radicale ? QStringLiteral("/bedrich/") : QStringLiteral("/user/calendars/");
+        const THttp http(DiscoveryUser(), DiscoveryPassword());
+        QUrl tasks = Root(), url = Root();
+        tasks.setPath(home + QStringLiteral("a-ukoly/"));
+        url.setPath(home + (m_kind == EServer::Radicale ? QStringLiteral("kalendar/") : QStringLiteral("calendar/")));
+        QMap<QString, QByteArray> existing;
+        if (!http.List(tasks, existing) && !http.MakeCalendar(tasks, "VTODO"))
+            return {};
+        return m_kind == EServer::Xandikos || http.List(url, existing) || http.MakeCalendar(url) ? url : QUrl();
     }
 
     // Files of the stored cards of a collection, as the server keeps them on disk.

@@ -10,6 +10,8 @@ class TestDavXml : public QObject
 private slots:
     void parse_data();
     void parse();
+    void calendars_data();
+    void calendars();
 };
 
 void TestDavXml::parse_data()
@@ -81,6 +83,58 @@ void TestDavXml::parse()
         got << line;
     }
     got << QString::fromUtf8(ms.SyncToken);
+    QCOMPARE(got, expected);
+}
+
+void TestDavXml::calendars_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<bool>("ok");
+    // "href calendar events principal home" per response.
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("home listing: tasks only, events, an address book") << QByteArray(R"(<?xml version="1.0"?>
+<D:multistatus xmlns:D="DAV:" xmlns:C="urn:ietf:params:xml:ns:caldav" xmlns:R="urn:ietf:params:xml:ns:carddav">
+ <D:response><D:href>/anna/</D:href><D:propstat><D:prop><D:resourcetype><D:collection/><D:principal/></D:resourcetype>
+  <C:calendar-home-set><D:href>/anna/</D:href></C:calendar-home-set></D:prop><D:status>HTTP/1.1 200 OK</D:status></D:propstat>
+  <D:propstat><D:prop><C:supported-calendar-component-set/></D:prop><D:status>HTTP/1.1 404 Not Found</D:status></D:propstat></D:response>
+ <D:response><D:href>/anna/ukoly/</D:href><D:propstat><D:prop><D:resourcetype><C:calendar/><D:collection/></D:resourcetype>
+  <C:supported-calendar-component-set><C:comp name="VTODO"/></C:supported-calendar-component-set></D:prop><D:status>HTTP/1.1 200 OK</D:status></D:propstat></D:response>
+ <D:response><D:href>/anna/kalendar/</D:href><D:propstat><D:prop><D:resourcetype><D:collection/><C:calendar/></D:resourcetype>
+  <C:supported-calendar-component-set><C:comp name="VTODO"/><C:comp name="vevent"/></C:supported-calendar-component-set></D:prop><D:status>HTTP/1.1 200 OK</D:status></D:propstat></D:response>
+ <D:response><D:href>/anna/kontakty/</D:href><D:propstat><D:prop><D:resourcetype><D:collection/><R:addressbook/></D:resourcetype></D:prop><D:status>HTTP/1.1 200 OK</D:status></D:propstat></D:response>
+</D:multistatus>)") << true
+        << QStringList {QStringLiteral("/anna/ 0 1  /anna/"), QStringLiteral("/anna/ukoly/ 1 0  "), QStringLiteral("/anna/kalendar/ 1 1  "),
+                        QStringLiteral("/anna/kontakty/ 0 1  ")};
+    // A calendar a server only claims in a 404 propstat is none.
+    QTest::newRow("properties the server lacks") << QByteArray(R"(<multistatus xmlns="DAV:"><response><href>/</href>
+<propstat><prop><current-user-principal><href>/user/</href></current-user-principal></prop><status>HTTP/1.1 200 OK</status></propstat>
+<propstat><prop><resourcetype><calendar xmlns="urn:ietf:params:xml:ns:caldav"/></resourcetype><calendar-home-set xmlns="urn:ietf:params:xml:ns:caldav"><href xmlns="DAV:">/x/</href></calendar-home-set></prop>
+<status>HTTP/1.1 404 Not Found</status></propstat></response></multistatus>)")
+                                                 << true << QStringList {QStringLiteral("/ 0 1 /user/ ")};
+    QTest::newRow("cut off midway") << QByteArray(R"(<multistatus xmlns="DAV:"><response><href>/a/</href><propstat>)") << false
+                                    << QStringList();
+}
+
+void TestDavXml::calendars()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(bool, ok);
+    QFETCH(QStringList, expected);
+    QList<TCalendarProps> props;
+    QString error;
+    QCOMPARE(DavXml::ParseCalendarProps(body, props, error), ok);
+    if (!ok) {
+        QVERIFY(!error.isEmpty());
+        return;
+    }
+    QStringList got;
+    for (const TCalendarProps &p : props)
+        got << QStringLiteral("%1 %2 %3 %4 %5")
+                   .arg(QString::fromUtf8(p.Href))
+                   .arg(int(p.Calendar))
+                   .arg(int(p.Events))
+                   .arg(QString::fromUtf8(p.Principal), QString::fromUtf8(p.HomeSet));
     QCOMPARE(got, expected);
 }
 

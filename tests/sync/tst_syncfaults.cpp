@@ -23,6 +23,8 @@ private slots:
     void faults_data();
     void faults();
     void serverKilledMidUpload();
+    void calendarFaults_data();
+    void calendarFaults();
 
 private:
     QString RowDir();
@@ -184,6 +186,40 @@ void TestSyncFaults::serverKilledMidUpload()
     const TRun third = RunSync(args);
     QCOMPARE(third.Status, 0);
     QCOMPARE(third.Counts, (QList<int> {0, 0, 0, 0, 0}));
+}
+
+void TestSyncFaults::calendarFaults_data()
+{
+    QTest::addColumn<QString>("calendar"); // on the fault server's port, or "-" for a port nobody listens on
+    QTest::addColumn<QString>("said");
+    QTest::newRow("no calendar there") << QStringLiteral("/kontakty/") << QString::fromUtf8("nenašel žádný kalendář");
+    QTest::newRow("nobody listens") << QStringLiteral("-") << QStringLiteral("Kalend");
+}
+
+// The contacts synced, the calendar failed: exit 1 with the calendar's reason, and the
+// contacts' summary still the last line of the output.
+void TestSyncFaults::calendarFaults()
+{
+    QFETCH(QString, calendar);
+    QFETCH(QString, said);
+    const QString dir = RowDir();
+    qputenv("VORLINK_SYNC_TIMEOUT_MS", "1500");
+    QProcess server;
+    server.start(Python(), {FaultServer(), QStringLiteral("dieafter")});
+    QVERIFY2(server.waitForReadyRead(10000), server.readAllStandardError().constData());
+    const int port = server.readLine().trimmed().toInt();
+    QVERIFY(port > 0);
+    const QString book = dir + QStringLiteral("/kniha.WDT");
+    QVERIFY(WriteBook(book, {Person(QStringLiteral("Novák Jan"))}));
+    const QString at = calendar == QLatin1String("-") ? QStringLiteral("http://127.0.0.1:%1/kalendar/").arg(FreePort())
+                                                      : QStringLiteral("http://127.0.0.1:%1%2").arg(port).arg(calendar);
+    const TRun run = RunSync({book, QStringLiteral("--url"), QStringLiteral("http://127.0.0.1:%1/kontakty/").arg(port),
+                              QStringLiteral("--calendar"), at});
+    server.kill();
+    server.waitForFinished(5000);
+    QVERIFY2(run.Status == 1, qPrintable(QStringLiteral("exit %1\n%2%3").arg(run.Status).arg(run.Out, run.Err)));
+    QVERIFY2(run.Err.contains(said), qPrintable(run.Err));
+    QCOMPARE(run.Counts, Counts(QStringLiteral("1 2 0 0 0")));
 }
 
 QTEST_GUILESS_MAIN(TestSyncFaults)
