@@ -61,7 +61,7 @@ TVorlinkApp::TVorlinkApp(IPrompt &prompt, const IClock &clock, const QString &in
     Connect();
     ConnectDialling();
     ConnectInterop();
-    ConnectSync();
+    ConnectSync(iniPath);
 }
 
 // vCard, CSV and iCalendar join the file menu's import and export dialogs.
@@ -83,7 +83,7 @@ void TVorlinkApp::ConnectInterop()
 
 // The CardDAV sync: its settings, its run from the file menu or on open and save, and
 // the program's end waiting for it.
-void TVorlinkApp::ConnectSync()
+void TVorlinkApp::ConnectSync(const QString &iniPath)
 {
     TFormMain &w = *m_window;
     TSession &s = w.Session();
@@ -96,7 +96,8 @@ void TVorlinkApp::ConnectSync()
             options.OwnCountry = settings.Stat;
             options.OwnArea = settings.Misto;
             return std::make_unique<TVCardMapping>(labels, options);
-        });
+        },
+        iniPath);
     QAction *run = w.Action(QStringLiteral("ISynchronizovat"));
     QAction *settings = w.Action(QStringLiteral("ISynchronizace"));
     run->setEnabled(true);

@@ -69,7 +69,7 @@ public:
 private:
     void Connect();
     void ConnectInterop();
-    void ConnectSync();
+    void ConnectSync(const QString &iniPath);
     void ConnectDialling();
 
     std::unique_ptr<TFormMain> m_window;

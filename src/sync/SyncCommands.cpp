@@ -7,8 +7,11 @@
 #include "session/CardMapping.h"
 #include "sync/DavClient.h"
 #include "sync/PasswordStore.h"
+#include "sync/CalendarSync.h"
 #include "sync/SyncJob.h"
 #include "sync/SyncText.h"
+#include "sync/TrustStore.h"
+#include "sync/WindowTrust.h"
 
 #include <QHostAddress>
 
@@ -22,9 +25,11 @@ QUrl ServerUrl(const TSyncSettings &s)
 } // namespace
 
 TSyncCommands::TSyncCommands(TSession &s, TRecordEditor &editor, TDocumentCommands &docs, ISyncDialogs &dialogs,
-                             IPasswordStore &passwords, TMappingFactory mapping)
+                             IPasswordStore &passwords, TMappingFactory mapping, const QString &trustIni)
     : m_s(s), m_editor(editor), m_docs(docs), m_dialogs(dialogs), m_passwords(passwords),
-      m_mappingFactory(std::move(mapping))
+      m_mappingFactory(std::move(mapping)), m_trustStore(std::make_unique<TTrustStore>(trustIni)),
+      m_trust(std::make_unique<TWindowTrust>(*m_trustStore,
+                                             [this](const TCertificateInfo &c) { return m_dialogs.AskCertificate(c); }))
 {
 }
 
@@ -59,7 +64,7 @@ TServerLookup TSyncCommands::Lookup(const QString &server, const QString &user, 
         return found;
     }
     // A few requests; the window paints while they wait.
-    TDavClient client(user, password, m_timeoutMs);
+    TDavClient client(user, password, m_timeoutMs, m_trust.get());
     const std::unique_ptr<ICardMapping> mapping = m_mappingFactory(m_s.Book.Labels, m_s.Settings);
     TSyncEngine engine(client, *mapping);
     TSyncResult result;
@@ -70,6 +75,12 @@ TServerLookup TSyncCommands::Lookup(const QString &server, const QString &user, 
     }
     for (const auto &[u, name] : books)
         found.AddressBooks << TFoundCollection {u.toString(), name};
+    // The calendar the birthdays and name days would go to, where the server has one.
+    TCalendarSync calendars(client, *mapping);
+    QUrl calendar;
+    TCalendarResult calendarResult;
+    if (calendars.Discover(url, calendar, calendarResult))
+        found.Calendars << TFoundCollection {calendar.toString(), QString()};
     return found;
 }
 
@@ -137,16 +148,21 @@ bool TSyncCommands::SaveSynced(TBook &synced)
 {
     TAddressBook &b = m_s.Book;
     const QByteArray current = b.Current ? b.Current->Name() : QByteArray();
+    // The synced entries are copied in, not swapped: the sync's own copy goes on to the
+    // calendar; the book's are kept until the save went through.
+    TBook before;
+    before.Labels = b.Labels;
+    b.SwapRecords(before);
+    for (qsizetype i = 0; i < synced.RecordCount(); ++i)
+        b.AppendRecord(synced.Record(i));
     const auto showCurrent = [&] {
         TContactRecord *r = current.isEmpty() ? nullptr : b.FindByName(current);
-        const qsizetype at = r ? b.IndexOf(r) : 0;
-        b.MakeCurrent(std::max<qsizetype>(0, at));
+        b.MakeCurrent(r ? b.IndexOf(r) : 0);
     };
-    b.SwapRecords(synced);
     showCurrent();
     const bool saved = m_docs.SaveBook(b.FileName);
     if (!saved) {
-        b.SwapRecords(synced);
+        b.SwapRecords(before);
         showCurrent();
     } else {
         b.Changed = false;
@@ -190,6 +206,12 @@ void TSyncCommands::ISynchronizovatClick()
     input.User = m_s.Settings.Sync.User;
     input.Password = password;
     input.TimeoutMs = m_timeoutMs;
+    input.Trust = m_trust.get();
+    if (m_s.Settings.Sync.PublishCalendar) {
+        input.Calendar = QUrl::fromUserInput(m_s.Settings.Sync.Calendar.isEmpty() ? m_s.Settings.Sync.Server
+                                                                                    : m_s.Settings.Sync.Calendar);
+        input.AlarmDays = m_s.Settings.Sync.AlarmDays;
+    }
     bool forAll = false;
     TConflictChoice all = TConflictChoice::Leave;
     const auto resolve = [&](const TContactRecord *mine, const TContactRecord *theirs) {
@@ -208,14 +230,23 @@ void TSyncCommands::ISynchronizovatClick()
     if (!m_job->Finished())
         CancelAndWait();
     const TSyncResult result = m_job->Result();
+    const TCalendarResult calendar = m_job->CalendarResult();
     m_job.reset();
     emit RunningChanged(false);
-    if (result.Failure == TSyncFailure::Cancelled)
+    if (result.Failure == TSyncFailure::Cancelled) {
         m_s.Prompt.Hlaska(SyncText::CancelledText(), THlaskaKind::Informace);
-    else if (result.Failure != TSyncFailure::None)
+        return;
+    }
+    if (result.Failure != TSyncFailure::None) {
         m_s.Prompt.Hlaska(SyncText::Failure(result, m_timeoutMs), THlaskaKind::Chyba);
-    else
-        m_s.Prompt.Hlaska(SyncText::WindowSummary(result.Counts), THlaskaKind::Informace);
+        return;
+    }
+    QString summary = SyncText::WindowSummary(result.Counts);
+    if (!input.Calendar.isEmpty() && calendar.Failure == TSyncFailure::None)
+        summary += QStringLiteral("\n") + SyncText::CalendarSummary(calendar.Counts, false);
+    m_s.Prompt.Hlaska(summary, THlaskaKind::Informace);
+    if (!input.Calendar.isEmpty() && calendar.Failure != TSyncFailure::None)
+        m_s.Prompt.Hlaska(SyncText::CalendarFailure(calendar, m_timeoutMs), THlaskaKind::Chyba);
 }
 
 void TSyncCommands::AfterOpenOrSave()

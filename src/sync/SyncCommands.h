@@ -14,6 +14,8 @@ class TDocumentCommands;
 class TRecordEditor;
 class TSession;
 class TSyncJob;
+class TTrustStore;
+class TWindowTrust;
 
 // "Nastavení → Synchronizace" and "Soubor → Synchronizovat" of the open book: the
 // settings with the password in the keyring, the book saved first, the run on a thread
@@ -26,8 +28,9 @@ public:
     // `mapping` gives the vCard mapping for the open book's captions and settings.
     using TMappingFactory = std::function<std::unique_ptr<ICardMapping>(const TBookLabels &, const TSettings &)>;
 
+    // `trustIni` is the settings file of trusted certificates; empty for the user's own.
     TSyncCommands(TSession &s, TRecordEditor &editor, TDocumentCommands &docs, ISyncDialogs &dialogs,
-                  IPasswordStore &passwords, TMappingFactory mapping);
+                  IPasswordStore &passwords, TMappingFactory mapping, const QString &trustIni = {});
     ~TSyncCommands() override;
 
     void ISynchronizaceClick();
@@ -57,6 +60,8 @@ private:
     IPasswordStore &m_passwords;
     TMappingFactory m_mappingFactory;
     std::unique_ptr<TSyncJob> m_job;
+    std::unique_ptr<TTrustStore> m_trustStore;
+    std::unique_ptr<TWindowTrust> m_trust;
     // Where no keyring runs, the password typed is kept for this run of the program only.
     QString m_sessionPassword;
     int m_timeoutMs = 30000;

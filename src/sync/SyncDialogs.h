@@ -1,6 +1,7 @@
 #pragma once
 
 #include "settings/Settings.h"
+#include "sync/CertificateTrust.h"
 #include "sync/SyncEngine.h"
 
 #include <QList>
@@ -42,6 +43,8 @@ public:
     // One conflict, both versions side by side; `forAll` set applies the choice to the
     // conflicts still to come in this run.
     virtual TConflictChoice AskConflict(const QStringList &mine, const QStringList &theirs, bool &forAll) = 0;
+    // A certificate the system does not vouch for: trust it from now on?
+    virtual bool AskCertificate(const TCertificateInfo &certificate) = 0;
     // Shows progress while `job` runs and returns when it finished; the cancel button
     // calls `job.Cancel()`.
     virtual void Wait(TSyncJob &job) = 0;

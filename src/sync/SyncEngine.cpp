@@ -47,7 +47,8 @@ QByteArray Hash(const QByteArray &bytes)
 
 bool Success(int status)
 {
-    return status >= 200 && status < 300;
+    // A 207 to a write is a refusal in parts (a server that will not take a UID twice).
+    return status >= 200 && status < 300 && status != 207;
 }
 
 // The names of a book with how many entries carry each, kept up to date through a sync's

@@ -32,7 +32,7 @@ void TSyncJob::Start()
 // On the job's thread: the client lives and dies here, with its connections.
 void TSyncJob::Work()
 {
-    TDavClient client(m_input.User, m_input.Password, m_input.TimeoutMs);
+    TDavClient client(m_input.User, m_input.Password, m_input.TimeoutMs, m_input.Trust);
     TSyncEngine engine(client, m_mapping);
     QUrl collection;
     if (!engine.Discover(m_input.Server, collection, m_result))
@@ -63,4 +63,21 @@ void TSyncJob::Work()
     m_result = engine.Run(m_book, collection, state, options);
     if (m_result.SaveState && !m_result.State.Save(stateFile, m_input.BookPath, id) && m_result.Failure == TSyncFailure::None)
         m_result.Failure = TSyncFailure::StateWrite;
+    if (m_result.Failure != TSyncFailure::None || m_input.Calendar.isEmpty() || m_cancel)
+        return;
+
+    // The book as the contacts left it goes to the calendar.
+    TCalendarSync calendarSync(client, m_mapping);
+    QUrl calendar;
+    if (!calendarSync.Discover(m_input.Calendar, calendar, m_calendarResult))
+        return;
+    const QString calendarId = calendar.toString(QUrl::RemoveUserInfo | QUrl::NormalizePathSegments);
+    const QString calendarFile = TCalendarState::FileFor(m_input.BookPath, calendarId);
+    TCalendarOptions calendarOptions;
+    calendarOptions.AlarmDays = m_input.AlarmDays;
+    m_calendarResult = calendarSync.Run(m_book, calendar, TCalendarState::Load(calendarFile, m_input.BookPath, calendarId),
+                                        calendarOptions);
+    if (m_calendarResult.SaveState && !m_calendarResult.State.Save(calendarFile, m_input.BookPath, calendarId)
+        && m_calendarResult.Failure == TSyncFailure::None)
+        m_calendarResult.Failure = TSyncFailure::StateWrite;
 }

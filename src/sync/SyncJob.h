@@ -2,6 +2,7 @@
 
 #include "book/Book.h"
 #include "settings/Settings.h"
+#include "sync/CalendarSync.h"
 #include "sync/SyncEngine.h"
 
 #include <QObject>
@@ -13,6 +14,7 @@
 #include <memory>
 
 class ICardMapping;
+class ICertificateTrust;
 
 // One sync of the open book run on a thread of its own, so the window keeps painting.
 // It works on a copy of the entries; what the person must decide (a conflict) and the
@@ -30,10 +32,14 @@ public:
         QString User;
         QString Password;
         int TimeoutMs = 30000;
+        ICertificateTrust *Trust = nullptr;
+        // The calendar the birthdays and name days go to after the contacts; empty for none.
+        QUrl Calendar;
+        int AlarmDays = -1;
     };
     // Called on the window's thread.
     using TResolve = std::function<TConflictChoice(const TContactRecord *mine, const TContactRecord *theirs)>;
-    // Swaps the synced entries into the open book and saves it; false when that failed
+    // Puts the synced entries into the open book and saves it; false when that failed
     // (the open book is then as it was).
     using TSave = std::function<bool(TBook &synced)>;
 
@@ -46,6 +52,7 @@ public:
     bool Finished() const { return m_finished; }
     // After Finished.
     const TSyncResult &Result() const { return m_result; }
+    const TCalendarResult &CalendarResult() const { return m_calendarResult; }
     QUrl Collection() const { return m_collection; }
 
 signals:
@@ -64,5 +71,6 @@ private:
     std::atomic_bool m_cancel {false};
     bool m_finished = false;
     TSyncResult m_result;
+    TCalendarResult m_calendarResult;
     QUrl m_collection;
 };

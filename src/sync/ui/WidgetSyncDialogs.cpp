@@ -13,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QListWidget>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -291,4 +292,45 @@ void TWidgetSyncDialogs::Wait(TSyncJob &job)
     NormalCursor();
     if (!job.Finished())
         progress.exec();
+}
+
+bool TWidgetSyncDialogs::AskCertificate(const TCertificateInfo &c)
+{
+    QDialog d(m_parent);
+    d.setObjectName(QStringLiteral("TFormCertifikat"));
+    d.setWindowTitle(U("Neověřený certifikát serveru"));
+    auto *outer = new QVBoxLayout(&d);
+    auto *text = new QLabel(U("Server %1 se prokázal certifikátem, kterému systém nedůvěřuje (podepsal si ho sám, "
+                              "nebo ho vydal neznámý vydavatel). Kdo je mezi vámi a serverem, mohl by se za něj "
+                              "vydávat.\n\nOvěřte otisk certifikátu u správce serveru. Důvěřovat mu? Odpověď si "
+                              "program zapamatuje.")
+                                .arg(c.Host + (c.Port == 443 ? QString() : QStringLiteral(":%1").arg(c.Port))),
+                            &d);
+    text->setWordWrap(true);
+    outer->addWidget(text);
+    auto *form = new QFormLayout;
+    const auto row = [&](const char *caption, const QString &value, const char *name) {
+        auto *v = new QLabel(value, &d);
+        v->setObjectName(QLatin1String(name));
+        v->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        v->setWordWrap(true);
+        form->addRow(U(caption), v);
+    };
+    row("Vydán pro:", c.Subject, "LCertPro");
+    row("Vydavatel:", c.Issuer, "LCertVydavatel");
+    row("Platný:", U("od %1 do %2").arg(QLocale(QLocale::Czech).toString(c.ValidFrom.date(), QLocale::ShortFormat),
+                                        QLocale(QLocale::Czech).toString(c.ValidTo.date(), QLocale::ShortFormat)),
+        "LCertPlatnost");
+    row("Otisk SHA-256:", c.Fingerprint, "LCertOtisk");
+    outer->addLayout(form);
+    QPushButton *trust = MakeDialogButton("&Důvěřovat", "BDuverovat", &d);
+    QPushButton *refuse = MakeDialogButton("&Odmítnout", "BOdmitnout", &d);
+    outer->addLayout(MakeButtonRow({trust, refuse}));
+    QObject::connect(trust, &QPushButton::clicked, &d, &QDialog::accept);
+    QObject::connect(refuse, &QPushButton::clicked, &d, &QDialog::reject);
+    // Enter refuses: trusting takes a deliberate click.
+    TDialogFrame::Install(&d, refuse, refuse);
+    NormalCursor();
+    refuse->setFocus();
+    return d.exec() == QDialog::Accepted;
 }
