@@ -114,9 +114,16 @@ private slots:
         QCOMPARE(dominant(q), 'g');
         QCOMPARE(dominant(x), 'r');
 
-        // A long message wraps inside the label; the dialog keeps its size.
+        // A long message wraps inside the label and the box grows to show all of it, its
+        // button below the text; the next short one gets the old size back.
         f.Prepare(QString(400, QLatin1Char('x')).replace(QLatin1String("xxxxx"), QLatin1String("xxxx ")),
                   THlaskaKind::Informace);
+        QCOMPARE(f.width(), 403);
+        QVERIFY(f.height() > 102);
+        QCOMPARE(label->width(), 297);
+        QVERIFY(label->height() >= label->heightForWidth(297));
+        QVERIFY(f.findChild<QPushButton *>(QStringLiteral("ButtonOk"))->y() >= label->geometry().bottom());
+        f.Prepare(QStringLiteral("Krátce."), THlaskaKind::Informace);
         QCOMPARE(f.size(), QSize(403, 102));
         QCOMPARE(label->size(), QSize(297, 49));
     }

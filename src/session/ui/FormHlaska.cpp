@@ -124,6 +124,15 @@ void TFormHlaska::Prepare(const QString &text, THlaskaKind kind)
     const bool question = kind == THlaskaKind::Otazka;
     const bool alarm = kind == THlaskaKind::Vystraha || kind == THlaskaKind::Chyba;
     m_labelCo->setText(text);
+    // A text longer than the box was made for (a path, a server's answer) makes it taller
+    // rather than being cut off; short ones keep the box as it always was.
+    const int needed = std::min(m_labelCo->heightForWidth(297), 480);
+    const int extra = std::max(0, needed - 49);
+    m_labelCo->setGeometry((kClientWidth - 297) / 2, 8, 297, 49 + extra);
+    m_buttonAno->move(kClientWidth / 2 - 75 - 8, 66 + extra);
+    m_buttonNe->move(kClientWidth / 2 + 8, 66 + extra);
+    m_buttonOk->move((kClientWidth - 75) / 2, 66 + extra);
+    setFixedSize(kClientWidth, kClientHeight + extra);
     setWindowTitle(Title(kind));
     m_buttonAno->setVisible(question);
     m_buttonNe->setVisible(question);

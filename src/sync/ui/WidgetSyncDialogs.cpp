@@ -86,8 +86,8 @@ bool TWidgetSyncDialogs::AskSettings(
     QLineEdit *user = Edit("ESynUzivatel", &d);
     QLineEdit *pass = Edit("ESynHeslo", &d);
     pass->setEchoMode(QLineEdit::Password);
-    form->addRow(Buddy("Adresa &serveru:", server), server);
-    form->addRow(Buddy("&Uživatel:", user), user);
+    form->addRow(Buddy("&Adresa serveru:", server), server);
+    form->addRow(Buddy("Uživatelské &jméno:", user), user);
     form->addRow(Buddy("&Heslo:", pass), pass);
     if (!keyringWorks) {
         auto *why = new QLabel(U("V systému neběží úložiště hesel (klíčenka): heslo se neuloží a program se na ně "
@@ -125,7 +125,7 @@ bool TWidgetSyncDialogs::AskSettings(
     alarm->setSuffix(U(" dní předem"));
     calendarForm->addRow(publish);
     calendarForm->addRow(Buddy("Ka&lendář:", calendars), calendars);
-    calendarForm->addRow(Buddy("&Připomenout:", alarm), alarm);
+    calendarForm->addRow(Buddy("Připo&menout:", alarm), alarm);
     outer->addWidget(calendarBox);
 
     QPushButton *ok = MakeDialogButton("&Uložit", "BPouzit", &d);
