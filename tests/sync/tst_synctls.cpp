@@ -5,9 +5,13 @@
 #include "sync/SyncText.h"
 #include "sync/TrustStore.h"
 
+#include "sync/SyncJob.h"
+#include "sync/WindowTrust.h"
+
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 using namespace DavServers;
 using namespace SyncFixture;
@@ -52,6 +56,7 @@ private slots:
     void trust();
     void commandLine_data();
     void commandLine();
+    void windowJob();
 
 private:
     QString Openssl(const QStringList &args);
@@ -315,5 +320,46 @@ void TestSyncTls::commandLine()
     QCOMPARE(m_good.StoredCards(collection), 0);
 }
 
+// The window's run: the sync on a thread of its own asks the window's thread about the
+// certificate and waits for the answer; what was trusted is in the store for the next run.
+void TestSyncTls::windowJob()
+{
+    const QUrl collection = m_good.NewCollection(QStringLiteral("okno"));
+    QVERIFY(collection.isValid());
+    TTrustStore store(m_dir.filePath(QStringLiteral("window-trust.ini")));
+    QList<TCertificateInfo> asked;
+    TWindowTrust trust(store, [&](const TCertificateInfo &c) {
+        // Asked where the window lives.
+        if (QThread::currentThread() == qApp->thread())
+            asked << c;
+        return true;
+    });
+    TBook book;
+    book.Labels = TBookLabels::Defaults();
+    book.AppendRecord(Person(QStringLiteral("Novák Jan")));
+    const TVCardMapping mapping(book.Labels, TExportOptions());
+    for (int run = 0; run < 2; ++run) {
+        TSyncJob::TInput input;
+        input.BookPath = m_dir.filePath(QStringLiteral("okno.WDT"));
+        input.Server = collection;
+        input.User = m_good.User();
+        input.Password = m_good.Password();
+        input.TimeoutMs = 5000;
+        input.Trust = &trust;
+        TSyncJob job(book, input, mapping, {}, [](TBook &) { return true; });
+        QEventLoop loop;
+        connect(&job, &TSyncJob::Done, &loop, &QEventLoop::quit);
+        job.Start();
+        if (!job.Finished())
+            loop.exec();
+        QVERIFY2(job.Result().Failure == TSyncFailure::None, qPrintable(SyncText::Failure(job.Result(), 5000)));
+        QCOMPARE(asked.size(), 1);
+    }
+    QCOMPARE(asked.first().Fingerprint, Fingerprint(QStringLiteral("good")));
+    QCOMPARE(store.Fingerprint(QStringLiteral("localhost"), m_good.Port()), Fingerprint(QStringLiteral("good")));
+    QCOMPARE(m_good.StoredCards(collection), 1);
+}
+
 QTEST_GUILESS_MAIN(TestSyncTls)
 #include "tst_synctls.moc"
+

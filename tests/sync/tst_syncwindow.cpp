@@ -341,6 +341,17 @@ void TestSyncWindow::runs()
     QVERIFY(f.Prompt.Shown.constLast().Text.contains(QString::fromUtf8("přerušena")));
     QCOMPARE(TestBook::ReadFile(f.Path("kniha.wdt")), saved);
     QVERIFY(!sync.Running());
+
+    // Synced on saving when the settings ask, after the save has finished.
+    dialogs.CancelAtOnce = false;
+    settings.OnOpenAndSave = true;
+    connect(f.Docs.get(), &TDocumentCommands::BookStored, &sync, &TSyncCommands::AfterOpenOrSave, Qt::QueuedConnection);
+    const qsizetype shown = f.Prompt.Shown.size();
+    f.S->Book.Changed = true;
+    f.Docs->IUlozitClick();
+    QCOMPARE(f.Prompt.Shown.size(), shown);
+    QTRY_COMPARE(f.Prompt.Shown.size(), shown + 1);
+    QCOMPARE(f.Prompt.Shown.constLast().Text, QString::fromUtf8("Synchronizace skončila:\n1 kontakt nahrán na server"));
     server.Stop();
 }
 
