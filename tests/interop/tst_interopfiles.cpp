@@ -54,6 +54,16 @@ void TestInteropFiles::golden_data()
                                                << b + QStringLiteral(".outlook-1250.csv");
         QTest::addRow("%s ics", book) << b << TInteropFormat::Ics << false << 3 << b + QStringLiteral(".ics");
     }
+    const QString e = QStringLiteral("krajni");
+    QTest::addRow("krajni vcard3") << e << TInteropFormat::VCard3 << false << -1 << e + QStringLiteral(".3.vcf");
+    QTest::addRow("krajni vcard4") << e << TInteropFormat::VCard4 << false << -1 << e + QStringLiteral(".4.vcf");
+    QTest::addRow("krajni google") << e << TInteropFormat::CsvGoogle << false << -1 << e + QStringLiteral(".google.csv");
+    QTest::addRow("krajni outlook") << e << TInteropFormat::CsvOutlook << false << -1 << e + QStringLiteral(".outlook.csv");
+    QTest::addRow("krajni outlook 1250") << e << TInteropFormat::CsvOutlook << true << -1
+                                         << e + QStringLiteral(".outlook-1250.csv");
+    QTest::addRow("krajni ics") << e << TInteropFormat::Ics << false << 0 << e + QStringLiteral(".ics");
+    QTest::addRow("krajni ics without alarm") << e << TInteropFormat::Ics << false << -1
+                                              << e + QStringLiteral(".noalarm.ics");
 }
 
 // Whole outputs against golden files (VORLINK_UPDATE_GOLDEN=1 rewrites them); every
@@ -68,6 +78,8 @@ void TestInteropFiles::golden()
     TBook b;
     if (book == QLatin1String("ukazka"))
         QVERIFY(LoadSample(b));
+    else if (book == QLatin1String("krajni"))
+        EdgeBook(b);
     else
         FullBook(b);
     TExportOptions o = Options(format);
@@ -120,6 +132,8 @@ void TestInteropFiles::roundTrip()
     TBook b;
     if (book == QLatin1String("ukazka"))
         QVERIFY(LoadSample(b));
+    else if (book == QLatin1String("krajni"))
+        EdgeBook(b);
     else
         FullBook(b);
     const QString vcf = m_dir.filePath(book + QStringLiteral(".rt.vcf"));
