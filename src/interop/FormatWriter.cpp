@@ -1,58 +1,41 @@
 #include "interop/FormatWriter.h"
 
+#include "interop/EntryBytes.h"
 #include "interop/Mapping.h"
 #include "util/Cp1250.h"
 
-#include <QRegularExpression>
-
-#include <vector>
+#include <span>
+#include <string_view>
 
 using namespace Mapping;
+using namespace EntryBytes;
 
 namespace {
 
 QByteArray U8(const QString &s) { return s.toUtf8(); }
-QString U(const char *s) { return QString::fromUtf8(s); }
-
-QString Address(int address, int part, const TContactRecord &r) { return Text(r, AddressField(address, part)); }
-QString Phone(int group, int part, const TContactRecord &r) { return Text(r, PhoneField(group, part)); }
-
-// A group's number in international form with its extension; empty without a number.
-QString GroupNumber(int group, const TContactRecord &r, const TExportOptions &o)
-{
-    QString number = InternationalNumber(Phone(group, 0, r), Phone(group, 1, r), Phone(group, 2, r), o.OwnCountry,
-                                         o.OwnArea);
-    const QString ext = Phone(group, 3, r);
-    if (!number.isEmpty() && !ext.isEmpty())
-        number += QStringLiteral(" ext. ") + ext;
-    return number;
-}
 
 bool HasAddress(const TContactRecord &r, int a)
 {
     for (int part = 0; part < 4; ++part)
-        if (!Address(a, part, r).isEmpty())
+        if (!Field(r, AddressField(a, part)).isEmpty())
             return true;
     return false;
 }
 
-// A quoted parameter value holds no quote and no control character (RFC 6350 QSAFE-CHAR).
-QString ParamText(QString text)
-{
-    // The comma separates the codes.
-    text.removeIf([](QChar c) { return c == QLatin1Char('"') || c == QLatin1Char(',') || c.unicode() < 0x20 || c.unicode() == 0x7F; });
-    return text;
-}
+QByteArrayView Address(int address, int part, const TContactRecord &r) { return Field(r, AddressField(address, part)); }
 
-// The note with its own line breaks: CR LF in the book, one break in every format.
-QString NoteText(const TContactRecord &r)
+void AppendNumber(QByteArray &out, int n)
 {
-    QString n = FromCp1250(r.Note());
-    n.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    n.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    while (n.endsWith(QLatin1Char('\n')))
-        n.chop(1);
-    return n;
+    char digits[12];
+    int i = sizeof digits;
+    unsigned u = n < 0 ? 0u - unsigned(n) : unsigned(n);
+    do {
+        digits[--i] = char('0' + u % 10);
+        u /= 10;
+    } while (u);
+    if (n < 0)
+        digits[--i] = '-';
+    out.append(digits + i, qsizetype(sizeof digits) - i);
 }
 
 } // namespace
@@ -83,7 +66,7 @@ QString Escape(const QString &text)
     return out;
 }
 
-void Append(QByteArray &out, const QByteArray &line)
+void Append(QByteArray &out, QByteArrayView line)
 {
     constexpr qsizetype kMax = 75;
     qsizetype pos = 0;
@@ -93,13 +76,13 @@ void Append(QByteArray &out, const QByteArray &line)
         // Back to the start of a UTF-8 sequence.
         while (cut > pos && (uchar(line[cut]) & 0xC0) == 0x80)
             --cut;
-        out.append(line.constData() + pos, cut - pos);
-        out.append("\r\n ");
+        out.append(line.data() + pos, cut - pos);
+        out.append("\r\n ", 3);
         pos = cut;
         room = kMax - 1;
     }
-    out.append(line.constData() + pos, line.size() - pos);
-    out.append("\r\n");
+    out.append(line.data() + pos, line.size() - pos);
+    out.append("\r\n", 2);
 }
 
 } // namespace ContentLine
@@ -107,29 +90,87 @@ void Append(QByteArray &out, const QByteArray &line)
 TFormatWriter::TFormatWriter(const TBookLabels &labels, const TExportOptions &options)
     : m_labels(labels), m_o(options)
 {
-    for (int i = 0; i < 9; ++i) {
-        m_phoneCaptions[size_t(i)] = FromCp1250(labels.PhoneCaptions[size_t(i)]).trimmed();
-        m_phoneKinds[size_t(i)] = CaptionKinds(m_phoneCaptions[size_t(i)]);
+    using ContentLine::Escape;
+    const auto types = [](unsigned kinds) {
+        QByteArray t;
+        for (const auto &[kind, name] : {std::pair {Home, "home"}, {Work, "work"}, {Cell, "cell"}, {Fax, "fax"}})
+            if (kinds & kind)
+                t += (t.isEmpty() ? ";TYPE=" : ",") + QByteArray(name);
+        return t;
+    };
+    for (size_t i = 0; i < 9; ++i) {
+        const QString caption = FromCp1250(labels.PhoneCaptions[i]).trimmed();
+        m_phoneKinds[i] = CaptionKinds(caption);
+        m_phoneCaptions[i] = U8(caption);
+        // A caption of a standard kind travels as TYPE, which every reader knows; any other
+        // caption as the label of a group, the way phones show their own captions.
+        m_phoneLabelled[i] = !m_phoneKinds[i] && !caption.isEmpty();
+        m_phoneLabels[i] = U8(Escape(caption));
+        m_phoneTypes[i] = types(m_phoneKinds[i]);
     }
-    for (int i = 0; i < 3; ++i) {
-        m_addressCaptions[size_t(i)] = FromCp1250(labels.AddressCaptions[size_t(i)]).trimmed();
-        m_addressKinds[size_t(i)] = CaptionKinds(m_addressCaptions[size_t(i)]);
+    for (size_t i = 0; i < 3; ++i) {
+        const QString caption = FromCp1250(labels.AddressCaptions[i]).trimmed();
+        m_addressKinds[i] = CaptionKinds(caption);
+        m_addressCaptions[i] = U8(caption);
+        const unsigned kinds = m_addressKinds[i] & (Home | Work);
+        m_addressLabelled[i] = !kinds && !caption.isEmpty();
+        m_addressLabels[i] = U8(Escape(caption));
+        m_addressTypes[i] = types(kinds);
     }
+    for (size_t i = 0; i < 10; ++i) {
+        const QString caption = FromCp1250(labels.FlagCaptions[i]).trimmed();
+        m_flags[i] = U8(caption);
+        m_flagsEscaped[i] = U8(Escape(caption));
+        if (caption.compare(QLatin1String("Firma"), Qt::CaseInsensitive) == 0)
+            m_firmFlags |= 1u << i;
+    }
+    for (QChar c : options.OwnCountry)
+        if (c.isDigit())
+            m_ownDigits += U8(QString(c));
+    m_stamp = options.Stamp.toUTC().toString(u"yyyyMMdd'T'HHmmss'Z'").toUtf8();
+}
+
+bool TFormatWriter::IsCompany(const TContactRecord &r) const
+{
+    if (r.TextView(EField::Jmeno).trimmed().isEmpty() && r.TextView(EField::Prijmeni).trimmed().isEmpty())
+        return !r.NameView().trimmed().isEmpty();
+    for (int i = 0; i < 10; ++i)
+        if ((m_firmFlags & (1u << i)) && r.Flag(i + 1))
+            return true;
+    return false;
+}
+
+bool TFormatWriter::AppendFlags(QByteArray &out, const TContactRecord &r, const char *separator, bool escaped) const
+{
+    bool first = true;
+    for (size_t i = 0; i < 10; ++i) {
+        if (!r.Flag(int(i) + 1) || m_flags[i].isEmpty())
+            continue;
+        if (!first)
+            out.append(separator);
+        first = false;
+        out.append(escaped ? m_flagsEscaped[i] : m_flags[i]);
+    }
+    return !first;
 }
 
 void TFormatWriter::Begin(QByteArray &out) const
 {
     switch (m_o.Format) {
     case TInteropFormat::CsvGoogle:
-    case TInteropFormat::CsvOutlook:
-        CsvRow(out, CsvHeader(m_o.Format));
+    case TInteropFormat::CsvOutlook: {
+        const QStringList header = CsvHeader(m_o.Format);
+        for (qsizetype i = 0; i < header.size(); ++i)
+            m_cells[size_t(i)] = U8(header.at(i));
+        CsvRow(out, m_cells, size_t(header.size()));
         break;
+    }
     case TInteropFormat::Ics:
         ContentLine::Append(out, "BEGIN:VCALENDAR");
         ContentLine::Append(out, "VERSION:2.0");
         ContentLine::Append(out, "PRODID:-//Vorlink//Vorlink//CS");
         ContentLine::Append(out, "CALSCALE:GREGORIAN");
-        ContentLine::Append(out, U8(U("X-WR-CALNAME:Narozeniny a svátky")));
+        ContentLine::Append(out, "X-WR-CALNAME:Narozeniny a svátky");
         break;
     default:
         break;
@@ -160,117 +201,169 @@ int TFormatWriter::Entry(QByteArray &out, const TContactRecord &r) const
 
 int TFormatWriter::VCard(QByteArray &out, const TContactRecord &r) const
 {
-    using ContentLine::Escape;
     const bool v4 = m_o.Format == TInteropFormat::VCard4;
-    const auto line = [&out](const QString &l) { ContentLine::Append(out, U8(l)); };
-    const auto text = [&](const char *name, EField f) {
-        const QString t = Text(r, f);
-        if (!t.isEmpty())
-            line(QLatin1String(name) + QLatin1Char(':') + Escape(t));
+    QByteArray &l = m_line;
+    // Each line is made in the reused buffer, then folded into the output.
+    const auto start = [&l](QByteArrayView head) {
+        l.resize(0);
+        l.append(head);
     };
-    line(QStringLiteral("BEGIN:VCARD"));
-    line(v4 ? QStringLiteral("VERSION:4.0") : QStringLiteral("VERSION:3.0"));
-    line(QStringLiteral("PRODID:-//Vorlink//Vorlink//CS"));
-    line(QStringLiteral("UID:vorlink-") + QLatin1String(EntryId(r)));
-    const bool company = IsCompany(r, m_labels.FlagCaptions);
+    const auto put = [&] { ContentLine::Append(out, l); };
+    const auto text = [&](const char *name, EField f) {
+        const QByteArrayView t = Field(r, f);
+        if (t.isEmpty())
+            return;
+        start(name);
+        l.append(':');
+        AppendEscaped(l, t);
+        put();
+    };
+    ContentLine::Append(out, "BEGIN:VCARD");
+    ContentLine::Append(out, v4 ? "VERSION:4.0" : "VERSION:3.0");
+    ContentLine::Append(out, "PRODID:-//Vorlink//Vorlink//CS");
+    start("UID:vorlink-");
+    l.append(EntryId(r));
+    put();
+    const bool company = IsCompany(r);
     if (company)
-        line(v4 ? QStringLiteral("KIND:org") : QStringLiteral("X-ABShowAs:COMPANY"));
-    line(QStringLiteral("FN:") + Escape(FromCp1250(r.NameView())));
-    line(QStringLiteral("N:") + Escape(Text(r, EField::Prijmeni)) + QLatin1Char(';') + Escape(Text(r, EField::Jmeno))
-         + QStringLiteral(";;") + Escape(Text(r, EField::TitulPred)) + QLatin1Char(';')
-         + Escape(Text(r, EField::TitulZa)));
-    if (company)
-        line(QStringLiteral("ORG:") + Escape(FromCp1250(r.NameView()).trimmed()));
+        ContentLine::Append(out, v4 ? "KIND:org" : "X-ABShowAs:COMPANY");
+    start("FN:");
+    AppendEscaped(l, r.NameView());
+    put();
+    start("N:");
+    AppendEscaped(l, Field(r, EField::Prijmeni));
+    l.append(';');
+    AppendEscaped(l, Field(r, EField::Jmeno));
+    l.append(";;", 2);
+    AppendEscaped(l, Field(r, EField::TitulPred));
+    l.append(';');
+    AppendEscaped(l, Field(r, EField::TitulZa));
+    put();
+    if (company) {
+        start("ORG:");
+        AppendEscaped(l, Trimmed(r.NameView()));
+        put();
+    }
     // Nicknames are a list: "máma, Mom" goes out as two.
-    const QString nicknames = Text(r, EField::Prezdivka);
+    const QByteArrayView nicknames = Field(r, EField::Prezdivka);
     if (!nicknames.isEmpty()) {
-        QStringList list;
-        for (const QString &n : nicknames.split(QLatin1Char(','), Qt::SkipEmptyParts))
-            if (!n.trimmed().isEmpty())
-                list << Escape(n.trimmed());
-        line(QStringLiteral("NICKNAME:") + list.join(QLatin1Char(',')));
+        start("NICKNAME:");
+        bool first = true;
+        for (qsizetype from = 0; from <= nicknames.size();) {
+            qsizetype to = nicknames.indexOf(',', from);
+            if (to < 0)
+                to = nicknames.size();
+            const QByteArrayView n = Trimmed(nicknames.sliced(from, to - from));
+            if (!n.isEmpty()) {
+                if (!first)
+                    l.append(',');
+                first = false;
+                AppendEscaped(l, n);
+            }
+            from = to + 1;
+        }
+        put();
     }
 
     int item = 0;
-    // A caption of a standard kind travels as TYPE, which every reader knows; any other
-    // caption as the label of a group, the way phones show their own captions.
-    const auto labelled = [&](const QString &prop, const QByteArray &caption, unsigned kinds, int slot,
-                              const QString &value, const QString &extraParams = {}) {
-        QStringList types;
-        if (kinds & Home)
-            types << QStringLiteral("home");
-        if (kinds & Work)
-            types << QStringLiteral("work");
-        if (kinds & Cell)
-            types << QStringLiteral("cell");
-        if (kinds & Fax)
-            types << QStringLiteral("fax");
-        const QString c = kinds ? QString() : FromCp1250(caption).trimmed();
-        QString head = prop;
-        if (!c.isEmpty())
-            head = QStringLiteral("item%1.").arg(++item) + prop;
-        if (!types.isEmpty())
-            head += QStringLiteral(";TYPE=") + types.join(QLatin1Char(','));
-        head += QStringLiteral(";X-VORLINK-SLOT=%1").arg(slot) + extraParams + QLatin1Char(':');
-        line(head + value);
-        if (!c.isEmpty())
-            line(QStringLiteral("item%1.X-ABLabel:").arg(item) + Escape(c));
+    const auto labelled = [&](const char *prop, bool hasLabel, const QByteArray &label, const QByteArray &types,
+                              int slot, const auto &params, const auto &value) {
+        l.resize(0);
+        if (hasLabel) {
+            l.append("item", 4);
+            AppendNumber(l, ++item);
+            l.append('.');
+        }
+        l.append(prop);
+        l.append(types);
+        l.append(";X-VORLINK-SLOT=", 16);
+        AppendNumber(l, slot);
+        params();
+        l.append(':');
+        value();
+        put();
+        if (hasLabel) {
+            l.resize(0);
+            l.append("item", 4);
+            AppendNumber(l, item);
+            l.append(".X-ABLabel:", 11);
+            l.append(label);
+            put();
+        }
     };
     for (int a = 1; a <= 3; ++a) {
         if (!HasAddress(r, a))
             continue;
-        const QByteArray &caption = m_labels.AddressCaptions[size_t(a - 1)];
-        const QString value = QStringLiteral(";;") + Escape(Address(a, 0, r)) + QLatin1Char(';')
-                              + Escape(Address(a, 1, r)) + QLatin1Char(';') + QLatin1Char(';')
-                              + Escape(Address(a, 3, r)) + QLatin1Char(';') + Escape(Address(a, 2, r));
-        labelled(QStringLiteral("ADR"), caption, m_addressKinds[size_t(a - 1)] & (Home | Work), a, value);
+        labelled("ADR", m_addressLabelled[size_t(a - 1)], m_addressLabels[size_t(a - 1)], m_addressTypes[size_t(a - 1)], a, [] {}, [&] {
+            l.append(";;", 2);
+            AppendEscaped(l, Address(a, 0, r));
+            l.append(';');
+            AppendEscaped(l, Address(a, 1, r));
+            l.append(";;", 2);
+            AppendEscaped(l, Address(a, 3, r));
+            l.append(';');
+            AppendEscaped(l, Address(a, 2, r));
+        });
     }
+    QByteArray &number = m_cells[0];
     for (int g = 1; g <= 9; ++g) {
-        const QString number = GroupNumber(g, r, m_o);
-        if (number.isEmpty())
+        number.resize(0);
+        if (!AppendGroupNumber(number, r, g, m_ownDigits))
             continue;
-        const QByteArray &caption = m_labels.PhoneCaptions[size_t(g - 1)];
         // The codes as typed, so that reading the card back gives the group's own fields
         // (a code filled in from the settings is not one of them).
         // A third part "+" marks a number typed whole, which the codes did not compose.
-        QString codes = QStringLiteral(";X-VORLINK-CODES=\"%1,%2").arg(ParamText(Phone(g, 0, r)), ParamText(Phone(g, 1, r)));
-        if (HasInternationalPrefix(Phone(g, 2, r)))
-            codes += QStringLiteral(",+");
-        codes += QLatin1Char('"');
-        labelled(QStringLiteral("TEL"), caption, m_phoneKinds[size_t(g - 1)], g, Escape(number), codes);
+        labelled(
+            "TEL", m_phoneLabelled[size_t(g - 1)], m_phoneLabels[size_t(g - 1)], m_phoneTypes[size_t(g - 1)], g,
+            [&] {
+                l.append(";X-VORLINK-CODES=\"", 18);
+                AppendParam(l, Field(r, PhoneField(g, 0)));
+                l.append(',');
+                AppendParam(l, Field(r, PhoneField(g, 1)));
+                if (HasInternationalPrefix(Field(r, PhoneField(g, 2))))
+                    l.append(",+", 2);
+                l.append('"');
+            },
+            [&] { AppendEscapedUtf8(l, number); });
     }
-    const QString email = Text(r, EField::Email);
-    if (!email.isEmpty())
-        line((v4 ? QStringLiteral("EMAIL:") : QStringLiteral("EMAIL;TYPE=internet:")) + Escape(email));
+    const QByteArrayView email = Field(r, EField::Email);
+    if (!email.isEmpty()) {
+        start(v4 ? "EMAIL:" : "EMAIL;TYPE=internet:");
+        AppendEscaped(l, email);
+        put();
+    }
     text("URL", EField::Http);
 
-    const QString birthday = Text(r, EField::Narozeniny);
-    const TDayOfYear b = ParseDay(birthday);
+    const QByteArrayView birthday = Field(r, EField::Narozeniny);
+    const TDayOfYear b = ParseDayCp1250(birthday);
     if (b.Valid() && b.HasYear()) {
-        line(QStringLiteral("BDAY:") + QDate(b.Year, b.Month, b.Day).toString(v4 ? u"yyyyMMdd" : u"yyyy-MM-dd"));
+        start("BDAY:");
+        AppendDate(l, b.Year, b.Month, b.Day, !v4);
+        put();
     } else if (b.Valid()) {
         // Without a year: vCard 4 has its own form, older readers know the omitted-year mark.
-        if (v4)
-            line(QStringLiteral("BDAY:--%1%2").arg(b.Month, 2, 10, QLatin1Char('0')).arg(b.Day, 2, 10, QLatin1Char('0')));
-        else
-            line(QStringLiteral("BDAY;X-APPLE-OMIT-YEAR=1604:1604-%1-%2")
-                     .arg(b.Month, 2, 10, QLatin1Char('0'))
-                     .arg(b.Day, 2, 10, QLatin1Char('0')));
+        start(v4 ? "BDAY:--" : "BDAY;X-APPLE-OMIT-YEAR=1604:1604-");
+        AppendTwoDigits(l, b.Month);
+        if (!v4)
+            l.append('-');
+        AppendTwoDigits(l, b.Day);
+        put();
     } else if (!birthday.isEmpty()) {
-        line(QStringLiteral("X-VORLINK-NAROZENINY:") + Escape(birthday));
+        start("X-VORLINK-NAROZENINY:");
+        AppendEscaped(l, birthday);
+        put();
     }
-    const QString note = NoteText(r);
-    if (!note.isEmpty())
-        line(QStringLiteral("NOTE:") + Escape(note));
+    const QByteArrayView note = Note(r);
+    if (!note.isEmpty()) {
+        start("NOTE:");
+        AppendEscaped(l, note);
+        put();
+    }
     // The occupation is the job title; education has no property of its own.
     text("TITLE", EField::Zamestnani);
-    const QStringList flags = FlagNames(r, m_labels.FlagCaptions);
-    if (!flags.isEmpty()) {
-        QStringList escaped;
-        for (const QString &f : flags)
-            escaped << Escape(f);
-        line(QStringLiteral("CATEGORIES:") + escaped.join(QLatin1Char(',')));
-    }
+    start("CATEGORIES:");
+    if (AppendFlags(l, r, ",", true))
+        put();
     text("X-VORLINK-EDUCATION", EField::Vzdelani);
     text("X-VORLINK-NAMEDAY", EField::Svatek);
     text("X-VORLINK-RODNE-CISLO", EField::RodneCislo);
@@ -278,7 +371,7 @@ int TFormatWriter::VCard(QByteArray &out, const TContactRecord &r) const
     text("X-VORLINK-DIC", EField::Dic);
     text("X-VORLINK-BANK", EField::Banka);
     text("X-VORLINK-ACCOUNT", EField::Ucet);
-    line(QStringLiteral("END:VCARD"));
+    ContentLine::Append(out, "END:VCARD");
     return 1;
 }
 
@@ -289,7 +382,7 @@ namespace {
 constexpr int kGooglePhones = 9;
 constexpr int kGoogleAddresses = 3;
 
-const char *const kOutlookHeader[] = {
+constexpr const char *kOutlookHeader[] = {
     "Title", "First Name", "Middle Name", "Last Name", "Suffix", "Nickname", "E-mail Address", "Home Phone",
     "Home Phone 2", "Business Phone", "Business Phone 2", "Mobile Phone", "Business Fax", "Home Fax", "Other Phone",
     "Other Fax", "Car Phone", "Job Title", "Company", "Home Street", "Home City", "Home Postal Code",
@@ -297,57 +390,62 @@ const char *const kOutlookHeader[] = {
     "Other Street", "Other City", "Other Postal Code", "Other Country/Region", "Web Page", "Birthday", "Notes",
     "Categories", "Government ID Number", "Organizational ID Number", "Account"};
 
-int OutlookColumn(const char *name)
+consteval size_t Col(std::string_view name)
 {
-    for (int i = 0; i < int(std::size(kOutlookHeader)); ++i)
-        if (qstrcmp(kOutlookHeader[i], name) == 0)
+    for (size_t i = 0; i < std::size(kOutlookHeader); ++i)
+        if (name == kOutlookHeader[i])
             return i;
-    Q_ASSERT(false);
-    return -1;
+    throw "no such column";
 }
 
-QString DayText(const TDayOfYear &d, bool iso)
+// "yyyy-MM-dd" or "--MM-DD" for Google, "d.m.yyyy" or "d.m." as the Czech Outlook reads them.
+void AppendDay(QByteArray &out, const TDayOfYear &d, bool iso)
 {
     if (!d.Valid())
-        return {};
-    if (iso)
-        return d.HasYear() ? QDate(d.Year, d.Month, d.Day).toString(u"yyyy-MM-dd")
-                           : QStringLiteral("--%1-%2").arg(d.Month, 2, 10, QLatin1Char('0')).arg(d.Day, 2, 10, QLatin1Char('0'));
-    // The Czech Outlook reads dates as they are written in Czech.
-    return d.HasYear() ? QStringLiteral("%1.%2.%3").arg(d.Day).arg(d.Month).arg(d.Year)
-                       : QStringLiteral("%1.%2.").arg(d.Day).arg(d.Month);
-}
-
-// "Label: text" for each field that holds something, in the order given.
-QStringList LabelledLines(const TContactRecord &r, std::initializer_list<std::pair<const char *, EField>> fields)
-{
-    QStringList lines;
-    for (const auto &[label, f] : fields) {
-        const QString t = Text(r, f);
-        if (!t.isEmpty())
-            lines << QString::fromUtf8(label) + QStringLiteral(": ") + t;
+        return;
+    if (iso) {
+        if (d.HasYear()) {
+            AppendDate(out, d.Year, d.Month, d.Day, true);
+        } else {
+            out.append("--", 2);
+            AppendTwoDigits(out, d.Month);
+            out.append('-');
+            AppendTwoDigits(out, d.Day);
+        }
+        return;
     }
-    return lines;
+    AppendNumber(out, d.Day);
+    out.append('.');
+    AppendNumber(out, d.Month);
+    out.append('.');
+    if (d.HasYear())
+        AppendNumber(out, d.Year);
 }
 
-QString ExtraLines(const TContactRecord &r)
+// "Label: text" for each field that holds something, each on its line after `out`'s text.
+void AppendLabelled(QByteArray &out, const TContactRecord &r, std::initializer_list<std::pair<const char *, EField>> fields)
 {
-    // What the tables have no column for goes to the note, each on its line.
-    return LabelledLines(r, {{"Vzdělání", EField::Vzdelani},
-                             {"Svátek", EField::Svatek},
-                             {"Rodné číslo", EField::RodneCislo},
-                             {"IČO", EField::Ico},
-                             {"DIČ", EField::Dic},
-                             {"Banka", EField::Banka},
-                             {"Účet", EField::Ucet}})
-        .join(QLatin1Char('\n'));
+    for (const auto &[label, f] : fields) {
+        const QByteArrayView t = Field(r, f);
+        if (t.isEmpty())
+            continue;
+        if (!out.isEmpty())
+            out.append('\n');
+        out.append(label);
+        out.append(": ", 2);
+        AppendCp1250AsUtf8(out, t);
+    }
 }
 
-QString JoinNote(const QString &note, const QString &extra)
+// The note first, then `extra` on the lines after it.
+void JoinNote(QByteArray &cell, const TContactRecord &r, const QByteArray &extra)
 {
-    if (extra.isEmpty())
-        return note;
-    return note.isEmpty() ? extra : note + QLatin1Char('\n') + extra;
+    AppendNoteLines(cell, Note(r));
+    if (!extra.isEmpty()) {
+        if (!cell.isEmpty())
+            cell.append('\n');
+        cell.append(extra);
+    }
 }
 
 } // namespace
@@ -381,144 +479,243 @@ namespace {
 // A cell a spreadsheet would take for a formula (=, +, -, @ first) is shown as text by a
 // leading apostrophe, unless it is a plain number such as "+420 602 123 456", which no
 // spreadsheet can turn into a call.
-bool FormulaLike(const QString &cell)
+constexpr bool NumberChar(char c)
+{
+    return (c >= '0' && c <= '9') || c == ' ' || c == '(' || c == ')' || c == '.' || c == '/' || c == '-';
+}
+
+// What "^[+-]?[0-9 ()./-]*[0-9][0-9 ()./-]*( ext\. [0-9]+)?$" matches, "$" before a last
+// line feed too.
+bool PlainNumber(QByteArrayView c)
+{
+    if (c.endsWith('\n'))
+        c.chop(1);
+    if (c.startsWith('+') || c.startsWith('-'))
+        c = c.sliced(1);
+    qsizetype i = 0;
+    bool digit = false;
+    for (; i < c.size() && NumberChar(c[i]); ++i)
+        digit = digit || (c[i] >= '0' && c[i] <= '9');
+    if (i == c.size())
+        return digit;
+    // No letter is a number character, so " ext. N" can only start at the space before i.
+    constexpr QByteArrayView ext(" ext. ");
+    if (i == 0 || c.sliced(i - 1).size() <= ext.size() || !c.sliced(i - 1).startsWith(ext))
+        return false;
+    bool before = false;
+    for (qsizetype k = 0; k < i - 1; ++k)
+        before = before || (c[k] >= '0' && c[k] <= '9');
+    for (qsizetype k = i - 1 + ext.size(); k < c.size(); ++k)
+        if (c[k] < '0' || c[k] > '9')
+            return false;
+    return before;
+}
+
+bool FormulaLike(QByteArrayView cell)
 {
     if (cell.isEmpty())
         return false;
-    const QChar first = cell.at(0);
-    if (first != QLatin1Char('=') && first != QLatin1Char('+') && first != QLatin1Char('-') && first != QLatin1Char('@')
-        && first != QLatin1Char('\t') && first != QLatin1Char('\r'))
+    const char first = cell.front();
+    if (first != '=' && first != '+' && first != '-' && first != '@' && first != '\t' && first != '\r')
         return false;
-    static const QRegularExpression number(QStringLiteral("^[+-]?[0-9 ()./-]*[0-9][0-9 ()./-]*( ext\\. [0-9]+)?$"));
-    return !number.match(cell).hasMatch();
+    return !PlainNumber(cell);
 }
 
 } // namespace
 
-void TFormatWriter::CsvRow(QByteArray &out, const QStringList &cells) const
+template<size_t N>
+void TFormatWriter::CsvRow(QByteArray &out, const std::array<QByteArray, N> &cells, size_t count) const
 {
-    QString row;
-    for (qsizetype i = 0; i < cells.size(); ++i) {
+    QByteArray &row = m_line;
+    row.resize(0);
+    for (size_t i = 0; i < count; ++i) {
         if (i)
-            row += QLatin1Char(',');
-        QString c = cells.at(i);
-        if (FormulaLike(c))
-            c.prepend(QLatin1Char('\''));
-        if (c.contains(QLatin1Char('"')) || c.contains(QLatin1Char(',')) || c.contains(QLatin1Char('\n'))
-            || c.contains(QLatin1Char('\r'))) {
-            c.replace(QLatin1Char('"'), QLatin1String("\"\""));
-            c = QLatin1Char('"') + c + QLatin1Char('"');
+            row.append(',');
+        const QByteArray &c = cells[i];
+        const bool formula = FormulaLike(c);
+        bool quote = false;
+        for (const char ch : c)
+            if (ch == '"' || ch == ',' || ch == '\n' || ch == '\r') {
+                quote = true;
+                break;
+            }
+        if (quote)
+            row.append('"');
+        if (formula)
+            row.append('\'');
+        if (quote) {
+            for (qsizetype from = 0;;) {
+                const qsizetype q = c.indexOf('"', from);
+                if (q < 0) {
+                    row.append(c.constData() + from, c.size() - from);
+                    break;
+                }
+                row.append(c.constData() + from, q + 1 - from);
+                row.append('"');
+                from = q + 1;
+            }
+            row.append('"');
+        } else {
+            row.append(c);
         }
-        row += c;
     }
-    row += QLatin1String("\r\n");
-    out += (m_o.Format == TInteropFormat::CsvOutlook && m_o.OutlookCp1250) ? ToCp1250(row) : row.toUtf8();
+    row.append("\r\n", 2);
+    if (m_o.Format == TInteropFormat::CsvOutlook && m_o.OutlookCp1250)
+        AppendUtf8AsCp1250(out, row);
+    else
+        out.append(row);
 }
 
 int TFormatWriter::CsvGoogle(QByteArray &out, const TContactRecord &r) const
 {
-    QStringList c;
-    QStringList groups = FlagNames(r, m_labels.FlagCaptions);
-    groups << QStringLiteral("* myContacts");
-    c << FromCp1250(r.NameView()) << Text(r, EField::Jmeno) << QString() << Text(r, EField::Prijmeni)
-      << Text(r, EField::TitulPred) << Text(r, EField::TitulZa) << Text(r, EField::Prezdivka)
-      << DayText(ParseDay(Text(r, EField::Narozeniny)), true) << JoinNote(NoteText(r), ExtraLines(r)) << groups.join(QStringLiteral(" ::: "));
-    const QString email = Text(r, EField::Email);
-    c << (email.isEmpty() ? QString() : QStringLiteral("* ")) << email;
-    int phones = 0;
+    auto &c = m_cells;
+    for (QByteArray &cell : c)
+        cell.resize(0);
+    AppendCp1250AsUtf8(c[0], r.NameView());
+    AppendCp1250AsUtf8(c[1], Field(r, EField::Jmeno));
+    AppendCp1250AsUtf8(c[3], Field(r, EField::Prijmeni));
+    AppendCp1250AsUtf8(c[4], Field(r, EField::TitulPred));
+    AppendCp1250AsUtf8(c[5], Field(r, EField::TitulZa));
+    AppendCp1250AsUtf8(c[6], Field(r, EField::Prezdivka));
+    AppendDay(c[7], ParseDayCp1250(Field(r, EField::Narozeniny)), true);
+    {
+        // What the tables have no column for goes to the note, each on its line.
+        QByteArray &extra = c[63];
+        AppendLabelled(extra, r,
+                       {{"Vzdělání", EField::Vzdelani},
+                        {"Svátek", EField::Svatek},
+                        {"Rodné číslo", EField::RodneCislo},
+                        {"IČO", EField::Ico},
+                        {"DIČ", EField::Dic},
+                        {"Banka", EField::Banka},
+                        {"Účet", EField::Ucet}});
+        JoinNote(c[8], r, extra);
+    }
+    AppendFlags(c[9], r, " ::: ", false);
+    c[9].append(c[9].isEmpty() ? "* myContacts" : " ::: * myContacts");
+    const QByteArrayView email = Field(r, EField::Email);
+    if (!email.isEmpty())
+        c[10].append("* ", 2);
+    AppendCp1250AsUtf8(c[11], email);
+    size_t at = 12;
     for (int g = 1; g <= 9; ++g) {
-        const QString number = GroupNumber(g, r, m_o);
-        if (number.isEmpty())
+        if (!AppendGroupNumber(c[at + 1], r, g, m_ownDigits))
             continue;
         const unsigned k = m_phoneKinds[size_t(g - 1)];
-        const QString type = (k & Cell)                 ? QStringLiteral("Mobile")
-                           : (k & Fax) && (k & Home)    ? QStringLiteral("Home Fax")
-                           : (k & Fax)                  ? QStringLiteral("Work Fax")
-                           : (k & Work)                 ? QStringLiteral("Work")
-                           : (k & Home)                 ? QStringLiteral("Home")
-                                                        : m_phoneCaptions[size_t(g - 1)];
-        c << type << number;
-        ++phones;
+        c[at].append((k & Cell)                ? QByteArrayView("Mobile")
+                     : (k & Fax) && (k & Home) ? QByteArrayView("Home Fax")
+                     : (k & Fax)               ? QByteArrayView("Work Fax")
+                     : (k & Work)              ? QByteArrayView("Work")
+                     : (k & Home)              ? QByteArrayView("Home")
+                                               : QByteArrayView(m_phoneCaptions[size_t(g - 1)]));
+        at += 2;
     }
-    for (; phones < kGooglePhones; ++phones)
-        c << QString() << QString();
-    int addresses = 0;
+    at = 12 + 2 * kGooglePhones;
     for (int a = 1; a <= 3; ++a) {
         if (!HasAddress(r, a))
             continue;
-        const QString &caption = m_addressCaptions[size_t(a - 1)];
         const unsigned k = m_addressKinds[size_t(a - 1)];
-        c << ((k & Home) ? QStringLiteral("Home") : (k & Work) ? QStringLiteral("Work") : caption)
-          << Address(a, 0, r) << Address(a, 1, r) << Address(a, 3, r) << Address(a, 2, r);
-        ++addresses;
+        c[at].append((k & Home) ? QByteArrayView("Home")
+                     : (k & Work) ? QByteArrayView("Work")
+                                  : QByteArrayView(m_addressCaptions[size_t(a - 1)]));
+        AppendCp1250AsUtf8(c[at + 1], Address(a, 0, r));
+        AppendCp1250AsUtf8(c[at + 2], Address(a, 1, r));
+        AppendCp1250AsUtf8(c[at + 3], Address(a, 3, r));
+        AppendCp1250AsUtf8(c[at + 4], Address(a, 2, r));
+        at += 5;
     }
-    for (; addresses < kGoogleAddresses; ++addresses)
-        c << QString() << QString() << QString() << QString() << QString();
-    const QString web = Text(r, EField::Http);
-    const QString nameDay = ParseDay(Text(r, EField::Svatek)).Valid() ? Text(r, EField::Svatek) : QString();
-    const QString company = IsCompany(r, m_labels.FlagCaptions) ? FromCp1250(r.NameView()).trimmed() : QString();
-    c << company << Text(r, EField::Zamestnani) << (web.isEmpty() ? QString() : QStringLiteral("Homepage")) << web
-      << (nameDay.isEmpty() ? QString() : U("Svátek")) << nameDay;
-    CsvRow(out, c);
+    at = 12 + 2 * kGooglePhones + 5 * kGoogleAddresses;
+    if (IsCompany(r))
+        AppendCp1250AsUtf8(c[at], Trimmed(r.NameView()));
+    AppendCp1250AsUtf8(c[at + 1], Field(r, EField::Zamestnani));
+    const QByteArrayView web = Field(r, EField::Http);
+    if (!web.isEmpty())
+        c[at + 2].append("Homepage");
+    AppendCp1250AsUtf8(c[at + 3], web);
+    const QByteArrayView nameDay = Field(r, EField::Svatek);
+    if (ParseDayCp1250(nameDay).Valid()) {
+        c[at + 4].append("Svátek");
+        AppendCp1250AsUtf8(c[at + 5], nameDay);
+    }
+    CsvRow(out, c, at + 6);
     return 1;
 }
 
 int TFormatWriter::CsvOutlook(QByteArray &out, const TContactRecord &r) const
 {
-    QStringList c(int(std::size(kOutlookHeader)));
-    const auto set = [&c](const char *column, const QString &value) { c[OutlookColumn(column)] = value; };
-    set("Title", Text(r, EField::TitulPred));
-    set("First Name", Text(r, EField::Jmeno));
-    set("Last Name", Text(r, EField::Prijmeni));
-    set("Suffix", Text(r, EField::TitulZa));
-    set("Nickname", Text(r, EField::Prezdivka));
-    set("E-mail Address", Text(r, EField::Email));
-    set("Job Title", Text(r, EField::Zamestnani));
-    set("Web Page", Text(r, EField::Http));
-    set("Birthday", DayText(ParseDay(Text(r, EField::Narozeniny)), false));
-    set("Categories", FlagNames(r, m_labels.FlagCaptions).join(QLatin1Char(';')));
-    set("Government ID Number", Text(r, EField::RodneCislo));
-    set("Organizational ID Number", Text(r, EField::Ico));
-    set("Account", Text(r, EField::Ucet));
-    QStringList overflow;
+    auto &c = m_cells;
+    for (QByteArray &cell : c)
+        cell.resize(0);
+    const auto set = [&c, &r](size_t column, EField f) { AppendCp1250AsUtf8(c[column], Field(r, f)); };
+    set(Col("Title"), EField::TitulPred);
+    set(Col("First Name"), EField::Jmeno);
+    set(Col("Last Name"), EField::Prijmeni);
+    set(Col("Suffix"), EField::TitulZa);
+    set(Col("Nickname"), EField::Prezdivka);
+    set(Col("E-mail Address"), EField::Email);
+    set(Col("Job Title"), EField::Zamestnani);
+    set(Col("Web Page"), EField::Http);
+    AppendDay(c[Col("Birthday")], ParseDayCp1250(Field(r, EField::Narozeniny)), false);
+    AppendFlags(c[Col("Categories")], r, ";", false);
+    set(Col("Government ID Number"), EField::RodneCislo);
+    set(Col("Organizational ID Number"), EField::Ico);
+    set(Col("Account"), EField::Ucet);
+    QByteArray &extra = c[63];
+    AppendLabelled(extra, r, {{"Vzdělání", EField::Vzdelani}, {"Svátek", EField::Svatek}, {"DIČ", EField::Dic}, {"Banka", EField::Banka}});
+    const auto overflowLine = [&extra] {
+        if (!extra.isEmpty())
+            extra.append('\n');
+    };
     // Outlook has fixed telephone columns: each group takes the first free one of its
     // kind; what finds none goes to the note with its caption.
+    QByteArray &number = c[62];
     for (int g = 1; g <= 9; ++g) {
-        const QString number = GroupNumber(g, r, m_o);
-        if (number.isEmpty())
+        number.resize(0);
+        if (!AppendGroupNumber(number, r, g, m_ownDigits))
             continue;
-        const QString &caption = m_phoneCaptions[size_t(g - 1)];
+        const QByteArray &caption = m_phoneCaptions[size_t(g - 1)];
         const unsigned k = m_phoneKinds[size_t(g - 1)];
-        std::vector<const char *> columns = {"Other Phone", "Car Phone"};
+        static constexpr size_t other[] = {Col("Other Phone"), Col("Car Phone")};
+        static constexpr size_t cell[] = {Col("Mobile Phone"), Col("Car Phone"), Col("Other Phone")};
+        static constexpr size_t homeFax[] = {Col("Home Fax"), Col("Other Fax")};
+        static constexpr size_t fax[] = {Col("Business Fax"), Col("Other Fax")};
+        static constexpr size_t work[] = {Col("Business Phone"), Col("Business Phone 2"), Col("Other Phone")};
+        static constexpr size_t home[] = {Col("Home Phone"), Col("Home Phone 2"), Col("Other Phone")};
+        std::span<const size_t> columns = other;
         if (k & Cell)
-            columns = {"Mobile Phone", "Car Phone", "Other Phone"};
+            columns = cell;
         else if ((k & Fax) && (k & Home))
-            columns = {"Home Fax", "Other Fax"};
+            columns = homeFax;
         else if (k & Fax)
-            columns = {"Business Fax", "Other Fax"};
+            columns = fax;
         else if (k & Work)
-            columns = {"Business Phone", "Business Phone 2", "Other Phone"};
+            columns = work;
         else if (k & Home)
-            columns = {"Home Phone", "Home Phone 2", "Other Phone"};
+            columns = home;
         bool placed = false;
-        for (const char *col : columns) {
-            QString &cell = c[OutlookColumn(col)];
-            if (cell.isEmpty()) {
-                cell = number;
+        for (size_t col : columns) {
+            if (c[col].isEmpty()) {
+                c[col] = number;
                 placed = true;
                 break;
             }
         }
-        if (!placed)
-            overflow << (caption.isEmpty() ? number : caption + QStringLiteral(": ") + number);
+        if (!placed) {
+            overflowLine();
+            if (!caption.isEmpty()) {
+                extra.append(caption);
+                extra.append(": ", 2);
+            }
+            extra.append(number);
+        }
     }
-    const char *streets[3][4] = {{"Home Street", "Home City", "Home Country/Region", "Home Postal Code"},
-                                 {"Business Street", "Business City", "Business Country/Region", "Business Postal Code"},
-                                 {"Other Street", "Other City", "Other Country/Region", "Other Postal Code"}};
+    static constexpr size_t streets[3][4] = {
+        {Col("Home Street"), Col("Home City"), Col("Home Country/Region"), Col("Home Postal Code")},
+        {Col("Business Street"), Col("Business City"), Col("Business Country/Region"), Col("Business Postal Code")},
+        {Col("Other Street"), Col("Other City"), Col("Other Country/Region"), Col("Other Postal Code")}};
     for (int a = 1; a <= 3; ++a) {
         if (!HasAddress(r, a))
             continue;
-        const QString &caption = m_addressCaptions[size_t(a - 1)];
         const unsigned k = m_addressKinds[size_t(a - 1)];
         int order[3] = {2, 0, 1};
         if (k & Home)
@@ -527,36 +724,55 @@ int TFormatWriter::CsvOutlook(QByteArray &out, const TContactRecord &r) const
             order[0] = 1, order[1] = 2, order[2] = 0;
         bool placed = false;
         for (int o : order) {
-            if (!c[OutlookColumn(streets[o][0])].isEmpty() || !c[OutlookColumn(streets[o][1])].isEmpty()
-                || !c[OutlookColumn(streets[o][2])].isEmpty() || !c[OutlookColumn(streets[o][3])].isEmpty())
+            if (!c[streets[o][0]].isEmpty() || !c[streets[o][1]].isEmpty() || !c[streets[o][2]].isEmpty()
+                || !c[streets[o][3]].isEmpty())
                 continue;
             for (int part = 0; part < 4; ++part)
-                c[OutlookColumn(streets[o][part])] = Address(a, part, r);
+                AppendCp1250AsUtf8(c[streets[o][part]], Address(a, part, r));
             placed = true;
             break;
         }
-        if (!placed)
-            overflow << caption + QStringLiteral(": ") + Address(a, 0, r) + QStringLiteral(", ") + Address(a, 3, r)
-                            + QLatin1Char(' ') + Address(a, 1, r) + QStringLiteral(", ") + Address(a, 2, r);
-    }
-    QString extra;
-    {
-        QStringList lines = LabelledLines(
-            r, {{"Vzdělání", EField::Vzdelani}, {"Svátek", EField::Svatek}, {"DIČ", EField::Dic}, {"Banka", EField::Banka}});
-        lines << overflow;
-        extra = lines.join(QLatin1Char('\n'));
+        if (!placed) {
+            overflowLine();
+            extra.append(m_addressCaptions[size_t(a - 1)]);
+            extra.append(": ", 2);
+            AppendCp1250AsUtf8(extra, Address(a, 0, r));
+            extra.append(", ", 2);
+            AppendCp1250AsUtf8(extra, Address(a, 3, r));
+            extra.append(' ');
+            AppendCp1250AsUtf8(extra, Address(a, 1, r));
+            extra.append(", ", 2);
+            AppendCp1250AsUtf8(extra, Address(a, 2, r));
+        }
     }
     // A firm's name is its company; a person's name Outlook cannot compose from the parts
     // goes to the note.
-    const QString name = FromCp1250(r.NameView()).trimmed();
-    const QString composed = (Text(r, EField::Jmeno) + QLatin1Char(' ') + Text(r, EField::Prijmeni)).trimmed();
-    const QString reversed = (Text(r, EField::Prijmeni) + QLatin1Char(' ') + Text(r, EField::Jmeno)).trimmed();
-    if (IsCompany(r, m_labels.FlagCaptions))
-        set("Company", name);
-    else if (name != composed && name != reversed)
-        extra = JoinNote(U("Název: ") + name, extra);
-    set("Notes", JoinNote(NoteText(r), extra));
-    CsvRow(out, c);
+    const QByteArrayView name = Trimmed(r.NameView());
+    const QByteArrayView first = Field(r, EField::Jmeno);
+    const QByteArrayView last = Field(r, EField::Prijmeni);
+    const auto composedOf = [&name](QByteArrayView a, QByteArrayView b) {
+        if (a.isEmpty() || b.isEmpty())
+            return name == (a.isEmpty() ? b : a);
+        return name.size() == a.size() + 1 + b.size() && name.startsWith(a) && name[a.size()] == ' ' && name.endsWith(b);
+    };
+    QByteArray &notes = c[Col("Notes")];
+    if (IsCompany(r)) {
+        AppendCp1250AsUtf8(c[Col("Company")], name);
+    } else if (!composedOf(first, last) && !composedOf(last, first)) {
+        // "Název: …" leads the lines the note gets.
+        QByteArray &named = c[61];
+        named.append("Název: ");
+        AppendCp1250AsUtf8(named, name);
+        if (!extra.isEmpty()) {
+            named.append('\n');
+            named.append(extra);
+        }
+        JoinNote(notes, r, named);
+        CsvRow(out, c, std::size(kOutlookHeader));
+        return 1;
+    }
+    JoinNote(notes, r, extra);
+    CsvRow(out, c, std::size(kOutlookHeader));
     return 1;
 }
 
@@ -564,45 +780,82 @@ int TFormatWriter::CsvOutlook(QByteArray &out, const TContactRecord &r) const
 
 int TFormatWriter::Events(QByteArray &out, const TContactRecord &r) const
 {
-    using ContentLine::Escape;
-    const QString name = FromCp1250(r.NameView()).trimmed();
+    const QByteArrayView name = Trimmed(r.NameView());
+    const QByteArray id = EntryId(r);
+    QByteArray &l = m_line;
+    const auto put = [&] { ContentLine::Append(out, l); };
     int events = 0;
     const auto event = [&](const char *kind, const char *title, const TDayOfYear &d) {
         // Name days have no year; 2000 is a leap year, so 29 February is a day too.
-        const QDate start(d.HasYear() ? d.Year : 2000, d.Month, d.Day);
-        const auto line = [&out](const QString &l) { ContentLine::Append(out, U8(l)); };
-        const QString summary = U(title) + QStringLiteral(": ") + name;
-        line(QStringLiteral("BEGIN:VEVENT"));
-        line(QStringLiteral("UID:") + QLatin1String(EntryId(r)) + QLatin1Char('-') + QLatin1String(kind)
-             + QStringLiteral("@vorlink"));
-        line(QStringLiteral("DTSTAMP:") + m_o.Stamp.toUTC().toString(u"yyyyMMdd'T'HHmmss'Z'"));
-        line(QStringLiteral("DTSTART;VALUE=DATE:") + start.toString(u"yyyyMMdd"));
-        line(QStringLiteral("DTEND;VALUE=DATE:") + start.addDays(1).toString(u"yyyyMMdd"));
+        int year = d.HasYear() ? d.Year : 2000, month = d.Month, day = d.Day;
+        const auto summary = [&] {
+            l.append(title);
+            l.append(": ", 2);
+            AppendEscaped(l, name);
+        };
+        ContentLine::Append(out, "BEGIN:VEVENT");
+        l.resize(0);
+        l.append("UID:", 4);
+        l.append(id);
+        l.append('-');
+        l.append(kind);
+        l.append("@vorlink", 8);
+        put();
+        l.resize(0);
+        l.append("DTSTAMP:", 8);
+        l.append(m_stamp);
+        put();
+        l.resize(0);
+        l.append("DTSTART;VALUE=DATE:", 19);
+        AppendDate(l, year, month, day, false);
+        put();
+        NextDay(year, month, day);
+        l.resize(0);
+        l.append("DTEND;VALUE=DATE:", 17);
+        AppendDate(l, year, month, day, false);
+        put();
         if (d.Month == 2 && d.Day == 29)
-            line(QStringLiteral("RRULE:FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=-1"));
+            ContentLine::Append(out, "RRULE:FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=-1");
         else
-            line(QStringLiteral("RRULE:FREQ=YEARLY"));
-        line(QStringLiteral("SUMMARY:") + Escape(summary));
-        line(QStringLiteral("CATEGORIES:") + Escape(U(title)));
-        line(QStringLiteral("TRANSP:TRANSPARENT"));
+            ContentLine::Append(out, "RRULE:FREQ=YEARLY");
+        l.resize(0);
+        l.append("SUMMARY:", 8);
+        summary();
+        put();
+        l.resize(0);
+        l.append("CATEGORIES:", 11);
+        l.append(title);
+        put();
+        ContentLine::Append(out, "TRANSP:TRANSPARENT");
         if (m_o.AlarmDays >= 0) {
-            line(QStringLiteral("BEGIN:VALARM"));
-            line(QStringLiteral("ACTION:DISPLAY"));
-            line(QStringLiteral("DESCRIPTION:") + Escape(summary));
-            line(m_o.AlarmDays == 0 ? QStringLiteral("TRIGGER:PT0S") : QStringLiteral("TRIGGER:-P%1D").arg(m_o.AlarmDays));
-            line(QStringLiteral("END:VALARM"));
+            ContentLine::Append(out, "BEGIN:VALARM");
+            ContentLine::Append(out, "ACTION:DISPLAY");
+            l.resize(0);
+            l.append("DESCRIPTION:", 12);
+            summary();
+            put();
+            if (m_o.AlarmDays == 0) {
+                ContentLine::Append(out, "TRIGGER:PT0S");
+            } else {
+                l.resize(0);
+                l.append("TRIGGER:-P", 10);
+                AppendNumber(l, m_o.AlarmDays);
+                l.append('D');
+                put();
+            }
+            ContentLine::Append(out, "END:VALARM");
         }
-        line(QStringLiteral("END:VEVENT"));
+        ContentLine::Append(out, "END:VEVENT");
         ++events;
     };
-    const QString birthdayText = Text(r, EField::Narozeniny);
-    const TDayOfYear birthday = ParseDay(birthdayText);
+    const QByteArrayView birthdayText = Field(r, EField::Narozeniny);
+    const TDayOfYear birthday = ParseDayCp1250(birthdayText);
     if (birthday.Valid())
         event("narozeniny", "Narozeniny", birthday);
     else if (!birthdayText.isEmpty())
         ++m_skippedDates;
-    const QString nameDayText = Text(r, EField::Svatek);
-    const TDayOfYear nameDay = ParseDay(nameDayText);
+    const QByteArrayView nameDayText = Field(r, EField::Svatek);
+    const TDayOfYear nameDay = ParseDayCp1250(nameDayText);
     if (nameDay.Valid())
         event("svatek", "Svátek", TDayOfYear {nameDay.Day, nameDay.Month, 0});
     else if (!nameDayText.isEmpty())

@@ -32,15 +32,31 @@ private:
     int CsvGoogle(QByteArray &out, const TContactRecord &r) const;
     int CsvOutlook(QByteArray &out, const TContactRecord &r) const;
     int Events(QByteArray &out, const TContactRecord &r) const;
-    void CsvRow(QByteArray &out, const QStringList &cells) const;
+    // One table row of UTF-8 cells, in the file's encoding.
+    template<size_t N>
+    void CsvRow(QByteArray &out, const std::array<QByteArray, N> &cells, size_t count) const;
+    bool IsCompany(const TContactRecord &r) const;
+    // The captions of the entry's set flags with `separator` between; false for none.
+    bool AppendFlags(QByteArray &out, const TContactRecord &r, const char *separator, bool escaped) const;
 
     const TBookLabels &m_labels;
     TExportOptions m_o;
     // What the captions say, worked out once for the whole file.
     std::array<unsigned, 9> m_phoneKinds {};
     std::array<unsigned, 3> m_addressKinds {};
-    std::array<QString, 9> m_phoneCaptions;
-    std::array<QString, 3> m_addressCaptions;
+    // Trimmed captions in UTF-8; escaped for a content line.
+    std::array<QByteArray, 9> m_phoneCaptions, m_phoneLabels;
+    std::array<QByteArray, 3> m_addressCaptions, m_addressLabels;
+    std::array<bool, 9> m_phoneLabelled {};
+    std::array<bool, 3> m_addressLabelled {};
+    std::array<QByteArray, 9> m_phoneTypes;
+    std::array<QByteArray, 3> m_addressTypes;
+    std::array<QByteArray, 10> m_flags, m_flagsEscaped;
+    unsigned m_firmFlags = 0; // the flags captioned "Firma"
+    QByteArray m_ownDigits, m_stamp;
+    // Reused for every entry, so a row or a line costs no allocation.
+    mutable QByteArray m_line;
+    mutable std::array<QByteArray, 64> m_cells;
     mutable qint64 m_skippedDates = 0;
 };
 
@@ -49,5 +65,5 @@ namespace ContentLine {
 QString Escape(const QString &text);
 // One content line, UTF-8, ended by CR LF and folded at 75 octets without splitting a
 // character.
-void Append(QByteArray &out, const QByteArray &line);
+void Append(QByteArray &out, QByteArrayView line);
 } // namespace ContentLine

@@ -150,6 +150,85 @@ TDayOfYear ParseDay(const QString &text)
     return d;
 }
 
+namespace {
+
+// "\s" of ParseDay's expression: without Unicode properties, ASCII white space alone
+// (a no-break space is no separator there).
+bool IsDaySpace(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+bool IsDayDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool ValidDay(int year, int month, int day)
+{
+    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12 || day < 1)
+        return false;
+    const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+    return day <= (month == 2 && leap ? 29 : kDays[month - 1]);
+}
+
+// The tail after the month's digits: an optional dot, spaces, four digits of a year or
+// none, spaces, the end. -1 when it does not fit; the year otherwise (0 without one).
+int YearTail(QByteArrayView t, qsizetype i)
+{
+    if (i < t.size() && t[i] == '.')
+        ++i;
+    while (i < t.size() && IsDaySpace(t[i]))
+        ++i;
+    int year = 0;
+    if (i + 4 <= t.size() && IsDayDigit(t[i]) && IsDayDigit(t[i + 1]) && IsDayDigit(t[i + 2]) && IsDayDigit(t[i + 3])) {
+        year = (t[i] - '0') * 1000 + (t[i + 1] - '0') * 100 + (t[i + 2] - '0') * 10 + (t[i + 3] - '0');
+        i += 4;
+    }
+    while (i < t.size() && IsDaySpace(t[i]))
+        ++i;
+    return i == t.size() ? year : -1;
+}
+
+} // namespace
+
+TDayOfYear ParseDayCp1250(QByteArrayView t)
+{
+    // By hand what ParseDay's expression matches: "d.m.yyyy" with one or two digits for
+    // day and month, spaces allowed around the parts.
+    qsizetype i = 0;
+    while (i < t.size() && IsDaySpace(t[i]))
+        ++i;
+    if (i >= t.size() || !IsDayDigit(t[i]))
+        return {};
+    int day = t[i++] - '0';
+    if (i < t.size() && IsDayDigit(t[i]))
+        day = day * 10 + (t[i++] - '0');
+    if (i >= t.size() || t[i] != '.')
+        return {};
+    ++i;
+    while (i < t.size() && IsDaySpace(t[i]))
+        ++i;
+    if (i >= t.size() || !IsDayDigit(t[i]))
+        return {};
+    TDayOfYear d;
+    d.Day = day;
+    // Two digits of a month first; one when only that leaves a year that fits.
+    int year = -1;
+    if (i + 1 < t.size() && IsDayDigit(t[i + 1])) {
+        year = YearTail(t, i + 2);
+        d.Month = (t[i] - '0') * 10 + (t[i + 1] - '0');
+    }
+    if (year < 0) {
+        year = YearTail(t, i + 1);
+        d.Month = t[i] - '0';
+    }
+    if (year < 0)
+        return {};
+    d.Year = year;
+    if (!ValidDay(d.HasYear() ? d.Year : 2000, d.Month, d.Day))
+        return {};
+    return d;
+}
+
 QByteArray EntryId(const TContactRecord &r)
 {
     return QCryptographicHash::hash(r.NameView(), QCryptographicHash::Sha1).toHex().left(24);

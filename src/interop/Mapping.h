@@ -48,6 +48,8 @@ struct TDayOfYear
 };
 // "05.03.1961" gives the full date, "05.03." or "5.3" day and month; anything else nothing.
 TDayOfYear ParseDay(const QString &text);
+// The same read from Windows-1250 bytes, for the exports.
+TDayOfYear ParseDayCp1250(QByteArrayView text);
 // A stable identifier of an entry from its name (names are unique within a book).
 QByteArray EntryId(const TContactRecord &r);
 

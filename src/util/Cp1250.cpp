@@ -23,6 +23,47 @@ constexpr std::array<char16_t, 128> kHigh = {
     0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9, // F8
 };
 
+// The UTF-8 sequence of each byte, so that a conversion is a copy per byte.
+struct TUtf8
+{
+    char Bytes[3];
+    unsigned char Size;
+};
+
+constexpr std::array<TUtf8, 256> MakeUtf8Table()
+{
+    std::array<TUtf8, 256> t {};
+    for (int b = 0; b < 256; ++b) {
+        const char16_t u = b < 0x80 ? char16_t(b) : kHigh[size_t(b - 0x80)];
+        if (u < 0x80)
+            t[size_t(b)] = {{char(u), 0, 0}, 1};
+        else if (u < 0x800)
+            t[size_t(b)] = {{char(0xC0 | (u >> 6)), char(0x80 | (u & 0x3F)), 0}, 2};
+        else
+            t[size_t(b)] = {{char(0xE0 | (u >> 12)), char(0x80 | ((u >> 6) & 0x3F)), char(0x80 | (u & 0x3F))}, 3};
+    }
+    return t;
+}
+
+constexpr std::array<TUtf8, 256> kUtf8 = MakeUtf8Table();
+
+// Code points up to the page's highest (U+2122) to their byte; 0 where the page has none.
+constexpr char32_t kReverseSize = 0x2123;
+
+std::array<unsigned char, kReverseSize> MakeReverse()
+{
+    std::array<unsigned char, kReverseSize> t {};
+    for (int i = 0; i < 128; ++i)
+        t[kHigh[size_t(i)]] = static_cast<unsigned char>(0x80 + i);
+    return t;
+}
+
+const std::array<unsigned char, kReverseSize> &Reverse()
+{
+    static const std::array<unsigned char, kReverseSize> table = MakeReverse();
+    return table;
+}
+
 } // namespace
 
 char16_t Cp1250ToUnicode(unsigned char byte)
@@ -34,11 +75,10 @@ int UnicodeToCp1250(char32_t codePoint)
 {
     if (codePoint < 0x80)
         return int(codePoint);
-    for (int i = 0; i < 128; ++i) {
-        if (kHigh[i] == codePoint)
-            return 0x80 + i;
-    }
-    return -1;
+    if (codePoint >= kReverseSize)
+        return -1;
+    const unsigned char b = Reverse()[codePoint];
+    return b ? int(b) : -1;
 }
 
 QString FromCp1250(QByteArrayView bytes)
@@ -59,4 +99,42 @@ QByteArray ToCp1250(const QString &text)
         out.append(b < 0 ? '?' : char(b));
     }
     return out;
+}
+
+void AppendCp1250AsUtf8(QByteArray &out, QByteArrayView bytes)
+{
+    const qsizetype at = out.size();
+    out.resize(at + 3 * bytes.size());
+    char *d = out.data() + at;
+    for (const char c : bytes) {
+        const TUtf8 &u = kUtf8[static_cast<unsigned char>(c)];
+        // Three bytes copied whatever the length: the room is there, the cursor moves by
+        // the sequence's own size.
+        d[0] = u.Bytes[0];
+        d[1] = u.Bytes[1];
+        d[2] = u.Bytes[2];
+        d += u.Size;
+    }
+    out.resize(d - out.constData());
+}
+
+void AppendUtf8AsCp1250(QByteArray &out, QByteArrayView utf8)
+{
+    const qsizetype at = out.size();
+    out.resize(at + utf8.size());
+    char *d = out.data() + at;
+    const auto *s = reinterpret_cast<const unsigned char *>(utf8.data());
+    const auto *end = s + utf8.size();
+    while (s < end) {
+        char32_t cp = *s++;
+        if (cp >= 0x80) {
+            int more = cp >= 0xF0 ? 3 : cp >= 0xE0 ? 2 : 1;
+            cp &= cp >= 0xF0 ? 0x07 : cp >= 0xE0 ? 0x0F : 0x1F;
+            for (; more > 0 && s < end; --more)
+                cp = (cp << 6) | (*s++ & 0x3F);
+        }
+        const int b = UnicodeToCp1250(cp);
+        *d++ = b < 0 ? '?' : char(b);
+    }
+    out.resize(d - out.constData());
 }

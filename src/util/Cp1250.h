@@ -17,3 +17,11 @@ QString FromCp1250(QByteArrayView bytes);
 
 // Characters that Windows-1250 lacks become '?'.
 QByteArray ToCp1250(const QString &text);
+
+// Appends the UTF-8 form of Windows-1250 bytes: the exports write texts of the book
+// straight into their output this way, without a QString between.
+void AppendCp1250AsUtf8(QByteArray &out, QByteArrayView bytes);
+
+// Appends UTF-8 text in Windows-1250; characters the page lacks become '?'. The text is
+// expected to be valid UTF-8 (what this program writes itself).
+void AppendUtf8AsCp1250(QByteArray &out, QByteArrayView utf8);
