@@ -35,8 +35,8 @@ TSyncCommands::TSyncCommands(TSession &s, TRecordEditor &editor, TDocumentComman
 
 TSyncCommands::~TSyncCommands()
 {
-    if (m_job)
-        m_job->Cancel();
+    // Waited for with the events running: the job's thread may be waiting for this one.
+    CancelAndWait();
 }
 
 bool TSyncCommands::Running() const
