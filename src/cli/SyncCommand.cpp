@@ -72,7 +72,6 @@ int TSyncCommand::Execute(const QStringList &args, QTextStream &out, QTextStream
         QStringLiteral("calendar"), QString::fromUtf8("zveřejní narozeniny a svátky v tomto kalendáři CalDAV (nebo na tomto serveru)"),
         QStringLiteral("URL"));
     parser.addOptions({urlOption, userOption, passwordOption, preferOption, dryOption, calendarOption});
-    parser.addPositionalArgument(QStringLiteral("BOOK.WDT"), QString::fromUtf8("soubor adresáře"));
     QString path;
     int status = 0;
     if (!ParseBookCommandLine(parser, args, out, err, path, status))
