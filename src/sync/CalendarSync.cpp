@@ -2,6 +2,7 @@
 
 #include "book/Book.h"
 #include "session/CardMapping.h"
+#include "sync/DavFailure.h"
 #include "sync/DavUrl.h"
 #include "sync/DavXml.h"
 
@@ -10,12 +11,6 @@
 #include <QSet>
 
 namespace {
-
-// A write done. A multistatus is not: a server may answer a refused PUT with one.
-bool Written(int status)
-{
-    return status >= 200 && status < 300 && status != 207;
-}
 
 // An event's file name: its UID with anything but letters, digits, '-' and '.' as '_'.
 QByteArray FileName(const QByteArray &uid)
@@ -57,55 +52,19 @@ QByteArray TCalendarSync::EventHash(const QByteArray &ics)
     return QCryptographicHash::hash(text, QCryptographicHash::Sha1).toHex();
 }
 
-bool TCalendarSync::Fail(TCalendarResult &result, const TDavReply &reply, const QByteArray &method, const QUrl &url)
-{
-    result.FailedMethod = method;
-    result.Detail = url.toDisplayString(QUrl::RemoveUserInfo);
-    if (reply.TooLarge) {
-        result.Failure = TSyncFailure::Answer;
-        result.Detail = QStringLiteral("> %1 MB").arg(TDavClient::kMaxAnswer >> 20);
-    } else if (reply.Status == 0) {
-        result.Failure = reply.TimedOut ? TSyncFailure::Timeout : TSyncFailure::Unreachable;
-        if (!reply.TimedOut)
-            result.Detail = reply.NetworkError;
-    } else {
-        result.Failure = TSyncFailure::Http;
-        result.HttpStatus = reply.Status;
-    }
-    return false;
-}
-
 bool TCalendarSync::Propfind(const QUrl &url, const QByteArray &depth, const QByteArray &body,
                              QList<TCalendarProps> &out, TCalendarResult &result, QUrl *finalUrl)
 {
-    QUrl at = url;
-    for (int hop = 0; hop < 5; ++hop) {
-        const TDavReply reply = m_client.Send({"PROPFIND", at, depth, {}, body});
-        if (reply.Status >= 300 && reply.Status < 400 && !reply.Location.isEmpty()) {
-            const QUrl next = DavUrl::Resolved(at, reply.Location);
-            if (!DavUrl::SameOrigin(next, url))
-                return Fail(result, reply, "PROPFIND", at);
-            at = next;
-            continue;
-        }
-        if (reply.Status != 207)
-            return Fail(result, reply, "PROPFIND", at);
-        QString error;
-        if (!DavXml::ParseCalendarProps(reply.Body, out, error)) {
-            result.Failure = TSyncFailure::Answer;
-            result.HttpStatus = reply.Status;
-            result.FailedMethod = "PROPFIND";
-            result.Detail = error;
-            return false;
-        }
-        if (finalUrl)
-            *finalUrl = at;
-        return true;
-    }
-    result.Failure = TSyncFailure::Answer;
-    result.FailedMethod = "PROPFIND";
-    result.Detail = at.toDisplayString(QUrl::RemoveUserInfo);
-    return false;
+    QUrl at;
+    const TDavReply reply = m_client.Propfind(url, depth, body, &at);
+    if (reply.Status != 207)
+        return FailWith(result, reply, "PROPFIND", at);
+    QString error;
+    if (!DavXml::ParseCalendarProps(reply.Body, out, error))
+        return FailUnreadable(result, reply.Status, "PROPFIND", error);
+    if (finalUrl)
+        *finalUrl = at;
+    return true;
 }
 
 bool TCalendarSync::Discover(const QUrl &start, QUrl &calendar, TCalendarResult &result)
@@ -172,16 +131,13 @@ TCalendarResult TCalendarSync::Run(const TBook &book, const QUrl &calendar, cons
     // The calendar's members with their ETags: one request when nothing changed.
     const TDavReply listed = m_client.Send({"PROPFIND", calendar, "1", {}, DavXml::PropfindBody(true)});
     if (listed.Status != 207) {
-        Fail(result, listed, "PROPFIND", calendar);
+        FailWith(result, listed, "PROPFIND", calendar);
         return result;
     }
     TMultiStatus ms;
     QString error;
     if (!DavXml::ParseMultiStatus(listed.Body, ms, error)) {
-        result.Failure = TSyncFailure::Answer;
-        result.HttpStatus = listed.Status;
-        result.FailedMethod = "PROPFIND";
-        result.Detail = error;
+        FailUnreadable(result, listed.Status, "PROPFIND", error);
         return result;
     }
     QHash<QByteArray, QByteArray> members; // key to ETag
@@ -275,9 +231,9 @@ TCalendarResult TCalendarSync::Run(const TBook &book, const QUrl &calendar, cons
         }
         if (reply.Status == 0 && reply.Sent)
             w.Unanswered = true;
-        if (!Written(reply.Status) && !gone) {
+        if (!TDavClient::Written(reply.Status) && !gone) {
             if (result.Failure == TSyncFailure::None)
-                Fail(result, reply, requests.at(index).Method, requests.at(index).Url);
+                FailWith(result, reply, requests.at(index).Method, requests.at(index).Url);
             return false;
         }
         w.Done = true;

@@ -25,6 +25,7 @@ struct TCalendarResult
     int HttpStatus = 0;
     QString Detail;
     QByteArray FailedMethod;
+    TCertificateRefusal Certificate; // for a Certificate failure
     QList<QUrl> LeftAt; // the events left as they were
     // What to store for the next run (also after a failure: what was written so far).
     TCalendarState State;
@@ -61,7 +62,6 @@ public:
     static QByteArray EventHash(const QByteArray &ics);
 
 private:
-    bool Fail(TCalendarResult &result, const TDavReply &reply, const QByteArray &method, const QUrl &url);
     bool Propfind(const QUrl &url, const QByteArray &depth, const QByteArray &body, QList<TCalendarProps> &out,
                   TCalendarResult &result, QUrl *finalUrl = nullptr);
 

@@ -1,5 +1,7 @@
 #include "sync/DavClient.h"
 
+#include "sync/DavUrl.h"
+
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -143,6 +145,24 @@ bool TDavClient::Admit(const QUrl &url, const QSslCertificate &leaf, const QList
 TDavReply TDavClient::Send(const TDavRequest &request)
 {
     return SendAll({request}, 1).value(0);
+}
+
+TDavReply TDavClient::Propfind(const QUrl &url, const QByteArray &depth, const QByteArray &body, QUrl *finalUrl)
+{
+    QUrl at = url;
+    TDavReply reply;
+    for (int hop = 0; hop < 5; ++hop) {
+        reply = Send({"PROPFIND", at, depth, {}, body});
+        if (reply.Status < 300 || reply.Status >= 400 || reply.Location.isEmpty())
+            break;
+        const QUrl next = DavUrl::Resolved(at, reply.Location);
+        if (!DavUrl::SameOrigin(next, url))
+            break;
+        at = next;
+    }
+    if (finalUrl)
+        *finalUrl = at;
+    return reply;
 }
 
 QList<TDavReply> TDavClient::SendAll(const QList<TDavRequest> &requests, int inFlight,

@@ -56,6 +56,13 @@ public:
     ~TDavClient();
 
     TDavReply Send(const TDavRequest &request);
+    // A PROPFIND that follows redirects (the well-known address always has one) with the
+    // method kept, only within the server it was sent to: the password goes nowhere else.
+    // A redirect elsewhere comes back as it is; `finalUrl` gets where the answer came from.
+    TDavReply Propfind(const QUrl &url, const QByteArray &depth, const QByteArray &body, QUrl *finalUrl = nullptr);
+    // Whether a PUT or DELETE was taken: a 207 is a refusal in parts (a server that will not
+    // take a UID twice).
+    static bool Written(int status) { return status >= 200 && status < 300 && status != 207; }
     // Sends all, at most `inFlight` at a time; the replies in the order of the requests.
     // `done` runs as each reply comes, and returning false stops sending more.
     QList<TDavReply> SendAll(const QList<TDavRequest> &requests, int inFlight,

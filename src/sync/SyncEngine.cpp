@@ -2,6 +2,8 @@
 
 #include "book/Book.h"
 #include "session/CardMapping.h"
+#include "sync/DavFailure.h"
+#include "sync/DavUrl.h"
 #include "sync/DavXml.h"
 
 #include <QCryptographicHash>
@@ -11,44 +13,12 @@
 
 namespace {
 
-// A card's address as a key: the path, decoded, so "/a/x%40y.vcf" and "/a/x@y.vcf" meet.
-QByteArray KeyOf(const QUrl &collection, const QByteArray &href)
-{
-    return collection.resolved(QUrl::fromEncoded(href)).path(QUrl::FullyDecoded).toUtf8();
-}
-
-QUrl UrlOf(const QUrl &collection, const QByteArray &href)
-{
-    return collection.resolved(QUrl::fromEncoded(href));
-}
-
-bool SameOrigin(const QUrl &a, const QUrl &b)
-{
-    const int port = a.scheme() == QLatin1String("https") ? 443 : 80;
-    return a.scheme() == b.scheme() && a.host() == b.host() && a.port(port) == b.port(port);
-}
-
-// Whether a member the server names lies inside the collection: the password and the
-// writes go nowhere else, whatever an answer says.
-bool Inside(const QUrl &collection, const QByteArray &href)
-{
-    const QUrl url = UrlOf(collection, href);
-    QString base = collection.path(QUrl::FullyDecoded);
-    if (!base.endsWith(QLatin1Char('/')))
-        base += QLatin1Char('/');
-    const QString path = url.path(QUrl::FullyDecoded);
-    return SameOrigin(url, collection) && path.startsWith(base) && path.size() > base.size() && !path.contains(QLatin1String("/../"));
-}
+using DavUrl::Inside;
+using DavUrl::SameOrigin;
 
 QByteArray Hash(const QByteArray &bytes)
 {
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
-}
-
-bool Success(int status)
-{
-    // A 207 to a write is a refusal in parts (a server that will not take a UID twice).
-    return status >= 200 && status < 300 && status != 207;
 }
 
 // The names of a book with how many entries carry each, kept up to date through a sync's
@@ -122,60 +92,19 @@ struct TSyncEngine::TListing
 
 TSyncEngine::TSyncEngine(TDavClient &client, const ICardMapping &mapping) : m_client(client), m_mapping(mapping) { }
 
-bool TSyncEngine::Fail(TSyncResult &result, const TDavReply &reply, const QByteArray &method, const QUrl &url)
-{
-    result.FailedMethod = method;
-    result.Detail = url.toDisplayString(QUrl::RemoveUserInfo);
-    if (reply.Certificate.Problem != TCertificateProblem::None) {
-        result.Failure = TSyncFailure::Certificate;
-        result.Certificate = reply.Certificate;
-    } else if (reply.TooLarge) {
-        result.Failure = TSyncFailure::Answer;
-        result.Detail = QStringLiteral("> %1 MB").arg(TDavClient::kMaxAnswer >> 20);
-    } else if (reply.Status == 0) {
-        result.Failure = reply.TimedOut ? TSyncFailure::Timeout : TSyncFailure::Unreachable;
-        if (!reply.TimedOut)
-            result.Detail = reply.NetworkError;
-    } else {
-        result.Failure = TSyncFailure::Http;
-        result.HttpStatus = reply.Status;
-    }
-    return false;
-}
-
 bool TSyncEngine::Propfind(const QUrl &url, const QByteArray &depth, const QByteArray &body, TMultiStatus &out,
                            TSyncResult &result, QUrl *finalUrl)
 {
-    QUrl at = url;
-    // Redirects (the well-known address always has one) are followed with the method kept.
-    for (int hop = 0; hop < 5; ++hop) {
-        const TDavReply reply = m_client.Send({"PROPFIND", at, depth, {}, body});
-        if (reply.Status >= 300 && reply.Status < 400 && !reply.Location.isEmpty()) {
-            // Only within the server the user named: the password goes nowhere else.
-            const QUrl next = at.resolved(QUrl::fromEncoded(reply.Location));
-            if (!SameOrigin(next, url))
-                return Fail(result, reply, "PROPFIND", at);
-            at = next;
-            continue;
-        }
-        if (reply.Status != 207)
-            return Fail(result, reply, "PROPFIND", at);
-        QString error;
-        if (!DavXml::ParseMultiStatus(reply.Body, out, error)) {
-            result.Failure = TSyncFailure::Answer;
-            result.HttpStatus = reply.Status;
-            result.FailedMethod = "PROPFIND";
-            result.Detail = error;
-            return false;
-        }
-        if (finalUrl)
-            *finalUrl = at;
-        return true;
-    }
-    result.Failure = TSyncFailure::Answer;
-    result.FailedMethod = "PROPFIND";
-    result.Detail = at.toDisplayString(QUrl::RemoveUserInfo);
-    return false;
+    QUrl at;
+    const TDavReply reply = m_client.Propfind(url, depth, body, &at);
+    if (reply.Status != 207)
+        return FailWith(result, reply, "PROPFIND", at);
+    QString error;
+    if (!DavXml::ParseMultiStatus(reply.Body, out, error))
+        return FailUnreadable(result, reply.Status, "PROPFIND", error);
+    if (finalUrl)
+        *finalUrl = at;
+    return true;
 }
 
 bool TSyncEngine::HomeSet(const QUrl &start, const TDavResponse &here, QUrl &homeUrl, TSyncResult &result)
@@ -277,20 +206,15 @@ bool TSyncEngine::List(const QUrl &collection, const QByteArray &token, TListing
                 && (reply.Status == 400 || reply.Status == 403 || reply.Status == 405 || reply.Status == 415
                     || reply.Status == 501))
                 return ListByPropfind(collection, listing, result);
-            return Fail(result, reply, "REPORT", collection);
+            return FailWith(result, reply, "REPORT", collection);
         }
         TMultiStatus ms;
         QString error;
-        if (!DavXml::ParseMultiStatus(reply.Body, ms, error)) {
-            result.Failure = TSyncFailure::Answer;
-            result.HttpStatus = reply.Status;
-            result.FailedMethod = "REPORT";
-            result.Detail = error;
-            return false;
-        }
+        if (!DavXml::ParseMultiStatus(reply.Body, ms, error))
+            return FailUnreadable(result, reply.Status, "REPORT", error);
         bool more = false;
         for (const TDavResponse &r : ms.Responses) {
-            const QByteArray key = KeyOf(collection, r.Href);
+            const QByteArray key = DavUrl::Key(collection, r.Href);
             if (key == self || key + '/' == self || key == self + '/') {
                 more |= r.Status == 507;
                 continue;
@@ -324,7 +248,7 @@ bool TSyncEngine::ListByPropfind(const QUrl &collection, TListing &listing, TSyn
     listing = TListing();
     listing.Full = true;
     for (const TDavResponse &r : ms.Responses) {
-        const QByteArray key = KeyOf(collection, r.Href);
+        const QByteArray key = DavUrl::Key(collection, r.Href);
         if (key == self || key + '/' == self || r.Collection || r.Status != 200 || !Inside(collection, r.Href))
             continue;
         listing.Order << key;
@@ -355,30 +279,12 @@ bool FetchCards(TDavClient &client, const QUrl &collection, std::vector<TItem> &
     client.SendAll(requests, TSyncEngine::kInFlight, [&](qsizetype, const TDavReply &reply) {
         TMultiStatus ms;
         QString error;
-        if (reply.Status != 207) {
-            result.FailedMethod = "REPORT";
-            result.Detail = collection.toDisplayString(QUrl::RemoveUserInfo);
-            result.Failure = reply.TooLarge    ? TSyncFailure::Answer
-                             : reply.Status == 0 ? (reply.TimedOut ? TSyncFailure::Timeout : TSyncFailure::Unreachable)
-                                                 : TSyncFailure::Http;
-            if (reply.Status == 0 && !reply.TimedOut)
-                result.Detail = reply.NetworkError;
-            result.HttpStatus = reply.Status;
-            if (reply.Certificate.Problem != TCertificateProblem::None) {
-                result.Failure = TSyncFailure::Certificate;
-                result.Certificate = reply.Certificate;
-            }
-            return ok = false;
-        }
-        if (!DavXml::ParseMultiStatus(reply.Body, ms, error)) {
-            result.Failure = TSyncFailure::Answer;
-            result.HttpStatus = reply.Status;
-            result.FailedMethod = "REPORT";
-            result.Detail = error;
-            return ok = false;
-        }
+        if (reply.Status != 207)
+            return ok = FailWith(result, reply, "REPORT", collection);
+        if (!DavXml::ParseMultiStatus(reply.Body, ms, error))
+            return ok = FailUnreadable(result, reply.Status, "REPORT", error);
         for (const TDavResponse &r : ms.Responses) {
-            const auto at = byKey.constFind(KeyOf(collection, r.Href));
+            const auto at = byKey.constFind(DavUrl::Key(collection, r.Href));
             if (at == byKey.cend() || r.Status != 200 || r.AddressData.isEmpty())
                 continue;
             TItem &item = items[size_t(*at)];
@@ -426,7 +332,7 @@ TSyncResult TSyncEngine::Run(TBook &book, const QUrl &collection, const TSyncSta
         TItem item;
         item.Pair = i;
         item.Href = p.Href;
-        item.Key = KeyOf(collection, p.Href);
+        item.Key = DavUrl::Key(collection, p.Href);
         item.ETag = p.ETag;
         if (byKey.contains(item.Key))
             continue; // a damaged state: one pair a card
@@ -690,17 +596,17 @@ TSyncResult TSyncEngine::Run(TBook &book, const QUrl &collection, const TSyncSta
                     if (!item.Href.endsWith('/'))
                         item.Href += '/';
                     item.Href += id + ".vcf";
-                    item.Key = KeyOf(collection, item.Href);
+                    item.Key = DavUrl::Key(collection, item.Href);
                 }
                 item.Card = m_mapping.EntryCard(*item.Entry, "vorlink-" + id);
-                q = {"PUT", UrlOf(collection, item.Href), {}, {{"If-None-Match", "*"}}, item.Card, "text/vcard; charset=utf-8"};
+                q = {"PUT", DavUrl::Resolved(collection, item.Href), {}, {{"If-None-Match", "*"}}, item.Card, "text/vcard; charset=utf-8"};
             } else if (item.Do == TDo::Update) {
                 item.Card = item.Fetched ? m_mapping.MergedCard(item.Card, *item.Entry) : QByteArray();
                 if (item.Card.isEmpty())
                     item.Card = m_mapping.EntryCard(*item.Entry, "vorlink-" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces));
-                q = {"PUT", UrlOf(collection, item.Href), {}, {{"If-Match", item.ETag}}, item.Card, "text/vcard; charset=utf-8"};
+                q = {"PUT", DavUrl::Resolved(collection, item.Href), {}, {{"If-Match", item.ETag}}, item.Card, "text/vcard; charset=utf-8"};
             } else if (item.Do == TDo::DeleteOnServer) {
-                q = {"DELETE", UrlOf(collection, item.Href), {}, {{"If-Match", item.ETag}}, {}, {}};
+                q = {"DELETE", DavUrl::Resolved(collection, item.Href), {}, {{"If-Match", item.ETag}}, {}, {}};
             } else {
                 continue;
             }
@@ -733,9 +639,9 @@ TSyncResult TSyncEngine::Run(TBook &book, const QUrl &collection, const TSyncSta
                 late << i;
                 return !stop;
             }
-            if (!Success(reply.Status) && !gone) {
+            if (!TDavClient::Written(reply.Status) && !gone) {
                 if (!failed)
-                    Fail(result, reply, requests.at(index).Method, requests.at(index).Url);
+                    FailWith(result, reply, requests.at(index).Method, requests.at(index).Url);
                 failed = true;
                 item.Do = TDo::Nothing;
                 return false;

@@ -90,7 +90,6 @@ private:
     struct TListing;
     bool List(const QUrl &collection, const QByteArray &token, TListing &listing, TSyncResult &result);
     bool ListByPropfind(const QUrl &collection, TListing &listing, TSyncResult &result);
-    bool Fail(TSyncResult &result, const TDavReply &reply, const QByteArray &method, const QUrl &url);
     // The home set of the user's address books, from `start` or its principal.
     bool HomeSet(const QUrl &start, const TDavResponse &here, QUrl &home, TSyncResult &result);
     bool Propfind(const QUrl &url, const QByteArray &depth, const QByteArray &body, TMultiStatus &out,

@@ -163,6 +163,7 @@ QString SyncText::CalendarFailure(const TCalendarResult &r, int timeoutMs)
     same.HttpStatus = r.HttpStatus;
     same.Detail = r.Detail;
     same.FailedMethod = r.FailedMethod;
+    same.Certificate = r.Certificate;
     return U("Kalendář: ") + Failure(same, timeoutMs);
 }
 
