@@ -1,12 +1,7 @@
 #include "sync/CalendarState.h"
 
 #include "sync/SyncState.h"
-#include "util/GuardedFile.h"
-#include "util/RegularFile.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -15,13 +10,6 @@ namespace {
 
 constexpr int kFormat = 1;
 constexpr qint64 kMaxStateSize = qint64(64) << 20;
-
-QString Key(const QString &book)
-{
-    const QFileInfo info(book);
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
-}
 
 } // namespace
 
@@ -36,11 +24,8 @@ QString TCalendarState::FileFor(const QString &book, const QString &calendar)
 TCalendarState TCalendarState::Load(const QString &file, const QString &book, const QString &calendar)
 {
     TCalendarState state;
-    QFile f;
-    if (OpenRegularFile(file, f, kMaxStateSize) != TRegularOpen::Ok)
-        return state;
-    const QJsonObject o = QJsonDocument::fromJson(f.readAll()).object();
-    if (o.value(QLatin1String("format")).toInt() != kFormat || o.value(QLatin1String("book")).toString() != Key(book)
+    const QJsonObject o = SyncStateFile::Read(file, kMaxStateSize);
+    if (o.value(QLatin1String("format")).toInt() != kFormat || o.value(QLatin1String("book")).toString() != SyncStateFile::BookKey(book)
         || o.value(QLatin1String("calendar")).toString() != calendar)
         return state;
     for (const QJsonValue &v : o.value(QLatin1String("events")).toArray()) {
@@ -58,8 +43,6 @@ TCalendarState TCalendarState::Load(const QString &file, const QString &book, co
 
 bool TCalendarState::Save(const QString &file, const QString &book, const QString &calendar) const
 {
-    if (!QDir().mkpath(QFileInfo(file).absolutePath()))
-        return false;
     QJsonArray events;
     for (const TCalendarEntry &e : Entries)
         events.append(QJsonObject {{QStringLiteral("href"), QString::fromUtf8(e.Href)},
@@ -67,14 +50,8 @@ bool TCalendarState::Save(const QString &file, const QString &book, const QStrin
                                    {QStringLiteral("etag"), QString::fromUtf8(e.ETag)},
                                    {QStringLiteral("hash"), QString::fromLatin1(e.Hash)}});
     const QJsonObject o {{QStringLiteral("format"), kFormat},
-                         {QStringLiteral("book"), Key(book)},
+                         {QStringLiteral("book"), SyncStateFile::BookKey(book)},
                          {QStringLiteral("calendar"), calendar},
                          {QStringLiteral("events"), events}};
-    TGuardedFile out(file);
-    if (out.Begin() != TGuardedFile::TError::None)
-        return false;
-    const QByteArray bytes = QJsonDocument(o).toJson(QJsonDocument::Compact);
-    if (out.write(bytes) != bytes.size())
-        return false;
-    return out.Commit() == TGuardedFile::TError::None;
+    return SyncStateFile::Write(file, o);
 }

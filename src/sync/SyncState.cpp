@@ -30,18 +30,39 @@ QString StateFolder()
     return base + QStringLiteral("/vorlink/sync");
 }
 
-QString Key(const QString &book)
+} // namespace
+
+QString SyncStateFile::BookKey(const QString &book)
 {
     const QFileInfo info(book);
     const QString canonical = info.canonicalFilePath();
     return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
 }
 
-} // namespace
+QJsonObject SyncStateFile::Read(const QString &file, qint64 maxSize)
+{
+    QFile f;
+    if (OpenRegularFile(file, f, maxSize) != TRegularOpen::Ok)
+        return {};
+    return QJsonDocument::fromJson(f.readAll()).object();
+}
+
+bool SyncStateFile::Write(const QString &file, const QJsonObject &object)
+{
+    if (!QDir().mkpath(QFileInfo(file).absolutePath()))
+        return false;
+    TGuardedFile out(file);
+    if (out.Begin() != TGuardedFile::TError::None)
+        return false;
+    const QByteArray bytes = QJsonDocument(object).toJson(QJsonDocument::Compact);
+    if (out.write(bytes) != bytes.size())
+        return false;
+    return out.Commit() == TGuardedFile::TError::None;
+}
 
 QString TSyncState::FileFor(const QString &book, const QString &collection)
 {
-    const QByteArray id = QCryptographicHash::hash((Key(book) + QLatin1Char('\n') + collection).toUtf8(),
+    const QByteArray id = QCryptographicHash::hash((SyncStateFile::BookKey(book) + QLatin1Char('\n') + collection).toUtf8(),
                                                    QCryptographicHash::Sha256)
                               .toHex()
                               .left(32);
@@ -52,11 +73,8 @@ QString TSyncState::FileFor(const QString &book, const QString &collection)
 TSyncState TSyncState::Load(const QString &file, const QString &book, const QString &collection)
 {
     TSyncState state;
-    QFile f;
-    if (OpenRegularFile(file, f, kMaxStateSize) != TRegularOpen::Ok)
-        return state;
-    const QJsonObject o = QJsonDocument::fromJson(f.readAll()).object();
-    if (o.value(QLatin1String("format")).toInt() != kFormat || o.value(QLatin1String("book")).toString() != Key(book)
+    const QJsonObject o = SyncStateFile::Read(file, kMaxStateSize);
+    if (o.value(QLatin1String("format")).toInt() != kFormat || o.value(QLatin1String("book")).toString() != SyncStateFile::BookKey(book)
         || o.value(QLatin1String("collection")).toString() != collection)
         return state;
     state.Token = o.value(QLatin1String("token")).toString().toUtf8();
@@ -77,8 +95,6 @@ TSyncState TSyncState::Load(const QString &file, const QString &book, const QStr
 
 bool TSyncState::Save(const QString &file, const QString &book, const QString &collection) const
 {
-    if (!QDir().mkpath(QFileInfo(file).absolutePath()))
-        return false;
     QJsonArray pairs;
     for (const TSyncPair &p : Pairs)
         pairs.append(QJsonObject {{QStringLiteral("href"), QString::fromUtf8(p.Href)},
@@ -87,15 +103,9 @@ bool TSyncState::Save(const QString &file, const QString &book, const QString &c
                                   {QStringLiteral("card"), QString::fromLatin1(p.Card)},
                                   {QStringLiteral("core"), QString::fromLatin1(p.Core)}});
     const QJsonObject o {{QStringLiteral("format"), kFormat},
-                         {QStringLiteral("book"), Key(book)},
+                         {QStringLiteral("book"), SyncStateFile::BookKey(book)},
                          {QStringLiteral("collection"), collection},
                          {QStringLiteral("token"), QString::fromUtf8(Token)},
                          {QStringLiteral("pairs"), pairs}};
-    TGuardedFile out(file);
-    if (out.Begin() != TGuardedFile::TError::None)
-        return false;
-    const QByteArray bytes = QJsonDocument(o).toJson(QJsonDocument::Compact);
-    if (out.write(bytes) != bytes.size())
-        return false;
-    return out.Commit() == TGuardedFile::TError::None;
+    return SyncStateFile::Write(file, o);
 }

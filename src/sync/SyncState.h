@@ -4,6 +4,18 @@
 #include <QList>
 #include <QString>
 
+class QJsonObject;
+
+// The files of a sync's states (the contacts' and the calendar's).
+namespace SyncStateFile {
+// How a state names its book: the canonical path, so another name of the same file is one.
+QString BookKey(const QString &book);
+// The object a state file holds; empty when it is missing, unreadable or over `maxSize`.
+QJsonObject Read(const QString &file, qint64 maxSize);
+// Written whole through a new file renamed over the old one, its folder made first.
+bool Write(const QString &file, const QJsonObject &object);
+} // namespace SyncStateFile
+
 // One entry paired with one card as both stood after the last sync.
 struct TSyncPair
 {
