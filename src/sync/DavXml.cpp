@@ -7,6 +7,7 @@ namespace {
 
 const QString kDav = QStringLiteral("DAV:");
 const QString kCardDav = QStringLiteral("urn:ietf:params:xml:ns:carddav");
+const QString kCalDav = QStringLiteral("urn:ietf:params:xml:ns:caldav");
 
 int StatusOf(const QString &line)
 {
@@ -116,6 +117,24 @@ QByteArray Document(const std::function<void(QXmlStreamWriter &)> &body)
     return out;
 }
 
+// A PROPFIND asking for these properties, each a namespace and a name.
+QByteArray PropfindOf(std::initializer_list<std::pair<const QString *, const char *>> props)
+{
+    return Document([props](QXmlStreamWriter &w) {
+        for (const auto &p : props)
+            if (*p.first == kCalDav) {
+                w.writeNamespace(kCalDav, QStringLiteral("cal"));
+                break;
+            }
+        w.writeStartElement(kDav, QStringLiteral("propfind"));
+        w.writeStartElement(kDav, QStringLiteral("prop"));
+        for (const auto &[ns, name] : props)
+            w.writeEmptyElement(*ns, QLatin1String(name));
+        w.writeEndElement();
+        w.writeEndElement();
+    });
+}
+
 } // namespace
 
 bool DavXml::ParseMultiStatus(const QByteArray &body, TMultiStatus &out, QString &error)
@@ -160,41 +179,20 @@ bool DavXml::NamesPrecondition(const QByteArray &body, QByteArrayView element)
 
 QByteArray DavXml::PropfindBody(bool etagOnly)
 {
-    return Document([etagOnly](QXmlStreamWriter &w) {
-        w.writeStartElement(kDav, QStringLiteral("propfind"));
-        w.writeStartElement(kDav, QStringLiteral("prop"));
-        w.writeEmptyElement(kDav, QStringLiteral("resourcetype"));
-        w.writeEmptyElement(kDav, QStringLiteral("getetag"));
-        if (!etagOnly) {
-            w.writeEmptyElement(kDav, QStringLiteral("displayname"));
-            w.writeEmptyElement(kDav, QStringLiteral("current-user-principal"));
-            w.writeEmptyElement(kCardDav, QStringLiteral("addressbook-home-set"));
-        }
-        w.writeEndElement();
-        w.writeEndElement();
-    });
+    if (etagOnly)
+        return PropfindOf({{&kDav, "resourcetype"}, {&kDav, "getetag"}});
+    return PropfindOf({{&kDav, "resourcetype"}, {&kDav, "getetag"}, {&kDav, "displayname"},
+                       {&kDav, "current-user-principal"}, {&kCardDav, "addressbook-home-set"}});
 }
 
 QByteArray DavXml::PrincipalBody()
 {
-    return Document([](QXmlStreamWriter &w) {
-        w.writeStartElement(kDav, QStringLiteral("propfind"));
-        w.writeStartElement(kDav, QStringLiteral("prop"));
-        w.writeEmptyElement(kDav, QStringLiteral("current-user-principal"));
-        w.writeEndElement();
-        w.writeEndElement();
-    });
+    return PropfindOf({{&kDav, "current-user-principal"}});
 }
 
 QByteArray DavXml::HomeSetBody()
 {
-    return Document([](QXmlStreamWriter &w) {
-        w.writeStartElement(kDav, QStringLiteral("propfind"));
-        w.writeStartElement(kDav, QStringLiteral("prop"));
-        w.writeEmptyElement(kCardDav, QStringLiteral("addressbook-home-set"));
-        w.writeEndElement();
-        w.writeEndElement();
-    });
+    return PropfindOf({{&kCardDav, "addressbook-home-set"}});
 }
 
 QByteArray DavXml::SyncCollectionBody(const QByteArray &token)
@@ -225,8 +223,6 @@ QByteArray DavXml::MultigetBody(const QList<QByteArray> &hrefs)
 }
 
 namespace {
-
-const QString kCalDav = QStringLiteral("urn:ietf:params:xml:ns:caldav");
 
 void ReadCalendarProp(QXmlStreamReader &x, TCalendarProps &r)
 {
@@ -319,27 +315,11 @@ bool DavXml::ParseCalendarProps(const QByteArray &body, QList<TCalendarProps> &o
 
 QByteArray DavXml::CalendarPropfindBody()
 {
-    return Document([](QXmlStreamWriter &w) {
-        w.writeNamespace(kCalDav, QStringLiteral("cal"));
-        w.writeStartElement(kDav, QStringLiteral("propfind"));
-        w.writeStartElement(kDav, QStringLiteral("prop"));
-        w.writeEmptyElement(kDav, QStringLiteral("resourcetype"));
-        w.writeEmptyElement(kDav, QStringLiteral("current-user-principal"));
-        w.writeEmptyElement(kCalDav, QStringLiteral("calendar-home-set"));
-        w.writeEmptyElement(kCalDav, QStringLiteral("supported-calendar-component-set"));
-        w.writeEndElement();
-        w.writeEndElement();
-    });
+    return PropfindOf({{&kDav, "resourcetype"}, {&kDav, "current-user-principal"}, {&kCalDav, "calendar-home-set"},
+                       {&kCalDav, "supported-calendar-component-set"}});
 }
 
 QByteArray DavXml::CalendarHomeSetBody()
 {
-    return Document([](QXmlStreamWriter &w) {
-        w.writeNamespace(kCalDav, QStringLiteral("cal"));
-        w.writeStartElement(kDav, QStringLiteral("propfind"));
-        w.writeStartElement(kDav, QStringLiteral("prop"));
-        w.writeEmptyElement(kCalDav, QStringLiteral("calendar-home-set"));
-        w.writeEndElement();
-        w.writeEndElement();
-    });
+    return PropfindOf({{&kCalDav, "calendar-home-set"}});
 }
