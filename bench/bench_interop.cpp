@@ -130,18 +130,22 @@ int main(int argc, char *argv[])
 {
     QStandardPaths::setTestModeEnabled(true);
     QCoreApplication app(argc, argv);
-    // "bench_interop 4096 vcard3" for a profile of one format on a smaller book.
+    // "bench_interop 4096 vcard3" for a profile of one format on a smaller book;
+    // "bench_interop 65535 - KNIHA.WDT" only writes the book, for profiling the commands.
     const QStringList args = app.arguments();
     const int entries = args.size() > 1 ? args.at(1).toInt() : 65535;
     const QString only = args.size() > 2 ? args.at(2) : QString();
+    const QString keep = args.size() > 3 ? args.at(3) : QString();
     QTemporaryDir dir;
     TBook book;
     book.Labels = TBookLabels::Defaults();
     for (int i = 0; i < entries; ++i)
         book.AppendRecord(Entry(i));
-    const QString bookPath = dir.filePath(QStringLiteral("KNIHA.WDT"));
+    const QString bookPath = keep.isEmpty() ? dir.filePath(QStringLiteral("KNIHA.WDT")) : keep;
     if (BookFile::Write(bookPath, book.Labels.ToHeader(), book) != TBookFileError::None)
         return 1;
+    if (!keep.isEmpty())
+        return 0;
     const double rawRead = RawRead(bookPath);
     std::printf("%d entries, book %.1f MB, raw read %.1f ms\n", entries, QFile(bookPath).size() / 1e6, rawRead);
     std::printf("%-17s %9s %9s %9s %9s %8s\n", "format", "MB", "command", "writer", "raw r+w", "ratio");
