@@ -3,6 +3,9 @@
 #include "BenchSupport.h"
 #include "app/VorlinkApp.h"
 #include "book/BookLabels.h"
+#include "cli/ExportCommand.h"
+#include "cli/ImportCommand.h"
+#include "interop/InteropCommands.h"
 #include "mask/MaskCommands.h"
 #include "reports/ReportCommands.h"
 #include "session/Prompt.h"
@@ -19,6 +22,7 @@
 #include <QListView>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTextStream>
 #include <QThread>
 #include <QTimer>
 
@@ -113,5 +117,41 @@ int main(int argc, char *argv[])
     QCoreApplication::processEvents();
     std::printf("report in the window:          %8.1f ms (%d repaints, %lld bytes)\n", Ms(t), prompt.Repaints,
                 QFileInfo(dir.filePath(QStringLiteral("pet.txt"))).size());
+
+    // The long work of the bridges in the window beside the same work on the command line.
+    QString text;
+    QTextStream out(&text), err(&text);
+    const auto command = [&](QStringList args) {
+        QElapsedTimer c;
+        c.start();
+        const bool ok = args.first() == QLatin1String("export") ? TExportCommand().Execute(args, out, err) == 0
+                                                                 : TImportCommand().Execute(args, out, err) == 0;
+        if (!ok)
+            std::printf("command failed: %s\n", qPrintable(text));
+        return Ms(c);
+    };
+    for (const auto &[format, name] : {std::pair {TInteropFormat::VCard3, "vcard3"}, {TInteropFormat::CsvGoogle, "csv-google"}}) {
+        const QString inWindow = dir.filePath(QStringLiteral("okno.") + QLatin1String(name));
+        t.restart();
+        app.Interop().Export(format, inWindow);
+        QCoreApplication::processEvents();
+        const double window = Ms(t);
+        const double cli = command({QStringLiteral("export"), QStringLiteral("--format"), QLatin1String(name), book,
+                                    QStringLiteral("-o"), dir.filePath(QStringLiteral("cli.") + QLatin1String(name))});
+        std::printf("export %-10s window %7.1f ms, command %7.1f ms: %.2fx\n", name, window, cli, window / cli);
+    }
+    // Cards read into a new book: the window keeps them open, the command writes the book.
+    const QString cards = dir.filePath(QStringLiteral("okno.vcard3"));
+    QTimer::singleShot(0, [] {
+        if (QDialog *d = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+            d->accept();
+    });
+    t.restart();
+    app.Interop().ImportVCard(cards);
+    QCoreApplication::processEvents();
+    const double window = Ms(t);
+    const double cli = command({QStringLiteral("import"), cards, dir.filePath(QStringLiteral("z-vizitek.WDT"))});
+    std::printf("import vcard3     window %7.1f ms, command %7.1f ms: %.2fx (%d entries)\n", window, cli, window / cli,
+                int(app.Window().Session().Book.RecordCount()));
     return 0;
 }

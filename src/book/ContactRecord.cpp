@@ -4,72 +4,61 @@
 
 namespace {
 
-struct TFieldTable
+constexpr std::array<TFieldInfo, kTextFieldCount> MakeFieldTable()
 {
-    std::array<TFieldInfo, kTextFieldCount> Info;
-
-    TFieldTable()
-    {
-        static const char *const kPhoneNames[9][4] = {
-            {"VStatu1", "VMista1", "Telefon1", "Linka1"}, {"VStatu2", "VMista2", "Telefon2", "Linka2"},
-            {"VStatu3", "VMista3", "Telefon3", "Linka3"}, {"VStatu4", "VMista4", "Telefon4", "Linka4"},
-            {"VStatu5", "VMista5", "Telefon5", "Linka5"}, {"VStatu6", "VMista6", "Telefon6", "Linka6"},
-            {"VStatu7", "VMista7", "Telefon7", "Linka7"}, {"VStatu8", "VMista8", "Telefon8", "Linka8"},
-            {"VStatu9", "VMista9", "Telefon9", "Linka9"}};
-        static const char *const kAddressNames[3][4] = {{"Ulice1", "Misto1", "Stat1", "Psc1"},
-                                                        {"Ulice2", "Misto2", "Stat2", "Psc2"},
-                                                        {"Ulice3", "Misto3", "Stat3", "Psc3"}};
-        int i = 0;
-        int offset = 0;
-        auto add = [&](const char *name, int capacity) {
-            Info[i++] = {name, offset, capacity};
-            offset += capacity + 1;
-        };
-        add("TitulPred", 10);
-        add("NazevPolozky", 50);
-        add("Prijmeni", 20);
-        add("Jmeno", 20);
-        add("Prezdivka", 20);
-        add("TitulZa", 10);
-        add("RodneCislo", 11);
-        for (const auto &a : kAddressNames) {
-            add(a[0], 40);
-            add(a[1], 40);
-            add(a[2], 40);
-            add(a[3], 10);
-        }
-        for (const auto &p : kPhoneNames) {
-            add(p[0], 5);
-            add(p[1], 5);
-            add(p[2], 20);
-            add(p[3], 5);
-        }
-        add("Http", 40);
-        add("Email", 40);
-        add("Vzdelani", 40);
-        add("Zamestnani", 40);
-        add("Narozeniny", 10);
-        add("Svatek", 6);
-        add("Ico", 20);
-        add("Dic", 20);
-        add("Banka", 40);
-        add("Ucet", 40);
-        Q_ASSERT(i == kTextFieldCount && offset == kNoteOffset);
+    constexpr const char *kPhoneNames[9][4] = {
+        {"VStatu1", "VMista1", "Telefon1", "Linka1"}, {"VStatu2", "VMista2", "Telefon2", "Linka2"},
+        {"VStatu3", "VMista3", "Telefon3", "Linka3"}, {"VStatu4", "VMista4", "Telefon4", "Linka4"},
+        {"VStatu5", "VMista5", "Telefon5", "Linka5"}, {"VStatu6", "VMista6", "Telefon6", "Linka6"},
+        {"VStatu7", "VMista7", "Telefon7", "Linka7"}, {"VStatu8", "VMista8", "Telefon8", "Linka8"},
+        {"VStatu9", "VMista9", "Telefon9", "Linka9"}};
+    constexpr const char *kAddressNames[3][4] = {{"Ulice1", "Misto1", "Stat1", "Psc1"},
+                                                 {"Ulice2", "Misto2", "Stat2", "Psc2"},
+                                                 {"Ulice3", "Misto3", "Stat3", "Psc3"}};
+    std::array<TFieldInfo, kTextFieldCount> info {};
+    int i = 0;
+    int offset = 0;
+    auto add = [&](const char *name, int capacity) {
+        info[size_t(i++)] = {name, offset, capacity};
+        offset += capacity + 1;
+    };
+    add("TitulPred", 10);
+    add("NazevPolozky", 50);
+    add("Prijmeni", 20);
+    add("Jmeno", 20);
+    add("Prezdivka", 20);
+    add("TitulZa", 10);
+    add("RodneCislo", 11);
+    for (const auto &a : kAddressNames) {
+        add(a[0], 40);
+        add(a[1], 40);
+        add(a[2], 40);
+        add(a[3], 10);
     }
-};
-
-const TFieldTable &Table()
-{
-    static const TFieldTable table;
-    return table;
+    for (const auto &p : kPhoneNames) {
+        add(p[0], 5);
+        add(p[1], 5);
+        add(p[2], 20);
+        add(p[3], 5);
+    }
+    add("Http", 40);
+    add("Email", 40);
+    add("Vzdelani", 40);
+    add("Zamestnani", 40);
+    add("Narozeniny", 10);
+    add("Svatek", 6);
+    add("Ico", 20);
+    add("Dic", 20);
+    add("Banka", 40);
+    add("Ucet", 40);
+    return info;
 }
 
 } // namespace
 
-const TFieldInfo &FieldInfo(EField field)
-{
-    return Table().Info[static_cast<int>(field)];
-}
+// Constant-initialised, so the inline readers may use it from any static initialiser.
+constexpr std::array<TFieldInfo, kTextFieldCount> FieldTable::Info = MakeFieldTable();
+static_assert(FieldTable::Info.back().Offset + FieldTable::Info.back().Capacity + 1 == kNoteOffset);
 
 EField PhoneField(int group, int part)
 {
@@ -84,7 +73,7 @@ EField AddressField(int address, int part)
 int FieldIndexByName(QByteArrayView name)
 {
     for (int i = 0; i < kTextFieldCount; ++i) {
-        if (name == QByteArrayView(Table().Info[i].Name))
+        if (name == QByteArrayView(FieldTable::Info[size_t(i)].Name))
             return i;
     }
     return -1;
@@ -100,14 +89,6 @@ TContactRecord TContactRecord::FromBytes(const char *data)
 void TContactRecord::Clear()
 {
     m_bytes.fill(0);
-}
-
-QByteArrayView TContactRecord::TextView(EField field) const
-{
-    const TFieldInfo &f = FieldInfo(field);
-    // A length byte beyond the capacity comes from a damaged file; never read past the field.
-    const int len = qMin<int>(static_cast<unsigned char>(m_bytes[f.Offset]), f.Capacity);
-    return QByteArrayView(m_bytes.data() + f.Offset + 1, len);
 }
 
 QByteArray TContactRecord::Text(EField field) const

@@ -36,8 +36,21 @@ struct TFieldInfo
     int Capacity;
 };
 
-const TFieldInfo &FieldInfo(EField field);
+namespace FieldTable {
+extern const std::array<TFieldInfo, kTextFieldCount> Info;
+}
+
+inline const TFieldInfo &FieldInfo(EField field) { return FieldTable::Info[size_t(field)]; }
 inline const TFieldInfo &FieldInfo(int index) { return FieldInfo(EField(index)); }
+
+// A text field of a record's stored bytes (kRecordSize of them), wherever they lie.
+inline QByteArrayView RecordText(const char *record, EField field)
+{
+    const TFieldInfo &f = FieldInfo(field);
+    // A length byte beyond the capacity comes from a damaged file; never read past the field.
+    const int len = qMin<int>(static_cast<unsigned char>(record[f.Offset]), f.Capacity);
+    return QByteArrayView(record + f.Offset + 1, len);
+}
 EField PhoneField(int group /*1..9*/, int part /*0 VStatu, 1 VMista, 2 Telefon, 3 Linka*/);
 EField AddressField(int address /*1..3*/, int part /*0 Ulice, 1 Misto, 2 Stat, 3 Psc*/);
 // -1 when no text field has that name.
@@ -56,7 +69,7 @@ public:
     QByteArray Text(EField field) const;
     // Cuts to the field's capacity; leaves the bytes alone when the text is already there.
     void SetText(EField field, QByteArrayView text);
-    QByteArrayView TextView(EField field) const;
+    QByteArrayView TextView(EField field) const { return RecordText(m_bytes.data(), field); }
 
     // Up to the first zero byte, at most 2000 characters.
     QByteArray Note() const;

@@ -1,15 +1,19 @@
 #include "cli/ExportCommand.h"
 
 #include "book/BookFile.h"
+#include "book/BookMap.h"
 #include "cli/BookReader.h"
 #include "cli/CliSupport.h"
 #include "interop/InteropFile.h"
 #include "session/Messages.h"
+#include "session/NameList.h"
 #include "settings/SettingsStore.h"
 #include "util/Clock.h"
 #include "util/CzechPlural.h"
 
 #include <QTemporaryDir>
+
+#include <numeric>
 
 namespace {
 
@@ -37,25 +41,42 @@ bool ParseMask(const QString &text, TDisplayMask &mask)
 int ExportFormat(const QString &source, const QString &target, TExportOptions options, const TDisplayMask *mask,
                  QTextStream &out, QTextStream &err)
 {
-    const auto cli = ReadCliBook(source, err);
-    if (!cli)
+    // The book is read in place and only its names are sorted: the entries go out one at a
+    // time, in list order, from the file's own pages.
+    TBookMap book;
+    if (const TBookFileError e = book.Open(source); e != TBookFileError::None) {
+        PrintBookFileError(e, source, err);
         return 1;
+    }
     const TCliBookSettings stored(source);
     options.OwnCountry = stored.Settings.Stat;
     options.OwnArea = stored.Settings.Misto;
     options.Stamp = stored.Clock.Now();
-    TAddressBook &b = *cli->Book;
+    std::vector<qsizetype> listed;
+    TContactRecord record;
     if (mask) {
-        b.Mask = *mask;
-        b.RefillListWithMask();
+        for (qsizetype i = 0; i < book.RecordCount(); ++i) {
+            book.CopyRecord(i, record);
+            if (mask->Matches(record))
+                listed.push_back(i);
+        }
     } else {
-        b.RefillList();
+        listed.resize(size_t(book.RecordCount()));
+        std::iota(listed.begin(), listed.end(), 0);
     }
+    const std::vector<qsizetype> order =
+        ListOrder(qsizetype(listed.size()), [&](qsizetype i) { return book.Name(listed[size_t(i)]); });
     // To standard output through a file of our own, so what goes out is whole.
     QTemporaryDir pipe;
     const bool toStdout = IsStandardOutput(target);
     const QString file = toStdout ? pipe.filePath(QStringLiteral("export")) : target;
-    const TExportResult r = ExportRecords(file, b.ListedRecords(), b.Labels, options);
+    const TExportResult r = ExportEach(
+        file, qsizetype(order.size()),
+        [&](qsizetype i) -> const TContactRecord & {
+            book.CopyRecord(listed[size_t(order[size_t(i)])], record);
+            return record;
+        },
+        TBookLabels::FromHeader(book.Header()), options);
     if (r.Error != TInteropError::None) {
         err << InteropText::ErrorText(r.Error) << Qt::endl;
         return 1;

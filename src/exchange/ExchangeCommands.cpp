@@ -8,6 +8,7 @@
 #include "session/Prompt.h"
 #include "session/RecordEditor.h"
 #include "session/Session.h"
+#include "util/ProgressPace.h"
 
 #include <QFileInfo>
 
@@ -58,10 +59,11 @@ bool TExchangeCommands::ImportFile(const TImportChoice &choice)
     TBusyScope busy(m_s.Prompt);
     TBook fresh;
     TBookLabels labels;
-    const TImportError e = Import::Read(choice.Kind, choice.Path, labels, fresh, [this](qint64 done, qint64 total) {
-        m_dialogs.Progress(done, total);
-        m_s.Prompt.ProcessEvents();
-    });
+    const TImportError e =
+        Import::Read(choice.Kind, choice.Path, labels, fresh, TProgressPace([this](qint64 done, qint64 total) {
+                         m_dialogs.Progress(done, total);
+                         m_s.Prompt.ProcessEvents();
+                     }));
     m_dialogs.Progress(0, 0);
     if (e != TImportError::None) {
         const QString text = Import::Message(e);

@@ -222,7 +222,7 @@ int TFormatWriter::VCard(QByteArray &out, const TContactRecord &r) const
     ContentLine::Append(out, v4 ? "VERSION:4.0" : "VERSION:3.0");
     ContentLine::Append(out, "PRODID:-//Vorlink//Vorlink//CS");
     start("UID:vorlink-");
-    l.append(EntryId(r));
+    AppendEntryId(l, r, m_hash);
     put();
     const bool company = IsCompany(r);
     if (company)
@@ -781,7 +781,9 @@ int TFormatWriter::CsvOutlook(QByteArray &out, const TContactRecord &r) const
 int TFormatWriter::Events(QByteArray &out, const TContactRecord &r) const
 {
     const QByteArrayView name = Trimmed(r.NameView());
-    const QByteArray id = EntryId(r);
+    QByteArray &id = m_id;
+    id.resize(0);
+    AppendEntryId(id, r, m_hash);
     QByteArray &l = m_line;
     const auto put = [&] { ContentLine::Append(out, l); };
     int events = 0;

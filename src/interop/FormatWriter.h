@@ -4,6 +4,7 @@
 #include "interop/InteropFormat.h"
 
 #include <QByteArray>
+#include <QCryptographicHash>
 #include <QStringList>
 
 #include <array>
@@ -55,7 +56,8 @@ private:
     unsigned m_firmFlags = 0; // the flags captioned "Firma"
     QByteArray m_ownDigits, m_stamp;
     // Reused for every entry, so a row or a line costs no allocation.
-    mutable QByteArray m_line;
+    mutable QByteArray m_line, m_id;
+    mutable QCryptographicHash m_hash {QCryptographicHash::Sha1};
     mutable std::array<QByteArray, 64> m_cells;
     mutable qint64 m_skippedDates = 0;
 };

@@ -8,6 +8,7 @@
 #include "session/RecordEditor.h"
 #include "session/Session.h"
 #include "util/Clock.h"
+#include "util/ProgressPace.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -51,10 +52,10 @@ bool TInteropCommands::Export(TInteropFormat format, const QString &chosen)
     TExportResult r;
     {
         TBusyScope busy(m_s.Prompt);
-        r = ExportRecords(path, b.ListedRecords(), b.Labels, o, [this](qint64 done, qint64 total) {
-            m_dialogs.Progress(done, total);
-            m_s.Prompt.ProcessEvents();
-        });
+        r = ExportRecords(path, b.ListedRecords(), b.Labels, o, TProgressPace([this](qint64 done, qint64 total) {
+                              m_dialogs.Progress(done, total);
+                              m_s.Prompt.ProcessEvents();
+                          }));
         m_dialogs.Progress(0, 0);
     }
     if (r.Error != TInteropError::None) {
@@ -86,10 +87,10 @@ bool TInteropCommands::ImportVCard(const QString &path)
         e = ImportVCardFile(
             path, fresh, labels,
             [&](QByteArrayView name) { return append && b.FindByName(name) != nullptr; }, stats, room,
-            [this](qint64 done, qint64 total) {
+            TProgressPace([this](qint64 done, qint64 total) {
                 m_dialogs.Progress(done, total);
                 m_s.Prompt.ProcessEvents();
-            });
+            }));
         m_dialogs.Progress(0, 0);
         if (e == TInteropError::None) {
             if (append) {

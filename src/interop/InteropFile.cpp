@@ -10,6 +10,15 @@
 TExportResult ExportRecords(const QString &path, const QList<TContactRecord *> &records, const TBookLabels &labels,
                             const TExportOptions &options, const TInteropProgress &progress)
 {
+    return ExportEach(
+        path, records.size(), [&](qsizetype i) -> const TContactRecord & { return *records[i]; }, labels, options,
+        progress);
+}
+
+TExportResult ExportEach(const QString &path, qsizetype count,
+                         const std::function<const TContactRecord &(qsizetype)> &at, const TBookLabels &labels,
+                         const TExportOptions &options, const TInteropProgress &progress)
+{
     TExportResult result;
     if (BookFile::LooksLikeBook(path)) {
         result.Error = TInteropError::BookFormat;
@@ -31,9 +40,9 @@ TExportResult ExportRecords(const QString &path, const QList<TContactRecord *> &
     constexpr qsizetype kChunk = 1 << 16;
     chunk.reserve(kChunk * 2);
     writer.Begin(chunk);
-    const qint64 total = records.size();
+    const qint64 total = count;
     for (qint64 i = 0; i < total; ++i) {
-        result.Items += writer.Entry(chunk, *records[i]);
+        result.Items += writer.Entry(chunk, at(i));
         if (chunk.size() >= kChunk) {
             if (file.write(chunk) != chunk.size())
                 return fail();

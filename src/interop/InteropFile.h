@@ -27,6 +27,12 @@ struct TExportResult
 TExportResult ExportRecords(const QString &path, const QList<TContactRecord *> &records, const TBookLabels &labels,
                             const TExportOptions &options, const TInteropProgress &progress = {});
 
+// The same for `count` entries handed out one at a time by `at` (a reference kept only
+// until the next call), so a caller need not hold them all.
+TExportResult ExportEach(const QString &path, qsizetype count,
+                         const std::function<const TContactRecord &(qsizetype)> &at, const TBookLabels &labels,
+                         const TExportOptions &options, const TInteropProgress &progress = {});
+
 struct TVCardImportStats
 {
     qint64 Contacts = 0; // entries made

@@ -231,7 +231,24 @@ TDayOfYear ParseDayCp1250(QByteArrayView t)
 
 QByteArray EntryId(const TContactRecord &r)
 {
-    return QCryptographicHash::hash(r.NameView(), QCryptographicHash::Sha1).toHex().left(24);
+    QByteArray id;
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    AppendEntryId(id, r, hash);
+    return id;
+}
+
+void AppendEntryId(QByteArray &out, const TContactRecord &r, QCryptographicHash &hash)
+{
+    static constexpr char kHex[] = "0123456789abcdef";
+    hash.reset();
+    hash.addData(r.NameView());
+    const QByteArrayView digest = hash.resultView().first(12);
+    char id[24];
+    for (qsizetype i = 0; i < digest.size(); ++i) {
+        id[2 * i] = kHex[static_cast<unsigned char>(digest[i]) >> 4];
+        id[2 * i + 1] = kHex[static_cast<unsigned char>(digest[i]) & 15];
+    }
+    out.append(id, sizeof id);
 }
 
 QStringList FlagNames(const TContactRecord &r, const std::array<QByteArray, 10> &captions)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QCryptographicHash>
+
 #include "book/ContactRecord.h"
 
 #include <QByteArray>
@@ -52,6 +54,8 @@ TDayOfYear ParseDay(const QString &text);
 TDayOfYear ParseDayCp1250(QByteArrayView text);
 // A stable identifier of an entry from its name (names are unique within a book).
 QByteArray EntryId(const TContactRecord &r);
+// The same appended to `out`, through a hash object the caller reuses for every entry.
+void AppendEntryId(QByteArray &out, const TContactRecord &r, QCryptographicHash &hash);
 
 // The captions of the set flags.
 QStringList FlagNames(const TContactRecord &r, const std::array<QByteArray, 10> &captions);

@@ -7,27 +7,29 @@
 #include <algorithm>
 #include <numeric>
 
-TNameList::TNameList(QObject *parent) : QAbstractListModel(parent), m_collator(QLocale(QLocale::Czech, QLocale::CzechRepublic))
+std::vector<qsizetype> ListOrder(qsizetype count, const std::function<QByteArrayView(qsizetype)> &name)
 {
-    m_collator.setCaseSensitivity(Qt::CaseInsensitive);
-}
-
-void TNameList::SortNames(QList<QByteArray> &names) const
-{
+    QCollator collator(QLocale(QLocale::Czech, QLocale::CzechRepublic));
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::vector<QCollatorSortKey> keys;
-    keys.reserve(names.size());
-    for (const QByteArray &n : names)
-        keys.push_back(m_collator.sortKey(FromCp1250(n)));
-    std::vector<qsizetype> order(names.size());
+    keys.reserve(size_t(count));
+    QString text; // one buffer for every name
+    for (qsizetype i = 0; i < count; ++i) {
+        const QByteArrayView n = name(i);
+        text.resize(n.size());
+        QChar *to = text.data();
+        for (qsizetype k = 0; k < n.size(); ++k)
+            to[k] = QChar(Cp1250ToUnicode(static_cast<unsigned char>(n[k])));
+        keys.push_back(collator.sortKey(text));
+    }
+    std::vector<qsizetype> order(static_cast<size_t>(count));
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(),
-                     [&](qsizetype a, qsizetype b) { return keys[a].compare(keys[b]) < 0; });
-    QList<QByteArray> sorted;
-    sorted.reserve(names.size());
-    for (qsizetype i : order)
-        sorted.append(std::move(names[i]));
-    names = std::move(sorted);
+                     [&](qsizetype a, qsizetype b) { return keys[size_t(a)].compare(keys[size_t(b)]) < 0; });
+    return order;
 }
+
+TNameList::TNameList(QObject *parent) : QAbstractListModel(parent) {}
 
 void TNameList::Clear()
 {
@@ -39,9 +41,13 @@ void TNameList::Clear()
 
 void TNameList::Fill(QList<QByteArray> names)
 {
-    SortNames(names);
+    const std::vector<qsizetype> order = ListOrder(names.size(), [&](qsizetype i) { return QByteArrayView(names[i]); });
+    QList<QByteArray> sorted;
+    sorted.reserve(names.size());
+    for (qsizetype i : order)
+        sorted.append(std::move(names[i]));
     beginResetModel();
-    m_names = std::move(names);
+    m_names = std::move(sorted);
     m_selected = -1;
     endResetModel();
 }

@@ -5,6 +5,13 @@
 #include <QCollator>
 #include <QList>
 
+#include <functional>
+#include <vector>
+
+// The positions 0..count-1 in list order: Czech case-insensitive collation of their names,
+// equal keys in the given order. One sort for callers that keep entries, not names.
+std::vector<qsizetype> ListOrder(qsizetype count, const std::function<QByteArrayView(qsizetype)> &name);
+
 // The list of entry names beside the editor. Filling sorts by Czech case-insensitive
 // collation; inserting or replacing at a position does not re-sort until asked.
 class TNameList : public QAbstractListModel
@@ -37,9 +44,6 @@ signals:
     void SelectionRequested(qsizetype row);
 
 private:
-    void SortNames(QList<QByteArray> &names) const;
-
     QList<QByteArray> m_names;
     qsizetype m_selected = -1;
-    QCollator m_collator;
 };

@@ -1,6 +1,10 @@
 #include "cli/Command.h"
+#include "book/BookFile.h"
 #include "book/BookLabels.h"
+#include "interop/InteropFile.h"
+#include "session/AddressBook.h"
 
+#include "FakePrompt.h"
 #include "TestBook.h"
 
 #include <QTemporaryDir>
@@ -42,6 +46,8 @@ private slots:
     void initTestCase();
     void exportFormats_data();
     void exportFormats();
+    void commandMatchesWindow_data();
+    void commandMatchesWindow();
     void importVcf();
     void failures_data();
     void failures();
@@ -98,6 +104,48 @@ void TestInteropCli::exportFormats()
         QVERIFY(bytes.contains(TestBook::Cp("1.2.1990,Svátek: 03.04.,Nutné blahopřát,,,\r\n")));
     if (options.contains(QStringLiteral("ics")))
         QCOMPARE(bytes.count("TRIGGER:-P7D"), 2);
+}
+
+void TestInteropCli::commandMatchesWindow_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("mask");
+    QTest::newRow("vcard3") << QStringLiteral("vcard3") << QString();
+    QTest::newRow("google masked") << QStringLiteral("csv-google") << QStringLiteral("AFFFFFFFFF");
+}
+
+// The command sorts the names of a book it never loads; the window sorts its list. Names
+// equal but for case or accents, duplicates and an empty name must come out the same.
+void TestInteropCli::commandMatchesWindow()
+{
+    QFETCH(QString, format);
+    QFETCH(QString, mask);
+    QList<TContactRecord> entries;
+    const char *names[] = {"\xC8" "ech", "cech", "Cech", "Ch", "H", "cech", "\xC1" "bel", "abel", "", "Abel", "\xE8" "ech"};
+    for (int i = 0; i < int(std::size(names)); ++i)
+        entries << Entry(names[i], unsigned(i % 3 == 0 ? 0b10 : 0b01));
+    TestBook::WriteFile(P("poradi.WDT"), TestBook::FileBytes(TBookLabels::Defaults(), entries));
+    QStringList args {QStringLiteral("export"), P("poradi.WDT"), QStringLiteral("--format"), format, QStringLiteral("-o"), P("prikaz.out")};
+    if (!mask.isEmpty())
+        args << QStringLiteral("--mask") << mask;
+    QCOMPARE(Run(args), 0);
+
+    TFakePrompt prompt;
+    TAddressBook window(prompt);
+    TContactRecord header;
+    QCOMPARE(BookFile::Read(P("poradi.WDT"), header, window), TBookFileError::None);
+    window.Labels = TBookLabels::FromHeader(header);
+    if (mask.isEmpty()) {
+        window.RefillList();
+    } else {
+        window.Mask.Active = true;
+        window.Mask.RequireSet[0] = true;
+        window.RefillListWithMask();
+    }
+    TExportOptions o;
+    QVERIFY(InteropFormat::FromName(format, o.Format));
+    QCOMPARE(ExportRecords(P("okno.out"), window.ListedRecords(), window.Labels, o).Error, TInteropError::None);
+    QCOMPARE(TestBook::ReadFile(P("prikaz.out")), TestBook::ReadFile(P("okno.out")));
 }
 
 // A vCard file into a new book and then added to it: names made unique, the summary said.
