@@ -4,6 +4,8 @@
 
 #include <QDate>
 
+#include <cstring>
+
 namespace EntryBytes {
 
 namespace {
@@ -22,9 +24,12 @@ constexpr bool NeedsEscape(unsigned char c)
     return c == '\\' || c == ',' || c == ';' || (c < 0x20 && c != '\t') || c == 0x7F;
 }
 
+// Written through a plain cursor into room made once: a text costs two resizes, not an
+// append per run and escape.
 template<bool Cp1250>
-void Escape(QByteArray &out, QByteArrayView text)
+void Escape(TByteAppender &out, QByteArrayView text)
 {
+    char *d = out.Room(3 * text.size());
     const char *p = text.data();
     const char *end = p + text.size();
     while (p < end) {
@@ -32,32 +37,37 @@ void Escape(QByteArray &out, QByteArrayView text)
         while (p < end && !NeedsEscape(static_cast<unsigned char>(*p)))
             ++p;
         if (p > run) {
-            if constexpr (Cp1250)
-                AppendCp1250AsUtf8(out, QByteArrayView(run, p - run));
-            else
-                out.append(run, p - run);
+            if constexpr (Cp1250) {
+                d = PutCp1250AsUtf8(d, QByteArrayView(run, p - run));
+            } else {
+                std::memcpy(d, run, size_t(p - run));
+                d += p - run;
+            }
         }
         if (p == end)
             break;
         const char c = *p++;
         if (c == '\\' || c == ',' || c == ';') {
-            out.append('\\');
-            out.append(c);
+            *d++ = '\\';
+            *d++ = c;
         } else if (c == '\r') {
-            out.append("\\n", 2);
+            *d++ = '\\';
+            *d++ = 'n';
             if (p < end && *p == '\n')
                 ++p;
         } else if (c == '\n') {
-            out.append("\\n", 2);
+            *d++ = '\\';
+            *d++ = 'n';
         }
     }
+    out.Advance(d);
 }
 
-void AppendDigits(QByteArray &out, QByteArrayView cp1250)
+void AppendDigits(TByteAppender &out, QByteArrayView cp1250)
 {
     for (const char c : cp1250)
         if (IsDigit(static_cast<unsigned char>(c)))
-            out.append(c);
+            out.Append(c);
 }
 
 bool HasDigit(QByteArrayView cp1250)
@@ -91,17 +101,17 @@ QByteArrayView Note(const TContactRecord &r)
     return QByteArrayView(p, len);
 }
 
-void AppendEscaped(QByteArray &out, QByteArrayView cp1250)
+void AppendEscaped(TByteAppender &out, QByteArrayView cp1250)
 {
     Escape<true>(out, cp1250);
 }
 
-void AppendEscapedUtf8(QByteArray &out, QByteArrayView utf8)
+void AppendEscapedUtf8(TByteAppender &out, QByteArrayView utf8)
 {
     Escape<false>(out, utf8);
 }
 
-void AppendNoteLines(QByteArray &out, QByteArrayView note)
+void AppendNoteLines(TByteAppender &out, QByteArrayView note)
 {
     const char *p = note.data();
     const char *end = p + note.size();
@@ -112,21 +122,23 @@ void AppendNoteLines(QByteArray &out, QByteArrayView note)
         AppendCp1250AsUtf8(out, QByteArrayView(run, p - run));
         if (p == end)
             break;
-        out.append('\n');
+        out.Append('\n');
         ++p;
         if (p < end && *p == '\n')
             ++p;
     }
 }
 
-void AppendParam(QByteArray &out, QByteArrayView cp1250)
+void AppendParam(TByteAppender &out, QByteArrayView cp1250)
 {
+    char *d = out.Room(3 * cp1250.size());
     for (const char c : cp1250) {
         const auto u = static_cast<unsigned char>(c);
         if (u == '"' || u == ',' || u < 0x20 || u == 0x7F)
             continue;
-        AppendCp1250AsUtf8(out, QByteArrayView(&c, 1));
+        d = PutCp1250AsUtf8(d, QByteArrayView(&c, 1));
     }
+    out.Advance(d);
 }
 
 bool HasInternationalPrefix(QByteArrayView cp1250)
@@ -135,7 +147,7 @@ bool HasInternationalPrefix(QByteArrayView cp1250)
     return n.startsWith('+') || (n.startsWith("00") && n.size() > 2);
 }
 
-bool AppendGroupNumber(QByteArray &out, const TContactRecord &r, int group, QByteArrayView ownDigits)
+bool AppendGroupNumber(TByteAppender &out, const TContactRecord &r, int group, QByteArrayView ownDigits)
 {
     // The number with every run of spaces one space, as QString::simplified makes it.
     char simplified[256];
@@ -160,53 +172,53 @@ bool AppendGroupNumber(QByteArray &out, const TContactRecord &r, int group, QByt
         qsizetype i = 2;
         while (i < n && !IsDigit(static_cast<unsigned char>(number[i])))
             ++i;
-        out.append('+');
+        out.Append('+');
         AppendCp1250AsUtf8(out, number.sliced(i));
     } else {
         const QByteArrayView country = Field(r, PhoneField(group, 0));
         const QByteArrayView area = Field(r, PhoneField(group, 1));
         if (HasDigit(country)) {
-            out.append('+');
+            out.Append('+');
             AppendDigits(out, country);
-            out.append(' ');
+            out.Append(' ');
         } else if (!ownDigits.isEmpty()) {
-            out.append('+');
-            out.append(ownDigits);
-            out.append(' ');
+            out.Append('+');
+            out.Append(ownDigits);
+            out.Append(' ');
         }
         if (HasDigit(area)) {
             AppendDigits(out, area);
-            out.append(' ');
+            out.Append(' ');
         }
         AppendCp1250AsUtf8(out, number);
     }
     const QByteArrayView ext = Field(r, PhoneField(group, 3));
     if (!ext.isEmpty()) {
-        out.append(" ext. ", 6);
+        out.Append(" ext. ", 6);
         AppendCp1250AsUtf8(out, ext);
     }
     return true;
 }
 
-void AppendTwoDigits(QByteArray &out, int n)
+void AppendTwoDigits(TByteAppender &out, int n)
 {
     const char d[2] = {char('0' + n / 10 % 10), char('0' + n % 10)};
-    out.append(d, 2);
+    out.Append(d, 2);
 }
 
-void AppendDate(QByteArray &out, int year, int month, int day, bool dashes)
+void AppendDate(TByteAppender &out, int year, int month, int day, bool dashes)
 {
     if (year < 1000 || year > 9998) {
-        out.append(QDate(year, month, day).toString(dashes ? u"yyyy-MM-dd" : u"yyyyMMdd").toUtf8());
+        out.Append(QDate(year, month, day).toString(dashes ? u"yyyy-MM-dd" : u"yyyyMMdd").toUtf8());
         return;
     }
     AppendTwoDigits(out, year / 100);
     AppendTwoDigits(out, year % 100);
     if (dashes)
-        out.append('-');
+        out.Append('-');
     AppendTwoDigits(out, month);
     if (dashes)
-        out.append('-');
+        out.Append('-');
     AppendTwoDigits(out, day);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "book/ContactRecord.h"
+#include "util/ByteAppender.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -20,26 +21,38 @@ QByteArrayView Note(const TContactRecord &r);
 
 // Appends a text escaped for a content line (backslash, comma, semicolon, line breaks;
 // other control characters dropped): from Windows-1250 or from UTF-8.
-void AppendEscaped(QByteArray &out, QByteArrayView cp1250);
-void AppendEscapedUtf8(QByteArray &out, QByteArrayView utf8);
+void AppendEscaped(TByteAppender &out, QByteArrayView cp1250);
+void AppendEscapedUtf8(TByteAppender &out, QByteArrayView utf8);
 // Appends the note's text in UTF-8 with each line break (CR LF, CR or LF) one LF.
-void AppendNoteLines(QByteArray &out, QByteArrayView note);
+void AppendNoteLines(TByteAppender &out, QByteArrayView note);
 // Appends a quoted parameter's text: no quote, comma or control character.
-void AppendParam(QByteArray &out, QByteArrayView cp1250);
+void AppendParam(TByteAppender &out, QByteArrayView cp1250);
 
 // A telephone group's number in international form with its extension, in UTF-8, as
 // Mapping::InternationalNumber and " ext. N" give it; false without a number.
 // `ownDigits` are the own country's digits in UTF-8.
-bool AppendGroupNumber(QByteArray &out, const TContactRecord &r, int group, QByteArrayView ownDigits);
+bool AppendGroupNumber(TByteAppender &out, const TContactRecord &r, int group, QByteArrayView ownDigits);
 // "+…" or "00…" with more after it.
 bool HasInternationalPrefix(QByteArrayView cp1250);
 
 // Dates written by hand: "yyyyMMdd" or "yyyy-MM-dd" for years 1000 to 9998, QDate's
 // own form otherwise.
-void AppendDate(QByteArray &out, int year, int month, int day, bool dashes);
+void AppendDate(TByteAppender &out, int year, int month, int day, bool dashes);
 // "MM" and the like: two digits.
-void AppendTwoDigits(QByteArray &out, int n);
+void AppendTwoDigits(TByteAppender &out, int n);
 // The day after, in the proleptic Gregorian calendar QDate uses.
 void NextDay(int &year, int &month, int &day);
+
+// For a single text into an array of its own (an appender for the one call).
+inline void AppendEscaped(QByteArray &out, QByteArrayView cp1250)
+{
+    TByteAppender a(out);
+    AppendEscaped(a, cp1250);
+}
+inline void AppendEscapedUtf8(QByteArray &out, QByteArrayView utf8)
+{
+    TByteAppender a(out);
+    AppendEscapedUtf8(a, utf8);
+}
 
 } // namespace EntryBytes

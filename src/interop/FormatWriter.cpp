@@ -4,6 +4,7 @@
 #include "interop/Mapping.h"
 #include "util/Cp1250.h"
 
+#include <cstring>
 #include <span>
 #include <string_view>
 
@@ -24,7 +25,7 @@ bool HasAddress(const TContactRecord &r, int a)
 
 QByteArrayView Address(int address, int part, const TContactRecord &r) { return Field(r, AddressField(address, part)); }
 
-void AppendNumber(QByteArray &out, int n)
+void AppendNumber(TByteAppender &out, int n)
 {
     char digits[12];
     int i = sizeof digits;
@@ -35,7 +36,13 @@ void AppendNumber(QByteArray &out, int n)
     } while (u);
     if (n < 0)
         digits[--i] = '-';
-    out.append(digits + i, qsizetype(sizeof digits) - i);
+    out.Append(digits + i, qsizetype(sizeof digits) - i);
+}
+
+void AppendNumber(QByteArray &out, int n)
+{
+    TByteAppender a(out);
+    AppendNumber(a, n);
 }
 
 } // namespace
@@ -66,23 +73,38 @@ QString Escape(const QString &text)
     return out;
 }
 
-void Append(QByteArray &out, QByteArrayView line)
+void Append(TByteAppender &out, QByteArrayView line)
 {
     constexpr qsizetype kMax = 75;
+    // Room for the line, its end and every fold a line of this length can need (a fold
+    // moved back to a character's start only makes the next piece shorter by up to 3).
+    char *d = out.Room(line.size() + 2 + 3 * (line.size() / (kMax - 4) + 1));
     qsizetype pos = 0;
     qsizetype room = kMax;
     while (line.size() - pos > room) {
         qsizetype cut = pos + room;
-        // Back to the start of a UTF-8 sequence.
-        while (cut > pos && (uchar(line[cut]) & 0xC0) == 0x80)
+        // Back to the start of a UTF-8 sequence; bytes that are not UTF-8 are cut anywhere.
+        while (cut > pos + room - 4 && (uchar(line[cut]) & 0xC0) == 0x80)
             --cut;
-        out.append(line.data() + pos, cut - pos);
-        out.append("\r\n ", 3);
+        std::memcpy(d, line.data() + pos, size_t(cut - pos));
+        d += cut - pos;
+        std::memcpy(d, "\r\n ", 3);
+        d += 3;
         pos = cut;
         room = kMax - 1;
     }
-    out.append(line.data() + pos, line.size() - pos);
-    out.append("\r\n", 2);
+    if (line.size() > pos)
+        std::memcpy(d, line.data() + pos, size_t(line.size() - pos));
+    d += line.size() - pos;
+    *d++ = '\r';
+    *d++ = '\n';
+    out.Advance(d);
+}
+
+void Append(QByteArray &out, QByteArrayView line)
+{
+    TByteAppender a(out);
+    Append(a, line);
 }
 
 } // namespace ContentLine
@@ -140,16 +162,16 @@ bool TFormatWriter::IsCompany(const TContactRecord &r) const
     return false;
 }
 
-bool TFormatWriter::AppendFlags(QByteArray &out, const TContactRecord &r, const char *separator, bool escaped) const
+bool TFormatWriter::AppendFlags(TByteAppender &out, const TContactRecord &r, const char *separator, bool escaped) const
 {
     bool first = true;
     for (size_t i = 0; i < 10; ++i) {
         if (!r.Flag(int(i) + 1) || m_flags[i].isEmpty())
             continue;
         if (!first)
-            out.append(separator);
+            out.Append(separator);
         first = false;
-        out.append(escaped ? m_flagsEscaped[i] : m_flags[i]);
+        out.Append(escaped ? m_flagsEscaped[i] : m_flags[i]);
     }
     return !first;
 }
@@ -202,41 +224,42 @@ int TFormatWriter::Entry(QByteArray &out, const TContactRecord &r) const
 int TFormatWriter::VCard(QByteArray &out, const TContactRecord &r) const
 {
     const bool v4 = m_o.Format == TInteropFormat::VCard4;
-    QByteArray &l = m_line;
+    TByteAppender o(out);
     // Each line is made in the reused buffer, then folded into the output.
+    TByteAppender l(m_line);
     const auto start = [&l](QByteArrayView head) {
-        l.resize(0);
-        l.append(head);
+        l.Truncate(0);
+        l.Append(head);
     };
-    const auto put = [&] { ContentLine::Append(out, l); };
+    const auto put = [&] { ContentLine::Append(o, l.View()); };
     const auto text = [&](const char *name, EField f) {
         const QByteArrayView t = Field(r, f);
         if (t.isEmpty())
             return;
         start(name);
-        l.append(':');
+        l.Append(':');
         AppendEscaped(l, t);
         put();
     };
-    ContentLine::Append(out, "BEGIN:VCARD");
-    ContentLine::Append(out, v4 ? "VERSION:4.0" : "VERSION:3.0");
-    ContentLine::Append(out, "PRODID:-//Vorlink//Vorlink//CS");
+    ContentLine::Append(o, "BEGIN:VCARD");
+    ContentLine::Append(o, v4 ? "VERSION:4.0" : "VERSION:3.0");
+    ContentLine::Append(o, "PRODID:-//Vorlink//Vorlink//CS");
     start("UID:vorlink-");
     AppendEntryId(l, r, m_hash);
     put();
     const bool company = IsCompany(r);
     if (company)
-        ContentLine::Append(out, v4 ? "KIND:org" : "X-ABShowAs:COMPANY");
+        ContentLine::Append(o, v4 ? "KIND:org" : "X-ABShowAs:COMPANY");
     start("FN:");
     AppendEscaped(l, r.NameView());
     put();
     start("N:");
     AppendEscaped(l, Field(r, EField::Prijmeni));
-    l.append(';');
+    l.Append(';');
     AppendEscaped(l, Field(r, EField::Jmeno));
-    l.append(";;", 2);
+    l.Append(";;", 2);
     AppendEscaped(l, Field(r, EField::TitulPred));
-    l.append(';');
+    l.Append(';');
     AppendEscaped(l, Field(r, EField::TitulZa));
     put();
     if (company) {
@@ -256,7 +279,7 @@ int TFormatWriter::VCard(QByteArray &out, const TContactRecord &r) const
             const QByteArrayView n = Trimmed(nicknames.sliced(from, to - from));
             if (!n.isEmpty()) {
                 if (!first)
-                    l.append(',');
+                    l.Append(',');
                 first = false;
                 AppendEscaped(l, n);
             }
@@ -268,26 +291,26 @@ int TFormatWriter::VCard(QByteArray &out, const TContactRecord &r) const
     int item = 0;
     const auto labelled = [&](const char *prop, bool hasLabel, const QByteArray &label, const QByteArray &types,
                               int slot, const auto &params, const auto &value) {
-        l.resize(0);
+        l.Truncate(0);
         if (hasLabel) {
-            l.append("item", 4);
+            l.Append("item", 4);
             AppendNumber(l, ++item);
-            l.append('.');
+            l.Append('.');
         }
-        l.append(prop);
-        l.append(types);
-        l.append(";X-VORLINK-SLOT=", 16);
+        l.Append(prop);
+        l.Append(types);
+        l.Append(";X-VORLINK-SLOT=", 16);
         AppendNumber(l, slot);
         params();
-        l.append(':');
+        l.Append(':');
         value();
         put();
         if (hasLabel) {
-            l.resize(0);
-            l.append("item", 4);
+            l.Truncate(0);
+            l.Append("item", 4);
             AppendNumber(l, item);
-            l.append(".X-ABLabel:", 11);
-            l.append(label);
+            l.Append(".X-ABLabel:", 11);
+            l.Append(label);
             put();
         }
     };
@@ -295,19 +318,19 @@ int TFormatWriter::VCard(QByteArray &out, const TContactRecord &r) const
         if (!HasAddress(r, a))
             continue;
         labelled("ADR", m_addressLabelled[size_t(a - 1)], m_addressLabels[size_t(a - 1)], m_addressTypes[size_t(a - 1)], a, [] {}, [&] {
-            l.append(";;", 2);
+            l.Append(";;", 2);
             AppendEscaped(l, Address(a, 0, r));
-            l.append(';');
+            l.Append(';');
             AppendEscaped(l, Address(a, 1, r));
-            l.append(";;", 2);
+            l.Append(";;", 2);
             AppendEscaped(l, Address(a, 3, r));
-            l.append(';');
+            l.Append(';');
             AppendEscaped(l, Address(a, 2, r));
         });
     }
-    QByteArray &number = m_cells[0];
+    TByteAppender number(m_cells[0]);
     for (int g = 1; g <= 9; ++g) {
-        number.resize(0);
+        number.Truncate(0);
         if (!AppendGroupNumber(number, r, g, m_ownDigits))
             continue;
         // The codes as typed, so that reading the card back gives the group's own fields
@@ -316,15 +339,15 @@ int TFormatWriter::VCard(QByteArray &out, const TContactRecord &r) const
         labelled(
             "TEL", m_phoneLabelled[size_t(g - 1)], m_phoneLabels[size_t(g - 1)], m_phoneTypes[size_t(g - 1)], g,
             [&] {
-                l.append(";X-VORLINK-CODES=\"", 18);
+                l.Append(";X-VORLINK-CODES=\"", 18);
                 AppendParam(l, Field(r, PhoneField(g, 0)));
-                l.append(',');
+                l.Append(',');
                 AppendParam(l, Field(r, PhoneField(g, 1)));
                 if (HasInternationalPrefix(Field(r, PhoneField(g, 2))))
-                    l.append(",+", 2);
-                l.append('"');
+                    l.Append(",+", 2);
+                l.Append('"');
             },
-            [&] { AppendEscapedUtf8(l, number); });
+            [&] { AppendEscapedUtf8(l, number.View()); });
     }
     const QByteArrayView email = Field(r, EField::Email);
     if (!email.isEmpty()) {
@@ -345,7 +368,7 @@ int TFormatWriter::VCard(QByteArray &out, const TContactRecord &r) const
         start(v4 ? "BDAY:--" : "BDAY;X-APPLE-OMIT-YEAR=1604:1604-");
         AppendTwoDigits(l, b.Month);
         if (!v4)
-            l.append('-');
+            l.Append('-');
         AppendTwoDigits(l, b.Day);
         put();
     } else if (!birthday.isEmpty()) {
@@ -371,7 +394,7 @@ int TFormatWriter::VCard(QByteArray &out, const TContactRecord &r) const
     text("X-VORLINK-DIC", EField::Dic);
     text("X-VORLINK-BANK", EField::Banka);
     text("X-VORLINK-ACCOUNT", EField::Ucet);
-    ContentLine::Append(out, "END:VCARD");
+    ContentLine::Append(o, "END:VCARD");
     return 1;
 }
 
@@ -399,7 +422,7 @@ consteval size_t Col(std::string_view name)
 }
 
 // "yyyy-MM-dd" or "--MM-DD" for Google, "d.m.yyyy" or "d.m." as the Czech Outlook reads them.
-void AppendDay(QByteArray &out, const TDayOfYear &d, bool iso)
+void AppendDay(TByteAppender &out, const TDayOfYear &d, bool iso)
 {
     if (!d.Valid())
         return;
@@ -407,17 +430,17 @@ void AppendDay(QByteArray &out, const TDayOfYear &d, bool iso)
         if (d.HasYear()) {
             AppendDate(out, d.Year, d.Month, d.Day, true);
         } else {
-            out.append("--", 2);
+            out.Append("--", 2);
             AppendTwoDigits(out, d.Month);
-            out.append('-');
+            out.Append('-');
             AppendTwoDigits(out, d.Day);
         }
         return;
     }
     AppendNumber(out, d.Day);
-    out.append('.');
+    out.Append('.');
     AppendNumber(out, d.Month);
-    out.append('.');
+    out.Append('.');
     if (d.HasYear())
         AppendNumber(out, d.Year);
 }
@@ -440,7 +463,10 @@ void AppendLabelled(QByteArray &out, const TContactRecord &r, std::initializer_l
 // The note first, then `extra` on the lines after it.
 void JoinNote(QByteArray &cell, const TContactRecord &r, const QByteArray &extra)
 {
-    AppendNoteLines(cell, Note(r));
+    {
+        TByteAppender a(cell);
+        AppendNoteLines(a, Note(r));
+    }
     if (!extra.isEmpty()) {
         if (!cell.isEmpty())
             cell.append('\n');
@@ -526,11 +552,25 @@ bool FormulaLike(QByteArrayView cell)
 template<size_t N>
 void TFormatWriter::CsvRow(QByteArray &out, const std::array<QByteArray, N> &cells, size_t count) const
 {
-    QByteArray &row = m_line;
-    row.resize(0);
+    if (m_o.Format == TInteropFormat::CsvOutlook && m_o.OutlookCp1250) {
+        {
+            TByteAppender row(m_line);
+            row.Truncate(0);
+            AppendRow(row, cells, count);
+        }
+        AppendUtf8AsCp1250(out, m_line);
+        return;
+    }
+    TByteAppender o(out);
+    AppendRow(o, cells, count);
+}
+
+template<size_t N>
+void TFormatWriter::AppendRow(TByteAppender &row, const std::array<QByteArray, N> &cells, size_t count) const
+{
     for (size_t i = 0; i < count; ++i) {
         if (i)
-            row.append(',');
+            row.Append(',');
         const QByteArray &c = cells[i];
         const bool formula = FormulaLike(c);
         bool quote = false;
@@ -540,30 +580,26 @@ void TFormatWriter::CsvRow(QByteArray &out, const std::array<QByteArray, N> &cel
                 break;
             }
         if (quote)
-            row.append('"');
+            row.Append('"');
         if (formula)
-            row.append('\'');
+            row.Append('\'');
         if (quote) {
             for (qsizetype from = 0;;) {
                 const qsizetype q = c.indexOf('"', from);
                 if (q < 0) {
-                    row.append(c.constData() + from, c.size() - from);
+                    row.Append(c.constData() + from, c.size() - from);
                     break;
                 }
-                row.append(c.constData() + from, q + 1 - from);
-                row.append('"');
+                row.Append(c.constData() + from, q + 1 - from);
+                row.Append('"');
                 from = q + 1;
             }
-            row.append('"');
+            row.Append('"');
         } else {
-            row.append(c);
+            row.Append(c);
         }
     }
-    row.append("\r\n", 2);
-    if (m_o.Format == TInteropFormat::CsvOutlook && m_o.OutlookCp1250)
-        AppendUtf8AsCp1250(out, row);
-    else
-        out.append(row);
+    row.Append("\r\n", 2);
 }
 
 int TFormatWriter::CsvGoogle(QByteArray &out, const TContactRecord &r) const
@@ -577,7 +613,10 @@ int TFormatWriter::CsvGoogle(QByteArray &out, const TContactRecord &r) const
     AppendCp1250AsUtf8(c[4], Field(r, EField::TitulPred));
     AppendCp1250AsUtf8(c[5], Field(r, EField::TitulZa));
     AppendCp1250AsUtf8(c[6], Field(r, EField::Prezdivka));
-    AppendDay(c[7], ParseDayCp1250(Field(r, EField::Narozeniny)), true);
+    {
+        TByteAppender a(c[7]);
+        AppendDay(a, ParseDayCp1250(Field(r, EField::Narozeniny)), true);
+    }
     {
         // What the tables have no column for goes to the note, each on its line.
         QByteArray &extra = c[63];
@@ -591,7 +630,10 @@ int TFormatWriter::CsvGoogle(QByteArray &out, const TContactRecord &r) const
                         {"Účet", EField::Ucet}});
         JoinNote(c[8], r, extra);
     }
-    AppendFlags(c[9], r, " ::: ", false);
+    {
+        TByteAppender a(c[9]);
+        AppendFlags(a, r, " ::: ", false);
+    }
     c[9].append(c[9].isEmpty() ? "* myContacts" : " ::: * myContacts");
     const QByteArrayView email = Field(r, EField::Email);
     if (!email.isEmpty())
@@ -599,7 +641,8 @@ int TFormatWriter::CsvGoogle(QByteArray &out, const TContactRecord &r) const
     AppendCp1250AsUtf8(c[11], email);
     size_t at = 12;
     for (int g = 1; g <= 9; ++g) {
-        if (!AppendGroupNumber(c[at + 1], r, g, m_ownDigits))
+        TByteAppender number(c[at + 1]);
+        if (!AppendGroupNumber(number, r, g, m_ownDigits))
             continue;
         const unsigned k = m_phoneKinds[size_t(g - 1)];
         c[at].append((k & Cell)                ? QByteArrayView("Mobile")
@@ -655,8 +698,12 @@ int TFormatWriter::CsvOutlook(QByteArray &out, const TContactRecord &r) const
     set(Col("E-mail Address"), EField::Email);
     set(Col("Job Title"), EField::Zamestnani);
     set(Col("Web Page"), EField::Http);
-    AppendDay(c[Col("Birthday")], ParseDayCp1250(Field(r, EField::Narozeniny)), false);
-    AppendFlags(c[Col("Categories")], r, ";", false);
+    {
+        TByteAppender birthday(c[Col("Birthday")]);
+        AppendDay(birthday, ParseDayCp1250(Field(r, EField::Narozeniny)), false);
+        TByteAppender categories(c[Col("Categories")]);
+        AppendFlags(categories, r, ";", false);
+    }
     set(Col("Government ID Number"), EField::RodneCislo);
     set(Col("Organizational ID Number"), EField::Ico);
     set(Col("Account"), EField::Ucet);
@@ -671,8 +718,11 @@ int TFormatWriter::CsvOutlook(QByteArray &out, const TContactRecord &r) const
     QByteArray &number = c[62];
     for (int g = 1; g <= 9; ++g) {
         number.resize(0);
-        if (!AppendGroupNumber(number, r, g, m_ownDigits))
-            continue;
+        {
+            TByteAppender a(number);
+            if (!AppendGroupNumber(a, r, g, m_ownDigits))
+                continue;
+        }
         const QByteArray &caption = m_phoneCaptions[size_t(g - 1)];
         const unsigned k = m_phoneKinds[size_t(g - 1)];
         static constexpr size_t other[] = {Col("Other Phone"), Col("Car Phone")};
@@ -784,70 +834,71 @@ int TFormatWriter::Events(QByteArray &out, const TContactRecord &r) const
     QByteArray &id = m_id;
     id.resize(0);
     AppendEntryId(id, r, m_hash);
-    QByteArray &l = m_line;
-    const auto put = [&] { ContentLine::Append(out, l); };
+    TByteAppender o(out);
+    TByteAppender l(m_line);
+    const auto put = [&] { ContentLine::Append(o, l.View()); };
     int events = 0;
     const auto event = [&](const char *kind, const char *title, const TDayOfYear &d) {
         // Name days have no year; 2000 is a leap year, so 29 February is a day too.
         int year = d.HasYear() ? d.Year : 2000, month = d.Month, day = d.Day;
         const auto summary = [&] {
-            l.append(title);
-            l.append(": ", 2);
+            l.Append(title);
+            l.Append(": ", 2);
             AppendEscaped(l, name);
         };
-        ContentLine::Append(out, "BEGIN:VEVENT");
-        l.resize(0);
-        l.append("UID:", 4);
-        l.append(id);
-        l.append('-');
-        l.append(kind);
-        l.append("@vorlink", 8);
+        ContentLine::Append(o, "BEGIN:VEVENT");
+        l.Truncate(0);
+        l.Append("UID:", 4);
+        l.Append(id);
+        l.Append('-');
+        l.Append(kind);
+        l.Append("@vorlink", 8);
         put();
-        l.resize(0);
-        l.append("DTSTAMP:", 8);
-        l.append(m_stamp);
+        l.Truncate(0);
+        l.Append("DTSTAMP:", 8);
+        l.Append(m_stamp);
         put();
-        l.resize(0);
-        l.append("DTSTART;VALUE=DATE:", 19);
+        l.Truncate(0);
+        l.Append("DTSTART;VALUE=DATE:", 19);
         AppendDate(l, year, month, day, false);
         put();
         NextDay(year, month, day);
-        l.resize(0);
-        l.append("DTEND;VALUE=DATE:", 17);
+        l.Truncate(0);
+        l.Append("DTEND;VALUE=DATE:", 17);
         AppendDate(l, year, month, day, false);
         put();
         if (d.Month == 2 && d.Day == 29)
-            ContentLine::Append(out, "RRULE:FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=-1");
+            ContentLine::Append(o, "RRULE:FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=-1");
         else
-            ContentLine::Append(out, "RRULE:FREQ=YEARLY");
-        l.resize(0);
-        l.append("SUMMARY:", 8);
+            ContentLine::Append(o, "RRULE:FREQ=YEARLY");
+        l.Truncate(0);
+        l.Append("SUMMARY:", 8);
         summary();
         put();
-        l.resize(0);
-        l.append("CATEGORIES:", 11);
-        l.append(title);
+        l.Truncate(0);
+        l.Append("CATEGORIES:", 11);
+        l.Append(title);
         put();
-        ContentLine::Append(out, "TRANSP:TRANSPARENT");
+        ContentLine::Append(o, "TRANSP:TRANSPARENT");
         if (m_o.AlarmDays >= 0) {
-            ContentLine::Append(out, "BEGIN:VALARM");
-            ContentLine::Append(out, "ACTION:DISPLAY");
-            l.resize(0);
-            l.append("DESCRIPTION:", 12);
+            ContentLine::Append(o, "BEGIN:VALARM");
+            ContentLine::Append(o, "ACTION:DISPLAY");
+            l.Truncate(0);
+            l.Append("DESCRIPTION:", 12);
             summary();
             put();
             if (m_o.AlarmDays == 0) {
-                ContentLine::Append(out, "TRIGGER:PT0S");
+                ContentLine::Append(o, "TRIGGER:PT0S");
             } else {
-                l.resize(0);
-                l.append("TRIGGER:-P", 10);
+                l.Truncate(0);
+                l.Append("TRIGGER:-P", 10);
                 AppendNumber(l, m_o.AlarmDays);
-                l.append('D');
+                l.Append('D');
                 put();
             }
-            ContentLine::Append(out, "END:VALARM");
+            ContentLine::Append(o, "END:VALARM");
         }
-        ContentLine::Append(out, "END:VEVENT");
+        ContentLine::Append(o, "END:VEVENT");
         ++events;
     };
     const QByteArrayView birthdayText = Field(r, EField::Narozeniny);

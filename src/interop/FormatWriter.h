@@ -2,6 +2,7 @@
 
 #include "book/BookLabels.h"
 #include "interop/InteropFormat.h"
+#include "util/ByteAppender.h"
 
 #include <QByteArray>
 #include <QCryptographicHash>
@@ -36,9 +37,11 @@ private:
     // One table row of UTF-8 cells, in the file's encoding.
     template<size_t N>
     void CsvRow(QByteArray &out, const std::array<QByteArray, N> &cells, size_t count) const;
+    template<size_t N>
+    void AppendRow(TByteAppender &row, const std::array<QByteArray, N> &cells, size_t count) const;
     bool IsCompany(const TContactRecord &r) const;
     // The captions of the entry's set flags with `separator` between; false for none.
-    bool AppendFlags(QByteArray &out, const TContactRecord &r, const char *separator, bool escaped) const;
+    bool AppendFlags(TByteAppender &out, const TContactRecord &r, const char *separator, bool escaped) const;
 
     const TBookLabels &m_labels;
     TExportOptions m_o;
@@ -68,4 +71,5 @@ QString Escape(const QString &text);
 // One content line, UTF-8, ended by CR LF and folded at 75 octets without splitting a
 // character.
 void Append(QByteArray &out, QByteArrayView line);
+void Append(TByteAppender &out, QByteArrayView line);
 } // namespace ContentLine

@@ -239,6 +239,12 @@ QByteArray EntryId(const TContactRecord &r)
 
 void AppendEntryId(QByteArray &out, const TContactRecord &r, QCryptographicHash &hash)
 {
+    TByteAppender a(out);
+    AppendEntryId(a, r, hash);
+}
+
+void AppendEntryId(TByteAppender &out, const TContactRecord &r, QCryptographicHash &hash)
+{
     static constexpr char kHex[] = "0123456789abcdef";
     hash.reset();
     hash.addData(r.NameView());
@@ -248,7 +254,7 @@ void AppendEntryId(QByteArray &out, const TContactRecord &r, QCryptographicHash 
         id[2 * i] = kHex[static_cast<unsigned char>(digest[i]) >> 4];
         id[2 * i + 1] = kHex[static_cast<unsigned char>(digest[i]) & 15];
     }
-    out.append(id, sizeof id);
+    out.Append(id, sizeof id);
 }
 
 QStringList FlagNames(const TContactRecord &r, const std::array<QByteArray, 10> &captions)

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QCryptographicHash>
-
 #include "book/ContactRecord.h"
+#include "util/ByteAppender.h"
 
 #include <QByteArray>
+#include <QCryptographicHash>
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -56,6 +56,7 @@ TDayOfYear ParseDayCp1250(QByteArrayView text);
 QByteArray EntryId(const TContactRecord &r);
 // The same appended to `out`, through a hash object the caller reuses for every entry.
 void AppendEntryId(QByteArray &out, const TContactRecord &r, QCryptographicHash &hash);
+void AppendEntryId(TByteAppender &out, const TContactRecord &r, QCryptographicHash &hash);
 
 // The captions of the set flags.
 QStringList FlagNames(const TContactRecord &r, const std::array<QByteArray, 10> &captions);

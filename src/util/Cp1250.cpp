@@ -1,5 +1,7 @@
 #include "util/Cp1250.h"
 
+#include "util/ByteAppender.h"
+
 #include <array>
 
 namespace {
@@ -105,7 +107,16 @@ void AppendCp1250AsUtf8(QByteArray &out, QByteArrayView bytes)
 {
     const qsizetype at = out.size();
     out.resize(at + 3 * bytes.size());
-    char *d = out.data() + at;
+    out.resize(PutCp1250AsUtf8(out.data() + at, bytes) - out.constData());
+}
+
+void AppendCp1250AsUtf8(TByteAppender &out, QByteArrayView bytes)
+{
+    out.Advance(PutCp1250AsUtf8(out.Room(3 * bytes.size()), bytes));
+}
+
+char *PutCp1250AsUtf8(char *d, QByteArrayView bytes)
+{
     for (const char c : bytes) {
         const TUtf8 &u = kUtf8[static_cast<unsigned char>(c)];
         // Three bytes copied whatever the length: the room is there, the cursor moves by
@@ -115,7 +126,7 @@ void AppendCp1250AsUtf8(QByteArray &out, QByteArrayView bytes)
         d[2] = u.Bytes[2];
         d += u.Size;
     }
-    out.resize(d - out.constData());
+    return d;
 }
 
 void AppendUtf8AsCp1250(QByteArray &out, QByteArrayView utf8)

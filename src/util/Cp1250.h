@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+class TByteAppender;
+
 // Books and all stored texts are Windows-1250 bytes; QString appears only at the
 // widget and command-line edges, converted here.
 
@@ -21,6 +23,9 @@ QByteArray ToCp1250(const QString &text);
 // Appends the UTF-8 form of Windows-1250 bytes: the exports write texts of the book
 // straight into their output this way, without a QString between.
 void AppendCp1250AsUtf8(QByteArray &out, QByteArrayView bytes);
+void AppendCp1250AsUtf8(TByteAppender &out, QByteArrayView bytes);
+// The same written at `to`, which has room for three bytes each; returns the end.
+char *PutCp1250AsUtf8(char *to, QByteArrayView bytes);
 
 // Appends UTF-8 text in Windows-1250; characters the page lacks become '?'. The text is
 // expected to be valid UTF-8 (what this program writes itself).

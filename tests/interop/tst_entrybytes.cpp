@@ -15,6 +15,8 @@ private slots:
     void everyByte();
     void everyCodePoint();
     void escapedPairs();
+    void folding_data();
+    void folding();
     void days_data();
     void days();
     void nextDay_data();
@@ -64,6 +66,48 @@ void TestEntryBytes::escapedPairs()
     QCOMPARE(again, escaped);
 }
 
+void TestEntryBytes::folding_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<bool>("utf8");
+    QTest::newRow("empty") << QByteArray() << true;
+    QTest::newRow("75 octets") << QByteArray(75, 'a') << true;
+    QTest::newRow("76 octets") << QByteArray(76, 'a') << true;
+    QTest::newRow("two-byte letters") << QString(120, QChar(0x10D)).toUtf8() << true;
+    QTest::newRow("four-byte characters") << QString::fromUtf8("x\xF0\x9F\x98\x80").repeated(60).toUtf8() << true;
+    QTest::newRow("not UTF-8") << QByteArray(300, '\x80') << false;
+}
+
+// Lines folded at 75 octets into what is already written: the text unfolds to itself and,
+// where it is UTF-8, no character is split; bytes that are not UTF-8 still end.
+void TestEntryBytes::folding()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(bool, utf8);
+    QByteArray out = "BEFORE\r\n";
+    ContentLine::Append(out, line);
+    QVERIFY(out.startsWith("BEFORE\r\n"));
+    QVERIFY(out.endsWith("\r\n"));
+    const QList<QByteArray> physical = out.sliced(8).chopped(2).split('\n');
+    QByteArray unfolded;
+    for (qsizetype i = 0; i < physical.size(); ++i) {
+        QByteArray piece = physical[i];
+        if (i + 1 < physical.size()) {
+            QVERIFY(piece.endsWith('\r'));
+            piece.chop(1);
+        }
+        if (i > 0) {
+            QVERIFY(piece.startsWith(' '));
+            piece.remove(0, 1);
+        }
+        QVERIFY2(physical[i].size() - (i + 1 < physical.size() ? 1 : 0) <= 75, physical[i].constData());
+        if (utf8)
+            QCOMPARE(QString::fromUtf8(piece).toUtf8(), piece);
+        unfolded += piece;
+    }
+    QCOMPARE(unfolded, line);
+}
+
 void TestEntryBytes::days_data()
 {
     QTest::addColumn<QByteArray>("text");
@@ -101,8 +145,11 @@ void TestEntryBytes::nextDay()
     EntryBytes::NextDay(y, m, d);
     QCOMPARE(QDate(y, m, d), date.addDays(1));
     QByteArray compact, dashed;
-    EntryBytes::AppendDate(compact, date.year(), date.month(), date.day(), false);
-    EntryBytes::AppendDate(dashed, date.year(), date.month(), date.day(), true);
+    {
+        TByteAppender c(compact), d(dashed);
+        EntryBytes::AppendDate(c, date.year(), date.month(), date.day(), false);
+        EntryBytes::AppendDate(d, date.year(), date.month(), date.day(), true);
+    }
     QCOMPARE(compact, date.toString(u"yyyyMMdd").toUtf8());
     QCOMPARE(dashed, date.toString(u"yyyy-MM-dd").toUtf8());
 }
