@@ -102,14 +102,6 @@ void TContactRecord::Clear()
     m_bytes.fill(0);
 }
 
-QByteArrayView TContactRecord::TextView(EField field) const
-{
-    const TFieldInfo &f = FieldInfo(field);
-    // A length byte beyond the capacity comes from a damaged file; never read past the field.
-    const int len = qMin<int>(static_cast<unsigned char>(m_bytes[f.Offset]), f.Capacity);
-    return QByteArrayView(m_bytes.data() + f.Offset + 1, len);
-}
-
 QByteArray TContactRecord::Text(EField field) const
 {
     return TextView(field).toByteArray();
@@ -128,12 +120,17 @@ void TContactRecord::SetText(EField field, QByteArrayView text)
     std::memset(p + 1 + cut.size(), 0, f.Capacity - cut.size());
 }
 
-QByteArray TContactRecord::Note() const
+QByteArrayView TRecordView::NoteView() const
 {
-    const char *p = m_bytes.data() + kNoteOffset;
+    const char *p = m_data + kNoteOffset;
     const void *zero = std::memchr(p, 0, kNoteSize);
     const qsizetype len = zero ? static_cast<const char *>(zero) - p : kNoteSize;
-    return QByteArray(p, len);
+    return QByteArrayView(p, len);
+}
+
+QByteArray TContactRecord::Note() const
+{
+    return View().NoteView().toByteArray();
 }
 
 void TContactRecord::SetNote(QByteArrayView note)

@@ -99,65 +99,75 @@ int AnniversaryAge(QByteArrayView narozeniny, int year, int month, int day)
     return Age(b.Day, b.Month, b.Year, year, month, day);
 }
 
-TAnniversaryIndex::TAnniversaryIndex(const TAddressBook &book, const std::array<bool, 10> &reminderFlags)
+TAnniversaryIndex::TAnniversaryIndex(const std::array<bool, 10> &reminderFlags) : m_flags(reminderFlags)
 {
-    bool any = false;
     for (bool f : reminderFlags)
-        any = any || f;
-    if (!any)
-        return;
-    struct TKeyed
-    {
-        int Bucket;
-        THit Hit;
-    };
-    std::vector<TKeyed> keyed;
-    for (qsizetype i = 0; i < book.RecordCount(); ++i) {
-        const TContactRecord &r = book.Record(i);
-        bool candidate = false;
-        for (int f = 1; f <= 10 && !candidate; ++f)
-            candidate = reminderFlags[size_t(f - 1)] && r.Flag(f);
-        if (!candidate)
-            continue;
-        ++m_candidates;
-        const QByteArrayView birthday = r.TextView(EField::Narozeniny);
-        const QByteArrayView nameDay = r.TextView(EField::Svatek);
-        const int bBucket = Bucket(birthday);
-        // The name day must be the whole field, the birthday only starts with the day.
-        const int sBucket = nameDay.size() == kDayLength ? Bucket(nameDay) : -1;
-        if (bBucket < 0 && sBucket < 0)
-            continue;
-        const QByteArrayView name = r.NameView();
-        const TBirth birth = bBucket >= 0 ? ReadBirth(birthday) : TBirth();
-        THit hit {m_names.size(), int(name.size()), birth.Day, birth.Month, birth.Year, false, birthday.size() > kDayLength,
-                  false};
-        m_names += name;
-        if (bBucket >= 0 && bBucket == sBucket) {
-            hit.Birthday = hit.NameDay = true; // both on one day make one line
-            keyed.push_back({bBucket, hit});
-            continue;
-        }
-        if (bBucket >= 0) {
-            hit.Birthday = true;
-            keyed.push_back({bBucket, hit});
-            hit.Birthday = false;
-        }
-        if (sBucket >= 0) {
-            hit.NameDay = true;
-            keyed.push_back({sBucket, hit});
-        }
+        m_anyFlag = m_anyFlag || f;
+}
+
+TAnniversaryIndex::TAnniversaryIndex(const TAddressBook &book, const std::array<bool, 10> &reminderFlags)
+    : TAnniversaryIndex(reminderFlags)
+{
+    if (m_anyFlag) {
+        for (qsizetype i = 0; i < book.RecordCount(); ++i)
+            Add(book.Record(i).View());
     }
+    Finish();
+}
+
+void TAnniversaryIndex::Add(const TRecordView &r)
+{
+    if (!m_anyFlag)
+        return;
+    bool candidate = false;
+    for (int f = 1; f <= 10 && !candidate; ++f)
+        candidate = m_flags[size_t(f - 1)] && r.Flag(f);
+    if (!candidate)
+        return;
+    ++m_candidates;
+    const QByteArrayView birthday = r.TextView(EField::Narozeniny);
+    const QByteArrayView nameDay = r.TextView(EField::Svatek);
+    const int bBucket = Bucket(birthday);
+    // The name day must be the whole field, the birthday only starts with the day.
+    const int sBucket = nameDay.size() == kDayLength ? Bucket(nameDay) : -1;
+    if (bBucket < 0 && sBucket < 0)
+        return;
+    const QByteArrayView name = r.NameView();
+    const TBirth birth = bBucket >= 0 ? ReadBirth(birthday) : TBirth();
+    THit hit {m_names.size(), int(name.size()), birth.Day, birth.Month, birth.Year, false, birthday.size() > kDayLength,
+              false};
+    m_names += name;
+    if (bBucket >= 0 && bBucket == sBucket) {
+        hit.Birthday = hit.NameDay = true; // both on one day make one line
+        m_keyed.push_back({bBucket, hit});
+        return;
+    }
+    if (bBucket >= 0) {
+        hit.Birthday = true;
+        m_keyed.push_back({bBucket, hit});
+        hit.Birthday = false;
+    }
+    if (sBucket >= 0) {
+        hit.NameDay = true;
+        m_keyed.push_back({sBucket, hit});
+    }
+}
+
+void TAnniversaryIndex::Finish()
+{
     // Counting sort by bucket keeps book order within a day.
-    for (const TKeyed &k : keyed)
+    m_start.fill(0);
+    for (const TKeyed &k : m_keyed)
         ++m_start[size_t(k.Bucket) + 1];
     for (int b = 0; b < kBuckets; ++b)
         m_start[size_t(b) + 1] += m_start[size_t(b)];
-    m_hits.resize(keyed.size());
+    m_hits.resize(m_keyed.size());
     std::array<qsizetype, kBuckets> fill {};
     for (int b = 0; b < kBuckets; ++b)
         fill[size_t(b)] = m_start[size_t(b)];
-    for (const TKeyed &k : keyed)
+    for (const TKeyed &k : m_keyed)
         m_hits[size_t(fill[size_t(k.Bucket)]++)] = k.Hit;
+    m_keyed = {};
 }
 
 QList<QByteArray> TAnniversaryIndex::Lines(TStamp since, int dayCount) const

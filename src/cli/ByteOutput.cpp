@@ -1,0 +1,35 @@
+#include "cli/ByteOutput.h"
+
+#include "cli/CliSupport.h"
+#include "util/Cp1250.h"
+
+#include <QIODevice>
+
+TByteOutput::TByteOutput(QTextStream &out) : m_out(out)
+{
+    m_buffer.reserve(kPiece + 64 * 1024);
+}
+
+bool TByteOutput::Pass(bool last)
+{
+    if (!last && m_buffer.size() < kPiece)
+        return !m_failed;
+    if (QIODevice *device = m_out.device()) {
+        m_out.flush();
+        if (!m_failed && device->write(m_buffer) != m_buffer.size())
+            m_failed = true;
+    } else {
+        m_out << QString::fromUtf8(m_buffer);
+    }
+    m_buffer.resize(0);
+    return !m_failed;
+}
+
+void TByteOutput::AppendLine(QByteArrayView cp1250)
+{
+    if (CliText::TerminalOutput)
+        m_buffer += CliText::Shown(FromCp1250(cp1250)).toUtf8();
+    else
+        AppendCp1250AsUtf8(m_buffer, cp1250);
+    m_buffer += '\n';
+}
