@@ -3,7 +3,7 @@
 #include "cli/CliSupport.h"
 #include "util/Cp1250.h"
 
-#include <QIODevice>
+#include <QFileDevice>
 
 TByteOutput::TByteOutput(QTextStream &out) : m_out(out)
 {
@@ -17,6 +17,10 @@ bool TByteOutput::Pass(bool last)
     if (QIODevice *device = m_out.device()) {
         m_out.flush();
         if (!m_failed && device->write(m_buffer) != m_buffer.size())
+            m_failed = true;
+        // A file keeps what fits its own buffer and would only fail on closing, after the
+        // command has claimed success.
+        if (auto *file = qobject_cast<QFileDevice *>(device); file && !m_failed && !file->flush())
             m_failed = true;
     } else {
         m_out << QString::fromUtf8(m_buffer);

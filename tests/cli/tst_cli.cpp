@@ -268,6 +268,14 @@ void TestCli::outputThatCannotBeWritten_data()
             QTest::addRow("%s, file-size limit", name) << args << limited << 4096;
     }
     QTest::newRow("help, full device") << QStringList {QStringLiteral("--help")} << QStringLiteral("/dev/full") << 0;
+    // Output smaller than the buffer of the standard output's file, which would only
+    // fail once the program had ended.
+    for (const auto &[name, args] : commands) {
+        if (!args.contains(QStringLiteral("-")))
+            QTest::addRow("%s of one entry, full device", name)
+                << QStringList(args).replaceInStrings(QStringLiteral("BOOK"), QStringLiteral("SMALL"))
+                << QStringLiteral("/dev/full") << 0;
+    }
 }
 
 // Every command whose output cannot be written fails with one message instead of
@@ -279,10 +287,11 @@ void TestCli::outputThatCannotBeWritten()
     QFETCH(int, sizeLimit);
     if (!QFileInfo::exists(target) && target.startsWith(QLatin1String("/dev/")))
         QSKIP("no /dev/full here");
-    const QString path = m_dir.filePath(QStringLiteral("big.wdt"));
+    const bool small = args.contains(QStringLiteral("SMALL"));
+    const QString path = m_dir.filePath(small ? QStringLiteral("small.wdt") : QStringLiteral("big.wdt"));
     if (!QFileInfo::exists(path)) {
         QList<TContactRecord> records;
-        for (int i = 0; i < 2000; ++i) {
+        for (int i = 0; i < (small ? 1 : 2000); ++i) {
             TContactRecord r = Entry(QByteArray::number(i).constData(), 1);
             r.SetText(EField::Narozeniny, QByteArray::number(1 + i % 28).rightJustified(2, '0') + ".05.1970");
             r.SetText(PhoneField(1, 2), "602 123 456");
@@ -292,7 +301,7 @@ void TestCli::outputThatCannotBeWritten()
         labels.ReminderFlags[0] = true;
         QVERIFY(TestBook::WriteFile(path, TestBook::FileBytes(labels, records)));
     }
-    args.replaceInStrings(QStringLiteral("BOOK"), path);
+    args.replaceInStrings(small ? QStringLiteral("SMALL") : QStringLiteral("BOOK"), path);
     QProcess p;
     p.setStandardOutputFile(target);
 #ifdef Q_OS_UNIX
