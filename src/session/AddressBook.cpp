@@ -4,6 +4,10 @@
 #include "session/Prompt.h"
 #include "util/CzechPlural.h"
 
+#include <QHash>
+
+#include <vector>
+
 TAddressBook::TAddressBook(IPrompt &prompt, QObject *parent) : QObject(parent), m_prompt(prompt)
 {
     FileName = Msg::Unnamed();
@@ -79,23 +83,43 @@ TContactRecord *TAddressBook::RecordOfLine(qsizetype row)
 
 QList<TContactRecord *> TAddressBook::ListedRecords()
 {
-    QHash<QByteArray, QList<TContactRecord *>> byName;
-    byName.reserve(RecordCount());
-    for (int pass = 0; pass < 2; ++pass) {
-        for (qsizetype i = 0; i < RecordCount(); ++i) {
-            TContactRecord &r = Record(i);
-            if (PairsFirst(r) == (pass == 0))
-                byName[r.Name()].append(&r);
-        }
+    // The records of one name chained in the order lines take them: those the mask
+    // passes first, then the rest, each in book order. The keys are views of the names
+    // inside the records, so nothing is copied per entry.
+    const qsizetype count = RecordCount();
+    std::vector<TContactRecord *> order;
+    order.reserve(size_t(count));
+    std::vector<TContactRecord *> later;
+    for (qsizetype i = 0; i < count; ++i) {
+        TContactRecord &r = Record(i);
+        (PairsFirst(r) ? order : later).push_back(&r);
     }
-    QHash<QByteArray, qsizetype> used;
+    order.insert(order.end(), later.begin(), later.end());
+    struct TChain
+    {
+        qsizetype Head = -1, Tail = -1;
+    };
+    std::vector<qsizetype> next(order.size(), -1);
+    QHash<QByteArrayView, TChain> chains;
+    chains.reserve(count);
+    for (qsizetype p = 0; p < qsizetype(order.size()); ++p) {
+        TChain &c = chains[order[size_t(p)]->NameView()];
+        if (c.Tail < 0)
+            c.Head = p;
+        else
+            next[size_t(c.Tail)] = p;
+        c.Tail = p;
+    }
     QList<TContactRecord *> listed;
     listed.reserve(List.Count());
     for (const QByteArray &line : List.Names()) {
-        const QByteArray name = NameOfLine(line);
-        const QList<TContactRecord *> &records = byName[name];
-        qsizetype &next = used[name];
-        listed.append(next < records.size() ? records[next++] : nullptr);
+        const auto it = chains.find(QByteArrayView(NameOfLine(line)));
+        if (it == chains.end() || it->Head < 0) {
+            listed.append(nullptr);
+            continue;
+        }
+        listed.append(order[size_t(it->Head)]);
+        it->Head = next[size_t(it->Head)];
     }
     return listed;
 }
