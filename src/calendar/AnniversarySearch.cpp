@@ -173,11 +173,19 @@ void TAnniversaryIndex::Finish()
 QList<QByteArray> TAnniversaryIndex::Lines(TStamp since, int dayCount) const
 {
     QList<QByteArray> lines;
+    EachLine(since, dayCount, [&](QByteArrayView line) { lines.append(line.toByteArray()); });
+    return lines;
+}
+
+void TAnniversaryIndex::EachLine(TStamp since, int dayCount,
+                                 const std::function<void(QByteArrayView line)> &each) const
+{
     if (m_hits.empty() || dayCount <= 0)
-        return lines;
+        return;
     // Without a real start day every day of the walk is "no date" and matches nothing.
     if (AddDays(since, 0) == 0)
-        return lines;
+        return;
+    QByteArray line;
     for (int k = 1; k <= dayCount; ++k) {
         const TStamp d = AddDays(since, k);
         if (d == 0)
@@ -187,8 +195,7 @@ QList<QByteArray> TAnniversaryIndex::Lines(TStamp since, int dayCount) const
         for (qsizetype h = m_start[size_t(b)]; h < m_start[size_t(b) + 1]; ++h) {
             const THit &hit = m_hits[size_t(h)];
             const QByteArrayView name(m_names.constData() + hit.NameOffset, hit.NameLength);
-            QByteArray line;
-            line.reserve(kDayLength + 3 + name.size() + 24);
+            line.resize(0);
             line += char('0' + p.Day / 10);
             line += char('0' + p.Day % 10);
             line += '.';
@@ -205,10 +212,9 @@ QList<QByteArray> TAnniversaryIndex::Lines(TStamp since, int dayCount) const
             }
             if (hit.NameDay)
                 line += " sv\xE1tek";
-            lines.append(std::move(line));
+            each(line);
         }
     }
-    return lines;
 }
 
 QList<QByteArray> FindAnniversaries(const TAddressBook &book, const std::array<bool, 10> &reminderFlags,

@@ -6,6 +6,7 @@
 #include <QList>
 
 #include <array>
+#include <functional>
 #include <vector>
 
 class TAddressBook;
@@ -32,6 +33,8 @@ public:
     // One line per entry and day, "15.12. - Nováková Jana 40. narozeniny svátek" in
     // Windows-1250; days in order, book order within a day.
     QList<QByteArray> Lines(TStamp since, int dayCount) const;
+    // The same lines handed one by one, each valid only during the call.
+    void EachLine(TStamp since, int dayCount, const std::function<void(QByteArrayView line)> &each) const;
 
     qsizetype CandidateCount() const { return m_candidates; }
 

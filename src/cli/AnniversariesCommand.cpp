@@ -94,10 +94,10 @@ int TAnniversariesCommand::Execute(const QStringList &args, QTextStream &out, QT
     index->Finish();
     TByteOutput bytes(out);
     bool written = true;
-    for (const QByteArray &line : index->Lines(mark, dayCount)) {
+    index->EachLine(mark, dayCount, [&](QByteArrayView line) {
         bytes.AppendLine(line);
         written = written && bytes.Pass();
-    }
+    });
     if (!written || !bytes.Pass(true)) {
         CliText::ReportOutputFailure(err);
         return 1;
