@@ -123,6 +123,7 @@ void TestCli::dumpIsTheJsonDocument_data()
     QTest::newRow("none") << 0;
     QTest::newRow("one") << 1;
     QTest::newRow("three") << 3;
+    QTest::newRow("past a megabyte of output") << 600;
 }
 
 // The streamed text is, byte for byte, what a JSON document of the whole book gives.
@@ -134,7 +135,7 @@ void TestCli::dumpIsTheJsonDocument()
         every += char(b);
     QList<TContactRecord> records;
     for (int i = 0; i < entries; ++i) {
-        TContactRecord r = Entry("Nováková \"Jana\"", 0b1010000001u >> i);
+        TContactRecord r = Entry("Nováková \"Jana\"", 0b1010000001u >> (i % 10));
         r.SetText(EField::Email, "a\\b\t\x01\x7f");
         r.SetNote(every);
         records.append(r);
