@@ -2,6 +2,8 @@
 
 #include "session/AddressBook.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr qsizetype kDayLength = 6; // "DD.MM."
@@ -41,7 +43,7 @@ int NumberAt(QByteArrayView text, qsizetype from, qsizetype to)
     return part.isEmpty() ? -1 : n;
 }
 
-void AppendNumber(QByteArray &line, int n)
+char *PutNumber(char *d, int n)
 {
     char digits[12];
     int len = 0;
@@ -52,9 +54,10 @@ void AppendNumber(QByteArray &line, int n)
         u /= 10;
     } while (u);
     if (negative)
-        line += '-';
+        *d++ = '-';
     while (len)
-        line += digits[--len];
+        *d++ = digits[--len];
+    return d;
 }
 
 } // namespace
@@ -185,34 +188,34 @@ void TAnniversaryIndex::EachLine(TStamp since, int dayCount,
     // Without a real start day every day of the walk is "no date" and matches nothing.
     if (AddDays(since, 0) == 0)
         return;
-    QByteArray line;
+    // Built in place: a line is the day, the name (at most 50 bytes) and a few words.
+    char line[160];
+    const auto put = [](char *d, QByteArrayView text) {
+        std::memcpy(d, text.data(), size_t(text.size()));
+        return d + text.size();
+    };
     for (int k = 1; k <= dayCount; ++k) {
         const TStamp d = AddDays(since, k);
         if (d == 0)
             continue;
         const TStampParts p = SplitStamp(d);
         const int b = p.Month * 32 + p.Day;
+        const char day[] = {char('0' + p.Day / 10), char('0' + p.Day % 10), '.', char('0' + p.Month / 10),
+                            char('0' + p.Month % 10), '.', ' ', '-', ' '};
         for (qsizetype h = m_start[size_t(b)]; h < m_start[size_t(b) + 1]; ++h) {
             const THit &hit = m_hits[size_t(h)];
-            const QByteArrayView name(m_names.constData() + hit.NameOffset, hit.NameLength);
-            line.resize(0);
-            line += char('0' + p.Day / 10);
-            line += char('0' + p.Day % 10);
-            line += '.';
-            line += char('0' + p.Month / 10);
-            line += char('0' + p.Month % 10);
-            line += ". - ";
-            line += name;
+            char *at = put(line, QByteArrayView(day, sizeof day));
+            at = put(at, QByteArrayView(m_names.constData() + hit.NameOffset, hit.NameLength));
             if (hit.Birthday && !hit.YearKnown) {
-                line += " narozeniny";
+                at = put(at, " narozeniny");
             } else if (hit.Birthday) {
-                line += ' ';
-                AppendNumber(line, Age(hit.BirthDay, hit.BirthMonth, hit.BirthYear, p.Year, p.Month, p.Day));
-                line += ". narozeniny";
+                *at++ = ' ';
+                at = PutNumber(at, Age(hit.BirthDay, hit.BirthMonth, hit.BirthYear, p.Year, p.Month, p.Day));
+                at = put(at, ". narozeniny");
             }
             if (hit.NameDay)
-                line += " sv\xE1tek";
-            each(line);
+                at = put(at, " sv\xE1tek");
+            each(QByteArrayView(line, at - line));
         }
     }
 }

@@ -55,6 +55,7 @@ class TestCli : public QObject
 private slots:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
     void listInCzechOrder();
+    void listConvertsEveryByte();
     void dumpHasEveryField();
     void dumpIsTheJsonDocument_data();
     void dumpIsTheJsonDocument();
@@ -84,6 +85,38 @@ void TestCli::listInCzechOrder()
     const TRun r = Run({QStringLiteral("list"), path});
     QCOMPARE(r.Status, 0);
     QCOMPARE(r.Out, QString::fromUtf8("Cibulka\nČermák\nHorák\nChrudim\nIvan\nnovák\nNovák\n"));
+}
+
+// Every byte of a name reaches the output as its character, whether it starts, ends or
+// straddles the eight-byte steps of the conversion.
+void TestCli::listConvertsEveryByte()
+{
+    QList<QByteArray> names;
+    for (int k = 0; k <= 17; ++k)
+        names.append(QByteArray(k, 'a') + "\x8a\xe8" + QByteArray(17 - k, 'b'));
+    for (int from = 1; from < 256; from += 40) {
+        QByteArray n = "x";
+        for (int b = from; b < qMin(256, from + 40); ++b)
+            n += b == '\n' ? ' ' : char(b);
+        names.append(n);
+    }
+    QList<TContactRecord> records;
+    QStringList expected;
+    for (const QByteArray &n : names) {
+        TContactRecord r;
+        r.SetText(EField::NazevPolozky, n);
+        records.append(r);
+        expected.append(FromCp1250(n));
+    }
+    const QString path = m_dir.filePath(QStringLiteral("bytes.wdt"));
+    QVERIFY(TestBook::WriteFile(path, TestBook::FileBytes(TBookLabels::Defaults(), records)));
+    const TRun r = Run({QStringLiteral("list"), path});
+    QCOMPARE(r.Status, 0);
+    QStringList lines = r.Out.split(QLatin1Char('\n'));
+    QCOMPARE(lines.takeLast(), QString());
+    lines.sort();
+    expected.sort();
+    QCOMPARE(lines, expected);
 }
 
 void TestCli::dumpHasEveryField()
