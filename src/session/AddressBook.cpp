@@ -83,44 +83,48 @@ TContactRecord *TAddressBook::RecordOfLine(qsizetype row)
 
 QList<TContactRecord *> TAddressBook::ListedRecords()
 {
-    // The records of one name chained in the order lines take them: those the mask
-    // passes first, then the rest, each in book order. The keys are views of the names
-    // inside the records, so nothing is copied per entry.
-    const qsizetype count = RecordCount();
-    std::vector<TContactRecord *> order;
-    order.reserve(size_t(count));
-    std::vector<TContactRecord *> later;
-    for (qsizetype i = 0; i < count; ++i) {
-        TContactRecord &r = Record(i);
-        (PairsFirst(r) ? order : later).push_back(&r);
-    }
-    order.insert(order.end(), later.begin(), later.end());
-    struct TChain
+    // The rows of one name chained in list order; the records then fill them in pairing
+    // order (those the mask passes first, then the rest, each in book order). So the
+    // records are read one after another, and only the names of the list are looked up:
+    // hash keys are views of the list's own names, nothing is copied per entry.
+    const QList<QByteArray> &lines = List.Names();
+    static const QByteArray unnamed(" ");
+    struct TRows
     {
-        qsizetype Head = -1, Tail = -1;
+        qsizetype Next = -1, Last = -1;
     };
-    std::vector<qsizetype> next(order.size(), -1);
-    QHash<QByteArrayView, TChain> chains;
-    chains.reserve(count);
-    for (qsizetype p = 0; p < qsizetype(order.size()); ++p) {
-        TChain &c = chains[order[size_t(p)]->NameView()];
-        if (c.Tail < 0)
-            c.Head = p;
+    std::vector<qsizetype> after(size_t(lines.size()), -1);
+    QHash<QByteArrayView, TRows> rows;
+    rows.reserve(lines.size());
+    for (qsizetype row = 0; row < lines.size(); ++row) {
+        QByteArrayView key = lines[row];
+        if (key == unnamed && NameOfLine(lines[row]).isEmpty())
+            key = QByteArrayView("");
+        TRows &r = rows[key];
+        if (r.Last < 0)
+            r.Next = row;
         else
-            next[size_t(c.Tail)] = p;
-        c.Tail = p;
+            after[size_t(r.Last)] = row;
+        r.Last = row;
     }
-    QList<TContactRecord *> listed;
-    listed.reserve(List.Count());
-    for (const QByteArray &line : List.Names()) {
-        const auto it = chains.find(QByteArrayView(NameOfLine(line)));
-        if (it == chains.end() || it->Head < 0) {
-            listed.append(nullptr);
-            continue;
-        }
-        listed.append(order[size_t(it->Head)]);
-        it->Head = next[size_t(it->Head)];
+    QList<TContactRecord *> listed(lines.size(), nullptr);
+    const auto take = [&](TContactRecord &record) {
+        const auto it = rows.find(record.NameView());
+        if (it == rows.end() || it->Next < 0)
+            return;
+        listed[it->Next] = &record;
+        it->Next = after[size_t(it->Next)];
+    };
+    std::vector<TContactRecord *> later;
+    for (qsizetype i = 0; i < RecordCount(); ++i) {
+        TContactRecord &r = Record(i);
+        if (PairsFirst(r))
+            take(r);
+        else
+            later.push_back(&r);
     }
+    for (TContactRecord *r : later)
+        take(*r);
     return listed;
 }
 
