@@ -18,7 +18,7 @@ public:
     qsizetype RecordCount() const { return m_count; }
     // kRecordSize bytes of the record at book position `i`.
     const char *RecordBytes(qsizetype i) const { return m_records + i * kRecordSize; }
-    QByteArrayView Name(qsizetype i) const { return RecordText(RecordBytes(i), EField::NazevPolozky); }
+    QByteArrayView Name(qsizetype i) const { return TRecordView(RecordBytes(i)).NameView(); }
     // The record at `i` copied into `into`, for code that works on whole records.
     void CopyRecord(qsizetype i, TContactRecord &into) const;
 

@@ -109,12 +109,17 @@ void TContactRecord::SetText(EField field, QByteArrayView text)
     std::memset(p + 1 + cut.size(), 0, f.Capacity - cut.size());
 }
 
-QByteArray TContactRecord::Note() const
+QByteArrayView TRecordView::NoteView() const
 {
-    const char *p = m_bytes.data() + kNoteOffset;
+    const char *p = m_data + kNoteOffset;
     const void *zero = std::memchr(p, 0, kNoteSize);
     const qsizetype len = zero ? static_cast<const char *>(zero) - p : kNoteSize;
-    return QByteArray(p, len);
+    return QByteArrayView(p, len);
+}
+
+QByteArray TContactRecord::Note() const
+{
+    return View().NoteView().toByteArray();
 }
 
 void TContactRecord::SetNote(QByteArrayView note)

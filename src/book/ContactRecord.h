@@ -43,18 +43,33 @@ extern const std::array<TFieldInfo, kTextFieldCount> Info;
 inline const TFieldInfo &FieldInfo(EField field) { return FieldTable::Info[size_t(field)]; }
 inline const TFieldInfo &FieldInfo(int index) { return FieldInfo(EField(index)); }
 
-// A text field of a record's stored bytes (kRecordSize of them), wherever they lie.
-inline QByteArrayView RecordText(const char *record, EField field)
-{
-    const TFieldInfo &f = FieldInfo(field);
-    // A length byte beyond the capacity comes from a damaged file; never read past the field.
-    const int len = qMin<int>(static_cast<unsigned char>(record[f.Offset]), f.Capacity);
-    return QByteArrayView(record + f.Offset + 1, len);
-}
 EField PhoneField(int group /*1..9*/, int part /*0 VStatu, 1 VMista, 2 Telefon, 3 Linka*/);
 EField AddressField(int address /*1..3*/, int part /*0 Ulice, 1 Misto, 2 Stat, 3 Psc*/);
 // -1 when no text field has that name.
 int FieldIndexByName(QByteArrayView name);
+
+// The stored form of one entry read in place, where it lies in a block read from a file:
+// the readers of TContactRecord without copying the record.
+class TRecordView
+{
+public:
+    explicit TRecordView(const char *data) : m_data(data) { } // kRecordSize bytes
+
+    QByteArrayView TextView(EField field) const
+    {
+        const TFieldInfo &f = FieldInfo(field);
+        // A length byte beyond the capacity comes from a damaged file; never read past the field.
+        const int len = qMin<int>(static_cast<unsigned char>(m_data[f.Offset]), f.Capacity);
+        return QByteArrayView(m_data + f.Offset + 1, len);
+    }
+    QByteArrayView NameView() const { return TextView(EField::NazevPolozky); }
+    // Up to the first zero byte, at most 2000 characters.
+    QByteArrayView NoteView() const;
+    bool Flag(int i /*1..10*/) const { return m_data[kFlagsOffset + i - 1] != 0; }
+
+private:
+    const char *m_data;
+};
 
 // One entry, held as its 3217-byte stored form so that untouched entries are written
 // back byte for byte (including whatever lies after a text in its field).
@@ -69,7 +84,7 @@ public:
     QByteArray Text(EField field) const;
     // Cuts to the field's capacity; leaves the bytes alone when the text is already there.
     void SetText(EField field, QByteArrayView text);
-    QByteArrayView TextView(EField field) const { return RecordText(m_bytes.data(), field); }
+    QByteArrayView TextView(EField field) const { return View().TextView(field); }
 
     // Up to the first zero byte, at most 2000 characters.
     QByteArray Note() const;
@@ -81,6 +96,7 @@ public:
     QByteArray Name() const { return Text(EField::NazevPolozky); }
     QByteArrayView NameView() const { return TextView(EField::NazevPolozky); }
 
+    TRecordView View() const { return TRecordView(m_bytes.data()); }
     const char *Data() const { return m_bytes.data(); }
     char *Data() { return m_bytes.data(); }
 

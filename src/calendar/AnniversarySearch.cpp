@@ -2,6 +2,8 @@
 
 #include "session/AddressBook.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr qsizetype kDayLength = 6; // "DD.MM."
@@ -41,7 +43,7 @@ int NumberAt(QByteArrayView text, qsizetype from, qsizetype to)
     return part.isEmpty() ? -1 : n;
 }
 
-void AppendNumber(QByteArray &line, int n)
+char *PutNumber(char *d, int n)
 {
     char digits[12];
     int len = 0;
@@ -52,9 +54,10 @@ void AppendNumber(QByteArray &line, int n)
         u /= 10;
     } while (u);
     if (negative)
-        line += '-';
+        *d++ = '-';
     while (len)
-        line += digits[--len];
+        *d++ = digits[--len];
+    return d;
 }
 
 } // namespace
@@ -99,106 +102,122 @@ int AnniversaryAge(QByteArrayView narozeniny, int year, int month, int day)
     return Age(b.Day, b.Month, b.Year, year, month, day);
 }
 
-TAnniversaryIndex::TAnniversaryIndex(const TAddressBook &book, const std::array<bool, 10> &reminderFlags)
+TAnniversaryIndex::TAnniversaryIndex(const std::array<bool, 10> &reminderFlags) : m_flags(reminderFlags)
 {
-    bool any = false;
     for (bool f : reminderFlags)
-        any = any || f;
-    if (!any)
-        return;
-    struct TKeyed
-    {
-        int Bucket;
-        THit Hit;
-    };
-    std::vector<TKeyed> keyed;
-    for (qsizetype i = 0; i < book.RecordCount(); ++i) {
-        const TContactRecord &r = book.Record(i);
-        bool candidate = false;
-        for (int f = 1; f <= 10 && !candidate; ++f)
-            candidate = reminderFlags[size_t(f - 1)] && r.Flag(f);
-        if (!candidate)
-            continue;
-        ++m_candidates;
-        const QByteArrayView birthday = r.TextView(EField::Narozeniny);
-        const QByteArrayView nameDay = r.TextView(EField::Svatek);
-        const int bBucket = Bucket(birthday);
-        // The name day must be the whole field, the birthday only starts with the day.
-        const int sBucket = nameDay.size() == kDayLength ? Bucket(nameDay) : -1;
-        if (bBucket < 0 && sBucket < 0)
-            continue;
-        const QByteArrayView name = r.NameView();
-        const TBirth birth = bBucket >= 0 ? ReadBirth(birthday) : TBirth();
-        THit hit {m_names.size(), int(name.size()), birth.Day, birth.Month, birth.Year, false, birthday.size() > kDayLength,
-                  false};
-        m_names += name;
-        if (bBucket >= 0 && bBucket == sBucket) {
-            hit.Birthday = hit.NameDay = true; // both on one day make one line
-            keyed.push_back({bBucket, hit});
-            continue;
-        }
-        if (bBucket >= 0) {
-            hit.Birthday = true;
-            keyed.push_back({bBucket, hit});
-            hit.Birthday = false;
-        }
-        if (sBucket >= 0) {
-            hit.NameDay = true;
-            keyed.push_back({sBucket, hit});
-        }
+        m_anyFlag = m_anyFlag || f;
+}
+
+TAnniversaryIndex::TAnniversaryIndex(const TAddressBook &book, const std::array<bool, 10> &reminderFlags)
+    : TAnniversaryIndex(reminderFlags)
+{
+    if (m_anyFlag) {
+        for (qsizetype i = 0; i < book.RecordCount(); ++i)
+            Add(book.Record(i).View());
     }
+    Finish();
+}
+
+void TAnniversaryIndex::Add(const TRecordView &r)
+{
+    if (!m_anyFlag)
+        return;
+    bool candidate = false;
+    for (int f = 1; f <= 10 && !candidate; ++f)
+        candidate = m_flags[size_t(f - 1)] && r.Flag(f);
+    if (!candidate)
+        return;
+    ++m_candidates;
+    const QByteArrayView birthday = r.TextView(EField::Narozeniny);
+    const QByteArrayView nameDay = r.TextView(EField::Svatek);
+    const int bBucket = Bucket(birthday);
+    // The name day must be the whole field, the birthday only starts with the day.
+    const int sBucket = nameDay.size() == kDayLength ? Bucket(nameDay) : -1;
+    if (bBucket < 0 && sBucket < 0)
+        return;
+    const QByteArrayView name = r.NameView();
+    const TBirth birth = bBucket >= 0 ? ReadBirth(birthday) : TBirth();
+    THit hit {m_names.size(), int(name.size()), birth.Day, birth.Month, birth.Year, false, birthday.size() > kDayLength,
+              false};
+    m_names += name;
+    if (bBucket >= 0 && bBucket == sBucket) {
+        hit.Birthday = hit.NameDay = true; // both on one day make one line
+        m_keyed.push_back({bBucket, hit});
+        return;
+    }
+    if (bBucket >= 0) {
+        hit.Birthday = true;
+        m_keyed.push_back({bBucket, hit});
+        hit.Birthday = false;
+    }
+    if (sBucket >= 0) {
+        hit.NameDay = true;
+        m_keyed.push_back({sBucket, hit});
+    }
+}
+
+void TAnniversaryIndex::Finish()
+{
     // Counting sort by bucket keeps book order within a day.
-    for (const TKeyed &k : keyed)
+    m_start.fill(0);
+    for (const TKeyed &k : m_keyed)
         ++m_start[size_t(k.Bucket) + 1];
     for (int b = 0; b < kBuckets; ++b)
         m_start[size_t(b) + 1] += m_start[size_t(b)];
-    m_hits.resize(keyed.size());
+    m_hits.resize(m_keyed.size());
     std::array<qsizetype, kBuckets> fill {};
     for (int b = 0; b < kBuckets; ++b)
         fill[size_t(b)] = m_start[size_t(b)];
-    for (const TKeyed &k : keyed)
+    for (const TKeyed &k : m_keyed)
         m_hits[size_t(fill[size_t(k.Bucket)]++)] = k.Hit;
+    m_keyed = {};
 }
 
 QList<QByteArray> TAnniversaryIndex::Lines(TStamp since, int dayCount) const
 {
     QList<QByteArray> lines;
+    EachLine(since, dayCount, [&](QByteArrayView line) { lines.append(line.toByteArray()); });
+    return lines;
+}
+
+void TAnniversaryIndex::EachLine(TStamp since, int dayCount,
+                                 const std::function<void(QByteArrayView line)> &each) const
+{
     if (m_hits.empty() || dayCount <= 0)
-        return lines;
+        return;
     // Without a real start day every day of the walk is "no date" and matches nothing.
     if (AddDays(since, 0) == 0)
-        return lines;
+        return;
+    // Built in place: a line is the day, the name (at most 50 bytes) and a few words.
+    char line[160];
+    const auto put = [](char *d, QByteArrayView text) {
+        std::memcpy(d, text.data(), size_t(text.size()));
+        return d + text.size();
+    };
     for (int k = 1; k <= dayCount; ++k) {
         const TStamp d = AddDays(since, k);
         if (d == 0)
             continue;
         const TStampParts p = SplitStamp(d);
         const int b = p.Month * 32 + p.Day;
+        const char day[] = {char('0' + p.Day / 10), char('0' + p.Day % 10), '.', char('0' + p.Month / 10),
+                            char('0' + p.Month % 10), '.', ' ', '-', ' '};
         for (qsizetype h = m_start[size_t(b)]; h < m_start[size_t(b) + 1]; ++h) {
             const THit &hit = m_hits[size_t(h)];
-            const QByteArrayView name(m_names.constData() + hit.NameOffset, hit.NameLength);
-            QByteArray line;
-            line.reserve(kDayLength + 3 + name.size() + 24);
-            line += char('0' + p.Day / 10);
-            line += char('0' + p.Day % 10);
-            line += '.';
-            line += char('0' + p.Month / 10);
-            line += char('0' + p.Month % 10);
-            line += ". - ";
-            line += name;
+            char *at = put(line, QByteArrayView(day, sizeof day));
+            at = put(at, QByteArrayView(m_names.constData() + hit.NameOffset, hit.NameLength));
             if (hit.Birthday && !hit.YearKnown) {
-                line += " narozeniny";
+                at = put(at, " narozeniny");
             } else if (hit.Birthday) {
-                line += ' ';
-                AppendNumber(line, Age(hit.BirthDay, hit.BirthMonth, hit.BirthYear, p.Year, p.Month, p.Day));
-                line += ". narozeniny";
+                *at++ = ' ';
+                at = PutNumber(at, Age(hit.BirthDay, hit.BirthMonth, hit.BirthYear, p.Year, p.Month, p.Day));
+                at = put(at, ". narozeniny");
             }
             if (hit.NameDay)
-                line += " sv\xE1tek";
-            lines.append(std::move(line));
+                at = put(at, " sv\xE1tek");
+            each(QByteArrayView(line, at - line));
         }
     }
-    return lines;
 }
 
 QList<QByteArray> FindAnniversaries(const TAddressBook &book, const std::array<bool, 10> &reminderFlags,

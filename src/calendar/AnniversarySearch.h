@@ -6,9 +6,11 @@
 #include <QList>
 
 #include <array>
+#include <functional>
 #include <vector>
 
 class TAddressBook;
+class TRecordView;
 
 // How many days a search looks at: from the day after `since` up to and including
 // now + lookAhead - 1; 0 or less means none.
@@ -22,10 +24,17 @@ public:
     // Entries take part when one of their flags is set together with the same
     // reminder flag.
     TAnniversaryIndex(const TAddressBook &book, const std::array<bool, 10> &reminderFlags);
+    // Empty, for entries handed one by one with Add in book order (straight from a
+    // file, without holding the book); Finish groups them before Lines.
+    explicit TAnniversaryIndex(const std::array<bool, 10> &reminderFlags);
+    void Add(const TRecordView &r);
+    void Finish();
 
     // One line per entry and day, "15.12. - Nováková Jana 40. narozeniny svátek" in
     // Windows-1250; days in order, book order within a day.
     QList<QByteArray> Lines(TStamp since, int dayCount) const;
+    // The same lines handed one by one, each valid only during the call.
+    void EachLine(TStamp since, int dayCount, const std::function<void(QByteArrayView line)> &each) const;
 
     qsizetype CandidateCount() const { return m_candidates; }
 
@@ -45,6 +54,15 @@ private:
     // Day and month as 32 * month + day; texts that name no such day never match.
     static constexpr int kBuckets = 13 * 32;
 
+    struct TKeyed
+    {
+        int Bucket;
+        THit Hit;
+    };
+
+    std::array<bool, 10> m_flags;
+    bool m_anyFlag = false;
+    std::vector<TKeyed> m_keyed; // until Finish
     QByteArray m_names;
     // The hits of bucket b are m_hits[m_start[b]] up to m_hits[m_start[b + 1]], in book order.
     std::vector<THit> m_hits;

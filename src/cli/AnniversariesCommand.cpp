@@ -1,11 +1,12 @@
 #include "cli/AnniversariesCommand.h"
 
 #include "calendar/AnniversarySearch.h"
+#include "book/BookLabels.h"
 #include "cli/BookReader.h"
+#include "cli/ByteOutput.h"
 #include "cli/CliSupport.h"
 #include "settings/SettingsStore.h"
 #include "util/Clock.h"
-#include "util/Cp1250.h"
 
 namespace {
 
@@ -68,8 +69,18 @@ int TAnniversariesCommand::Execute(const QStringList &args, QTextStream &out, QT
         }
     }
 
-    const auto cli = ReadCliBook(path, err);
-    if (!cli)
+    // Straight from the file: only the candidates' names and dates are kept.
+    std::unique_ptr<TAnniversaryIndex> index;
+    TContactRecord header;
+    const bool read = ReadCliEach(
+        path, header,
+        [&](TRecordView r) {
+            if (!index)
+                index = std::make_unique<TAnniversaryIndex>(TBookLabels::FromHeader(header).ReminderFlags);
+            index->Add(r);
+        },
+        err);
+    if (!read)
         return 1;
     if (!parser.isSet(daysOption))
         days = StoredLookAhead(path);
@@ -77,9 +88,19 @@ int TAnniversariesCommand::Execute(const QStringList &args, QTextStream &out, QT
     const QTime time = clock.time();
     const TStamp now = StampFromDateTime(today, time.hour(), time.minute(), time.second(), time.msec());
     const TStamp mark = StampFromDateTime(since, 0, 0, 0, 0);
-    const QList<QByteArray> lines = FindAnniversaries(*cli->Book, cli->Book->Labels.ReminderFlags, mark, now, days);
-    for (const QByteArray &line : lines)
-        out << CliText::Shown(FromCp1250(line)) << '\n';
-    out.flush();
+    const int dayCount = AnniversaryDayCount(mark, now, days);
+    if (!index || dayCount <= 0)
+        return 0;
+    index->Finish();
+    TByteOutput bytes(out);
+    bool written = true;
+    index->EachLine(mark, dayCount, [&](QByteArrayView line) {
+        bytes.AppendLine(line);
+        written = written && bytes.Pass();
+    });
+    if (!written || !bytes.Pass(true)) {
+        CliText::ReportOutputFailure(err);
+        return 1;
+    }
     return 0;
 }

@@ -23,6 +23,17 @@ std::unique_ptr<TCliBook> ReadCliBook(const QString &path, QTextStream &err)
     return cli;
 }
 
+bool ReadCliEach(const QString &path, TContactRecord &header, const std::function<void(TRecordView)> &each,
+                 QTextStream &err)
+{
+    const TBookFileError e = BookFile::ReadEach(path, header, [&](const char *bytes) { each(TRecordView(bytes)); });
+    if (e != TBookFileError::None) {
+        PrintBookFileError(e, path, err);
+        return false;
+    }
+    return true;
+}
+
 void PrintBookFileError(TBookFileError e, const QString &path, QTextStream &err)
 {
     if (e == TBookFileError::Missing)

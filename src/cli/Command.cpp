@@ -81,6 +81,12 @@ bool CopyToOutput(const QString &file, QTextStream &out, QTextStream &err)
             out << QString::fromLatin1(buffer, n);
         }
     }
+    // What the standard output's file still buffers would fail only on closing, after the
+    // command had claimed success.
+    if (auto *stdoutFile = qobject_cast<QFileDevice *>(device); stdoutFile && !stdoutFile->flush()) {
+        CliText::ReportOutputFailure(err);
+        return false;
+    }
     return true;
 }
 

@@ -2,41 +2,64 @@
 
 #include "book/BookFile.h"
 #include "book/BookLabels.h"
+#include "cli/ByteOutput.h"
 #include "cli/CliSupport.h"
 #include "session/Messages.h"
 #include "util/Cp1250.h"
 
-#include <QIODevice>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 #include <array>
+#include <cstring>
 
 namespace {
 
-// The JSON text of every Windows-1250 byte inside a string, escaped as Qt escapes it.
-const std::array<QByteArray, 256> &JsonBytes()
+// The JSON text of one Windows-1250 byte inside a string, escaped as Qt escapes it: at
+// most six bytes ("\u0081").
+struct TJsonByte
 {
-    static const std::array<QByteArray, 256> table = [] {
-        std::array<QByteArray, 256> t;
+    char Text[7];
+    char Size;
+};
+
+const std::array<TJsonByte, 256> &JsonBytes()
+{
+    static const std::array<TJsonByte, 256> table = [] {
+        std::array<TJsonByte, 256> t {};
         for (int b = 0; b < 256; ++b) {
             const QString one = FromCp1250(QByteArray(1, char(b)));
-            QByteArray quoted = QJsonDocument(QJsonArray {one}).toJson(QJsonDocument::Compact);
-            t[size_t(b)] = quoted.mid(2, quoted.size() - 4); // inside ["..."]
+            const QByteArray quoted = QJsonDocument(QJsonArray {one}).toJson(QJsonDocument::Compact);
+            const QByteArray inside = quoted.mid(2, quoted.size() - 4); // inside ["..."]
+            Q_ASSERT(inside.size() <= 7);
+            std::memcpy(t[size_t(b)].Text, inside.constData(), size_t(inside.size()));
+            t[size_t(b)].Size = char(inside.size());
         }
         return t;
     }();
     return table;
 }
 
-void AppendString(QByteArray &out, QByteArrayView cp1250)
+constexpr qsizetype kMaxJsonByte = 7;
+
+char *PutBytes(char *d, QByteArrayView bytes)
 {
-    const auto &table = JsonBytes();
-    out += '"';
-    for (char c : cp1250)
-        out += table[static_cast<unsigned char>(c)];
-    out += '"';
+    std::memcpy(d, bytes.data(), size_t(bytes.size()));
+    return d + bytes.size();
+}
+
+// Needs room for 2 + kMaxJsonByte * size bytes.
+char *PutString(char *d, QByteArrayView cp1250, const std::array<TJsonByte, 256> &table)
+{
+    *d++ = '"';
+    for (const char c : cp1250) {
+        const TJsonByte &j = table[static_cast<unsigned char>(c)];
+        std::memcpy(d, j.Text, sizeof j.Text);
+        d += j.Size;
+    }
+    *d++ = '"';
+    return d;
 }
 
 // One entry's keys in the order a JSON object keeps them (sorted), each with its field.
@@ -64,21 +87,37 @@ QList<TKey> EntryKeys()
     return keys;
 }
 
-void AppendEntry(QByteArray &out, const TContactRecord &r, const QList<TKey> &keys)
+// The most bytes one entry's JSON can take.
+qsizetype MaxEntrySize(const QList<TKey> &keys)
 {
-    out += "        {\n";
+    qsizetype size = 32;
+    for (const TKey &key : keys) {
+        const qsizetype value = key.Field == kNote ? kNoteSize : key.Field < 0 ? 0 : FieldInfo(key.Field).Capacity;
+        size += key.Line.size() + 2 + kMaxJsonByte * value + 8;
+    }
+    return size;
+}
+
+void AppendEntry(QByteArray &out, TRecordView r, const QList<TKey> &keys, qsizetype maxSize)
+{
+    const auto &table = JsonBytes();
+    const qsizetype at = out.size();
+    out.resize(at + maxSize);
+    char *d = out.data() + at;
+    d = PutBytes(d, "        {\n");
     for (qsizetype k = 0; k < keys.size(); ++k) {
         const TKey &key = keys[k];
-        out += key.Line;
+        d = PutBytes(d, key.Line);
         if (key.Field == kNote)
-            AppendString(out, r.Note());
+            d = PutString(d, r.NoteView(), table);
         else if (key.Field < 0)
-            out += r.Flag(-key.Field) ? "true" : "false";
+            d = PutBytes(d, r.Flag(-key.Field) ? QByteArrayView("true") : QByteArrayView("false"));
         else
-            AppendString(out, r.TextView(EField(key.Field)));
-        out += k + 1 < keys.size() ? ",\n" : "\n";
+            d = PutString(d, r.TextView(EField(key.Field)), table);
+        d = PutBytes(d, k + 1 < keys.size() ? QByteArrayView(",\n") : QByteArrayView("\n"));
     }
-    out += "        }";
+    d = PutBytes(d, "        }");
+    out.resize(d - out.constData());
 }
 
 template<size_t N>
@@ -104,34 +143,6 @@ QByteArray Tail(const QString &path, const TBookLabels &labels)
     return QJsonDocument(rest).toJson(QJsonDocument::Indented).mid(2); // after "{\n"
 }
 
-// Sends JSON text on, in pieces of about a megabyte; false once the output failed.
-class TJsonOut
-{
-public:
-    explicit TJsonOut(QTextStream &out) : m_out(out) { m_buffer.reserve(kPiece + 64 * 1024); }
-    QByteArray &Buffer() { return m_buffer; }
-    bool Pass(bool last = false)
-    {
-        if (!last && m_buffer.size() < kPiece)
-            return true;
-        if (QIODevice *device = m_out.device()) {
-            m_out.flush();
-            if (device->write(m_buffer) != m_buffer.size())
-                m_failed = true;
-        } else {
-            m_out << QString::fromUtf8(m_buffer);
-        }
-        m_buffer.resize(0);
-        return !m_failed;
-    }
-
-private:
-    static constexpr qsizetype kPiece = 1 << 20;
-    QTextStream &m_out;
-    QByteArray m_buffer;
-    bool m_failed = false;
-};
-
 } // namespace
 
 QString TDumpCommand::Description() const
@@ -150,7 +161,8 @@ int TDumpCommand::Execute(const QStringList &args, QTextStream &out, QTextStream
 
     // Entry by entry from the file: memory stays small whatever the book's size.
     const QList<TKey> keys = EntryKeys();
-    TJsonOut json(out);
+    const qsizetype maxEntry = MaxEntrySize(keys);
+    TByteOutput json(out);
     QByteArray &buffer = json.Buffer();
     buffer += "{\n    \"entries\": [\n";
     qint64 count = 0;
@@ -161,7 +173,7 @@ int TDumpCommand::Execute(const QStringList &args, QTextStream &out, QTextStream
             return;
         if (count++ > 0)
             buffer += ",\n";
-        AppendEntry(buffer, TContactRecord::FromBytes(bytes), keys);
+        AppendEntry(buffer, TRecordView(bytes), keys, maxEntry);
         written = json.Pass();
     });
     if (e != TBookFileError::None) {

@@ -1,8 +1,9 @@
 #include "cli/ListCommand.h"
 
 #include "cli/BookReader.h"
+#include "cli/ByteOutput.h"
 #include "cli/CliSupport.h"
-#include "util/Cp1250.h"
+#include "session/NameList.h"
 
 QString TListCommand::Description() const
 {
@@ -17,16 +18,22 @@ int TListCommand::Execute(const QStringList &args, QTextStream &out, QTextStream
     int status = 0;
     if (!ParseBookCommandLine(parser, args, out, err, path, status))
         return status;
-    const auto cli = ReadCliBook(path, err);
-    if (!cli)
-        return 1;
-    TNameList &list = cli->Book->List;
+    // Only the names are kept, never the entries: a full book is 200 MB of them.
     QList<QByteArray> names;
-    for (qsizetype i = 0; i < cli->Book->RecordCount(); ++i)
-        names.append(cli->Book->Record(i).Name());
+    TContactRecord header;
+    if (!ReadCliEach(path, header, [&](TRecordView r) { names.append(r.NameView().toByteArray()); }, err))
+        return 1;
+    TNameList list;
     list.Fill(std::move(names));
-    for (const QByteArray &n : list.Names())
-        out << CliText::Shown(FromCp1250(n)) << '\n';
-    out.flush();
+    TByteOutput bytes(out);
+    bool written = true;
+    for (const QByteArray &n : list.Names()) {
+        bytes.AppendLine(n);
+        written = written && bytes.Pass();
+    }
+    if (!written || !bytes.Pass(true)) {
+        CliText::ReportOutputFailure(err);
+        return 1;
+    }
     return 0;
 }

@@ -4,6 +4,10 @@
 #include "session/Prompt.h"
 #include "util/CzechPlural.h"
 
+#include <QHash>
+
+#include <vector>
+
 TAddressBook::TAddressBook(IPrompt &prompt, QObject *parent) : QObject(parent), m_prompt(prompt)
 {
     FileName = Msg::Unnamed();
@@ -79,24 +83,48 @@ TContactRecord *TAddressBook::RecordOfLine(qsizetype row)
 
 QList<TContactRecord *> TAddressBook::ListedRecords()
 {
-    QHash<QByteArray, QList<TContactRecord *>> byName;
-    byName.reserve(RecordCount());
-    for (int pass = 0; pass < 2; ++pass) {
-        for (qsizetype i = 0; i < RecordCount(); ++i) {
-            TContactRecord &r = Record(i);
-            if (PairsFirst(r) == (pass == 0))
-                byName[r.Name()].append(&r);
-        }
+    // The rows of one name chained in list order; the records then fill them in pairing
+    // order (those the mask passes first, then the rest, each in book order). So the
+    // records are read one after another, and only the names of the list are looked up:
+    // hash keys are views of the list's own names, nothing is copied per entry.
+    const QList<QByteArray> &lines = List.Names();
+    static const QByteArray unnamed(" ");
+    struct TRows
+    {
+        qsizetype Next = -1, Last = -1;
+    };
+    std::vector<qsizetype> after(size_t(lines.size()), -1);
+    QHash<QByteArrayView, TRows> rows;
+    rows.reserve(lines.size());
+    for (qsizetype row = 0; row < lines.size(); ++row) {
+        QByteArrayView key = lines[row];
+        if (key == unnamed && NameOfLine(lines[row]).isEmpty())
+            key = QByteArrayView("");
+        TRows &r = rows[key];
+        if (r.Last < 0)
+            r.Next = row;
+        else
+            after[size_t(r.Last)] = row;
+        r.Last = row;
     }
-    QHash<QByteArray, qsizetype> used;
-    QList<TContactRecord *> listed;
-    listed.reserve(List.Count());
-    for (const QByteArray &line : List.Names()) {
-        const QByteArray name = NameOfLine(line);
-        const QList<TContactRecord *> &records = byName[name];
-        qsizetype &next = used[name];
-        listed.append(next < records.size() ? records[next++] : nullptr);
+    QList<TContactRecord *> listed(lines.size(), nullptr);
+    const auto take = [&](TContactRecord &record) {
+        const auto it = rows.find(record.NameView());
+        if (it == rows.end() || it->Next < 0)
+            return;
+        listed[it->Next] = &record;
+        it->Next = after[size_t(it->Next)];
+    };
+    std::vector<TContactRecord *> later;
+    for (qsizetype i = 0; i < RecordCount(); ++i) {
+        TContactRecord &r = Record(i);
+        if (PairsFirst(r))
+            take(r);
+        else
+            later.push_back(&r);
     }
+    for (TContactRecord *r : later)
+        take(*r);
     return listed;
 }
 

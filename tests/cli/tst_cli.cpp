@@ -55,6 +55,7 @@ class TestCli : public QObject
 private slots:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
     void listInCzechOrder();
+    void listConvertsEveryByte();
     void dumpHasEveryField();
     void dumpIsTheJsonDocument_data();
     void dumpIsTheJsonDocument();
@@ -84,6 +85,38 @@ void TestCli::listInCzechOrder()
     const TRun r = Run({QStringLiteral("list"), path});
     QCOMPARE(r.Status, 0);
     QCOMPARE(r.Out, QString::fromUtf8("Cibulka\nČermák\nHorák\nChrudim\nIvan\nnovák\nNovák\n"));
+}
+
+// Every byte of a name reaches the output as its character, whether it starts, ends or
+// straddles the eight-byte steps of the conversion.
+void TestCli::listConvertsEveryByte()
+{
+    QList<QByteArray> names;
+    for (int k = 0; k <= 17; ++k)
+        names.append(QByteArray(k, 'a') + "\x8a\xe8" + QByteArray(17 - k, 'b'));
+    for (int from = 1; from < 256; from += 40) {
+        QByteArray n = "x";
+        for (int b = from; b < qMin(256, from + 40); ++b)
+            n += b == '\n' ? ' ' : char(b);
+        names.append(n);
+    }
+    QList<TContactRecord> records;
+    QStringList expected;
+    for (const QByteArray &n : names) {
+        TContactRecord r;
+        r.SetText(EField::NazevPolozky, n);
+        records.append(r);
+        expected.append(FromCp1250(n));
+    }
+    const QString path = m_dir.filePath(QStringLiteral("bytes.wdt"));
+    QVERIFY(TestBook::WriteFile(path, TestBook::FileBytes(TBookLabels::Defaults(), records)));
+    const TRun r = Run({QStringLiteral("list"), path});
+    QCOMPARE(r.Status, 0);
+    QStringList lines = r.Out.split(QLatin1Char('\n'));
+    QCOMPARE(lines.takeLast(), QString());
+    lines.sort();
+    expected.sort();
+    QCOMPARE(lines, expected);
 }
 
 void TestCli::dumpHasEveryField()
@@ -123,6 +156,7 @@ void TestCli::dumpIsTheJsonDocument_data()
     QTest::newRow("none") << 0;
     QTest::newRow("one") << 1;
     QTest::newRow("three") << 3;
+    QTest::newRow("past a megabyte of output") << 600;
 }
 
 // The streamed text is, byte for byte, what a JSON document of the whole book gives.
@@ -134,7 +168,7 @@ void TestCli::dumpIsTheJsonDocument()
         every += char(b);
     QList<TContactRecord> records;
     for (int i = 0; i < entries; ++i) {
-        TContactRecord r = Entry("Nováková \"Jana\"", 0b1010000001u >> i);
+        TContactRecord r = Entry("Nováková \"Jana\"", 0b1010000001u >> (i % 10));
         r.SetText(EField::Email, "a\\b\t\x01\x7f");
         r.SetNote(every);
         records.append(r);
@@ -268,6 +302,12 @@ void TestCli::outputThatCannotBeWritten_data()
             QTest::addRow("%s, file-size limit", name) << args << limited << 4096;
     }
     QTest::newRow("help, full device") << QStringList {QStringLiteral("--help")} << QStringLiteral("/dev/full") << 0;
+    // Output smaller than the buffer of the standard output's file, which would only
+    // fail once the program had ended.
+    for (const auto &[name, args] : commands)
+        QTest::addRow("%s of one entry, full device", name)
+            << QStringList(args).replaceInStrings(QStringLiteral("BOOK"), QStringLiteral("SMALL"))
+            << QStringLiteral("/dev/full") << 0;
 }
 
 // Every command whose output cannot be written fails with one message instead of
@@ -279,10 +319,11 @@ void TestCli::outputThatCannotBeWritten()
     QFETCH(int, sizeLimit);
     if (!QFileInfo::exists(target) && target.startsWith(QLatin1String("/dev/")))
         QSKIP("no /dev/full here");
-    const QString path = m_dir.filePath(QStringLiteral("big.wdt"));
+    const bool small = args.contains(QStringLiteral("SMALL"));
+    const QString path = m_dir.filePath(small ? QStringLiteral("small.wdt") : QStringLiteral("big.wdt"));
     if (!QFileInfo::exists(path)) {
         QList<TContactRecord> records;
-        for (int i = 0; i < 2000; ++i) {
+        for (int i = 0; i < (small ? 1 : 2000); ++i) {
             TContactRecord r = Entry(QByteArray::number(i).constData(), 1);
             r.SetText(EField::Narozeniny, QByteArray::number(1 + i % 28).rightJustified(2, '0') + ".05.1970");
             r.SetText(PhoneField(1, 2), "602 123 456");
@@ -292,7 +333,7 @@ void TestCli::outputThatCannotBeWritten()
         labels.ReminderFlags[0] = true;
         QVERIFY(TestBook::WriteFile(path, TestBook::FileBytes(labels, records)));
     }
-    args.replaceInStrings(QStringLiteral("BOOK"), path);
+    args.replaceInStrings(small ? QStringLiteral("SMALL") : QStringLiteral("BOOK"), path);
     QProcess p;
     p.setStandardOutputFile(target);
 #ifdef Q_OS_UNIX

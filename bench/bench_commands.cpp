@@ -1,0 +1,147 @@
+// The reading commands of vorlink-cli on a big book, each beside the raw read of the book
+// (like `cat`, into one reused buffer) plus the raw write of the same output bytes, and the
+// peak memory of each run. "bench_commands KNIHA.WDT"; make the book with
+// "bench_interop 65535 - KNIHA.WDT". The book is copied with every reminder flag on, so
+// that the anniversaries have candidates.
+#include "BenchSupport.h"
+#include "cli/Command.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+double RawRead(const QString &path)
+{
+    static QByteArray buffer(1 << 17, '\0');
+    return Best(5, [&] {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+        while (::read(fd, buffer.data(), size_t(buffer.size())) > 0) {
+        }
+        ::close(fd);
+    });
+}
+
+// The output bytes into a new file, flushed to the disk where the command does so.
+double RawWrite(const QString &path, const QByteArray &bytes, bool sync)
+{
+    return Best(3, [&] {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        for (qsizetype at = 0; at < bytes.size();) {
+            const ssize_t n = ::write(fd, bytes.constData() + at, size_t(qMin<qsizetype>(1 << 16, bytes.size() - at)));
+            if (n <= 0)
+                break;
+            at += n;
+        }
+        if (sync)
+            ::fsync(fd);
+        ::close(fd);
+    });
+}
+
+// Peak resident memory since the last reset, in MB.
+double PeakMb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
+    }
+    return 0;
+}
+
+void ResetPeak()
+{
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    if (refs.open(QIODevice::WriteOnly))
+        refs.write("5");
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication app(argc, argv);
+    if (argc < 2) {
+        std::printf("usage: bench_commands KNIHA.WDT\n");
+        return 1;
+    }
+    QTemporaryDir dir;
+    const QString book = dir.filePath(QStringLiteral("KNIHA.WDT"));
+    {
+        QFile in(QString::fromLocal8Bit(argv[1]));
+        QFile out(book);
+        if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
+            return 1;
+        QByteArray header = in.read(3217);
+        if (header.size() != 3217)
+            return 1;
+        for (int i = 0; i < 10; ++i)
+            header[3207 + i] = 1;
+        out.write(header);
+        while (!in.atEnd())
+            out.write(in.read(1 << 20));
+    }
+    const double rawRead = RawRead(book);
+    std::printf("book %.1f MB, raw read %.1f ms, peak before the commands %.1f MB\n", QFile(book).size() / 1e6,
+                rawRead, PeakMb());
+    std::printf("%-28s %8s %9s %9s %7s %9s\n", "command", "out MB", "command", "raw r+w", "ratio", "peak MB");
+
+    const QString source = QStringLiteral(VORLINK_SOURCE_DIR);
+    const QString output = dir.filePath(QStringLiteral("out"));
+    struct TCase
+    {
+        const char *Name;
+        QStringList Args;
+        bool ToFile; // the command writes `output` itself, through the guarded write
+    };
+    QList<TCase> cases {
+        {"list", {QStringLiteral("list"), book}, false},
+        {"anniversaries 7 days", {QStringLiteral("anniversaries"), book, QStringLiteral("--days"), QStringLiteral("7")}, false},
+        {"anniversaries 5 years", {QStringLiteral("anniversaries"), book, QStringLiteral("--days"), QStringLiteral("365"),
+                                   QStringLiteral("--today"), QStringLiteral("2026-03-01"), QStringLiteral("--since"),
+                                   QStringLiteral("2021-03-01")}, false},
+        {"dump", {QStringLiteral("dump"), book}, false},
+    };
+    for (const char *t : {"telefony", "vyroci", "stitky", "dos-tiskarna", "karta"}) {
+        cases.append({t, {QStringLiteral("report"), source + QStringLiteral("/data/templates/") + QLatin1String(t)
+                              + QStringLiteral(".WDR"), book, QStringLiteral("--now"),
+                          QStringLiteral("2026-12-08T10:00:00"), QStringLiteral("-o"), output}, true});
+    }
+    for (TCase &c : cases) {
+        c.Args.prepend(QStringLiteral("vorlink-cli"));
+        QString errText;
+        QTextStream err(&errText);
+        int status = 0;
+        const auto run = [&] {
+            QFile file(output);
+            if (!c.ToFile && !file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                return;
+            QTextStream out(&file);
+            out.setEncoding(QStringConverter::Utf8);
+            status = RunCli(c.Args, out, err);
+            out.flush();
+        };
+        ResetPeak();
+        run();
+        const double peak = PeakMb();
+        const double ms = Best(3, run);
+        QFile produced(output);
+        produced.open(QIODevice::ReadOnly);
+        const QByteArray bytes = produced.readAll();
+        const double raw = rawRead + RawWrite(dir.filePath(QStringLiteral("raw")), bytes, c.ToFile);
+        std::printf("%-28s %8.1f %7.1fms %7.1fms %6.1fx %9.1f%s\n", c.Name, bytes.size() / 1e6, ms, raw, ms / raw,
+                    peak, status == 0 ? "" : "  FAILED");
+    }
+    return 0;
+}
