@@ -183,8 +183,8 @@ void TFormatWriter::Begin(QByteArray &out) const
     case TInteropFormat::CsvOutlook: {
         const QStringList header = CsvHeader(m_o.Format);
         for (qsizetype i = 0; i < header.size(); ++i)
-            m_cells[size_t(i)] = U8(header.at(i));
-        CsvRow(out, m_cells, size_t(header.size()));
+            m_cells[size_t(i)].Truncate(0), m_cells[size_t(i)].Append(U8(header.at(i)));
+        CsvRow(out, size_t(header.size()));
         break;
     }
     case TInteropFormat::Ics:
@@ -328,7 +328,7 @@ int TFormatWriter::VCard(QByteArray &out, const TContactRecord &r) const
             AppendEscaped(l, Address(a, 2, r));
         });
     }
-    TByteAppender number(m_cells[0]);
+    TByteAppender &number = m_cells[0];
     for (int g = 1; g <= 9; ++g) {
         number.Truncate(0);
         if (!AppendGroupNumber(number, r, g, m_ownDigits))
@@ -446,31 +446,28 @@ void AppendDay(TByteAppender &out, const TDayOfYear &d, bool iso)
 }
 
 // "Label: text" for each field that holds something, each on its line after `out`'s text.
-void AppendLabelled(QByteArray &out, const TContactRecord &r, std::initializer_list<std::pair<const char *, EField>> fields)
+void AppendLabelled(TByteAppender &out, const TContactRecord &r, std::initializer_list<std::pair<const char *, EField>> fields)
 {
     for (const auto &[label, f] : fields) {
         const QByteArrayView t = Field(r, f);
         if (t.isEmpty())
             continue;
-        if (!out.isEmpty())
-            out.append('\n');
-        out.append(label);
-        out.append(": ", 2);
+        if (!out.IsEmpty())
+            out.Append('\n');
+        out.Append(label);
+        out.Append(": ", 2);
         AppendCp1250AsUtf8(out, t);
     }
 }
 
 // The note first, then `extra` on the lines after it.
-void JoinNote(QByteArray &cell, const TContactRecord &r, const QByteArray &extra)
+void JoinNote(TByteAppender &cell, const TContactRecord &r, QByteArrayView extra)
 {
-    {
-        TByteAppender a(cell);
-        AppendNoteLines(a, Note(r));
-    }
+    AppendNoteLines(cell, Note(r));
     if (!extra.isEmpty()) {
-        if (!cell.isEmpty())
-            cell.append('\n');
-        cell.append(extra);
+        if (!cell.IsEmpty())
+            cell.Append('\n');
+        cell.Append(extra);
     }
 }
 
@@ -549,29 +546,27 @@ bool FormulaLike(QByteArrayView cell)
 
 } // namespace
 
-template<size_t N>
-void TFormatWriter::CsvRow(QByteArray &out, const std::array<QByteArray, N> &cells, size_t count) const
+void TFormatWriter::CsvRow(QByteArray &out, size_t count) const
 {
     if (m_o.Format == TInteropFormat::CsvOutlook && m_o.OutlookCp1250) {
         {
             TByteAppender row(m_line);
             row.Truncate(0);
-            AppendRow(row, cells, count);
+            AppendRow(row, count);
         }
         AppendUtf8AsCp1250(out, m_line);
         return;
     }
     TByteAppender o(out);
-    AppendRow(o, cells, count);
+    AppendRow(o, count);
 }
 
-template<size_t N>
-void TFormatWriter::AppendRow(TByteAppender &row, const std::array<QByteArray, N> &cells, size_t count) const
+void TFormatWriter::AppendRow(TByteAppender &row, size_t count) const
 {
     for (size_t i = 0; i < count; ++i) {
         if (i)
             row.Append(',');
-        const QByteArray &c = cells[i];
+        const QByteArrayView c = m_cells[i].View();
         const bool formula = FormulaLike(c);
         bool quote = false;
         for (const char ch : c)
@@ -585,12 +580,13 @@ void TFormatWriter::AppendRow(TByteAppender &row, const std::array<QByteArray, N
             row.Append('\'');
         if (quote) {
             for (qsizetype from = 0;;) {
-                const qsizetype q = c.indexOf('"', from);
+                const void *found = std::memchr(c.data() + from, '"', size_t(c.size() - from));
+                const qsizetype q = found ? static_cast<const char *>(found) - c.data() : -1;
                 if (q < 0) {
-                    row.Append(c.constData() + from, c.size() - from);
+                    row.Append(c.data() + from, c.size() - from);
                     break;
                 }
-                row.Append(c.constData() + from, q + 1 - from);
+                row.Append(c.data() + from, q + 1 - from);
                 row.Append('"');
                 from = q + 1;
             }
@@ -605,21 +601,18 @@ void TFormatWriter::AppendRow(TByteAppender &row, const std::array<QByteArray, N
 int TFormatWriter::CsvGoogle(QByteArray &out, const TContactRecord &r) const
 {
     auto &c = m_cells;
-    for (QByteArray &cell : c)
-        cell.resize(0);
+    for (TByteAppender &cell : c)
+        cell.Truncate(0);
     AppendCp1250AsUtf8(c[0], r.NameView());
     AppendCp1250AsUtf8(c[1], Field(r, EField::Jmeno));
     AppendCp1250AsUtf8(c[3], Field(r, EField::Prijmeni));
     AppendCp1250AsUtf8(c[4], Field(r, EField::TitulPred));
     AppendCp1250AsUtf8(c[5], Field(r, EField::TitulZa));
     AppendCp1250AsUtf8(c[6], Field(r, EField::Prezdivka));
-    {
-        TByteAppender a(c[7]);
-        AppendDay(a, ParseDayCp1250(Field(r, EField::Narozeniny)), true);
-    }
+    AppendDay(c[7], ParseDayCp1250(Field(r, EField::Narozeniny)), true);
     {
         // What the tables have no column for goes to the note, each on its line.
-        QByteArray &extra = c[63];
+        TByteAppender &extra = c[63];
         AppendLabelled(extra, r,
                        {{"Vzdělání", EField::Vzdelani},
                         {"Svátek", EField::Svatek},
@@ -628,24 +621,20 @@ int TFormatWriter::CsvGoogle(QByteArray &out, const TContactRecord &r) const
                         {"DIČ", EField::Dic},
                         {"Banka", EField::Banka},
                         {"Účet", EField::Ucet}});
-        JoinNote(c[8], r, extra);
+        JoinNote(c[8], r, extra.View());
     }
-    {
-        TByteAppender a(c[9]);
-        AppendFlags(a, r, " ::: ", false);
-    }
-    c[9].append(c[9].isEmpty() ? "* myContacts" : " ::: * myContacts");
+    AppendFlags(c[9], r, " ::: ", false);
+    c[9].Append(c[9].IsEmpty() ? QByteArrayView("* myContacts") : QByteArrayView(" ::: * myContacts"));
     const QByteArrayView email = Field(r, EField::Email);
     if (!email.isEmpty())
-        c[10].append("* ", 2);
+        c[10].Append("* ", 2);
     AppendCp1250AsUtf8(c[11], email);
     size_t at = 12;
     for (int g = 1; g <= 9; ++g) {
-        TByteAppender number(c[at + 1]);
-        if (!AppendGroupNumber(number, r, g, m_ownDigits))
+        if (!AppendGroupNumber(c[at + 1], r, g, m_ownDigits))
             continue;
         const unsigned k = m_phoneKinds[size_t(g - 1)];
-        c[at].append((k & Cell)                ? QByteArrayView("Mobile")
+        c[at].Append((k & Cell)                ? QByteArrayView("Mobile")
                      : (k & Fax) && (k & Home) ? QByteArrayView("Home Fax")
                      : (k & Fax)               ? QByteArrayView("Work Fax")
                      : (k & Work)              ? QByteArrayView("Work")
@@ -658,7 +647,7 @@ int TFormatWriter::CsvGoogle(QByteArray &out, const TContactRecord &r) const
         if (!HasAddress(r, a))
             continue;
         const unsigned k = m_addressKinds[size_t(a - 1)];
-        c[at].append((k & Home) ? QByteArrayView("Home")
+        c[at].Append((k & Home) ? QByteArrayView("Home")
                      : (k & Work) ? QByteArrayView("Work")
                                   : QByteArrayView(m_addressCaptions[size_t(a - 1)]));
         AppendCp1250AsUtf8(c[at + 1], Address(a, 0, r));
@@ -673,22 +662,22 @@ int TFormatWriter::CsvGoogle(QByteArray &out, const TContactRecord &r) const
     AppendCp1250AsUtf8(c[at + 1], Field(r, EField::Zamestnani));
     const QByteArrayView web = Field(r, EField::Http);
     if (!web.isEmpty())
-        c[at + 2].append("Homepage");
+        c[at + 2].Append("Homepage");
     AppendCp1250AsUtf8(c[at + 3], web);
     const QByteArrayView nameDay = Field(r, EField::Svatek);
     if (ParseDayCp1250(nameDay).Valid()) {
-        c[at + 4].append("Svátek");
+        c[at + 4].Append("Svátek");
         AppendCp1250AsUtf8(c[at + 5], nameDay);
     }
-    CsvRow(out, c, at + 6);
+    CsvRow(out, at + 6);
     return 1;
 }
 
 int TFormatWriter::CsvOutlook(QByteArray &out, const TContactRecord &r) const
 {
     auto &c = m_cells;
-    for (QByteArray &cell : c)
-        cell.resize(0);
+    for (TByteAppender &cell : c)
+        cell.Truncate(0);
     const auto set = [&c, &r](size_t column, EField f) { AppendCp1250AsUtf8(c[column], Field(r, f)); };
     set(Col("Title"), EField::TitulPred);
     set(Col("First Name"), EField::Jmeno);
@@ -698,31 +687,24 @@ int TFormatWriter::CsvOutlook(QByteArray &out, const TContactRecord &r) const
     set(Col("E-mail Address"), EField::Email);
     set(Col("Job Title"), EField::Zamestnani);
     set(Col("Web Page"), EField::Http);
-    {
-        TByteAppender birthday(c[Col("Birthday")]);
-        AppendDay(birthday, ParseDayCp1250(Field(r, EField::Narozeniny)), false);
-        TByteAppender categories(c[Col("Categories")]);
-        AppendFlags(categories, r, ";", false);
-    }
+    AppendDay(c[Col("Birthday")], ParseDayCp1250(Field(r, EField::Narozeniny)), false);
+    AppendFlags(c[Col("Categories")], r, ";", false);
     set(Col("Government ID Number"), EField::RodneCislo);
     set(Col("Organizational ID Number"), EField::Ico);
     set(Col("Account"), EField::Ucet);
-    QByteArray &extra = c[63];
+    TByteAppender &extra = c[63];
     AppendLabelled(extra, r, {{"Vzdělání", EField::Vzdelani}, {"Svátek", EField::Svatek}, {"DIČ", EField::Dic}, {"Banka", EField::Banka}});
     const auto overflowLine = [&extra] {
-        if (!extra.isEmpty())
-            extra.append('\n');
+        if (!extra.IsEmpty())
+            extra.Append('\n');
     };
     // Outlook has fixed telephone columns: each group takes the first free one of its
     // kind; what finds none goes to the note with its caption.
-    QByteArray &number = c[62];
+    TByteAppender &number = c[62];
     for (int g = 1; g <= 9; ++g) {
-        number.resize(0);
-        {
-            TByteAppender a(number);
-            if (!AppendGroupNumber(a, r, g, m_ownDigits))
-                continue;
-        }
+        number.Truncate(0);
+        if (!AppendGroupNumber(number, r, g, m_ownDigits))
+            continue;
         const QByteArray &caption = m_phoneCaptions[size_t(g - 1)];
         const unsigned k = m_phoneKinds[size_t(g - 1)];
         static constexpr size_t other[] = {Col("Other Phone"), Col("Car Phone")};
@@ -744,8 +726,8 @@ int TFormatWriter::CsvOutlook(QByteArray &out, const TContactRecord &r) const
             columns = home;
         bool placed = false;
         for (size_t col : columns) {
-            if (c[col].isEmpty()) {
-                c[col] = number;
+            if (c[col].IsEmpty()) {
+                c[col].Append(number.View());
                 placed = true;
                 break;
             }
@@ -753,10 +735,10 @@ int TFormatWriter::CsvOutlook(QByteArray &out, const TContactRecord &r) const
         if (!placed) {
             overflowLine();
             if (!caption.isEmpty()) {
-                extra.append(caption);
-                extra.append(": ", 2);
+                extra.Append(caption);
+                extra.Append(": ", 2);
             }
-            extra.append(number);
+            extra.Append(number.View());
         }
     }
     static constexpr size_t streets[3][4] = {
@@ -774,8 +756,8 @@ int TFormatWriter::CsvOutlook(QByteArray &out, const TContactRecord &r) const
             order[0] = 1, order[1] = 2, order[2] = 0;
         bool placed = false;
         for (int o : order) {
-            if (!c[streets[o][0]].isEmpty() || !c[streets[o][1]].isEmpty() || !c[streets[o][2]].isEmpty()
-                || !c[streets[o][3]].isEmpty())
+            if (!c[streets[o][0]].IsEmpty() || !c[streets[o][1]].IsEmpty() || !c[streets[o][2]].IsEmpty()
+                || !c[streets[o][3]].IsEmpty())
                 continue;
             for (int part = 0; part < 4; ++part)
                 AppendCp1250AsUtf8(c[streets[o][part]], Address(a, part, r));
@@ -784,14 +766,14 @@ int TFormatWriter::CsvOutlook(QByteArray &out, const TContactRecord &r) const
         }
         if (!placed) {
             overflowLine();
-            extra.append(m_addressCaptions[size_t(a - 1)]);
-            extra.append(": ", 2);
+            extra.Append(m_addressCaptions[size_t(a - 1)]);
+            extra.Append(": ", 2);
             AppendCp1250AsUtf8(extra, Address(a, 0, r));
-            extra.append(", ", 2);
+            extra.Append(", ", 2);
             AppendCp1250AsUtf8(extra, Address(a, 3, r));
-            extra.append(' ');
+            extra.Append(' ');
             AppendCp1250AsUtf8(extra, Address(a, 1, r));
-            extra.append(", ", 2);
+            extra.Append(", ", 2);
             AppendCp1250AsUtf8(extra, Address(a, 2, r));
         }
     }
@@ -805,24 +787,24 @@ int TFormatWriter::CsvOutlook(QByteArray &out, const TContactRecord &r) const
             return name == (a.isEmpty() ? b : a);
         return name.size() == a.size() + 1 + b.size() && name.startsWith(a) && name[a.size()] == ' ' && name.endsWith(b);
     };
-    QByteArray &notes = c[Col("Notes")];
+    TByteAppender &notes = c[Col("Notes")];
     if (IsCompany(r)) {
         AppendCp1250AsUtf8(c[Col("Company")], name);
     } else if (!composedOf(first, last) && !composedOf(last, first)) {
         // "Název: …" leads the lines the note gets.
-        QByteArray &named = c[61];
-        named.append("Název: ");
+        TByteAppender &named = c[61];
+        named.Append("Název: ");
         AppendCp1250AsUtf8(named, name);
-        if (!extra.isEmpty()) {
-            named.append('\n');
-            named.append(extra);
+        if (!extra.IsEmpty()) {
+            named.Append('\n');
+            named.Append(extra.View());
         }
-        JoinNote(notes, r, named);
-        CsvRow(out, c, std::size(kOutlookHeader));
+        JoinNote(notes, r, named.View());
+        CsvRow(out, std::size(kOutlookHeader));
         return 1;
     }
-    JoinNote(notes, r, extra);
-    CsvRow(out, c, std::size(kOutlookHeader));
+    JoinNote(notes, r, extra.View());
+    CsvRow(out, std::size(kOutlookHeader));
     return 1;
 }
 

@@ -17,6 +17,8 @@ class TFormatWriter
 {
 public:
     TFormatWriter(const TBookLabels &labels, const TExportOptions &options);
+    TFormatWriter(const TFormatWriter &) = delete;
+    TFormatWriter &operator=(const TFormatWriter &) = delete;
 
     void Begin(QByteArray &out) const;
     // Appends the entry's card, row or events; returns how many items that made.
@@ -35,10 +37,8 @@ private:
     int CsvOutlook(QByteArray &out, const TContactRecord &r) const;
     int Events(QByteArray &out, const TContactRecord &r) const;
     // One table row of UTF-8 cells, in the file's encoding.
-    template<size_t N>
-    void CsvRow(QByteArray &out, const std::array<QByteArray, N> &cells, size_t count) const;
-    template<size_t N>
-    void AppendRow(TByteAppender &row, const std::array<QByteArray, N> &cells, size_t count) const;
+    void CsvRow(QByteArray &out, size_t count) const;
+    void AppendRow(TByteAppender &row, size_t count) const;
     bool IsCompany(const TContactRecord &r) const;
     // The captions of the entry's set flags with `separator` between; false for none.
     bool AppendFlags(TByteAppender &out, const TContactRecord &r, const char *separator, bool escaped) const;
@@ -61,7 +61,7 @@ private:
     // Reused for every entry, so a row or a line costs no allocation.
     mutable QByteArray m_line, m_id;
     mutable QCryptographicHash m_hash {QCryptographicHash::Sha1};
-    mutable std::array<QByteArray, 64> m_cells;
+    mutable std::array<TByteBuffer, 64> m_cells;
     mutable qint64 m_skippedDates = 0;
 };
 

@@ -53,3 +53,19 @@ private:
     char *m_p = nullptr;
     char *m_end = nullptr;
 };
+
+namespace ByteAppenderDetail {
+struct TStore
+{
+    QByteArray Bytes;
+};
+} // namespace ByteAppenderDetail
+
+// A buffer of its own that stays open for appending: the cells and lines a writer fills
+// and empties again for every entry.
+class TByteBuffer : private ByteAppenderDetail::TStore, public TByteAppender
+{
+public:
+    TByteBuffer() : TByteAppender(Bytes) { }
+    bool operator==(QByteArrayView other) const { return View() == other; }
+};
