@@ -35,7 +35,7 @@ bool TVCardProperty::HasType(const char *type) const
     return false;
 }
 
-TVCardReader::TVCardReader(QIODevice &device) : m_d(device) { }
+TVCardReader::TVCardReader(QIODevice &device, qsizetype block) : m_d(device), m_block(std::max<qsizetype>(block, 1)) { }
 
 TVCardReader::~TVCardReader() = default;
 
@@ -43,17 +43,29 @@ bool TVCardReader::Fill()
 {
     if (m_atEnd)
         return false;
+    // A line waiting for its continuations moves out of the way: the buffer keeps only
+    // the line being read.
+    if (m_holdingFirst) {
+        m_line.resize(0);
+        m_line.append(View(m_first));
+        m_holdingFirst = false;
+    }
     // What was consumed goes; the buffer keeps its allocation and stays about one block
     // beyond the line being read.
-    if (m_pos > 0) {
-        const qsizetype rest = m_buffer.size() - m_pos;
+    const qsizetype drop = qsizetype(m_keep - m_base);
+    if (drop > 0) {
+        const qsizetype rest = m_buffer.size() - drop;
         if (rest > 0)
-            std::memmove(m_buffer.data(), m_buffer.constData() + m_pos, size_t(rest));
+            std::memmove(m_buffer.data(), m_buffer.constData() + drop, size_t(rest));
         m_buffer.resize(rest);
-        m_pos = 0;
+        m_base = m_keep;
     }
-    char raw[1 << 16];
-    const qint64 n = m_d.read(raw, sizeof raw);
+    // The first read is long enough to hold any byte-order mark.
+    const qsizetype want = m_started ? m_block : std::max<qsizetype>(m_block, 4);
+    const qsizetype at = m_buffer.size();
+    m_buffer.resize(at + want);
+    const qint64 n = m_d.read(m_buffer.data() + at, want);
+    m_buffer.resize(at + std::max<qint64>(n, 0));
     if (n <= 0) {
         if (n < 0 && !m_d.atEnd())
             m_failed = true;
@@ -62,77 +74,78 @@ bool TVCardReader::Fill()
             m_buffer += QString(m_utf16->decode(QByteArrayView())).toUtf8();
         return false;
     }
-    QByteArrayView bytes(raw, n);
+    QByteArrayView bytes(m_buffer.constData() + at, n);
     if (!m_started) {
         m_started = true;
         // A byte-order mark: UTF-8's is dropped, UTF-16 is read as such.
         if (bytes.startsWith("\xEF\xBB\xBF")) {
-            bytes = bytes.sliced(3);
+            m_buffer.remove(at, 3);
         } else if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
             m_utf16 = std::make_unique<QStringDecoder>(bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
             bytes = bytes.sliced(2);
         }
     }
-    if (m_utf16)
-        m_buffer += QString(m_utf16->decode(bytes)).toUtf8();
-    else
-        m_buffer.append(bytes);
+    if (m_utf16) {
+        const QByteArray utf8 = QString(m_utf16->decode(bytes)).toUtf8();
+        m_buffer.resize(at);
+        m_buffer.append(utf8);
+    }
     return true;
 }
 
-bool TVCardReader::PhysicalLine(QByteArray &line)
+bool TVCardReader::PhysicalLine(TSpan &line)
 {
-    if (m_hasPending) {
-        line = std::move(m_pending);
-        m_hasPending = false;
-        return true;
-    }
-    line.resize(0);
+    const qint64 start = m_pos;
+    qint64 scan = m_pos;
     bool overlong = false;
-    QByteArray head; // the start of an overlong line, to tell a photo
+    const auto markOverlong = [&] {
+        overlong = true;
+        m_head = m_buffer.mid(qsizetype(start - m_base), 64);
+    };
     for (;;) {
-        qsizetype i = m_pos;
-        while (i < m_buffer.size() && m_buffer[i] != '\n' && m_buffer[i] != '\r')
-            ++i;
+        const char *data = m_buffer.constData();
+        const char *from = data + (scan - m_base);
+        const char *end = data + m_buffer.size();
         // A line ends at LF, CR LF or a lone CR (as old Mac programs wrote).
-        if (i < m_buffer.size()) {
-            if (m_buffer[i] == '\r' && i + 1 == m_buffer.size() && !m_atEnd) {
-                Fill(); // whether an LF follows is in the next block
+        const char *lf = static_cast<const char *>(std::memchr(from, '\n', size_t(end - from)));
+        const char *cr = static_cast<const char *>(std::memchr(from, '\r', size_t((lf ? lf : end) - from)));
+        if (const char *t = cr ? cr : lf) {
+            const qint64 at = m_base + (t - data);
+            if (*t == '\r' && t + 1 == end && !m_atEnd) {
+                // Whether an LF follows is in the next block.
+                m_keep = overlong ? at : start;
+                scan = at;
+                Fill();
                 continue;
             }
-            if (!overlong && i - m_pos > kMaxLine) {
-                overlong = true;
-                head = m_buffer.mid(m_pos, 64);
-            }
-            if (!overlong)
-                line.append(m_buffer.constData() + m_pos, i - m_pos); // into the line's own allocation
-            m_pos = i + 1;
-            if (m_buffer[i] == '\r' && m_pos < m_buffer.size() && m_buffer[m_pos] == '\n')
+            if (!overlong && at - start > kMaxLine)
+                markOverlong();
+            line = overlong ? TSpan {at, at} : TSpan {start, at};
+            m_pos = at + 1;
+            if (*t == '\r' && t + 1 < end && t[1] == '\n')
                 ++m_pos;
             break;
         }
-        if (!overlong && m_buffer.size() - m_pos > kMaxLine) {
-            // Kept no further: skipped to its end.
-            overlong = true;
-            head = m_buffer.mid(m_pos, 64);
-        }
-        if (overlong)
-            m_pos = m_buffer.size();
+        const qint64 bufferEnd = m_base + m_buffer.size();
+        // Kept no further: skipped to its end.
+        if (!overlong && bufferEnd - start > kMaxLine)
+            markOverlong();
+        scan = bufferEnd;
+        m_keep = overlong ? bufferEnd : start;
         if (!Fill()) {
-            if (m_pos >= m_buffer.size() && !overlong)
+            const qint64 last = m_base + m_buffer.size();
+            if (start >= last && !overlong)
                 return false;
-            if (!overlong)
-                line.append(m_buffer.constData() + m_pos, m_buffer.size() - m_pos);
-            m_pos = m_buffer.size();
+            line = overlong ? TSpan {last, last} : TSpan {start, last};
+            m_pos = last;
             break;
         }
     }
     if (overlong) {
-        if (IsPhoto(head))
+        if (IsPhoto(m_head))
             ++m_photos;
         else
             ++m_bad;
-        line.resize(0); // the dropped line reads as an empty one
     }
     return true;
 }
@@ -149,49 +162,93 @@ bool TVCardReader::IsPhoto(QByteArrayView line)
     return name.compare("PHOTO", Qt::CaseInsensitive) == 0;
 }
 
-bool TVCardReader::LogicalLine(QByteArray &line)
+namespace {
+
+char AsciiUpper(char c)
 {
-    if (!PhysicalLine(line))
+    return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
+}
+
+// Whether the part before the value names quoted-printable, in any case.
+bool QuotedPrintable(QByteArrayView line)
+{
+    const qsizetype colon = line.indexOf(':');
+    if (colon <= 0)
         return false;
+    static constexpr QByteArrayView kWord = "QUOTED-PRINTABLE";
+    for (qsizetype i = 0; i + kWord.size() <= colon; ++i) {
+        qsizetype k = 0;
+        while (k < kWord.size() && AsciiUpper(line[i + k]) == kWord[k])
+            ++k;
+        if (k == kWord.size())
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool TVCardReader::LogicalLine(QByteArrayView &out)
+{
+    TSpan first;
+    if (m_hasPending) {
+        first = m_pending;
+        m_hasPending = false;
+    } else {
+        if (!PhysicalLine(first))
+            return false;
+    }
+    // Read where it lies unless a fill or a fold makes it a line of its own.
+    m_first = first;
+    m_holdingFirst = true;
+    const QByteArrayView firstLine = View(first);
     // Quoted-printable of vCard 2.1 breaks lines with a trailing '='.
-    const auto quotedPrintable = [](const QByteArray &l) {
-        const qsizetype colon = l.indexOf(':');
-        return colon > 0 && l.left(colon).toUpper().contains("QUOTED-PRINTABLE");
-    };
-    const bool qp = quotedPrintable(line);
-    QByteArray next;
+    const bool qp = QuotedPrintable(firstLine);
     // A line cut for its length is skipped to its end: its continuations are not a line.
     bool dropped = false;
-    bool softEnd = qp && line.endsWith('=');
+    bool softEnd = qp && firstLine.endsWith('=');
+    TSpan next;
     while (PhysicalLine(next)) {
-        const bool folded = !next.isEmpty() && (next[0] == ' ' || next[0] == '\t');
+        const QByteArrayView n = View(next);
+        const bool folded = !n.isEmpty() && (n[0] == ' ' || n[0] == '\t');
         const bool soft = softEnd;
         if (!soft && !folded) {
-            m_pending = std::move(next);
+            m_pending = next;
             m_hasPending = true;
             break;
         }
-        softEnd = qp && next.endsWith('=');
+        softEnd = qp && n.endsWith('=');
         if (dropped)
             continue;
+        if (m_holdingFirst) {
+            m_line.resize(0);
+            m_line.append(View(first));
+            m_holdingFirst = false;
+        }
         if (soft)
-            line.chop(1);
-        line += folded ? QByteArrayView(next).sliced(1) : QByteArrayView(next);
-        if (line.size() > kMaxLine) {
-            if (IsPhoto(line))
+            m_line.chop(1);
+        m_line.append(folded ? n.sliced(1) : n);
+        if (m_line.size() > kMaxLine) {
+            if (IsPhoto(m_line))
                 ++m_photos;
             else
                 ++m_bad;
-            line.resize(0);
+            m_line.resize(0);
             dropped = true;
         }
+    }
+    if (m_holdingFirst) {
+        m_holdingFirst = false;
+        out = View(first);
+    } else {
+        out = m_line;
     }
     return true;
 }
 
 namespace {
 
-QByteArray DecodeQuotedPrintable(const QByteArray &in)
+QByteArray DecodeQuotedPrintable(QByteArrayView in)
 {
     QByteArray out;
     out.reserve(in.size());
@@ -215,7 +272,51 @@ QByteArray DecodeQuotedPrintable(const QByteArray &in)
     return out;
 }
 
-QString Decode(const QByteArray &bytes, const QString &charset)
+// Plain valid UTF-8 into `to`, in the room it has; false, with `to` undefined, for bytes
+// that are not, or that start with a byte-order mark or hold a noncharacter: those take
+// the decoder's own way.
+bool AssignUtf8(QString &to, QByteArrayView in)
+{
+    if (!to.isDetached())
+        to = QString();
+    to.resize(in.size()); // never more UTF-16 units than bytes
+    char16_t *d = reinterpret_cast<char16_t *>(to.data());
+    char16_t *const begin = d;
+    const auto *s = reinterpret_cast<const uchar *>(in.data());
+    const auto *const end = s + in.size();
+    if (in.size() >= 3 && s[0] == 0xEF && s[1] == 0xBB && s[2] == 0xBF)
+        return false;
+    const auto more = [&](qsizetype i) { return s + i < end && (s[i] & 0xC0) == 0x80; };
+    while (s < end) {
+        const uchar c = *s;
+        if (c < 0x80) {
+            *d++ = c;
+            ++s;
+        } else if (c >= 0xC2 && c < 0xE0 && more(1)) {
+            *d++ = char16_t(((c & 0x1F) << 6) | (s[1] & 0x3F));
+            s += 2;
+        } else if (c >= 0xE0 && c < 0xF0 && more(1) && more(2)) {
+            const char32_t u = ((c & 0x0F) << 12) | ((s[1] & 0x3F) << 6) | (s[2] & 0x3F);
+            if (u < 0x800 || (u >= 0xD800 && u < 0xE000) || (u >= 0xFDD0 && u < 0xFDF0) || u >= 0xFFFE)
+                return false;
+            *d++ = char16_t(u);
+            s += 3;
+        } else if (c >= 0xF0 && c < 0xF5 && more(1) && more(2) && more(3)) {
+            const char32_t u = ((c & 0x07) << 18) | ((s[1] & 0x3F) << 12) | ((s[2] & 0x3F) << 6) | (s[3] & 0x3F);
+            if (u < 0x10000 || u > 0x10FFFF || (u & 0xFFFE) == 0xFFFE)
+                return false;
+            *d++ = QChar::highSurrogate(u);
+            *d++ = QChar::lowSurrogate(u);
+            s += 4;
+        } else {
+            return false;
+        }
+    }
+    to.resize(d - begin);
+    return true;
+}
+
+QString DecodeWithCharset(QByteArrayView bytes, const QString &charset)
 {
     if (!charset.isEmpty()) {
         const QString cs = charset.trimmed().toLower();
@@ -235,6 +336,68 @@ QString Decode(const QByteArray &bytes, const QString &charset)
     if (!utf8.hasError())
         return s;
     return FromCp1250(bytes);
+}
+
+void Decode(QString &to, QByteArrayView bytes, const QString &charset)
+{
+    if (!charset.isEmpty() || !AssignUtf8(to, bytes))
+        to = DecodeWithCharset(bytes, charset);
+}
+
+void AssignBytes(QByteArray &to, QByteArrayView from)
+{
+    if (!to.isDetached()) {
+        to = from.toByteArray();
+        return;
+    }
+    to.resize(from.size());
+    if (!from.isEmpty())
+        std::memcpy(to.data(), from.data(), size_t(from.size()));
+}
+
+// The names and parameters cards mostly carry, shared rather than made for each line.
+QByteArray Interned(QByteArrayView upper)
+{
+    static const QByteArray kNames[] = {
+        QByteArrayLiteral("BEGIN"), QByteArrayLiteral("END"), QByteArrayLiteral("VERSION"), QByteArrayLiteral("PRODID"),
+        QByteArrayLiteral("UID"), QByteArrayLiteral("REV"), QByteArrayLiteral("FN"), QByteArrayLiteral("N"),
+        QByteArrayLiteral("NICKNAME"), QByteArrayLiteral("ADR"), QByteArrayLiteral("TEL"), QByteArrayLiteral("EMAIL"),
+        QByteArrayLiteral("URL"), QByteArrayLiteral("BDAY"), QByteArrayLiteral("NOTE"), QByteArrayLiteral("TITLE"),
+        QByteArrayLiteral("ROLE"), QByteArrayLiteral("ORG"), QByteArrayLiteral("CATEGORIES"), QByteArrayLiteral("PHOTO"),
+        QByteArrayLiteral("KIND"), QByteArrayLiteral("LABEL"), QByteArrayLiteral("X-ABLABEL"),
+        QByteArrayLiteral("X-VORLINK-NAROZENINY"), QByteArrayLiteral("X-VORLINK-NAMEDAY"),
+        QByteArrayLiteral("X-VORLINK-EDUCATION"), QByteArrayLiteral("X-VORLINK-RODNE-CISLO"),
+        QByteArrayLiteral("X-VORLINK-ICO"), QByteArrayLiteral("X-VORLINK-DIC"), QByteArrayLiteral("X-VORLINK-BANK"),
+        QByteArrayLiteral("X-VORLINK-ACCOUNT"), QByteArrayLiteral("TYPE"), QByteArrayLiteral("X-VORLINK-SLOT"),
+        QByteArrayLiteral("X-VORLINK-CODES"), QByteArrayLiteral("CHARSET"), QByteArrayLiteral("ENCODING"),
+        QByteArrayLiteral("VALUE"), QByteArrayLiteral("PREF"), QByteArrayLiteral("ALTID"), QByteArrayLiteral("LANGUAGE"),
+        QByteArrayLiteral("PID"),
+    };
+    for (const QByteArray &n : kNames)
+        if (n.size() == upper.size() && std::memcmp(n.constData(), upper.data(), size_t(n.size())) == 0)
+            return n;
+    return upper.toByteArray();
+}
+
+// Upper case of a name or parameter name, made without allocating when it is short.
+QByteArray UpperName(QByteArrayView name)
+{
+    char upper[32];
+    if (name.size() > qsizetype(sizeof upper))
+        return name.toByteArray().toUpper();
+    for (qsizetype i = 0; i < name.size(); ++i)
+        upper[i] = AsciiUpper(name[i]);
+    return Interned(QByteArrayView(upper, name.size()));
+}
+
+bool EqualsUpper(QByteArrayView text, QByteArrayView upper)
+{
+    if (text.size() != upper.size())
+        return false;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (AsciiUpper(text[i]) != upper[i])
+            return false;
+    return true;
 }
 
 bool IsParamNameChar(char c)
@@ -270,7 +433,7 @@ bool ContinuesParameters(QByteArrayView text)
 // Where the value starts: after the first colon outside quotes, except that a colon left
 // unquoted inside a parameter value (`LABEL=Brno: centrum;TYPE=work:…`, as some writers
 // leave it) is taken as part of that value when more parameters follow it.
-qsizetype ValueStart(const QByteArray &line)
+qsizetype ValueStart(QByteArrayView line)
 {
     bool quoted = false;
     bool inParamValue = false;
@@ -287,7 +450,7 @@ qsizetype ValueStart(const QByteArray &line)
         } else if (c == ':') {
             if (inParamValue) {
                 const qsizetype next = line.indexOf(':', i + 1);
-                if (next > 0 && ContinuesParameters(QByteArrayView(line).sliced(i + 1, next - i - 1)))
+                if (next > 0 && ContinuesParameters(line.sliced(i + 1, next - i - 1)))
                     continue;
             }
             return i;
@@ -298,79 +461,114 @@ qsizetype ValueStart(const QByteArray &line)
 
 } // namespace
 
-bool TVCardReader::ParseLine(const QByteArray &line, TVCardProperty &p)
+bool TVCardReader::ParseLine(QByteArrayView line, TVCardProperty &p)
 {
     const qsizetype colon = ValueStart(line);
     if (colon <= 0)
         return false;
-    const QByteArray head = line.left(colon);
-    QList<QByteArray> parts;
-    {
-        QByteArray cur;
-        bool q = false;
-        for (char c : head) {
-            if (c == '"')
-                q = !q;
-            if (c == ';' && !q) {
-                parts.append(cur);
-                cur.clear();
-            } else {
-                cur.append(c);
-            }
+    const QByteArrayView head = line.first(colon);
+    // The parts of the head, split at semicolons outside quotes.
+    bool quoted = false;
+    const auto partEnd = [&](qsizetype from) {
+        for (; from < head.size(); ++from) {
+            if (head[from] == '"')
+                quoted = !quoted;
+            if (head[from] == ';' && !quoted)
+                break;
         }
-        parts.append(cur);
-    }
-    QByteArray name = parts.takeFirst().trimmed().toUpper();
+        return from;
+    };
+    qsizetype end = partEnd(0);
+    QByteArrayView name = head.first(end).trimmed();
     const qsizetype dot = name.lastIndexOf('.');
-    p = TVCardProperty();
     if (dot >= 0) {
-        p.Group = name.left(dot);
-        name = name.mid(dot + 1);
+        AssignBytes(p.Group, name.first(dot));
+        for (char &c : p.Group)
+            c = AsciiUpper(c);
+        name = name.sliced(dot + 1);
+    } else if (!p.Group.isEmpty()) {
+        p.Group.resize(0);
     }
     if (name.isEmpty())
         return false;
     for (char c : name)
         if (!(std::isalnum(uchar(c)) || c == '-'))
             return false;
-    p.Name = name;
+    p.Name = UpperName(name);
+    p.Binary = false;
     QString charset;
-    QByteArray encoding;
-    for (const QByteArray &raw : parts) {
+    enum { Plain, QuotedPrintable, Base64 } encoding = Plain;
+    qsizetype params = 0;
+    while (end < head.size()) {
+        const qsizetype from = end + 1;
+        end = partEnd(from);
+        const QByteArrayView raw = head.sliced(from, end - from);
         const qsizetype eq = raw.indexOf('=');
-        QByteArray pname = (eq < 0 ? QByteArray("TYPE") : raw.left(eq).trimmed().toUpper());
-        QByteArray pvalue = eq < 0 ? raw.trimmed() : raw.mid(eq + 1).trimmed();
+        QByteArray pname = eq < 0 ? Interned("TYPE") : UpperName(raw.first(eq).trimmed());
+        QByteArrayView pvalue = eq < 0 ? raw.trimmed() : raw.sliced(eq + 1).trimmed();
         // vCard 2.1 writes bare encodings: ";QUOTED-PRINTABLE", ";BASE64".
-        if (eq < 0 && (pvalue.toUpper() == "QUOTED-PRINTABLE" || pvalue.toUpper() == "BASE64" || pvalue.toUpper() == "8BIT"))
-            pname = "ENCODING";
-        pvalue.replace('"', QByteArray());
+        if (eq < 0 && (EqualsUpper(pvalue, "QUOTED-PRINTABLE") || EqualsUpper(pvalue, "BASE64") || EqualsUpper(pvalue, "8BIT")))
+            pname = Interned("ENCODING");
+        QByteArray unquoted;
+        if (pvalue.contains('"')) {
+            unquoted = pvalue.toByteArray().replace('"', QByteArray());
+            pvalue = unquoted;
+        }
         if (pname == "CHARSET")
             charset = QString::fromLatin1(pvalue);
         if (pname == "ENCODING")
-            encoding = pvalue.toUpper();
-        p.Params.append({pname, QString::fromUtf8(pvalue)});
+            encoding = EqualsUpper(pvalue, "QUOTED-PRINTABLE")             ? QuotedPrintable
+                     : EqualsUpper(pvalue, "B") || EqualsUpper(pvalue, "BASE64") ? Base64
+                                                                              : Plain;
+        if (params == p.Params.size())
+            p.Params.emplace_back();
+        auto &param = p.Params[params++];
+        param.first = std::move(pname);
+        if (!AssignUtf8(param.second, pvalue))
+            param.second = QString::fromUtf8(pvalue);
     }
-    QByteArray value = line.mid(colon + 1);
-    if (encoding == "B" || encoding == "BASE64") {
+    p.Params.resize(params);
+    const QByteArrayView value = line.sliced(colon + 1);
+    if (encoding == Base64) {
         p.Binary = true;
+        if (!p.Value.isEmpty())
+            p.Value = QString();
         return true;
     }
-    if (encoding == "QUOTED-PRINTABLE")
-        value = DecodeQuotedPrintable(value);
-    p.Value = Decode(value, charset);
+    if (encoding == QuotedPrintable)
+        Decode(p.Value, DecodeQuotedPrintable(value), charset);
+    else
+        Decode(p.Value, value, charset);
     return true;
 }
 
 bool TVCardReader::Next(TVCard &card)
 {
-    card.clear();
-    QByteArray line;
+    // The card's properties are filled again in place, keeping their room; those left
+    // over wait for a longer card.
+    qsizetype used = 0;
+    const auto finish = [&] {
+        while (card.size() > used) {
+            m_spare.append(std::move(card.last()));
+            card.removeLast();
+        }
+    };
+    QByteArrayView line;
     bool inCard = false;
     int nested = 0;
     while (LogicalLine(line)) {
         if (line.trimmed().isEmpty()) {
             continue;
         }
-        TVCardProperty p;
+        if (used == card.size()) {
+            if (m_spare.isEmpty()) {
+                card.emplace_back();
+            } else {
+                card.append(std::move(m_spare.last()));
+                m_spare.removeLast();
+            }
+        }
+        TVCardProperty &p = card[used];
         if (!ParseLine(line, p)) {
             ++m_bad;
             continue;
@@ -394,19 +592,21 @@ bool TVCardReader::Next(TVCard &card)
                 --nested;
                 continue;
             }
+            finish();
             return true;
         }
         if (nested > 0)
             continue;
-        if (card.size() >= kMaxProperties) {
+        if (used >= kMaxProperties) {
             ++m_bad;
             continue;
         }
-        card.append(std::move(p));
+        ++used;
     }
     // A card the file breaks off still counts with what it had.
     if (inCard)
         ++m_bad;
+    finish();
     return inCard;
 }
 
