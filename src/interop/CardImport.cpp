@@ -42,12 +42,77 @@ unsigned CardKinds(const TVCardProperty &p, const QString &label, bool phone)
     return kinds;
 }
 
+// A value's parts at unescaped separators without their escapes, as views of one text
+// that keeps its room from card to card.
+class TParts
+{
+public:
+    void Split(QStringView value, QChar sep) { Read(value, sep, true); }
+    // The text without escapes, in one part.
+    void Unescape(QStringView value) { Read(value, QChar(), false); }
+    qsizetype size() const { return m_at.size(); }
+    // Empty past the last part.
+    QStringView value(qsizetype i) const
+    {
+        return i < m_at.size() ? QStringView(m_text).sliced(m_at[i].first, m_at[i].second) : QStringView();
+    }
+    QStringView Whole() const { return m_text; }
+    QString Joined(QLatin1String sep) const
+    {
+        QString out;
+        for (qsizetype i = 0; i < m_at.size(); ++i) {
+            if (i > 0)
+                out += sep;
+            out += value(i);
+        }
+        return out;
+    }
+
+private:
+    void Read(QStringView value, QChar sep, bool split)
+    {
+        m_at.clear();
+        if (!m_text.isDetached())
+            m_text = QString();
+        m_text.resize(value.size()); // escapes only shorten
+        QChar *const begin = m_text.data();
+        QChar *d = begin;
+        qsizetype start = 0;
+        for (qsizetype i = 0; i < value.size(); ++i) {
+            const QChar c = value[i];
+            if (c == QLatin1Char('\\') && i + 1 < value.size()) {
+                // A line break, or the character after the backslash; before any other
+                // character (2.1 writes "C:\Data") the backslash is text.
+                const QChar n = value[++i];
+                if (n == QLatin1Char('n') || n == QLatin1Char('N')) {
+                    *d++ = QLatin1Char('\n');
+                } else if (n == QLatin1Char('\\') || n == QLatin1Char(',') || n == QLatin1Char(';') || n == QLatin1Char(':')) {
+                    *d++ = n;
+                } else {
+                    *d++ = c;
+                    *d++ = n;
+                }
+            } else if (split && c == sep) {
+                m_at.append({start, (d - begin) - start});
+                start = d - begin;
+            } else {
+                *d++ = c;
+            }
+        }
+        m_at.append({start, (d - begin) - start});
+        m_text.resize(d - begin);
+    }
+
+    QString m_text;
+    QVarLengthArray<std::pair<qsizetype, qsizetype>, 8> m_at;
+};
+
 // Fills one record from a card, counting what had to be cut or replaced. The book's
 // captions decide where numbers and addresses go; a card never renames them.
 class TCardMapper
 {
 public:
-    TCardMapper(const TBookLabels &labels, TVCardImportStats &stats) : m_labels(labels), m_stats(stats) { }
+    TCardMapper(const TBookLabels &labels, TVCardImportStats &stats);
 
     // `kept`, when given, gets for each property whether the entry holds it only as a
     // note line or not at all (so a merged card must keep it as it was).
@@ -59,13 +124,21 @@ public:
     const QStringList &CategoryLines() const { return m_categoryLines; }
 
 private:
-    QByteArray Convert(const QString &text, int capacity);
-    void Put(TContactRecord &r, EField f, const QString &text);
+    // Windows-1250 of a text cut to `capacity`; valid until the next call.
+    QByteArrayView Convert(QStringView text, int capacity);
+    void Put(TContactRecord &r, EField f, QStringView text);
+    // A value without its escapes; valid until the next call.
+    QStringView Unescaped(const QString &value)
+    {
+        m_one.Unescape(value);
+        return m_one.Whole();
+    }
     // A property without a field of its own, as a note line; `whole` when nothing of it
     // went into a field (a merged card keeps such a property, not its line).
     void Keep(const TVCardProperty &p, const QString &label, const QString &value, bool whole = true);
     int ChooseSlot(const TVCardProperty &p, const QString &label, bool phone, const bool *used) const;
-    QString Caption(bool phone, int i) const;
+    const QString &Caption(bool phone, int i) const { return phone ? m_phoneCaptions[size_t(i)] : m_addressCaptions[size_t(i)]; }
+    unsigned CaptionKinds(bool phone, int i) const { return phone ? m_phoneKinds[size_t(i)] : m_addressKinds[size_t(i)]; }
 
     const TBookLabels &m_labels;
     TVCardImportStats &m_stats;
@@ -75,7 +148,33 @@ private:
     QStringList m_categoryLines;
     QList<bool> *m_kept = nullptr;
     qsizetype m_index = 0;
+    // The book's captions as the cards are matched against them, read once.
+    std::array<QString, 9> m_phoneCaptions;
+    std::array<QString, 3> m_addressCaptions;
+    std::array<QString, 10> m_flagCaptions;
+    std::array<unsigned, 9> m_phoneKinds {};
+    std::array<unsigned, 3> m_addressKinds {};
+    // Room kept from card to card.
+    TParts m_parts;
+    TParts m_one;
+    QString m_street, m_place;
+    QByteArray m_bytes;
 };
+
+TCardMapper::TCardMapper(const TBookLabels &labels, TVCardImportStats &stats) : m_labels(labels), m_stats(stats)
+{
+    for (size_t i = 0; i < m_phoneCaptions.size(); ++i) {
+        m_phoneCaptions[i] = FromCp1250(labels.PhoneCaptions[i]).trimmed();
+        m_phoneKinds[i] = Mapping::CaptionKinds(m_phoneCaptions[i]);
+    }
+    for (size_t i = 0; i < m_addressCaptions.size(); ++i) {
+        m_addressCaptions[i] = FromCp1250(labels.AddressCaptions[i]).trimmed();
+        m_addressKinds[i] = Mapping::CaptionKinds(m_addressCaptions[i]);
+    }
+    for (size_t i = 0; i < m_flagCaptions.size(); ++i)
+        m_flagCaptions[i] = FromCp1250(labels.FlagCaptions[i]).trimmed();
+    m_bytes.resize(kNoteSize);
+}
 
 bool Representable(const QString &text)
 {
@@ -91,36 +190,24 @@ bool Representable(const QString &text)
     return true;
 }
 
-QByteArray TCardMapper::Convert(const QString &text, int capacity)
+QByteArrayView TCardMapper::Convert(QStringView text, int capacity)
 {
-    QByteArray out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        char32_t cp = text.at(i).unicode();
-        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
-            cp = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
-            ++i;
-        }
-        const int b = UnicodeToCp1250(cp);
-        if (b < 0) {
-            out.append('?');
-            ++m_stats.Replaced;
-        } else {
-            out.append(char(b));
-        }
-    }
-    if (out.size() > capacity) {
-        out.truncate(capacity);
+    const qsizetype n = ToCp1250(text, m_bytes.data(), capacity, m_stats.Replaced);
+    if (n > capacity) {
         ++m_stats.Truncated;
+        return QByteArrayView(m_bytes.constData(), capacity);
     }
-    return out;
+    return QByteArrayView(m_bytes.constData(), n);
 }
 
-void TCardMapper::Put(TContactRecord &r, EField f, const QString &text)
+void TCardMapper::Put(TContactRecord &r, EField f, QStringView text)
 {
-    // Line breaks have no place in a one-line field.
-    const QString t = QString(text).replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' ')).trimmed();
-    r.SetText(f, Convert(t, FieldInfo(f).Capacity));
+    // Line breaks have no place in a one-line field: spaces there (and trimmed as any).
+    const QByteArrayView bytes = Convert(text.trimmed(), FieldInfo(f).Capacity);
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        if (bytes[i] == '\r' || bytes[i] == '\n')
+            m_bytes[i] = ' ';
+    r.SetText(f, bytes);
 }
 
 // What has no field goes to the note under its label, or else its property's name.
@@ -135,17 +222,12 @@ void TCardMapper::Keep(const TVCardProperty &p, const QString &label, const QStr
     }
 }
 
-QString TCardMapper::Caption(bool phone, int i) const
-{
-    return FromCp1250(phone ? m_labels.PhoneCaptions[size_t(i)] : m_labels.AddressCaptions[size_t(i)]).trimmed();
-}
-
 int TCardMapper::ChooseSlot(const TVCardProperty &p, const QString &label, bool phone, const bool *used) const
 {
     const int count = phone ? 9 : 3;
     // Our own cards name the group.
     bool ok = false;
-    const int slot = p.Param("X-VORLINK-SLOT").value(0).toInt(&ok) - 1;
+    const int slot = p.FirstParam("X-VORLINK-SLOT").toInt(&ok) - 1;
     if (ok && slot >= 0 && slot < count && !used[slot])
         return slot;
     const QString plain = PlainLabel(label);
@@ -162,11 +244,11 @@ int TCardMapper::ChooseSlot(const TVCardProperty &p, const QString &label, bool 
                            : (kinds & Mapping::Work)   ? Mapping::Work
                            : (kinds & Mapping::Home)   ? Mapping::Home
                                                        : 0u;
-    const auto fits = [&](int i) { return (Mapping::CaptionKinds(Caption(phone, i)) & specific & ~kinds) == 0; };
+    const auto fits = [&](int i) { return (CaptionKinds(phone, i) & specific & ~kinds) == 0; };
     if (primary) {
         int best = -1, bestScore = -1;
         for (int i = 0; i < count; ++i) {
-            const unsigned c = Mapping::CaptionKinds(Caption(phone, i));
+            const unsigned c = CaptionKinds(phone, i);
             if (used[i] || !(c & primary) || !fits(i))
                 continue;
             // More kinds in common first, then fewer the number does not have.
@@ -179,7 +261,7 @@ int TCardMapper::ChooseSlot(const TVCardProperty &p, const QString &label, bool 
         if (best >= 0)
             return best;
         for (int i = 0; i < count; ++i)
-            if (!used[i] && !Mapping::CaptionKinds(Caption(phone, i)))
+            if (!used[i] && !CaptionKinds(phone, i))
                 return i;
     }
     for (int i = 0; i < count; ++i)
@@ -239,7 +321,7 @@ TContactRecord TCardMapper::Map(const TVCard &card, QList<bool> *kept)
         const TVCardProperty &p = card.at(index);
         if (p.Name == "PHOTO")
             ++m_stats.Photos;
-        const QByteArray &n = p.Name;
+        const QByteArrayView n = p.Name;
         // A group's label goes with what it labels; KIND and the firm mark are written anew.
         if (n == "KIND" || n == "X-ABSHOWAS" || n == "X-ABLABEL")
             continue;
@@ -254,7 +336,7 @@ TContactRecord TCardMapper::Map(const TVCard &card, QList<bool> *kept)
             continue;
         }
         QString altId;
-        if (p.RawParam("ALTID", altId) && !altId.isEmpty() && chosenVariant.value(n + '\n' + altId.toUtf8()) != index) {
+        if (p.RawParam("ALTID", altId) && !altId.isEmpty() && chosenVariant.value(p.Name + '\n' + altId.toUtf8()) != index) {
             const QString language = p.Param("LANGUAGE").value(0);
             const QString value = n == "N" || n == "ADR" || n == "ORG"
                                       ? R::SplitValue(p.Value, QLatin1Char(';')).join(QLatin1Char(' ')).simplified()
@@ -266,36 +348,49 @@ TContactRecord TCardMapper::Map(const TVCard &card, QList<bool> *kept)
             continue;
         }
         if (n == "FN") {
-            fn = R::Unescape(p.Value).trimmed();
+            fn = Unescaped(p.Value).trimmed().toString();
         } else if (n == "N") {
-            const QStringList parts = R::SplitValue(p.Value, QLatin1Char(';'));
+            const TParts &parts = m_parts;
+            m_parts.Split(p.Value, QLatin1Char(';'));
             Put(r, EField::Prijmeni, parts.value(0));
-            QString given = parts.value(1);
-            if (!parts.value(2).trimmed().isEmpty())
-                given += QLatin1Char(' ') + parts.value(2).trimmed();
-            Put(r, EField::Jmeno, given);
+            if (parts.value(2).trimmed().isEmpty())
+                Put(r, EField::Jmeno, parts.value(1));
+            else
+                Put(r, EField::Jmeno, parts.value(1).toString() + QLatin1Char(' ') + parts.value(2).trimmed().toString());
             Put(r, EField::TitulPred, parts.value(3));
             Put(r, EField::TitulZa, parts.value(4));
         } else if (n == "NICKNAME") {
-            Put(r, EField::Prezdivka, R::SplitValue(p.Value, QLatin1Char(',')).join(QStringLiteral(", ")));
+            m_parts.Split(p.Value, QLatin1Char(','));
+            if (m_parts.size() == 1)
+                Put(r, EField::Prezdivka, m_parts.value(0));
+            else
+                Put(r, EField::Prezdivka, m_parts.Joined(QLatin1String(", ")));
         } else if (n == "ADR") {
             const int slot = ChooseSlot(p, label, false, addressUsed);
-            const QStringList a = R::SplitValue(p.Value, QLatin1Char(';'));
+            const TParts &a = m_parts;
+            m_parts.Split(p.Value, QLatin1Char(';'));
             if (slot < 0) {
-                Keep(p, label, a.join(QStringLiteral(", ")));
+                Keep(p, label, a.Joined(QLatin1String(", ")));
                 continue;
             }
             addressUsed[slot] = true;
             // Post box and extended address go before the street, the region after the place.
-            QStringList street;
+            m_street.resize(0);
             for (int i : {0, 1, 2})
-                if (!a.value(i).trimmed().isEmpty())
-                    street << a.value(i).trimmed();
-            QString place = a.value(3).trimmed();
-            if (!a.value(4).trimmed().isEmpty())
-                place += (place.isEmpty() ? QString() : QStringLiteral(", ")) + a.value(4).trimmed();
-            Put(r, AddressField(slot + 1, 0), street.join(QStringLiteral(", ")));
-            Put(r, AddressField(slot + 1, 1), place);
+                if (const QStringView part = a.value(i).trimmed(); !part.isEmpty()) {
+                    if (!m_street.isEmpty())
+                        m_street += QLatin1String(", ");
+                    m_street += part;
+                }
+            m_place.resize(0);
+            m_place += a.value(3).trimmed();
+            if (const QStringView region = a.value(4).trimmed(); !region.isEmpty()) {
+                if (!m_place.isEmpty())
+                    m_place += QLatin1String(", ");
+                m_place += region;
+            }
+            Put(r, AddressField(slot + 1, 0), m_street);
+            Put(r, AddressField(slot + 1, 1), m_place);
             Put(r, AddressField(slot + 1, 2), a.value(6));
             Put(r, AddressField(slot + 1, 3), a.value(5));
         } else if (n == "TEL") {
@@ -321,9 +416,9 @@ TContactRecord TCardMapper::Map(const TVCard &card, QList<bool> *kept)
                 && plain.compare(Caption(true, slot), Qt::CaseInsensitive) != 0)
                 Keep(p, label, value, false);
         } else if (n == "EMAIL" && r.TextView(EField::Email).isEmpty()) {
-            Put(r, EField::Email, R::Unescape(p.Value));
+            Put(r, EField::Email, Unescaped(p.Value));
         } else if (n == "URL" && r.TextView(EField::Http).isEmpty()) {
-            Put(r, EField::Http, R::Unescape(p.Value));
+            Put(r, EField::Http, Unescaped(p.Value));
         } else if (n == "BDAY") {
             static const QRegularExpression full(QStringLiteral("^(\\d{4})-?(\\d{2})-?(\\d{2})"));
             static const QRegularExpression noYear(QStringLiteral("^--(\\d{2})-?(\\d{2})"));
@@ -340,29 +435,33 @@ TContactRecord TCardMapper::Map(const TVCard &card, QList<bool> *kept)
             else
                 Keep(p, label, v);
         } else if (n == "X-VORLINK-NAROZENINY") {
-            Put(r, EField::Narozeniny, R::Unescape(p.Value));
+            Put(r, EField::Narozeniny, Unescaped(p.Value));
         } else if (n == "NOTE") {
-            note += (note.isEmpty() ? QString() : QStringLiteral("\n")) + R::Unescape(p.Value);
+            if (!note.isEmpty())
+                note += QLatin1Char('\n');
+            note += Unescaped(p.Value);
         } else if ((n == "TITLE" || n == "ROLE") && r.TextView(EField::Zamestnani).isEmpty()) {
             // The occupation: the job title, else the role.
-            Put(r, EField::Zamestnani, R::Unescape(p.Value));
+            Put(r, EField::Zamestnani, Unescaped(p.Value));
         } else if (n == "ORG") {
-            org = R::SplitValue(p.Value, QLatin1Char(';')).join(QStringLiteral(", ")).trimmed();
+            m_parts.Split(p.Value, QLatin1Char(';'));
+            org = m_parts.Joined(QLatin1String(", ")).trimmed();
             orgAt << index;
         } else if (n == "CATEGORIES") {
             QStringList unmatched;
-            for (const QString &c : R::SplitValue(p.Value, QLatin1Char(','))) {
-                const QString cat = c.trimmed();
+            m_parts.Split(p.Value, QLatin1Char(','));
+            for (qsizetype c = 0; c < m_parts.size(); ++c) {
+                const QStringView cat = m_parts.value(c).trimmed();
                 if (cat.isEmpty())
                     continue;
                 bool found = false;
                 for (int i = 0; i < 10 && !found; ++i)
-                    if (FromCp1250(m_labels.FlagCaptions[size_t(i)]).trimmed().compare(cat, Qt::CaseInsensitive) == 0) {
+                    if (m_flagCaptions[size_t(i)].compare(cat, Qt::CaseInsensitive) == 0) {
                         r.SetFlag(i + 1, true);
                         found = true;
                     }
                 if (!found)
-                    unmatched << cat;
+                    unmatched << cat.toString();
             }
             if (!unmatched.isEmpty()) {
                 Keep(p, label, unmatched.join(QStringLiteral(", ")), false);
@@ -370,21 +469,21 @@ TContactRecord TCardMapper::Map(const TVCard &card, QList<bool> *kept)
                 m_otherCategories << unmatched;
             }
         } else if (n == "X-VORLINK-EDUCATION") {
-            Put(r, EField::Vzdelani, R::Unescape(p.Value));
+            Put(r, EField::Vzdelani, Unescaped(p.Value));
         } else if (n == "X-VORLINK-NAMEDAY") {
-            Put(r, EField::Svatek, R::Unescape(p.Value));
+            Put(r, EField::Svatek, Unescaped(p.Value));
         } else if (n == "X-VORLINK-RODNE-CISLO") {
-            Put(r, EField::RodneCislo, R::Unescape(p.Value));
+            Put(r, EField::RodneCislo, Unescaped(p.Value));
         } else if (n == "X-VORLINK-ICO") {
-            Put(r, EField::Ico, R::Unescape(p.Value));
+            Put(r, EField::Ico, Unescaped(p.Value));
         } else if (n == "X-VORLINK-DIC") {
-            Put(r, EField::Dic, R::Unescape(p.Value));
+            Put(r, EField::Dic, Unescaped(p.Value));
         } else if (n == "X-VORLINK-BANK") {
-            Put(r, EField::Banka, R::Unescape(p.Value));
+            Put(r, EField::Banka, Unescaped(p.Value));
         } else if (n == "X-VORLINK-ACCOUNT") {
-            Put(r, EField::Ucet, R::Unescape(p.Value));
+            Put(r, EField::Ucet, Unescaped(p.Value));
         } else {
-            Keep(p, label, R::Unescape(p.Value));
+            Keep(p, label, Unescaped(p.Value).toString());
         }
     }
     // A firm's organisation is its name; a person's has no field of its own.

@@ -4,6 +4,7 @@
 
 #include <QIODevice>
 #include <QStringDecoder>
+#include <QStringTokenizer>
 
 #include <cstring>
 #include <memory>
@@ -27,11 +28,24 @@ bool TVCardProperty::RawParam(const char *name, QString &value) const
     return false;
 }
 
+QStringView TVCardProperty::FirstParam(const char *name) const
+{
+    for (const auto &p : Params)
+        if (p.first == name)
+            for (const QStringView v : QStringView(p.second).tokenize(u','))
+                if (!v.isEmpty())
+                    return v;
+    return {};
+}
+
 bool TVCardProperty::HasType(const char *type) const
 {
-    for (const QString &t : Param("TYPE"))
-        if (t.trimmed().compare(QLatin1String(type), Qt::CaseInsensitive) == 0)
-            return true;
+    const QLatin1String wanted(type);
+    for (const auto &p : Params)
+        if (p.first == "TYPE")
+            for (const QStringView t : QStringView(p.second).tokenize(u','))
+                if (t.trimmed().compare(wanted, Qt::CaseInsensitive) == 0)
+                    return true;
     return false;
 }
 

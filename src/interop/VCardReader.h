@@ -20,6 +20,8 @@ struct TVCardProperty
 
     // The values of a parameter, split at commas, e.g. TYPE=home,cell.
     QStringList Param(const char *name) const;
+    // The first of those values; empty when there is none.
+    QStringView FirstParam(const char *name) const;
     bool HasType(const char *type) const;
     // The whole value of a parameter; false when the property has none.
     bool RawParam(const char *name, QString &value) const;
