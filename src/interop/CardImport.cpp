@@ -107,6 +107,70 @@ private:
     QVarLengthArray<std::pair<qsizetype, qsizetype>, 8> m_at;
 };
 
+// The parts of a card's birthday and the text the book keeps of them: "dd.mm.yyyy" or
+// "dd.mm.".
+struct TDateParts
+{
+    QStringView Year, Month, Day;
+    QString Text(bool withYear) const
+    {
+        QString text = Day.toString();
+        text += QLatin1Char('.');
+        text += Month;
+        text += QLatin1Char('.');
+        if (withYear)
+            text += Year;
+        return text;
+    }
+};
+
+bool Digits(QStringView v, qsizetype at, qsizetype n)
+{
+    if (at + n > v.size())
+        return false;
+    for (qsizetype k = at; k < at + n; ++k)
+        if (v[k] < QLatin1Char('0') || v[k] > QLatin1Char('9'))
+            return false;
+    return true;
+}
+
+// "yyyy-mm-dd", the dashes optional, at the start of `v`.
+bool FullDate(QStringView v, TDateParts &d)
+{
+    if (!Digits(v, 0, 4))
+        return false;
+    qsizetype i = 4;
+    if (i < v.size() && v[i] == QLatin1Char('-'))
+        ++i;
+    if (!Digits(v, i, 2))
+        return false;
+    const qsizetype month = i;
+    i += 2;
+    if (i < v.size() && v[i] == QLatin1Char('-'))
+        ++i;
+    if (!Digits(v, i, 2))
+        return false;
+    d.Year = v.first(4);
+    d.Month = v.sliced(month, 2);
+    d.Day = v.sliced(i, 2);
+    return true;
+}
+
+// "--mm-dd", the last dash optional, at the start of `v`.
+bool DayAndMonth(QStringView v, TDateParts &d)
+{
+    if (!v.startsWith(QLatin1String("--")) || !Digits(v, 2, 2))
+        return false;
+    qsizetype i = 4;
+    if (i < v.size() && v[i] == QLatin1Char('-'))
+        ++i;
+    if (!Digits(v, i, 2))
+        return false;
+    d.Month = v.sliced(2, 2);
+    d.Day = v.sliced(i, 2);
+    return true;
+}
+
 // Fills one record from a card, counting what had to be cut or replaced. The book's
 // captions decide where numbers and addresses go; a card never renames them.
 class TCardMapper
@@ -157,7 +221,7 @@ private:
     // Room kept from card to card.
     TParts m_parts;
     TParts m_one;
-    QString m_street, m_place;
+    QString m_street, m_place, m_note;
     QByteArray m_bytes;
 };
 
@@ -203,7 +267,12 @@ QByteArrayView TCardMapper::Convert(QStringView text, int capacity)
 void TCardMapper::Put(TContactRecord &r, EField f, QStringView text)
 {
     // Line breaks have no place in a one-line field: spaces there (and trimmed as any).
-    const QByteArrayView bytes = Convert(text.trimmed(), FieldInfo(f).Capacity);
+    const QStringView trimmed = text.trimmed();
+    if (trimmed.isEmpty()) {
+        r.SetText(f, QByteArrayView());
+        return;
+    }
+    const QByteArrayView bytes = Convert(trimmed, FieldInfo(f).Capacity);
     for (qsizetype i = 0; i < bytes.size(); ++i)
         if (bytes[i] == '\r' || bytes[i] == '\n')
             m_bytes[i] = ' ';
@@ -294,16 +363,20 @@ TContactRecord TCardMapper::Map(const TVCard &card, QList<bool> *kept)
     QHash<QByteArray, QString> groupLabels;
     bool company = false;
     for (const TVCardProperty &p : card) {
-        if (!p.Group.isEmpty() && p.Name == "X-ABLABEL")
+        if (!p.Group.isEmpty() && IsName(p.Name, "X-ABLABEL"))
             groupLabels.insert(p.Group, R::Unescape(p.Value).trimmed());
-        if ((p.Name == "KIND" && p.Value.trimmed().compare(QLatin1String("org"), Qt::CaseInsensitive) == 0)
-            || (p.Name == "X-ABSHOWAS" && p.Value.trimmed().compare(QLatin1String("COMPANY"), Qt::CaseInsensitive) == 0))
+        if ((IsName(p.Name, "KIND") && p.Value.trimmed().compare(QLatin1String("org"), Qt::CaseInsensitive) == 0)
+            || (IsName(p.Name, "X-ABSHOWAS") && p.Value.trimmed().compare(QLatin1String("COMPANY"), Qt::CaseInsensitive) == 0))
             company = true;
     }
     // Of the variants of one property (ALTID: the same name in other languages or
     // scripts) the first that Windows-1250 can hold is used; the others go to the note.
     QHash<QByteArray, qsizetype> chosenVariant;
-    for (qsizetype i = 0; i < card.size(); ++i) {
+    bool variants = false;
+    for (const TVCardProperty &p : card)
+        for (const auto &param : p.Params)
+            variants = variants || IsName(param.first, "ALTID");
+    for (qsizetype i = 0; variants && i < card.size(); ++i) {
         QString altId;
         if (!card.at(i).RawParam("ALTID", altId) || altId.isEmpty())
             continue;
@@ -319,26 +392,26 @@ TContactRecord TCardMapper::Map(const TVCard &card, QList<bool> *kept)
     QString fn, org, note;
     for (index = 0; index < card.size(); ++index) {
         const TVCardProperty &p = card.at(index);
-        if (p.Name == "PHOTO")
+        if (IsName(p.Name, "PHOTO"))
             ++m_stats.Photos;
-        const QByteArrayView n = p.Name;
+        const QByteArray &n = p.Name;
         // A group's label goes with what it labels; KIND and the firm mark are written anew.
-        if (n == "KIND" || n == "X-ABSHOWAS" || n == "X-ABLABEL")
+        if (IsName(n, "KIND") || IsName(n, "X-ABSHOWAS") || IsName(n, "X-ABLABEL"))
             continue;
         if (p.Binary) {
             keepIt();
             continue;
         }
         const QString label = groupLabels.value(p.Group);
-        if (n == "VERSION" || n == "PRODID" || n == "UID" || n == "REV" || n == "PHOTO" || n == "LOGO" || n == "SOUND"
-            || n == "KEY" || n == "SOURCE" || n == "CLIENTPIDMAP") {
+        if (IsName(n, "VERSION") || IsName(n, "PRODID") || IsName(n, "UID") || IsName(n, "REV") || IsName(n, "PHOTO") || IsName(n, "LOGO") || IsName(n, "SOUND")
+            || IsName(n, "KEY") || IsName(n, "SOURCE") || IsName(n, "CLIENTPIDMAP")) {
             keepIt();
             continue;
         }
         QString altId;
-        if (p.RawParam("ALTID", altId) && !altId.isEmpty() && chosenVariant.value(p.Name + '\n' + altId.toUtf8()) != index) {
+        if (variants && p.RawParam("ALTID", altId) && !altId.isEmpty() && chosenVariant.value(p.Name + '\n' + altId.toUtf8()) != index) {
             const QString language = p.Param("LANGUAGE").value(0);
-            const QString value = n == "N" || n == "ADR" || n == "ORG"
+            const QString value = IsName(n, "N") || IsName(n, "ADR") || IsName(n, "ORG")
                                       ? R::SplitValue(p.Value, QLatin1Char(';')).join(QLatin1Char(' ')).simplified()
                                       : R::Unescape(p.Value);
             m_unknown << QString::fromLatin1(n) + (language.isEmpty() ? QString() : QStringLiteral(" (") + language + QLatin1Char(')'))
@@ -347,9 +420,9 @@ TContactRecord TCardMapper::Map(const TVCard &card, QList<bool> *kept)
             keepIt();
             continue;
         }
-        if (n == "FN") {
+        if (IsName(n, "FN")) {
             fn = Unescaped(p.Value).trimmed().toString();
-        } else if (n == "N") {
+        } else if (IsName(n, "N")) {
             const TParts &parts = m_parts;
             m_parts.Split(p.Value, QLatin1Char(';'));
             Put(r, EField::Prijmeni, parts.value(0));
@@ -359,13 +432,13 @@ TContactRecord TCardMapper::Map(const TVCard &card, QList<bool> *kept)
                 Put(r, EField::Jmeno, parts.value(1).toString() + QLatin1Char(' ') + parts.value(2).trimmed().toString());
             Put(r, EField::TitulPred, parts.value(3));
             Put(r, EField::TitulZa, parts.value(4));
-        } else if (n == "NICKNAME") {
+        } else if (IsName(n, "NICKNAME")) {
             m_parts.Split(p.Value, QLatin1Char(','));
             if (m_parts.size() == 1)
                 Put(r, EField::Prezdivka, m_parts.value(0));
             else
                 Put(r, EField::Prezdivka, m_parts.Joined(QLatin1String(", ")));
-        } else if (n == "ADR") {
+        } else if (IsName(n, "ADR")) {
             const int slot = ChooseSlot(p, label, false, addressUsed);
             const TParts &a = m_parts;
             m_parts.Split(p.Value, QLatin1Char(';'));
@@ -393,9 +466,9 @@ TContactRecord TCardMapper::Map(const TVCard &card, QList<bool> *kept)
             Put(r, AddressField(slot + 1, 1), m_place);
             Put(r, AddressField(slot + 1, 2), a.value(6));
             Put(r, AddressField(slot + 1, 3), a.value(5));
-        } else if (n == "TEL") {
+        } else if (IsName(n, "TEL")) {
             const int slot = ChooseSlot(p, label, true, phoneUsed);
-            const QString value = R::Unescape(p.Value).trimmed();
+            const QString value = Unescaped(p.Value).trimmed().toString();
             if (slot < 0) {
                 Keep(p, label, value);
                 continue;
@@ -415,39 +488,38 @@ TContactRecord TCardMapper::Map(const TVCard &card, QList<bool> *kept)
                 && plain.compare(QLatin1String("Other"), Qt::CaseInsensitive) != 0
                 && plain.compare(Caption(true, slot), Qt::CaseInsensitive) != 0)
                 Keep(p, label, value, false);
-        } else if (n == "EMAIL" && r.TextView(EField::Email).isEmpty()) {
+        } else if (IsName(n, "EMAIL") && r.TextView(EField::Email).isEmpty()) {
             Put(r, EField::Email, Unescaped(p.Value));
-        } else if (n == "URL" && r.TextView(EField::Http).isEmpty()) {
+        } else if (IsName(n, "URL") && r.TextView(EField::Http).isEmpty()) {
             Put(r, EField::Http, Unescaped(p.Value));
-        } else if (n == "BDAY") {
-            static const QRegularExpression full(QStringLiteral("^(\\d{4})-?(\\d{2})-?(\\d{2})"));
-            static const QRegularExpression noYear(QStringLiteral("^--(\\d{2})-?(\\d{2})"));
-            const QString v = p.Value.trimmed();
-            const QRegularExpressionMatch f = full.match(v);
-            const QRegularExpressionMatch y = noYear.match(v);
-            const bool omitYear = !p.Param("X-APPLE-OMIT-YEAR").isEmpty();
-            if (f.hasMatch() && !omitYear && QDate(f.captured(1).toInt(), f.captured(2).toInt(), f.captured(3).toInt()).isValid())
-                Put(r, EField::Narozeniny, f.captured(3) + QLatin1Char('.') + f.captured(2) + QLatin1Char('.') + f.captured(1));
-            else if (f.hasMatch() && omitYear)
-                Put(r, EField::Narozeniny, f.captured(3) + QLatin1Char('.') + f.captured(2) + QLatin1Char('.'));
-            else if (y.hasMatch())
-                Put(r, EField::Narozeniny, y.captured(2) + QLatin1Char('.') + y.captured(1) + QLatin1Char('.'));
+        } else if (IsName(n, "BDAY")) {
+            const QStringView v = QStringView(p.Value).trimmed();
+            TDateParts f, y;
+            const bool full = FullDate(v, f);
+            const bool noYear = DayAndMonth(v, y);
+            const bool omitYear = !p.FirstParam("X-APPLE-OMIT-YEAR").isEmpty();
+            if (full && !omitYear && QDate(f.Year.toInt(), f.Month.toInt(), f.Day.toInt()).isValid())
+                Put(r, EField::Narozeniny, f.Text(true));
+            else if (full && omitYear)
+                Put(r, EField::Narozeniny, f.Text(false));
+            else if (noYear)
+                Put(r, EField::Narozeniny, y.Text(false));
             else
-                Keep(p, label, v);
-        } else if (n == "X-VORLINK-NAROZENINY") {
+                Keep(p, label, v.toString());
+        } else if (IsName(n, "X-VORLINK-NAROZENINY")) {
             Put(r, EField::Narozeniny, Unescaped(p.Value));
-        } else if (n == "NOTE") {
+        } else if (IsName(n, "NOTE")) {
             if (!note.isEmpty())
                 note += QLatin1Char('\n');
             note += Unescaped(p.Value);
-        } else if ((n == "TITLE" || n == "ROLE") && r.TextView(EField::Zamestnani).isEmpty()) {
+        } else if ((IsName(n, "TITLE") || IsName(n, "ROLE")) && r.TextView(EField::Zamestnani).isEmpty()) {
             // The occupation: the job title, else the role.
             Put(r, EField::Zamestnani, Unescaped(p.Value));
-        } else if (n == "ORG") {
+        } else if (IsName(n, "ORG")) {
             m_parts.Split(p.Value, QLatin1Char(';'));
             org = m_parts.Joined(QLatin1String(", ")).trimmed();
             orgAt << index;
-        } else if (n == "CATEGORIES") {
+        } else if (IsName(n, "CATEGORIES")) {
             QStringList unmatched;
             m_parts.Split(p.Value, QLatin1Char(','));
             for (qsizetype c = 0; c < m_parts.size(); ++c) {
@@ -468,19 +540,19 @@ TContactRecord TCardMapper::Map(const TVCard &card, QList<bool> *kept)
                 m_categoryLines << m_unknown.constLast();
                 m_otherCategories << unmatched;
             }
-        } else if (n == "X-VORLINK-EDUCATION") {
+        } else if (IsName(n, "X-VORLINK-EDUCATION")) {
             Put(r, EField::Vzdelani, Unescaped(p.Value));
-        } else if (n == "X-VORLINK-NAMEDAY") {
+        } else if (IsName(n, "X-VORLINK-NAMEDAY")) {
             Put(r, EField::Svatek, Unescaped(p.Value));
-        } else if (n == "X-VORLINK-RODNE-CISLO") {
+        } else if (IsName(n, "X-VORLINK-RODNE-CISLO")) {
             Put(r, EField::RodneCislo, Unescaped(p.Value));
-        } else if (n == "X-VORLINK-ICO") {
+        } else if (IsName(n, "X-VORLINK-ICO")) {
             Put(r, EField::Ico, Unescaped(p.Value));
-        } else if (n == "X-VORLINK-DIC") {
+        } else if (IsName(n, "X-VORLINK-DIC")) {
             Put(r, EField::Dic, Unescaped(p.Value));
-        } else if (n == "X-VORLINK-BANK") {
+        } else if (IsName(n, "X-VORLINK-BANK")) {
             Put(r, EField::Banka, Unescaped(p.Value));
-        } else if (n == "X-VORLINK-ACCOUNT") {
+        } else if (IsName(n, "X-VORLINK-ACCOUNT")) {
             Put(r, EField::Ucet, Unescaped(p.Value));
         } else {
             Keep(p, label, Unescaped(p.Value).toString());
@@ -497,12 +569,21 @@ TContactRecord TCardMapper::Map(const TVCard &card, QList<bool> *kept)
     m_kept = nullptr;
     if (!m_unknown.isEmpty())
         note += (note.isEmpty() ? QString() : QStringLiteral("\n")) + m_unknown.join(QLatin1Char('\n'));
-    note.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    note.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    note.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    // Every line break as CR LF, whatever the card wrote.
+    m_note.resize(0);
+    m_note.reserve(note.size() * 2);
+    for (qsizetype i = 0; i < note.size(); ++i) {
+        const QChar c = note.at(i);
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            if (c == QLatin1Char('\r') && i + 1 < note.size() && note.at(i + 1) == QLatin1Char('\n'))
+                ++i;
+            m_note += QLatin1String("\r\n");
+        } else if (!c.isNull()) {
+            m_note += c;
+        }
+    }
     // The note's zero bytes end it: none may come from a card.
-    note.remove(QChar(0));
-    r.SetNote(Convert(note, kNoteSize));
+    r.SetNote(Convert(m_note, kNoteSize));
 
     // The entry's name: the card's, else one made of its parts.
     QString name = fn;

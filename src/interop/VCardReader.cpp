@@ -12,16 +12,18 @@
 QStringList TVCardProperty::Param(const char *name) const
 {
     QStringList values;
+    const QByteArrayView wanted(name);
     for (const auto &p : Params)
-        if (p.first == name)
+        if (p.first == wanted)
             values += p.second.split(QLatin1Char(','), Qt::SkipEmptyParts);
     return values;
 }
 
 bool TVCardProperty::RawParam(const char *name, QString &value) const
 {
+    const QByteArrayView wanted(name);
     for (const auto &p : Params)
-        if (p.first == name) {
+        if (p.first == wanted) {
             value = p.second;
             return true;
         }
@@ -30,8 +32,9 @@ bool TVCardProperty::RawParam(const char *name, QString &value) const
 
 QStringView TVCardProperty::FirstParam(const char *name) const
 {
+    const QByteArrayView wanted(name);
     for (const auto &p : Params)
-        if (p.first == name)
+        if (p.first == wanted)
             for (const QStringView v : QStringView(p.second).tokenize(u','))
                 if (!v.isEmpty())
                     return v;
@@ -42,7 +45,7 @@ bool TVCardProperty::HasType(const char *type) const
 {
     const QLatin1String wanted(type);
     for (const auto &p : Params)
-        if (p.first == "TYPE")
+        if (IsName(p.first, "TYPE"))
             for (const QStringView t : QStringView(p.second).tokenize(u','))
                 if (t.trimmed().compare(wanted, Qt::CaseInsensitive) == 0)
                     return true;
@@ -393,15 +396,20 @@ QByteArray Interned(QByteArrayView upper)
     return upper.toByteArray();
 }
 
-// Upper case of a name or parameter name, made without allocating when it is short.
-QByteArray UpperName(QByteArrayView name)
+// Upper case of a name or parameter name into `to`, made without allocating when it is
+// short; most often it is the name the property had in the card before.
+void AssignName(QByteArray &to, QByteArrayView name)
 {
     char upper[32];
-    if (name.size() > qsizetype(sizeof upper))
-        return name.toByteArray().toUpper();
+    if (name.size() > qsizetype(sizeof upper)) {
+        to = name.toByteArray().toUpper();
+        return;
+    }
     for (qsizetype i = 0; i < name.size(); ++i)
         upper[i] = AsciiUpper(name[i]);
-    return Interned(QByteArrayView(upper, name.size()));
+    const QByteArrayView view(upper, name.size());
+    if (to != view)
+        to = Interned(view);
 }
 
 bool EqualsUpper(QByteArrayView text, QByteArrayView upper)
@@ -506,9 +514,10 @@ bool TVCardReader::ParseLine(QByteArrayView line, TVCardProperty &p)
     if (name.isEmpty())
         return false;
     for (char c : name)
-        if (!(std::isalnum(uchar(c)) || c == '-'))
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-'
+              || (uchar(c) >= 0x80 && std::isalnum(uchar(c)))))
             return false;
-    p.Name = UpperName(name);
+    AssignName(p.Name, name);
     p.Binary = false;
     QString charset;
     enum { Plain, QuotedPrintable, Base64 } encoding = Plain;
@@ -518,26 +527,39 @@ bool TVCardReader::ParseLine(QByteArrayView line, TVCardProperty &p)
         end = partEnd(from);
         const QByteArrayView raw = head.sliced(from, end - from);
         const qsizetype eq = raw.indexOf('=');
-        QByteArray pname = eq < 0 ? Interned("TYPE") : UpperName(raw.first(eq).trimmed());
         QByteArrayView pvalue = eq < 0 ? raw.trimmed() : raw.sliced(eq + 1).trimmed();
-        // vCard 2.1 writes bare encodings: ";QUOTED-PRINTABLE", ";BASE64".
-        if (eq < 0 && (EqualsUpper(pvalue, "QUOTED-PRINTABLE") || EqualsUpper(pvalue, "BASE64") || EqualsUpper(pvalue, "8BIT")))
-            pname = Interned("ENCODING");
-        QByteArray unquoted;
-        if (pvalue.contains('"')) {
-            unquoted = pvalue.toByteArray().replace('"', QByteArray());
-            pvalue = unquoted;
-        }
-        if (pname == "CHARSET")
-            charset = QString::fromLatin1(pvalue);
-        if (pname == "ENCODING")
-            encoding = EqualsUpper(pvalue, "QUOTED-PRINTABLE")             ? QuotedPrintable
-                     : EqualsUpper(pvalue, "B") || EqualsUpper(pvalue, "BASE64") ? Base64
-                                                                              : Plain;
         if (params == p.Params.size())
             p.Params.emplace_back();
         auto &param = p.Params[params++];
-        param.first = std::move(pname);
+        QByteArray &pname = param.first;
+        // vCard 2.1 writes bare encodings: ";QUOTED-PRINTABLE", ";BASE64".
+        if (eq < 0)
+            AssignName(pname, EqualsUpper(pvalue, "QUOTED-PRINTABLE") || EqualsUpper(pvalue, "BASE64") || EqualsUpper(pvalue, "8BIT")
+                                  ? "ENCODING"
+                                  : "TYPE");
+        else
+            AssignName(pname, raw.first(eq).trimmed());
+        // Quotes go (on the stack when short).
+        char shortValue[128];
+        QByteArray longValue;
+        if (pvalue.contains('"')) {
+            qsizetype n = 0;
+            char *d = shortValue;
+            if (pvalue.size() > qsizetype(sizeof shortValue)) {
+                longValue.resize(pvalue.size());
+                d = longValue.data();
+            }
+            for (const char c : pvalue)
+                if (c != '"')
+                    d[n++] = c;
+            pvalue = QByteArrayView(d, n);
+        }
+        if (IsName(pname, "CHARSET"))
+            charset = QString::fromLatin1(pvalue);
+        if (IsName(pname, "ENCODING"))
+            encoding = EqualsUpper(pvalue, "QUOTED-PRINTABLE")                   ? QuotedPrintable
+                     : EqualsUpper(pvalue, "B") || EqualsUpper(pvalue, "BASE64") ? Base64
+                                                                                  : Plain;
         if (!AssignUtf8(param.second, pvalue))
             param.second = QString::fromUtf8(pvalue);
     }
@@ -587,8 +609,8 @@ bool TVCardReader::Next(TVCard &card)
             ++m_bad;
             continue;
         }
-        const bool begin = p.Name == "BEGIN" && p.Value.trimmed().compare(QLatin1String("VCARD"), Qt::CaseInsensitive) == 0;
-        const bool end = p.Name == "END" && p.Value.trimmed().compare(QLatin1String("VCARD"), Qt::CaseInsensitive) == 0;
+        const bool begin = IsName(p.Name, "BEGIN") && p.Value.trimmed().compare(QLatin1String("VCARD"), Qt::CaseInsensitive) == 0;
+        const bool end = IsName(p.Name, "END") && p.Value.trimmed().compare(QLatin1String("VCARD"), Qt::CaseInsensitive) == 0;
         if (!inCard) {
             if (begin)
                 inCard = true;

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringDecoder>
 
+#include <cstring>
 #include <memory>
 
 class QIODevice;
@@ -28,6 +29,13 @@ struct TVCardProperty
 };
 
 using TVCard = QList<TVCardProperty>;
+
+// Whether a name or parameter name is `name`, whose length is known when compiled.
+template <qsizetype N>
+inline bool IsName(const QByteArray &text, const char (&name)[N])
+{
+    return text.size() == N - 1 && std::memcmp(text.constData(), name, N - 1) == 0;
+}
 
 // Reads the cards of a vCard stream one by one in a bounded buffer: a logical line is cut
 // off at kMaxLine bytes, a card at kMaxProperties properties; what is cut, a line without
