@@ -158,6 +158,7 @@ bool TVCardReader::PhysicalLine(TSpan &line)
             break;
         }
     }
+    m_cut = overlong;
     if (overlong) {
         if (IsPhoto(m_head))
             ++m_photos;
@@ -208,12 +209,15 @@ bool QuotedPrintable(QByteArrayView line)
 bool TVCardReader::LogicalLine(QByteArrayView &out)
 {
     TSpan first;
+    bool firstCut = false;
     if (m_hasPending) {
         first = m_pending;
+        firstCut = m_pendingCut;
         m_hasPending = false;
     } else {
         if (!PhysicalLine(first))
             return false;
+        firstCut = m_cut;
     }
     // Read where it lies unless a fill or a fold makes it a line of its own.
     m_first = first;
@@ -222,7 +226,7 @@ bool TVCardReader::LogicalLine(QByteArrayView &out)
     // Quoted-printable of vCard 2.1 breaks lines with a trailing '='.
     const bool qp = QuotedPrintable(firstLine);
     // A line cut for its length is skipped to its end: its continuations are not a line.
-    bool dropped = false;
+    bool dropped = firstCut;
     bool softEnd = qp && firstLine.endsWith('=');
     TSpan next;
     while (PhysicalLine(next)) {
@@ -231,6 +235,7 @@ bool TVCardReader::LogicalLine(QByteArrayView &out)
         const bool soft = softEnd;
         if (!soft && !folded) {
             m_pending = next;
+            m_pendingCut = m_cut;
             m_hasPending = true;
             break;
         }

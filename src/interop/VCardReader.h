@@ -97,6 +97,9 @@ private:
     std::unique_ptr<QStringDecoder> m_utf16;
     TSpan m_pending;
     bool m_hasPending = false;
+    // Whether the last physical line, or the pending one, was cut for its length.
+    bool m_cut = false;
+    bool m_pendingCut = false;
     // The first line of a logical line while its continuations are looked for; a fill
     // copies it into m_line rather than keeping it.
     TSpan m_first;
