@@ -12,7 +12,10 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
+#include <QVarLengthArray>
 
+#include <algorithm>
+#include <array>
 #include <bit>
 
 namespace {
@@ -54,9 +57,9 @@ public:
     // Empty past the last part.
     QStringView value(qsizetype i) const
     {
-        return i < m_at.size() ? QStringView(m_text).sliced(m_at[i].first, m_at[i].second) : QStringView();
+        return i < m_at.size() ? m_source.sliced(m_at[i].first, m_at[i].second) : QStringView();
     }
-    QStringView Whole() const { return m_text; }
+    QStringView Whole() const { return m_source; }
     QString Joined(QLatin1String sep) const
     {
         QString out;
@@ -69,9 +72,23 @@ public:
     }
 
 private:
+    // The parts are views of the value itself when it has no escapes (most have none),
+    // else of a copy without them.
     void Read(QStringView value, QChar sep, bool split)
     {
         m_at.clear();
+        if (std::find(value.begin(), value.end(), QLatin1Char('\\')) == value.end()) {
+            m_source = value;
+            qsizetype start = 0;
+            if (split)
+                for (qsizetype i = 0; i < value.size(); ++i)
+                    if (value[i] == sep) {
+                        m_at.append({start, i - start});
+                        start = i + 1;
+                    }
+            m_at.append({start, value.size() - start});
+            return;
+        }
         if (!m_text.isDetached())
             m_text = QString();
         m_text.resize(value.size()); // escapes only shorten
@@ -101,9 +118,11 @@ private:
         }
         m_at.append({start, (d - begin) - start});
         m_text.resize(d - begin);
+        m_source = m_text;
     }
 
     QString m_text;
+    QStringView m_source;
     QVarLengthArray<std::pair<qsizetype, qsizetype>, 8> m_at;
 };
 
@@ -528,7 +547,9 @@ TContactRecord TCardMapper::Map(const TVCard &card, QList<bool> *kept)
                     continue;
                 bool found = false;
                 for (int i = 0; i < 10 && !found; ++i)
-                    if (m_flagCaptions[size_t(i)].compare(cat, Qt::CaseInsensitive) == 0) {
+                    // Folding keeps the length: texts of two lengths never match.
+                    if (m_flagCaptions[size_t(i)].size() == cat.size()
+                        && (m_flagCaptions[size_t(i)] == cat || m_flagCaptions[size_t(i)].compare(cat, Qt::CaseInsensitive) == 0)) {
                         r.SetFlag(i + 1, true);
                         found = true;
                     }
@@ -570,18 +591,21 @@ TContactRecord TCardMapper::Map(const TVCard &card, QList<bool> *kept)
     if (!m_unknown.isEmpty())
         note += (note.isEmpty() ? QString() : QStringLiteral("\n")) + m_unknown.join(QLatin1Char('\n'));
     // Every line break as CR LF, whatever the card wrote.
-    m_note.resize(0);
-    m_note.reserve(note.size() * 2);
+    m_note.resize(note.size() * 2);
+    QChar *const begin = m_note.data();
+    QChar *d = begin;
     for (qsizetype i = 0; i < note.size(); ++i) {
         const QChar c = note.at(i);
         if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
             if (c == QLatin1Char('\r') && i + 1 < note.size() && note.at(i + 1) == QLatin1Char('\n'))
                 ++i;
-            m_note += QLatin1String("\r\n");
+            *d++ = QLatin1Char('\r');
+            *d++ = QLatin1Char('\n');
         } else if (!c.isNull()) {
-            m_note += c;
+            *d++ = c;
         }
     }
+    m_note.resize(d - begin);
     // The note's zero bytes end it: none may come from a card.
     r.SetNote(Convert(m_note, kNoteSize));
 

@@ -37,13 +37,23 @@ unsigned CaptionKinds(const QString &caption)
 
 namespace {
 
-QString Digits(const QString &s)
+QString Digits(QStringView s)
 {
     QString d;
     for (QChar c : s)
         if (c.isDigit())
             d.append(c);
     return d;
+}
+
+// Whether "ext" stands anywhere in the text in any case (no other letter folds to these).
+bool HasExt(QStringView t)
+{
+    const auto lower = [](QChar c) { return c.unicode() | 0x20; };
+    for (qsizetype i = 0; i + 2 < t.size(); ++i)
+        if (lower(t[i]) == 'e' && lower(t[i + 1]) == 'x' && lower(t[i + 2]) == 't')
+            return true;
+    return false;
 }
 
 } // namespace
@@ -92,7 +102,7 @@ TNumberParts SplitNumber(const QString &text, const QString *codes)
     static const QRegularExpression ext(QStringLiteral("(?:\\s*;\\s*ext=|\\s+ext\\.\\s*)(.+)$"),
                                         QRegularExpression::CaseInsensitiveOption);
     // The expression only where its word is: most numbers have none.
-    if (t.contains(QLatin1String("ext"), Qt::CaseInsensitive)) {
+    if (HasExt(t)) {
         const QRegularExpressionMatch m = ext.match(t);
         if (m.hasMatch()) {
             p.Extension = m.captured(1);
@@ -125,9 +135,9 @@ TNumberParts SplitNumber(const QString &text, const QString *codes)
         bool ok = true;
         if (t.startsWith(QLatin1Char('+')))
             dropFirst();
-        else if (!Digits(country.toString()).isEmpty())
+        else if (!Digits(country).isEmpty())
             ok = false;
-        const QString areaDigits = Digits(area.toString());
+        const QString areaDigits = Digits(area);
         if (ok && !areaDigits.isEmpty()) {
             const qsizetype space = tokens.indexOf(QLatin1Char(' '));
             ok = count > 0 && (space < 0 ? tokens : tokens.first(space)) == areaDigits;

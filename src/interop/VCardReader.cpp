@@ -334,7 +334,8 @@ bool AssignUtf8(QString &to, QByteArrayView in)
             return false;
         }
     }
-    to.resize(d - begin);
+    if (d - begin != in.size())
+        to.resize(d - begin);
     return true;
 }
 
@@ -401,6 +402,16 @@ QByteArray Interned(QByteArrayView upper)
     return upper.toByteArray();
 }
 
+bool EqualsUpper(QByteArrayView text, QByteArrayView upper)
+{
+    if (text.size() != upper.size())
+        return false;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (AsciiUpper(text[i]) != upper[i])
+            return false;
+    return true;
+}
+
 // Upper case of a name or parameter name into `to`, made without allocating when it is
 // short; most often it is the name the property had in the card before.
 void AssignName(QByteArray &to, QByteArrayView name)
@@ -410,21 +421,11 @@ void AssignName(QByteArray &to, QByteArrayView name)
         to = name.toByteArray().toUpper();
         return;
     }
+    if (EqualsUpper(name, to))
+        return;
     for (qsizetype i = 0; i < name.size(); ++i)
         upper[i] = AsciiUpper(name[i]);
-    const QByteArrayView view(upper, name.size());
-    if (to != view)
-        to = Interned(view);
-}
-
-bool EqualsUpper(QByteArrayView text, QByteArrayView upper)
-{
-    if (text.size() != upper.size())
-        return false;
-    for (qsizetype i = 0; i < text.size(); ++i)
-        if (AsciiUpper(text[i]) != upper[i])
-            return false;
-    return true;
+    to = Interned(QByteArrayView(upper, name.size()));
 }
 
 bool IsParamNameChar(char c)
@@ -507,7 +508,9 @@ bool TVCardReader::ParseLine(QByteArrayView line, TVCardProperty &p)
     };
     qsizetype end = partEnd(0);
     QByteArrayView name = head.first(end).trimmed();
-    const qsizetype dot = name.lastIndexOf('.');
+    qsizetype dot = name.size() - 1;
+    while (dot >= 0 && name[dot] != '.')
+        --dot;
     if (dot >= 0) {
         AssignBytes(p.Group, name.first(dot));
         for (char &c : p.Group)
