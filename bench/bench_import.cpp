@@ -78,27 +78,25 @@ bool CliImport(const QStringList &args, QString *said = nullptr)
 // "--child window CARDS" or "--child cli ARGS…": one import alone, its time and peak.
 int Child(const QStringList &args)
 {
+    // The window keeps the book: its freeing is not part of the import.
+    TBook open;
     QElapsedTimer t;
     t.start();
     bool ok = false;
-    qsizetype entries = 0;
     QString said;
     if (args.value(0) == QLatin1String("window")) {
-        TBook open;
         ok = WindowImport(args.value(1), open);
-        entries = open.RecordCount();
     } else if (args.value(0) == QLatin1String("window-append")) {
         // The book open in the window, then the cards added to it.
-        TBook open;
         TContactRecord header;
         ok = BookFile::Read(args.value(2), header, open) == TBookFileError::None;
         t.restart();
         ok = ok && WindowAppend(args.value(1), open);
-        entries = open.RecordCount();
     } else {
         ok = CliImport(args.mid(1), &said);
     }
-    std::printf("%.1f %.1f %lld\n", Ms(t), PeakMb(), static_cast<long long>(entries));
+    const double ms = Ms(t);
+    std::printf("%.1f %.1f %lld\n", ms, PeakMb(), static_cast<long long>(open.RecordCount()));
     std::fprintf(stderr, "%s", qPrintable(said));
     return ok ? 0 : 1;
 }
@@ -219,20 +217,28 @@ int main(int argc, char *argv[])
         std::printf("%-22s %7.1fms %6.1fms %8.1fMB %8.1fMB\n", name, best, c.Ms, c.PeakMb, c.TimeRssMb);
     };
     {
-        const double best = Best(3, [&] {
+        double best = 1e300;
+        for (int i = 0; i < 3; ++i) {
             TBook open;
+            QElapsedTimer t;
+            t.start();
             WindowImport(cards, open);
-        });
+            best = qMin(best, Ms(t));
+        }
         row("window (new book)", best, RunChild({QStringLiteral("window"), cards}));
     }
     {
-        TBook open;
-        TContactRecord header;
-        BookFile::Read(bookPath, header, open);
-        QElapsedTimer t;
-        t.start();
-        WindowAppend(cards, open);
-        row("window (added)", Ms(t), RunChild({QStringLiteral("window-append"), cards, bookPath}));
+        double best = 1e300;
+        for (int i = 0; i < 3; ++i) {
+            TBook open;
+            TContactRecord header;
+            BookFile::Read(bookPath, header, open);
+            QElapsedTimer t;
+            t.start();
+            WindowAppend(cards, open);
+            best = qMin(best, Ms(t));
+        }
+        row("window (added)", best, RunChild({QStringLiteral("window-append"), cards, bookPath}));
     }
     const QString fresh = dir.filePath(QStringLiteral("NOVA.WDT"));
     const QStringList newBook {QStringLiteral("--force"), cards, fresh};
