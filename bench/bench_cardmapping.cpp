@@ -21,7 +21,7 @@ int main(int argc, char *argv[])
     TExportOptions options;
     options.Format = TInteropFormat::VCard3;
     options.OwnCountry = QStringLiteral("420");
-    options.Stamp = QDateTime(QDate(2026, 12, 8), QTime(9, 0), QTimeZone::UTC);
+    options.Stamp = QDateTime(QDate(2026, 12, 8), QTime(9, 0), Qt::UTC);
     const TVCardMapping mapping(TBookLabels::Defaults(), options);
 
     QList<QByteArray> cards(count);

@@ -45,6 +45,18 @@ void TBook::SwapRecords(TBook &other)
     other.m_indexValid = false;
 }
 
+void TBook::TakeRecords(TBook &other)
+{
+    if (&other == this)
+        return;
+    m_records.reserve(m_records.size() + other.m_records.size());
+    for (auto &r : other.m_records)
+        m_records.push_back(std::move(r));
+    other.m_records.clear();
+    m_indexValid = false;
+    other.m_indexValid = false;
+}
+
 void TBook::RebuildIndex()
 {
     m_index.clear();

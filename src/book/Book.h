@@ -34,6 +34,9 @@ public:
     void DiscardRecords();
     // Exchanges the entries (not the captions) with another book, e.g. one just read.
     void SwapRecords(TBook &other);
+    // Moves the entries of another book (e.g. one just read) behind these, none copied;
+    // the other book is left empty.
+    void TakeRecords(TBook &other);
 
     // The first record in book order with this exact name, or null.
     TContactRecord *FindByName(QByteArrayView name);

@@ -84,8 +84,8 @@ int ImportVCard(const QString &source, const QString &target, bool append, bool 
         stats, BookFile::kMaxRecords - book.RecordCount());
     if (!ReadOk(e, source, err))
         return 1;
-    for (qsizetype i = 0; i < fresh.RecordCount(); ++i)
-        book.AppendRecord(fresh.Record(i));
+    // The cards' entries move behind the book's: no entry is held twice.
+    book.TakeRecords(fresh);
     const TBookFileError w = BookFile::Write(target, labels.ToHeader(), book);
     if (w != TBookFileError::None) {
         err << Msg::BookFileError(w) << Qt::endl;

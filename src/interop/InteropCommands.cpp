@@ -96,8 +96,7 @@ bool TInteropCommands::ImportVCard(const QString &path)
             if (append) {
                 if (onlyEmpty && fresh.RecordCount() > 0)
                     b.DiscardRecords();
-                for (qsizetype i = 0; i < fresh.RecordCount(); ++i)
-                    b.AppendRecord(fresh.Record(i));
+                b.TakeRecords(fresh);
             } else {
                 b.DiscardRecords();
                 b.SwapRecords(fresh);

@@ -37,13 +37,23 @@ unsigned CaptionKinds(const QString &caption)
 
 namespace {
 
-QString Digits(const QString &s)
+QString Digits(QStringView s)
 {
     QString d;
     for (QChar c : s)
         if (c.isDigit())
             d.append(c);
     return d;
+}
+
+// Whether "ext" stands anywhere in the text in any case (no other letter folds to these).
+bool HasExt(QStringView t)
+{
+    const auto lower = [](QChar c) { return c.unicode() | 0x20; };
+    for (qsizetype i = 0; i + 2 < t.size(); ++i)
+        if (lower(t[i]) == 'e' && lower(t[i + 1]) == 'x' && lower(t[i + 2]) == 't')
+            return true;
+    return false;
 }
 
 } // namespace
@@ -91,40 +101,58 @@ TNumberParts SplitNumber(const QString &text, const QString *codes)
         t = t.mid(4);
     static const QRegularExpression ext(QStringLiteral("(?:\\s*;\\s*ext=|\\s+ext\\.\\s*)(.+)$"),
                                         QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch m = ext.match(t);
-    if (m.hasMatch()) {
-        p.Extension = m.captured(1);
-        t.truncate(m.capturedStart());
+    // The expression only where its word is: most numbers have none.
+    if (HasExt(t)) {
+        const QRegularExpressionMatch m = ext.match(t);
+        if (m.hasMatch()) {
+            p.Extension = m.captured(1);
+            t.truncate(m.capturedStart());
+        }
     }
     if (codes) {
-        const QString country = codes->section(QLatin1Char(','), 0, 0);
-        const QString area = codes->section(QLatin1Char(','), 1, 1);
-        if (codes->section(QLatin1Char(','), 2) == QLatin1String("+")) {
-            p.Country = country;
-            p.Area = area;
+        // "country,area" and what follows a second comma.
+        const QStringView all(*codes);
+        const qsizetype comma = all.indexOf(QLatin1Char(','));
+        const QStringView country = comma < 0 ? all : all.first(comma);
+        const QStringView afterCountry = comma < 0 ? QStringView() : all.sliced(comma + 1);
+        const qsizetype comma2 = afterCountry.indexOf(QLatin1Char(','));
+        const QStringView area = comma2 < 0 ? afterCountry : afterCountry.first(comma2);
+        const QStringView rest = comma2 < 0 ? QStringView() : afterCountry.sliced(comma2 + 1);
+        if (rest == QLatin1String("+")) {
+            p.Country = country.toString();
+            p.Area = area.toString();
             p.Number = t;
             return p;
         }
-        QStringList tokens = t.split(QLatin1Char(' '));
+        // The number's words, one space between them.
+        QStringView tokens(t);
+        qsizetype count = t.count(QLatin1Char(' ')) + 1;
+        const auto dropFirst = [&] {
+            const qsizetype space = tokens.indexOf(QLatin1Char(' '));
+            tokens = space < 0 ? QStringView() : tokens.sliced(space + 1);
+            --count;
+        };
         bool ok = true;
         if (t.startsWith(QLatin1Char('+')))
-            tokens.removeFirst();
+            dropFirst();
         else if (!Digits(country).isEmpty())
             ok = false;
-        if (ok && !Digits(area).isEmpty()) {
-            ok = !tokens.isEmpty() && tokens.constFirst() == Digits(area);
+        const QString areaDigits = Digits(area);
+        if (ok && !areaDigits.isEmpty()) {
+            const qsizetype space = tokens.indexOf(QLatin1Char(' '));
+            ok = count > 0 && (space < 0 ? tokens : tokens.first(space)) == areaDigits;
             if (ok)
-                tokens.removeFirst();
+                dropFirst();
         }
-        if (ok && !tokens.isEmpty()) {
-            p.Country = country;
-            p.Area = area;
-            p.Number = tokens.join(QLatin1Char(' '));
+        if (ok && count > 0) {
+            p.Country = country.toString();
+            p.Area = area.toString();
+            p.Number = tokens.toString();
             return p;
         }
     }
     static const QRegularExpression international(QStringLiteral("^\\+(\\d{1,5})[ -](.+)$"));
-    const QRegularExpressionMatch o = international.match(t);
+    const QRegularExpressionMatch o = t.startsWith(QLatin1Char('+')) ? international.match(t) : QRegularExpressionMatch();
     if (o.hasMatch()) {
         p.Country = o.captured(1);
         p.Number = o.captured(2);

@@ -1,41 +1,12 @@
 #include "interop/VCardReader.h"
 
-#include "util/Cp1250.h"
-
 #include <QIODevice>
 #include <QStringDecoder>
 
 #include <cstring>
 #include <memory>
 
-QStringList TVCardProperty::Param(const char *name) const
-{
-    QStringList values;
-    for (const auto &p : Params)
-        if (p.first == name)
-            values += p.second.split(QLatin1Char(','), Qt::SkipEmptyParts);
-    return values;
-}
-
-bool TVCardProperty::RawParam(const char *name, QString &value) const
-{
-    for (const auto &p : Params)
-        if (p.first == name) {
-            value = p.second;
-            return true;
-        }
-    return false;
-}
-
-bool TVCardProperty::HasType(const char *type) const
-{
-    for (const QString &t : Param("TYPE"))
-        if (t.trimmed().compare(QLatin1String(type), Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
-}
-
-TVCardReader::TVCardReader(QIODevice &device) : m_d(device) { }
+TVCardReader::TVCardReader(QIODevice &device, qsizetype block) : m_d(device), m_block(std::max<qsizetype>(block, 1)) { }
 
 TVCardReader::~TVCardReader() = default;
 
@@ -43,17 +14,29 @@ bool TVCardReader::Fill()
 {
     if (m_atEnd)
         return false;
+    // A line waiting for its continuations moves out of the way: the buffer keeps only
+    // the line being read.
+    if (m_holdingFirst) {
+        m_line.resize(0);
+        m_line.append(View(m_first));
+        m_holdingFirst = false;
+    }
     // What was consumed goes; the buffer keeps its allocation and stays about one block
     // beyond the line being read.
-    if (m_pos > 0) {
-        const qsizetype rest = m_buffer.size() - m_pos;
+    const qsizetype drop = qsizetype(m_keep - m_base);
+    if (drop > 0) {
+        const qsizetype rest = m_buffer.size() - drop;
         if (rest > 0)
-            std::memmove(m_buffer.data(), m_buffer.constData() + m_pos, size_t(rest));
+            std::memmove(m_buffer.data(), m_buffer.constData() + drop, size_t(rest));
         m_buffer.resize(rest);
-        m_pos = 0;
+        m_base = m_keep;
     }
-    char raw[1 << 16];
-    const qint64 n = m_d.read(raw, sizeof raw);
+    // The first read is long enough to hold any byte-order mark.
+    const qsizetype want = m_started ? m_block : std::max<qsizetype>(m_block, 4);
+    const qsizetype at = m_buffer.size();
+    m_buffer.resize(at + want);
+    const qint64 n = m_d.read(m_buffer.data() + at, want);
+    m_buffer.resize(at + std::max<qint64>(n, 0));
     if (n <= 0) {
         if (n < 0 && !m_d.atEnd())
             m_failed = true;
@@ -62,77 +45,79 @@ bool TVCardReader::Fill()
             m_buffer += QString(m_utf16->decode(QByteArrayView())).toUtf8();
         return false;
     }
-    QByteArrayView bytes(raw, n);
+    QByteArrayView bytes(m_buffer.constData() + at, n);
     if (!m_started) {
         m_started = true;
         // A byte-order mark: UTF-8's is dropped, UTF-16 is read as such.
         if (bytes.startsWith("\xEF\xBB\xBF")) {
-            bytes = bytes.sliced(3);
+            m_buffer.remove(at, 3);
         } else if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
             m_utf16 = std::make_unique<QStringDecoder>(bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
             bytes = bytes.sliced(2);
         }
     }
-    if (m_utf16)
-        m_buffer += QString(m_utf16->decode(bytes)).toUtf8();
-    else
-        m_buffer.append(bytes);
+    if (m_utf16) {
+        const QByteArray utf8 = QString(m_utf16->decode(bytes)).toUtf8();
+        m_buffer.resize(at);
+        m_buffer.append(utf8);
+    }
     return true;
 }
 
-bool TVCardReader::PhysicalLine(QByteArray &line)
+bool TVCardReader::PhysicalLine(TSpan &line)
 {
-    if (m_hasPending) {
-        line = std::move(m_pending);
-        m_hasPending = false;
-        return true;
-    }
-    line.resize(0);
+    const qint64 start = m_pos;
+    qint64 scan = m_pos;
     bool overlong = false;
-    QByteArray head; // the start of an overlong line, to tell a photo
+    const auto markOverlong = [&] {
+        overlong = true;
+        m_head = m_buffer.mid(qsizetype(start - m_base), 64);
+    };
     for (;;) {
-        qsizetype i = m_pos;
-        while (i < m_buffer.size() && m_buffer[i] != '\n' && m_buffer[i] != '\r')
-            ++i;
+        const char *data = m_buffer.constData();
+        const char *from = data + (scan - m_base);
+        const char *end = data + m_buffer.size();
         // A line ends at LF, CR LF or a lone CR (as old Mac programs wrote).
-        if (i < m_buffer.size()) {
-            if (m_buffer[i] == '\r' && i + 1 == m_buffer.size() && !m_atEnd) {
-                Fill(); // whether an LF follows is in the next block
+        const char *lf = static_cast<const char *>(std::memchr(from, '\n', size_t(end - from)));
+        const char *cr = static_cast<const char *>(std::memchr(from, '\r', size_t((lf ? lf : end) - from)));
+        if (const char *t = cr ? cr : lf) {
+            const qint64 at = m_base + (t - data);
+            if (*t == '\r' && t + 1 == end && !m_atEnd) {
+                // Whether an LF follows is in the next block.
+                m_keep = overlong ? at : start;
+                scan = at;
+                Fill();
                 continue;
             }
-            if (!overlong && i - m_pos > kMaxLine) {
-                overlong = true;
-                head = m_buffer.mid(m_pos, 64);
-            }
-            if (!overlong)
-                line.append(m_buffer.constData() + m_pos, i - m_pos); // into the line's own allocation
-            m_pos = i + 1;
-            if (m_buffer[i] == '\r' && m_pos < m_buffer.size() && m_buffer[m_pos] == '\n')
+            if (!overlong && at - start > kMaxLine)
+                markOverlong();
+            line = overlong ? TSpan {at, at} : TSpan {start, at};
+            m_pos = at + 1;
+            if (*t == '\r' && t + 1 < end && t[1] == '\n')
                 ++m_pos;
             break;
         }
-        if (!overlong && m_buffer.size() - m_pos > kMaxLine) {
-            // Kept no further: skipped to its end.
-            overlong = true;
-            head = m_buffer.mid(m_pos, 64);
-        }
-        if (overlong)
-            m_pos = m_buffer.size();
+        const qint64 bufferEnd = m_base + m_buffer.size();
+        // Kept no further: skipped to its end.
+        if (!overlong && bufferEnd - start > kMaxLine)
+            markOverlong();
+        scan = bufferEnd;
+        m_keep = overlong ? bufferEnd : start;
         if (!Fill()) {
-            if (m_pos >= m_buffer.size() && !overlong)
+            const qint64 last = m_base + m_buffer.size();
+            if (start >= last && !overlong)
                 return false;
-            if (!overlong)
-                line.append(m_buffer.constData() + m_pos, m_buffer.size() - m_pos);
-            m_pos = m_buffer.size();
+            line = overlong ? TSpan {last, last} : TSpan {start, last};
+            m_pos = last;
             break;
         }
     }
+    m_cut = overlong;
     if (overlong) {
-        if (IsPhoto(head))
+        if (IsPhoto(m_head))
             ++m_photos;
         else
             ++m_bad;
-        line.resize(0); // the dropped line reads as an empty one
     }
     return true;
 }
@@ -149,234 +134,127 @@ bool TVCardReader::IsPhoto(QByteArrayView line)
     return name.compare("PHOTO", Qt::CaseInsensitive) == 0;
 }
 
-bool TVCardReader::LogicalLine(QByteArray &line)
-{
-    if (!PhysicalLine(line))
-        return false;
-    // Quoted-printable of vCard 2.1 breaks lines with a trailing '='.
-    const auto quotedPrintable = [](const QByteArray &l) {
-        const qsizetype colon = l.indexOf(':');
-        return colon > 0 && l.left(colon).toUpper().contains("QUOTED-PRINTABLE");
-    };
-    const bool qp = quotedPrintable(line);
-    QByteArray next;
-    // A line cut for its length is skipped to its end: its continuations are not a line.
-    bool dropped = false;
-    bool softEnd = qp && line.endsWith('=');
-    while (PhysicalLine(next)) {
-        const bool folded = !next.isEmpty() && (next[0] == ' ' || next[0] == '\t');
-        const bool soft = softEnd;
-        if (!soft && !folded) {
-            m_pending = std::move(next);
-            m_hasPending = true;
-            break;
-        }
-        softEnd = qp && next.endsWith('=');
-        if (dropped)
-            continue;
-        if (soft)
-            line.chop(1);
-        line += folded ? QByteArrayView(next).sliced(1) : QByteArrayView(next);
-        if (line.size() > kMaxLine) {
-            if (IsPhoto(line))
-                ++m_photos;
-            else
-                ++m_bad;
-            line.resize(0);
-            dropped = true;
-        }
-    }
-    return true;
-}
-
 namespace {
 
-QByteArray DecodeQuotedPrintable(const QByteArray &in)
+char AsciiUpper(char c)
 {
-    QByteArray out;
-    out.reserve(in.size());
-    const auto hex = [](char c) -> int {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        return -1;
-    };
-    for (qsizetype i = 0; i < in.size(); ++i) {
-        if (in[i] == '=' && i + 2 < in.size() + 0 && hex(in[i + 1]) >= 0 && hex(in[i + 2]) >= 0) {
-            out.append(char(hex(in[i + 1]) * 16 + hex(in[i + 2])));
-            i += 2;
-        } else {
-            out.append(in[i]);
-        }
-    }
-    return out;
+    return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
 }
 
-QString Decode(const QByteArray &bytes, const QString &charset)
+// Whether the part before the value names quoted-printable, in any case.
+bool QuotedPrintable(QByteArrayView line)
 {
-    if (!charset.isEmpty()) {
-        const QString cs = charset.trimmed().toLower();
-        if (cs == QLatin1String("windows-1250") || cs == QLatin1String("cp1250"))
-            return FromCp1250(bytes);
-        QStringDecoder d(cs.toLatin1().constData());
-        if (d.isValid()) {
-            const QString s = d.decode(bytes);
-            if (!d.hasError())
-                return s;
-        }
-    }
-    // Without a charset, or a wrong one: UTF-8 when the bytes are, else the Czech
-    // Windows page that older phones and programs wrote.
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString s = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return s;
-    return FromCp1250(bytes);
-}
-
-bool IsParamNameChar(char c)
-{
-    return std::isalnum(uchar(c)) || c == '-';
-}
-
-// Whether `text` continues a parameter list: more ";NAME=value" (or bare ";VALUE")
-// parameters and nothing else.
-bool ContinuesParameters(QByteArrayView text)
-{
-    const qsizetype semicolon = text.indexOf(';');
-    if (semicolon < 0)
+    const qsizetype colon = line.indexOf(':');
+    if (colon <= 0)
         return false;
-    for (qsizetype i = semicolon; i < text.size();) {
-        if (text[i] != ';')
-            return false;
-        qsizetype j = i + 1;
-        while (j < text.size() && IsParamNameChar(text[j]))
-            ++j;
-        if (j == i + 1)
-            return false;
-        if (j < text.size() && text[j] == '=')
-            while (++j < text.size() && text[j] != ';' && text[j] != '"')
-                ;
-        if (j < text.size() && text[j] == '"')
-            return false;
-        i = j;
+    static constexpr QByteArrayView kWord = "QUOTED-PRINTABLE";
+    for (qsizetype i = 0; i + kWord.size() <= colon; ++i) {
+        qsizetype k = 0;
+        while (k < kWord.size() && AsciiUpper(line[i + k]) == kWord[k])
+            ++k;
+        if (k == kWord.size())
+            return true;
     }
-    return true;
-}
-
-// Where the value starts: after the first colon outside quotes, except that a colon left
-// unquoted inside a parameter value (`LABEL=Brno: centrum;TYPE=work:…`, as some writers
-// leave it) is taken as part of that value when more parameters follow it.
-qsizetype ValueStart(const QByteArray &line)
-{
-    bool quoted = false;
-    bool inParamValue = false;
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (c == '"') {
-            quoted = !quoted;
-        } else if (quoted) {
-            continue;
-        } else if (c == ';') {
-            inParamValue = false;
-        } else if (c == '=') {
-            inParamValue = true;
-        } else if (c == ':') {
-            if (inParamValue) {
-                const qsizetype next = line.indexOf(':', i + 1);
-                if (next > 0 && ContinuesParameters(QByteArrayView(line).sliced(i + 1, next - i - 1)))
-                    continue;
-            }
-            return i;
-        }
-    }
-    return -1;
+    return false;
 }
 
 } // namespace
 
-bool TVCardReader::ParseLine(const QByteArray &line, TVCardProperty &p)
+bool TVCardReader::LogicalLine(QByteArrayView &out)
 {
-    const qsizetype colon = ValueStart(line);
-    if (colon <= 0)
-        return false;
-    const QByteArray head = line.left(colon);
-    QList<QByteArray> parts;
-    {
-        QByteArray cur;
-        bool q = false;
-        for (char c : head) {
-            if (c == '"')
-                q = !q;
-            if (c == ';' && !q) {
-                parts.append(cur);
-                cur.clear();
-            } else {
-                cur.append(c);
-            }
-        }
-        parts.append(cur);
-    }
-    QByteArray name = parts.takeFirst().trimmed().toUpper();
-    const qsizetype dot = name.lastIndexOf('.');
-    p = TVCardProperty();
-    if (dot >= 0) {
-        p.Group = name.left(dot);
-        name = name.mid(dot + 1);
-    }
-    if (name.isEmpty())
-        return false;
-    for (char c : name)
-        if (!(std::isalnum(uchar(c)) || c == '-'))
+    TSpan first;
+    bool firstCut = false;
+    if (m_hasPending) {
+        first = m_pending;
+        firstCut = m_pendingCut;
+        m_hasPending = false;
+    } else {
+        if (!PhysicalLine(first))
             return false;
-    p.Name = name;
-    QString charset;
-    QByteArray encoding;
-    for (const QByteArray &raw : parts) {
-        const qsizetype eq = raw.indexOf('=');
-        QByteArray pname = (eq < 0 ? QByteArray("TYPE") : raw.left(eq).trimmed().toUpper());
-        QByteArray pvalue = eq < 0 ? raw.trimmed() : raw.mid(eq + 1).trimmed();
-        // vCard 2.1 writes bare encodings: ";QUOTED-PRINTABLE", ";BASE64".
-        if (eq < 0 && (pvalue.toUpper() == "QUOTED-PRINTABLE" || pvalue.toUpper() == "BASE64" || pvalue.toUpper() == "8BIT"))
-            pname = "ENCODING";
-        pvalue.replace('"', QByteArray());
-        if (pname == "CHARSET")
-            charset = QString::fromLatin1(pvalue);
-        if (pname == "ENCODING")
-            encoding = pvalue.toUpper();
-        p.Params.append({pname, QString::fromUtf8(pvalue)});
+        firstCut = m_cut;
     }
-    QByteArray value = line.mid(colon + 1);
-    if (encoding == "B" || encoding == "BASE64") {
-        p.Binary = true;
-        return true;
+    // Read where it lies unless a fill or a fold makes it a line of its own.
+    m_first = first;
+    m_holdingFirst = true;
+    const QByteArrayView firstLine = View(first);
+    // Quoted-printable of vCard 2.1 breaks lines with a trailing '='.
+    const bool qp = QuotedPrintable(firstLine);
+    // A line cut for its length is skipped to its end: its continuations are not a line.
+    bool dropped = firstCut;
+    bool softEnd = qp && firstLine.endsWith('=');
+    TSpan next;
+    while (PhysicalLine(next)) {
+        const QByteArrayView n = View(next);
+        const bool folded = !n.isEmpty() && (n[0] == ' ' || n[0] == '\t');
+        const bool soft = softEnd;
+        if (!soft && !folded) {
+            m_pending = next;
+            m_pendingCut = m_cut;
+            m_hasPending = true;
+            break;
+        }
+        softEnd = qp && n.endsWith('=');
+        if (dropped)
+            continue;
+        if (m_holdingFirst) {
+            m_line.resize(0);
+            m_line.append(View(first));
+            m_holdingFirst = false;
+        }
+        if (soft)
+            m_line.chop(1);
+        m_line.append(folded ? n.sliced(1) : n);
+        if (m_line.size() > kMaxLine) {
+            if (IsPhoto(m_line))
+                ++m_photos;
+            else
+                ++m_bad;
+            m_line.resize(0);
+            dropped = true;
+        }
     }
-    if (encoding == "QUOTED-PRINTABLE")
-        value = DecodeQuotedPrintable(value);
-    p.Value = Decode(value, charset);
+    if (m_holdingFirst) {
+        m_holdingFirst = false;
+        out = View(first);
+    } else {
+        out = m_line;
+    }
     return true;
 }
 
 bool TVCardReader::Next(TVCard &card)
 {
-    card.clear();
-    QByteArray line;
+    // The card's properties are filled again in place, keeping their room; those left
+    // over wait for a longer card.
+    qsizetype used = 0;
+    const auto finish = [&] {
+        while (card.size() > used) {
+            m_spare.append(std::move(card.last()));
+            card.removeLast();
+        }
+    };
+    QByteArrayView line;
     bool inCard = false;
     int nested = 0;
     while (LogicalLine(line)) {
         if (line.trimmed().isEmpty()) {
             continue;
         }
-        TVCardProperty p;
+        if (used == card.size()) {
+            if (m_spare.isEmpty()) {
+                card.emplace_back();
+            } else {
+                card.append(std::move(m_spare.last()));
+                m_spare.removeLast();
+            }
+        }
+        TVCardProperty &p = card[used];
         if (!ParseLine(line, p)) {
             ++m_bad;
             continue;
         }
-        const bool begin = p.Name == "BEGIN" && p.Value.trimmed().compare(QLatin1String("VCARD"), Qt::CaseInsensitive) == 0;
-        const bool end = p.Name == "END" && p.Value.trimmed().compare(QLatin1String("VCARD"), Qt::CaseInsensitive) == 0;
+        const bool begin = IsName(p.Name, "BEGIN") && p.Value.trimmed().compare(QLatin1String("VCARD"), Qt::CaseInsensitive) == 0;
+        const bool end = IsName(p.Name, "END") && p.Value.trimmed().compare(QLatin1String("VCARD"), Qt::CaseInsensitive) == 0;
         if (!inCard) {
             if (begin)
                 inCard = true;
@@ -394,64 +272,20 @@ bool TVCardReader::Next(TVCard &card)
                 --nested;
                 continue;
             }
+            finish();
             return true;
         }
         if (nested > 0)
             continue;
-        if (card.size() >= kMaxProperties) {
+        if (used >= kMaxProperties) {
             ++m_bad;
             continue;
         }
-        card.append(std::move(p));
+        ++used;
     }
     // A card the file breaks off still counts with what it had.
     if (inCard)
         ++m_bad;
+    finish();
     return inCard;
-}
-
-QString TVCardReader::Unescape(const QString &value)
-{
-    QString out;
-    out.reserve(value.size());
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        const QChar c = value.at(i);
-        if (c == QLatin1Char('\\') && i + 1 < value.size()) {
-            // Only these are escapes; before any other character (2.1 writes "C:\Data")
-            // the backslash is text.
-            const QChar n = value.at(i + 1);
-            if (n == QLatin1Char('n') || n == QLatin1Char('N')) {
-                out += QLatin1Char('\n');
-                ++i;
-            } else if (n == QLatin1Char('\\') || n == QLatin1Char(',') || n == QLatin1Char(';') || n == QLatin1Char(':')) {
-                out += n;
-                ++i;
-            } else {
-                out += c;
-            }
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
-QStringList TVCardReader::SplitValue(const QString &value, QChar sep)
-{
-    QStringList parts;
-    QString cur;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        const QChar c = value.at(i);
-        if (c == QLatin1Char('\\') && i + 1 < value.size()) {
-            cur += c;
-            cur += value.at(++i);
-        } else if (c == sep) {
-            parts.append(Unescape(cur));
-            cur.clear();
-        } else {
-            cur += c;
-        }
-    }
-    parts.append(Unescape(cur));
-    return parts;
 }

@@ -103,6 +103,28 @@ QByteArray ToCp1250(const QString &text)
     return out;
 }
 
+qsizetype ToCp1250(QStringView text, char *out, qsizetype room, qint64 &missing)
+{
+    const std::array<unsigned char, kReverseSize> &reverse = Reverse();
+    const char16_t *s = text.utf16();
+    const char16_t *const end = s + text.size();
+    qsizetype n = 0;
+    while (s < end) {
+        char32_t cp = *s++;
+        if (QChar::isHighSurrogate(cp) && s < end && QChar::isLowSurrogate(*s))
+            cp = QChar::surrogateToUcs4(char16_t(cp), *s++);
+        unsigned char b = cp < 0x80 ? static_cast<unsigned char>(cp) : cp < kReverseSize ? reverse[cp] : 0;
+        if (b == 0 && cp != 0) {
+            b = '?';
+            ++missing;
+        }
+        if (n < room)
+            out[n] = char(b);
+        ++n;
+    }
+    return n;
+}
+
 void AppendCp1250AsUtf8(QByteArray &out, QByteArrayView bytes)
 {
     const qsizetype at = out.size();

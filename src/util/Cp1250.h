@@ -20,6 +20,11 @@ QString FromCp1250(QByteArrayView bytes);
 // Characters that Windows-1250 lacks become '?'.
 QByteArray ToCp1250(const QString &text);
 
+// Windows-1250 of UTF-16 text into `out`, which has room for `room` bytes: characters
+// the page lacks become '?' and are counted in `missing`. Returns how many characters the
+// text has (a surrogate pair is one); those beyond `room` are counted, not written.
+qsizetype ToCp1250(QStringView text, char *out, qsizetype room, qint64 &missing);
+
 // Appends the UTF-8 form of Windows-1250 bytes: the exports write texts of the book
 // straight into their output this way, without a QString between.
 void AppendCp1250AsUtf8(QByteArray &out, QByteArrayView bytes);
