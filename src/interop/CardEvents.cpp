@@ -3,10 +3,13 @@
 
 QList<TEntryEvent> CardText::EntryEvents(const TContactRecord &r, const TBookLabels &labels, TExportOptions options)
 {
-    options.Format = TInteropFormat::Ics;
-    const TFormatWriter writer(labels, options);
+    return TCardText(labels, options).EntryEvents(r, options.AlarmDays);
+}
+
+QList<TEntryEvent> TCardText::EntryEvents(const TContactRecord &r, int alarmDays) const
+{
     QByteArray events;
-    writer.Entry(events, r);
+    Writer(TInteropFormat::Ics, alarmDays).Entry(events, r);
     // The export's events one after another; a text value never holds a bare line break,
     // so these lines are the events' own.
     static const QByteArray begin = "BEGIN:VEVENT\r\n";

@@ -147,12 +147,35 @@ int HighestItem(const QSet<QByteArray> &groups)
 
 } // namespace
 
-QByteArray CardText::EntryCard(const TContactRecord &r, const TBookLabels &labels, const TExportOptions &options,
-                               const QByteArray &uid)
+TCardText::TCardText(const TBookLabels &labels, const TExportOptions &options) : m_labels(labels), m_options(options) {}
+
+TCardText::~TCardText() = default;
+
+const TFormatWriter &TCardText::Writer(TInteropFormat format, int alarmDays) const
 {
-    TFormatWriter writer(labels, options);
+    std::unique_ptr<TFormatWriter> &w = m_writers[{int(format), alarmDays}];
+    if (!w) {
+        TExportOptions o = m_options;
+        o.Format = format;
+        o.AlarmDays = alarmDays;
+        w = std::make_unique<TFormatWriter>(m_labels, o);
+    }
+    return *w;
+}
+
+TCardMapper &TCardText::Mapper() const
+{
+    if (!m_mapper) {
+        m_stats = std::make_unique<TVCardImportStats>();
+        m_mapper = std::make_unique<TCardMapper>(m_labels, *m_stats);
+    }
+    return *m_mapper;
+}
+
+QByteArray TCardText::Card(const TContactRecord &r, TInteropFormat format, const QByteArray &uid) const
+{
     QByteArray card;
-    writer.Entry(card, r);
+    Writer(format, m_options.AlarmDays).Entry(card, r);
     // The export's UID comes from the name; a server's card keeps the one it was given.
     const qsizetype at = card.indexOf("\r\nUID:");
     if (at >= 0) {
@@ -162,25 +185,26 @@ QByteArray CardText::EntryCard(const TContactRecord &r, const TBookLabels &label
     return card;
 }
 
-bool CardText::CardEntry(const QByteArray &text, const TBookLabels &labels, TContactRecord &out)
+QByteArray TCardText::EntryCard(const TContactRecord &r, const QByteArray &uid) const
+{
+    return Card(r, m_options.Format, uid);
+}
+
+bool TCardText::CardEntry(const QByteArray &text, TContactRecord &out) const
 {
     TRawCard raw;
     if (!SplitCard(text, raw))
         return false;
-    TVCardImportStats stats;
-    TCardMapper mapper(labels, stats);
-    out = mapper.Map(raw.Card);
+    out = Mapper().Map(raw.Card);
     return true;
 }
 
-QByteArray CardText::MergedCard(const QByteArray &server, const TContactRecord &r, const TBookLabels &labels,
-                                TExportOptions options)
+QByteArray TCardText::MergedCard(const QByteArray &server, const TContactRecord &r) const
 {
     TRawCard raw;
     if (!SplitCard(server, raw))
         return {};
-    TVCardImportStats stats;
-    TCardMapper mapper(labels, stats);
+    TCardMapper &mapper = Mapper();
     QList<bool> kept;
     mapper.Map(raw.Card, &kept);
     // A group's label stays when something of its group stays.
@@ -215,8 +239,8 @@ QByteArray CardText::MergedCard(const QByteArray &server, const TContactRecord &
         noteLines.removeLast();
     entry.SetNote(noteLines.join("\r\n"));
 
-    options.Format = raw.Version.contains("4.0") ? TInteropFormat::VCard4 : TInteropFormat::VCard3;
-    const QByteArray ours = EntryCard(entry, labels, options, QByteArray());
+    const QByteArray ours =
+        Card(entry, raw.Version.contains("4.0") ? TInteropFormat::VCard4 : TInteropFormat::VCard3, QByteArray());
     TRawCard mine;
     SplitCard(ours, mine);
 
@@ -255,4 +279,21 @@ QByteArray CardText::MergedCard(const QByteArray &server, const TContactRecord &
             out += raw.Lines.at(i) + "\r\n";
     out += "END:VCARD\r\n";
     return out;
+}
+
+QByteArray CardText::EntryCard(const TContactRecord &r, const TBookLabels &labels, const TExportOptions &options,
+                               const QByteArray &uid)
+{
+    return TCardText(labels, options).EntryCard(r, uid);
+}
+
+bool CardText::CardEntry(const QByteArray &text, const TBookLabels &labels, TContactRecord &out)
+{
+    return TCardText(labels, {}).CardEntry(text, out);
+}
+
+QByteArray CardText::MergedCard(const QByteArray &server, const TContactRecord &r, const TBookLabels &labels,
+                                TExportOptions options)
+{
+    return TCardText(labels, options).MergedCard(server, r);
 }

@@ -7,6 +7,13 @@
 #include <QByteArray>
 #include <QList>
 
+#include <map>
+#include <memory>
+
+class TCardMapper;
+class TFormatWriter;
+struct TVCardImportStats;
+
 // Single cards as a server holds them: an entry's card, the entry a card maps to, and a
 // server's card brought up to date with an entry without losing what the book has no
 // field for.
@@ -41,3 +48,32 @@ QByteArray MergedCard(const QByteArray &server, const TContactRecord &r, const T
 QList<TEntryEvent> EntryEvents(const TContactRecord &r, const TBookLabels &labels, TExportOptions options);
 
 } // namespace CardText
+
+// The same, prepared once for a book's captions and the export's options: the writers and
+// the reader's mapping are made at the first card that needs them, not for each card (a
+// sync maps thousands). For one thread at a time.
+class TCardText
+{
+public:
+    TCardText(const TBookLabels &labels, const TExportOptions &options);
+    ~TCardText();
+    TCardText(const TCardText &) = delete;
+    TCardText &operator=(const TCardText &) = delete;
+
+    QByteArray EntryCard(const TContactRecord &r, const QByteArray &uid) const;
+    bool CardEntry(const QByteArray &text, TContactRecord &out) const;
+    QByteArray MergedCard(const QByteArray &server, const TContactRecord &r) const;
+    QList<TEntryEvent> EntryEvents(const TContactRecord &r, int alarmDays) const;
+
+private:
+    QByteArray Card(const TContactRecord &r, TInteropFormat format, const QByteArray &uid) const;
+    const TFormatWriter &Writer(TInteropFormat format, int alarmDays) const;
+    TCardMapper &Mapper() const;
+
+    TBookLabels m_labels;
+    TExportOptions m_options;
+    mutable std::map<std::pair<int, int>, std::unique_ptr<TFormatWriter>> m_writers; // by format and reminder
+    mutable std::unique_ptr<TVCardImportStats> m_stats;
+    mutable std::unique_ptr<TCardMapper> m_mapper;
+};
+

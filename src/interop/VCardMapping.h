@@ -1,6 +1,7 @@
 #pragma once
 
 #include "book/BookLabels.h"
+#include "interop/CardText.h"
 #include "interop/InteropFormat.h"
 #include "session/CardMapping.h"
 
@@ -8,14 +9,14 @@
 class TVCardMapping : public ICardMapping
 {
 public:
-    TVCardMapping(const TBookLabels &labels, const TExportOptions &options) : m_labels(labels), m_options(options) { }
+    TVCardMapping(const TBookLabels &labels, const TExportOptions &options);
     QByteArray EntryCard(const TContactRecord &r, const QByteArray &uid) const override;
     bool CardEntry(const QByteArray &card, TContactRecord &out) const override;
     QByteArray MergedCard(const QByteArray &server, const TContactRecord &r) const override;
     QList<QPair<QByteArray, QByteArray>> EntryEvents(const TContactRecord &r, int alarmDays) const override;
 
 private:
-    // Copied: the window's sync reads them on a thread of its own.
-    TBookLabels m_labels;
-    TExportOptions m_options;
+    // Its own copies of the captions and options: the window's sync maps on a thread of
+    // its own (one at a time).
+    TCardText m_text;
 };

@@ -6,6 +6,10 @@ constexpr qsizetype kStep = 4096;
 
 TByteAppender::TByteAppender(QByteArray &target) : m_target(target)
 {
+    // An array with no room yet gets it at the first write: an appender that writes
+    // nothing costs no allocation.
+    if (target.isEmpty() && target.capacity() == 0)
+        return;
     const qsizetype used = target.size();
     target.resize(qMax(target.capacity(), used + kStep));
     Take();

@@ -14,7 +14,11 @@ class TByteAppender
 {
 public:
     explicit TByteAppender(QByteArray &target);
-    ~TByteAppender() { m_target.resize(m_p - m_begin); }
+    ~TByteAppender()
+    {
+        if (m_begin)
+            m_target.resize(m_p - m_begin);
+    }
     TByteAppender(const TByteAppender &) = delete;
     TByteAppender &operator=(const TByteAppender &) = delete;
 
