@@ -218,6 +218,12 @@ void TestCli::failures_data()
     const QString missing = m_dir.filePath(QStringLiteral("none.wdt"));
     QTest::newRow("list short") << QStringList {QStringLiteral("list"), shortFile} << Msg::HeaderReadFailed();
     QTest::newRow("dump short") << QStringList {QStringLiteral("dump"), shortFile} << Msg::HeaderReadFailed();
+    QTest::newRow("export short") << QStringList {QStringLiteral("export"), shortFile, QStringLiteral("--format"), QStringLiteral("vcard3"), QStringLiteral("-o"), m_dir.filePath(QStringLiteral("nic.vcf"))} << Msg::HeaderReadFailed();
+    // A header and half a record: no book, whatever the first record would have said.
+    const QString halfFile = m_dir.filePath(QStringLiteral("half.wdt"));
+    TestBook::WriteFile(halfFile, QByteArray(kRecordSize + kRecordSize / 2, '\0'));
+    QTest::newRow("export half a record") << QStringList {QStringLiteral("export"), halfFile, QStringLiteral("--format"), QStringLiteral("csv-google"), QStringLiteral("-o"), m_dir.filePath(QStringLiteral("nic.csv"))} << Msg::ReadFailed();
+    QTest::newRow("list half a record") << QStringList {QStringLiteral("list"), halfFile} << Msg::ReadFailed();
     QTest::newRow("missing") << QStringList {QStringLiteral("list"), missing} << QString::fromUtf8("Soubor neexistuje");
     QTest::newRow("no file") << QStringList {QStringLiteral("dump")} << QString::fromUtf8("Zadejte právě jeden");
     QTest::newRow("unknown command") << QStringList {QStringLiteral("tisk")} << QString::fromUtf8("Neznámý příkaz");

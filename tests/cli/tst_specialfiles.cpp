@@ -110,6 +110,9 @@ void TestSpecialFiles::refused_data()
     QTest::newRow("report into a folder") << QStringList {"report", tpl, "kniha.WDT", "-o", "slozka"} << "slozka" << cannotWrite;
     QTest::newRow("report into a device") << QStringList {"report", tpl, "kniha.WDT", "-o", "zarizeni"} << "zarizeni" << cannotWrite;
     QTest::newRow("vCard into a FIFO") << QStringList {"export", "kniha.WDT", "--format", "vcard3", "-o", "fifo"} << "fifo" << cannotOpen;
+    QTest::newRow("vCard from a FIFO") << QStringList {"export", "fifo", "--format", "vcard3", "-o", "out8.vcf"} << "fifo" << cannotOpen;
+    QTest::newRow("calendar from a folder") << QStringList {"export", "slozka", "--format", "ics", "-o", "out9.ics"} << "slozka" << cannotOpen;
+    QTest::newRow("list of a FIFO") << QStringList {"list", "fifo"} << "fifo" << cannotOpen;
     QTest::newRow("calendar into a device") << QStringList {"export", "kniha.WDT", "--format", "ics", "-o", "zarizeni"} << "zarizeni" << cannotOpen;
 }
 
@@ -124,8 +127,8 @@ void TestSpecialFiles::refused()
     const char before = Kind(path);
     for (QString &a : args)
         if (!a.startsWith(QLatin1Char('-')) && !a.startsWith(QLatin1Char('/')) && a != QLatin1String("import")
-            && a != QLatin1String("report") && a != QLatin1String("export") && a != QLatin1String("vcard3")
-            && a != QLatin1String("ics"))
+            && a != QLatin1String("report") && a != QLatin1String("export") && a != QLatin1String("list")
+            && a != QLatin1String("vcard3") && a != QLatin1String("ics"))
             a = P(a);
     const TResult r = Cli(args);
     QVERIFY2(r.Err != QLatin1String("<blocked>"), "blocked");
