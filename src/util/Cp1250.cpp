@@ -175,13 +175,26 @@ void AppendUtf8AsCp1250(QByteArray &out, QByteArrayView utf8)
     const auto *s = reinterpret_cast<const unsigned char *>(utf8.data());
     const auto *end = s + utf8.size();
     while (s < end) {
-        char32_t cp = *s++;
-        if (cp >= 0x80) {
-            int more = cp >= 0xF0 ? 3 : cp >= 0xE0 ? 2 : 1;
-            cp &= cp >= 0xF0 ? 0x07 : cp >= 0xE0 ? 0x0F : 0x1F;
-            for (; more > 0 && s < end; --more)
-                cp = (cp << 6) | (*s++ & 0x3F);
+        // Eight ASCII bytes at a time: they are the same in both.
+        if (end - s >= 8) {
+            quint64 word;
+            std::memcpy(&word, s, 8);
+            if (!(word & 0x8080808080808080ull)) {
+                std::memcpy(d, s, 8);
+                d += 8;
+                s += 8;
+                continue;
+            }
         }
+        char32_t cp = *s++;
+        if (cp < 0x80) {
+            *d++ = char(cp);
+            continue;
+        }
+        int more = cp >= 0xF0 ? 3 : cp >= 0xE0 ? 2 : 1;
+        cp &= cp >= 0xF0 ? 0x07 : cp >= 0xE0 ? 0x0F : 0x1F;
+        for (; more > 0 && s < end; --more)
+            cp = (cp << 6) | (*s++ & 0x3F);
         const int b = UnicodeToCp1250(cp);
         *d++ = b < 0 ? '?' : char(b);
     }
