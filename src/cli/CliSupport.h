@@ -83,6 +83,11 @@ bool CopyToOutput(const QString &file, QTextStream &out, QTextStream &err);
 // `lock` does.
 bool LockBookForWrite(const QString &path, bool force, QTextStream &err, std::unique_ptr<QLockFile> &lock);
 
+// A book read in place (TBookMap) that another program cuts short while it is read would
+// end the command with a bus error; this says why and exits with 1 instead. Output goes
+// through files of its own, so nothing half-written takes a target's place.
+void InstallBusErrorGuard();
+
 enum class TBookFileError;
 // What a command says when a book could not be read.
 void PrintBookFileError(TBookFileError e, const QString &path, QTextStream &err);

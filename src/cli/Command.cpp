@@ -11,6 +11,12 @@
 
 #include <QFile>
 
+#include <csignal>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 std::vector<std::unique_ptr<TCommand>> AllCommands()
 {
     std::vector<std::unique_ptr<TCommand>> all;
@@ -46,6 +52,30 @@ void CliText::ReportOutputFailure(QTextStream &err)
         return;
     OutputFailureReported = true;
     err << QString::fromUtf8("Výstup se nepodařilo zapsat.") << Qt::endl;
+}
+
+namespace {
+
+#ifdef Q_OS_UNIX
+void OnBusError(int)
+{
+    // Only what is safe in a signal handler: one write, then out.
+    static const char kText[] = "Soubor adres\xC3\xA1\xC5\x99\x65 se b\xC4\x9bhem \xC4\x8dten\xC3\xAD zkr\xC3\xA1til.\n";
+    (void)!::write(STDERR_FILENO, kText, sizeof kText - 1);
+    ::_exit(1);
+}
+#endif
+
+} // namespace
+
+void InstallBusErrorGuard()
+{
+#ifdef Q_OS_UNIX
+    struct sigaction action = {};
+    action.sa_handler = OnBusError;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGBUS, &action, nullptr);
+#endif
 }
 
 bool IsStandardOutput(const QString &name)

@@ -19,6 +19,7 @@ int main(int argc, char *argv[])
     // Beyond a file-size limit a write fails and is reported instead of killing us.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
+    InstallBusErrorGuard();
 #ifdef Q_OS_UNIX
     CliText::TerminalOutput = isatty(STDOUT_FILENO);
 #endif

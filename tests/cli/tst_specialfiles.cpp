@@ -1,4 +1,6 @@
 #include "book/BookLabels.h"
+#include "book/BookMap.h"
+#include "cli/CliSupport.h"
 #include "cli/Command.h"
 #include "FileFaults.h"
 #include "TestBook.h"
@@ -12,6 +14,7 @@
 #include <QTest>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
@@ -26,6 +29,7 @@ private slots:
     void initTestCase();
     void refused_data();
     void refused();
+    void bookCutShortWhileRead();
     void replacedInAFolderOfRoots_data();
     void replacedInAFolderOfRoots();
 
@@ -85,6 +89,42 @@ void TestSpecialFiles::initTestCase()
     QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.resize(qint64(17) << 20));
     if (geteuid() == 0)
         QVERIFY(::mknod(QFile::encodeName(P(QStringLiteral("zarizeni"))).constData(), S_IFCHR | 0666, makedev(1, 3)) == 0);
+}
+
+// Another program truncates a book a command reads in place: the command says so and
+// fails, instead of dying of a bus error.
+void TestSpecialFiles::bookCutShortWhileRead()
+{
+    const QString book = P(QStringLiteral("kratsi.WDT"));
+    QList<TContactRecord> entries;
+    for (int i = 0; i < 8; ++i)
+        entries << TestBook::Entry("Nov\xE1k");
+    QVERIFY(TestBook::WriteFile(book, TestBook::FileBytes(TBookLabels::Defaults(), entries)));
+    int pipeFds[2];
+    QCOMPARE(::pipe(pipeFds), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(pipeFds[1], STDERR_FILENO);
+        InstallBusErrorGuard();
+        TBookMap map;
+        if (map.Open(book) != TBookFileError::None)
+            ::_exit(3);
+        if (::truncate(QFile::encodeName(book).constData(), kRecordSize) != 0)
+            ::_exit(4);
+        volatile char last = map.RecordBytes(map.RecordCount() - 1)[kRecordSize - 1];
+        Q_UNUSED(last);
+        ::_exit(0); // a copy that survived the cut (no mapping) is as good
+    }
+    ::close(pipeFds[1]);
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    char said[256] = {};
+    const ssize_t n = ::read(pipeFds[0], said, sizeof said - 1);
+    ::close(pipeFds[0]);
+    QVERIFY2(WIFEXITED(status), "killed by a signal");
+    QCOMPARE(WEXITSTATUS(status), 1);
+    QVERIFY(n > 0);
+    QCOMPARE(QString::fromUtf8(said, n), QString::fromUtf8("Soubor adresáře se během čtení zkrátil.\n"));
 }
 
 void TestSpecialFiles::refused_data()
