@@ -3,7 +3,7 @@
 // peak memory of each run. "bench_commands KNIHA.WDT"; make the book with
 // "bench_interop 65535 - KNIHA.WDT". The book is copied with every reminder flag on, so
 // that the anniversaries have candidates.
-#include "BenchSupport.h"
+#include "BenchRaw.h"
 #include "cli/Command.h"
 
 #include <QCoreApplication>
@@ -17,34 +17,6 @@
 #include <unistd.h>
 
 namespace {
-
-double RawRead(const QString &path)
-{
-    static QByteArray buffer(1 << 17, '\0');
-    return Best(5, [&] {
-        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
-        while (::read(fd, buffer.data(), size_t(buffer.size())) > 0) {
-        }
-        ::close(fd);
-    });
-}
-
-// The output bytes into a new file, flushed to the disk where the command does so.
-double RawWrite(const QString &path, const QByteArray &bytes, bool sync)
-{
-    return Best(3, [&] {
-        const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        for (qsizetype at = 0; at < bytes.size();) {
-            const ssize_t n = ::write(fd, bytes.constData() + at, size_t(qMin<qsizetype>(1 << 16, bytes.size() - at)));
-            if (n <= 0)
-                break;
-            at += n;
-        }
-        if (sync)
-            ::fsync(fd);
-        ::close(fd);
-    });
-}
 
 // Peak resident memory since the last reset, in MB.
 double PeakMb()

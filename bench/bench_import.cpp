@@ -3,7 +3,7 @@
 // as many entries), beside reading the same bytes raw and beside abook converting them.
 // Each import also runs alone in a child process, which tells its peak memory.
 #include "BenchEntries.h"
-#include "BenchSupport.h"
+#include "BenchRaw.h"
 #include "book/Book.h"
 #include "book/BookFile.h"
 #include "cli/ExportCommand.h"
@@ -136,36 +136,11 @@ TChildFigures RunChild(const QStringList &args)
     return f;
 }
 
-// The bytes read like `cat` does: into one buffer used again and again.
-double RawRead(const QString &path)
+QByteArray ReadAll(const QString &path)
 {
-    static QByteArray buffer(1 << 17, '\0');
-    return Best(5, [&] {
-        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
-        while (::read(fd, buffer.data(), size_t(buffer.size())) > 0) {
-        }
-        ::close(fd);
-    });
-}
-
-// The same bytes as a book written by the command into a new file flushed to the disk,
-// as the command does.
-double RawWrite(const QString &from, const QString &to)
-{
-    QFile in(from);
+    QFile in(path);
     in.open(QIODevice::ReadOnly);
-    const QByteArray bytes = in.readAll();
-    return Best(3, [&] {
-        const int fd = ::open(QFile::encodeName(to).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        for (qsizetype at = 0; at < bytes.size();) {
-            const ssize_t n = ::write(fd, bytes.constData() + at, size_t(qMin<qsizetype>(1 << 16, bytes.size() - at)));
-            if (n <= 0)
-                break;
-            at += n;
-        }
-        ::fsync(fd);
-        ::close(fd);
-    });
+    return in.readAll();
 }
 
 bool Copy(const QString &from, const QString &to)
@@ -243,7 +218,7 @@ int main(int argc, char *argv[])
     const QString fresh = dir.filePath(QStringLiteral("NOVA.WDT"));
     const QStringList newBook {QStringLiteral("--force"), cards, fresh};
     row("cli new book", Best(3, [&] { CliImport(newBook); }), RunChild(QStringList {QStringLiteral("cli")} + newBook));
-    std::printf("%-22s %7.1fms\n", "  raw write+sync", RawWrite(fresh, dir.filePath(QStringLiteral("raw"))));
+    std::printf("%-22s %7.1fms\n", "  raw write+sync", RawWrite(dir.filePath(QStringLiteral("raw")), ReadAll(fresh)));
 
     // Added to a book of as many entries: every name clashes and gets " (2)".
     const QString appended = dir.filePath(QStringLiteral("PRIDANO.WDT"));

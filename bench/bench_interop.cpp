@@ -2,7 +2,7 @@
 // command line as a person runs it, beside reading the book raw and writing the same
 // output bytes raw; and the vCard read back beside reading its bytes raw.
 #include "BenchEntries.h"
-#include "BenchSupport.h"
+#include "BenchRaw.h"
 #include "book/Book.h"
 #include "book/BookFile.h"
 #include "cli/ExportCommand.h"
@@ -21,38 +21,6 @@
 #include <fcntl.h>
 #include <functional>
 #include <unistd.h>
-
-namespace {
-
-// The whole book read like `cat` does: into one buffer used again and again.
-double RawRead(const QString &path)
-{
-    static QByteArray buffer(1 << 17, '\0');
-    return Best(5, [&] {
-        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
-        while (::read(fd, buffer.data(), size_t(buffer.size())) > 0) {
-        }
-        ::close(fd);
-    });
-}
-
-// The same bytes the export wrote, into a new file flushed to the disk as the export does.
-double RawWrite(const QString &path, const QByteArray &bytes)
-{
-    return Best(3, [&] {
-        const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        for (qsizetype at = 0; at < bytes.size();) {
-            const ssize_t n = ::write(fd, bytes.constData() + at, size_t(qMin<qsizetype>(1 << 16, bytes.size() - at)));
-            if (n <= 0)
-                break;
-            at += n;
-        }
-        ::fsync(fd);
-        ::close(fd);
-    });
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {

@@ -43,16 +43,4 @@ void AppendTwoDigits(TByteAppender &out, int n);
 // The day after, in the proleptic Gregorian calendar QDate uses.
 void NextDay(int &year, int &month, int &day);
 
-// For a single text into an array of its own (an appender for the one call).
-inline void AppendEscaped(QByteArray &out, QByteArrayView cp1250)
-{
-    TByteAppender a(out);
-    AppendEscaped(a, cp1250);
-}
-inline void AppendEscapedUtf8(QByteArray &out, QByteArrayView utf8)
-{
-    TByteAppender a(out);
-    AppendEscapedUtf8(a, utf8);
-}
-
 } // namespace EntryBytes

@@ -39,11 +39,6 @@ void AppendNumber(TByteAppender &out, int n)
     out.Append(digits + i, qsizetype(sizeof digits) - i);
 }
 
-void AppendNumber(QByteArray &out, int n)
-{
-    TByteAppender a(out);
-    AppendNumber(a, n);
-}
 
 } // namespace
 

@@ -71,5 +71,4 @@ class TByteBuffer : private ByteAppenderDetail::TStore, public TByteAppender
 {
 public:
     TByteBuffer() : TByteAppender(Bytes) { }
-    bool operator==(QByteArrayView other) const { return View() == other; }
 };

@@ -138,22 +138,35 @@ void AppendCp1250AsUtf8(TByteAppender &out, QByteArrayView bytes)
     out.Advance(PutCp1250AsUtf8(out.Room(3 * bytes.size()), bytes));
 }
 
+namespace {
+
+// Copies the next eight bytes when all of them are ASCII, the same in both encodings, and
+// moves past them; false (nothing moved) otherwise.
+template<typename Byte>
+bool CopiedAscii(const Byte *&s, const Byte *end, char *&d)
+{
+    quint64 word;
+    if (end - s < 8)
+        return false;
+    std::memcpy(&word, s, 8);
+    if (word & 0x8080808080808080ull)
+        return false;
+    std::memcpy(d, s, 8);
+    d += 8;
+    s += 8;
+    return true;
+}
+
+} // namespace
+
 char *PutCp1250AsUtf8(char *d, QByteArrayView bytes)
 {
     const char *s = bytes.data();
     const char *const end = s + bytes.size();
     // Eight bytes at a time: ASCII stays as it is, other runs go through the table.
     while (s < end) {
-        if (end - s >= 8) {
-            quint64 word;
-            std::memcpy(&word, s, 8);
-            if (!(word & 0x8080808080808080ull)) {
-                std::memcpy(d, s, 8);
-                d += 8;
-                s += 8;
-                continue;
-            }
-        }
+        if (CopiedAscii(s, end, d))
+            continue;
         for (const char *stop = qMin(s + 8, end); s < stop; ++s) {
             const TUtf8 &u = kUtf8[static_cast<unsigned char>(*s)];
             // Three bytes copied whatever the length: the room is there, the cursor moves by
@@ -176,16 +189,8 @@ void AppendUtf8AsCp1250(QByteArray &out, QByteArrayView utf8)
     const auto *end = s + utf8.size();
     while (s < end) {
         // Eight ASCII bytes at a time: they are the same in both.
-        if (end - s >= 8) {
-            quint64 word;
-            std::memcpy(&word, s, 8);
-            if (!(word & 0x8080808080808080ull)) {
-                std::memcpy(d, s, 8);
-                d += 8;
-                s += 8;
-                continue;
-            }
-        }
+        if (CopiedAscii(s, end, d))
+            continue;
         char32_t cp = *s++;
         if (cp < 0x80) {
             *d++ = char(cp);

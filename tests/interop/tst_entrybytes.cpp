@@ -36,7 +36,10 @@ void TestEntryBytes::everyByte()
         AppendUtf8AsCp1250(back, utf8);
         QCOMPARE(back, one);
         QByteArray escaped;
-        EntryBytes::AppendEscaped(escaped, one);
+        {
+            TByteAppender a(escaped);
+            EntryBytes::AppendEscaped(a, one);
+        }
         QCOMPARE(escaped, ContentLine::Escape(u).toUtf8());
         QCOMPARE(EntryBytes::Trimmed(" " + one + " ").size() == 0, (" " + u + " ").trimmed().isEmpty());
     }
@@ -59,10 +62,16 @@ void TestEntryBytes::escapedPairs()
 {
     const QByteArray text = "a\r\nb\r\rc\n\rd\\,;\t\x01\x7F\x81\xA0\x8A" "e\r";
     QByteArray escaped;
-    EntryBytes::AppendEscaped(escaped, text);
+    {
+        TByteAppender a(escaped);
+        EntryBytes::AppendEscaped(a, text);
+    }
     QCOMPARE(escaped, ContentLine::Escape(FromCp1250(text)).toUtf8());
     QByteArray again;
-    EntryBytes::AppendEscapedUtf8(again, FromCp1250(text).toUtf8());
+    {
+        TByteAppender a(again);
+        EntryBytes::AppendEscapedUtf8(a, FromCp1250(text).toUtf8());
+    }
     QCOMPARE(again, escaped);
 }
 
