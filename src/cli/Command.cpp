@@ -5,11 +5,14 @@
 #include "cli/DumpCommand.h"
 #include "cli/ExportCommand.h"
 #include "cli/ImportCommand.h"
+#include "cli/LabelsCommand.h"
 #include "cli/ListCommand.h"
 #include "cli/ReportCommand.h"
 #include "cli/SyncCommand.h"
 
 #include <QFile>
+
+#include <algorithm>
 
 #include <csignal>
 
@@ -27,6 +30,7 @@ std::vector<std::unique_ptr<TCommand>> AllCommands()
     all.push_back(std::make_unique<TImportCommand>());
     all.push_back(std::make_unique<TExportCommand>());
     all.push_back(std::make_unique<TSyncCommand>());
+    all.push_back(std::make_unique<TLabelsCommand>());
     return all;
 }
 
@@ -168,6 +172,15 @@ bool ParseBookCommandLine(QCommandLineParser &parser, const QStringList &args, Q
     }
     path = parser.positionalArguments().first();
     return true;
+}
+
+bool CommandPaints(const QStringList &args)
+{
+    if (args.value(1) == QLatin1String("labels"))
+        return true;
+    return std::any_of(args.cbegin(), args.cend(), [](const QString &a) {
+        return a == QLatin1String("--pdf") || a.startsWith(QLatin1String("--pdf="));
+    });
 }
 
 int RunCli(const QStringList &args, QTextStream &out, QTextStream &err)

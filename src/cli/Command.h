@@ -21,5 +21,8 @@ public:
 
 std::vector<std::unique_ptr<TCommand>> AllCommands();
 
+// Whether the command draws pages (labels, a report's PDF), so it needs fonts.
+bool CommandPaints(const QStringList &args);
+
 // Dispatches `args` (program name first) to a command.
 int RunCli(const QStringList &args, QTextStream &out, QTextStream &err);

@@ -4,37 +4,17 @@
 #include "book/BookMap.h"
 #include "cli/BookReader.h"
 #include "cli/CliSupport.h"
+#include "cli/ListedEntries.h"
 #include "interop/InteropFile.h"
 #include "session/Messages.h"
-#include "session/NameList.h"
 #include "settings/SettingsStore.h"
 #include "util/Clock.h"
 #include "util/CzechPlural.h"
 
 #include <QTemporaryDir>
 
-#include <numeric>
 
 namespace {
-
-// Ten letters for flags 1 to 10: A set, N clear, F either.
-bool ParseMask(const QString &text, TDisplayMask &mask)
-{
-    if (text.size() != kFlagCount)
-        return false;
-    mask.Clear();
-    for (int i = 0; i < kFlagCount; ++i) {
-        const QChar c = text.at(i).toUpper();
-        if (c == QLatin1Char('A'))
-            mask.RequireSet[size_t(i)] = true;
-        else if (c == QLatin1Char('N'))
-            mask.RequireClear[size_t(i)] = true;
-        else if (c != QLatin1Char('F'))
-            return false;
-    }
-    mask.Active = true;
-    return true;
-}
 
 // The listed entries in one of today's formats: the mask, when given, chooses them, the
 // list's order is kept, the own codes come from the book's dialling settings.
@@ -52,28 +32,16 @@ int ExportFormat(const QString &source, const QString &target, TExportOptions op
     options.OwnCountry = stored.Settings.Stat;
     options.OwnArea = stored.Settings.Misto;
     options.Stamp = stored.Clock.Now();
-    std::vector<qsizetype> listed;
+    const std::vector<qsizetype> listed = ListedEntries(book, mask);
     TContactRecord record;
-    if (mask) {
-        for (qsizetype i = 0; i < book.RecordCount(); ++i) {
-            book.CopyRecord(i, record);
-            if (mask->Matches(record))
-                listed.push_back(i);
-        }
-    } else {
-        listed.resize(size_t(book.RecordCount()));
-        std::iota(listed.begin(), listed.end(), 0);
-    }
-    const std::vector<qsizetype> order =
-        ListOrder(qsizetype(listed.size()), [&](qsizetype i) { return book.Name(listed[size_t(i)]); });
     // To standard output through a file of our own, so what goes out is whole.
     QTemporaryDir pipe;
     const bool toStdout = IsStandardOutput(target);
     const QString file = toStdout ? pipe.filePath(QStringLiteral("export")) : target;
     const TExportResult r = ExportEach(
-        file, qsizetype(order.size()),
+        file, qsizetype(listed.size()),
         [&](qsizetype i) -> const TContactRecord & {
-            book.CopyRecord(listed[size_t(order[size_t(i)])], record);
+            book.CopyRecord(listed[size_t(i)], record);
             return record;
         },
         TBookLabels::FromHeader(book.Header()), options);
@@ -149,7 +117,7 @@ int TExportCommand::Execute(const QStringList &args, QTextStream &out, QTextStre
             options.OutlookCp1250 = enc == QLatin1String("windows-1250");
         }
         TDisplayMask mask;
-        if (parser.isSet(maskOption) && !ParseMask(parser.value(maskOption), mask)) {
+        if (parser.isSet(maskOption) && !ParseCliMask(parser.value(maskOption), mask)) {
             err << QString::fromUtf8("Neplatná maska: ") << parser.value(maskOption)
                 << QString::fromUtf8(" (čekám deset písmen A, N nebo F)") << Qt::endl;
             return 1;
@@ -162,7 +130,7 @@ int TExportCommand::Execute(const QStringList &args, QTextStream &out, QTextStre
         return 1;
     }
     TDisplayMask mask;
-    if (!ParseMask(parser.value(maskOption), mask)) {
+    if (!ParseCliMask(parser.value(maskOption), mask)) {
         err << QString::fromUtf8("Neplatná maska: ") << parser.value(maskOption)
             << QString::fromUtf8(" (čekám deset písmen A, N nebo F)") << Qt::endl;
         return 1;

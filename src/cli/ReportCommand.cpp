@@ -1,6 +1,8 @@
 #include "cli/ReportCommand.h"
 
 #include "cli/CliSupport.h"
+#include "printing/ReportPages.h"
+#include "printing/paint/PagePainter.h"
 #include "reports/ReportCommands.h"
 #include "session/DocumentCommands.h"
 #include "session/RecordEditor.h"
@@ -49,7 +51,10 @@ int TReportCommand::Execute(const QStringList &args, QTextStream &out, QTextStre
     const QCommandLineOption output(QStringList {QStringLiteral("o"), QStringLiteral("output")},
                                     QString::fromUtf8("výstupní soubor místo souboru ze záhlaví"),
                                     QStringLiteral("soubor"));
-    parser.addOptions({entry, now, output});
+    const QCommandLineOption pdf(QStringLiteral("pdf"),
+                                 QString::fromUtf8("zapíše sestavu navíc jako PDF (A4, písmo se stálou šířkou)"),
+                                 QStringLiteral("soubor.pdf"));
+    parser.addOptions({entry, now, output, pdf});
     int status = 0;
     if (!ParseCommandLine(parser, args, out, err, status))
         return status;
@@ -107,12 +112,30 @@ int TReportCommand::Execute(const QStringList &args, QTextStream &out, QTextStre
     }
     TNoPorts ports;
     TReportCommands reports(s, editor, docs, ports, ports);
+    // The PDF is made from the report's file as written, the way the windows print it.
+    auto writePdf = [&]() {
+        if (!parser.isSet(pdf))
+            return true;
+        const TReportCommands::TWritten &written = reports.LastWritten();
+        QFile report(written.Path);
+        if (!report.open(QIODevice::ReadOnly)) {
+            err << QString::fromUtf8("Sestavu nelze přečíst: ") << written.Path << Qt::endl;
+            return false;
+        }
+        const TReportPages pages(report.readAll(), written.CodePage, MeasureMonoFont());
+        const TPdfError e = WritePdf(parser.value(pdf), pages);
+        if (e != TPdfError::None)
+            err << PdfErrorText(e, parser.value(pdf)) << Qt::endl;
+        return e == TPdfError::None;
+    };
     if (IsStandardOutput(parser.value(output))) {
         const QString file = store.filePath(QStringLiteral("sestava"));
         prompt.QuietInformation = true;
-        if (reports.Run(files[0], file) != TReportOutcome::Written)
+        if (reports.Run(files[0], file) != TReportOutcome::Written || !writePdf())
             return 1;
         return CopyToOutput(file, out, err) ? 0 : 1;
     }
-    return reports.Run(files[0], parser.value(output)) == TReportOutcome::Written ? 0 : 1;
+    if (reports.Run(files[0], parser.value(output)) != TReportOutcome::Written)
+        return 1;
+    return writePdf() ? 0 : 1;
 }

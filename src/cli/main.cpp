@@ -4,9 +4,11 @@
 #include "util/FileName.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
 
 #include <csignal>
+#include <memory>
 #include <cstdio>
 
 #ifdef Q_OS_UNIX
@@ -23,7 +25,24 @@ int main(int argc, char *argv[])
 #ifdef Q_OS_UNIX
     CliText::TerminalOutput = isatty(STDOUT_FILENO);
 #endif
-    QCoreApplication app(argc, argv);
+    // Arguments as their bytes are, so a book name that is not UTF-8 still opens.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(FileName::FromBytes(argv[i]));
+    // Drawing pages needs fonts, hence Qt Gui; without a screen, on its own offscreen one.
+    std::unique_ptr<QCoreApplication> app;
+    if (CommandPaints(arguments)) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Qt's offscreen screen warns where the session has no runtime folder; it needs none.
+        static const QtMessageHandler previous = qInstallMessageHandler(nullptr);
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context, const QString &text) {
+            if (!text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")))
+                previous(type, context, text);
+        });
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setOrganizationName(QStringLiteral("Brevmark"));
     QCoreApplication::setApplicationName(QStringLiteral("Vorlink"));
     QTextStream out(stdout);
@@ -36,10 +55,6 @@ int main(int argc, char *argv[])
 #endif
     out.setEncoding(QStringConverter::Utf8);
     err.setEncoding(QStringConverter::Utf8);
-    // Arguments as their bytes are, so a book name that is not UTF-8 still opens.
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments.append(FileName::FromBytes(argv[i]));
     int status = RunCli(arguments, out, err);
     out.flush();
     // Output that did not reach its file (a full disk, /dev/full) is a failure.

@@ -286,6 +286,7 @@ TReportOutcome TReportCommands::TRun::Execute(const QList<QByteArray> &lines, co
         return TReportOutcome::Stopped;
     if (m_file->Commit() != TGuardedFile::TError::None)
         return Fail(WriteFailed());
+    m_c.m_written = {name, m_header.CodePage};
     // A relative name is resolved against the folder the program runs in: say which.
     m_s.Prompt.Hlaska(Written() + QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(name).absoluteFilePath())),
                       THlaskaKind::Informace);
@@ -393,6 +394,7 @@ bool TReportCommands::LoadTemplate(const QString &path, QList<QByteArray> &lines
 
 TReportOutcome TReportCommands::Run(const QString &templatePath, const QString &output)
 {
+    m_written = {};
     if (!m_s.Book.IsOpen)
         return TReportOutcome::Stopped;
     QList<QByteArray> lines;
@@ -409,8 +411,11 @@ void TReportCommands::ITiskClick()
     if (!m_s.Book.IsOpen)
         return;
     const QString path = m_dialogs.AskTemplate();
-    if (!path.isEmpty())
-        Run(path);
+    if (path.isEmpty() || Run(path) != TReportOutcome::Written)
+        return;
+    const TAfterReport after = m_dialogs.AfterReport();
+    if (m_printer && after != TAfterReport::FileOnly)
+        m_printer->PrintReport(m_written.Path, m_written.CodePage, after);
 }
 
 void TReportCommands::INastaveniTiskuClick()

@@ -28,11 +28,21 @@ public:
     TReportCommands(TSession &s, TRecordEditor &editor, TDocumentCommands &docs, IReportDialogs &dialogs,
                     ITextEditorLauncher &launcher);
 
+    // After "Tisk" writes a report, the printer gets it as chosen in the dialog.
+    void SetPrinter(IReportPrinter *printer) { m_printer = printer; }
+
     void ITiskClick();
     void INastaveniTiskuClick();
 
     // One run over a template file; a non-empty `output` replaces the header's file name.
     TReportOutcome Run(const QString &templatePath, const QString &output = {});
+    // The file the last written report went to, and its code page.
+    struct TWritten
+    {
+        QString Path;
+        int CodePage = 0;
+    };
+    const TWritten &LastWritten() const { return m_written; }
 
     // Templates above this size are refused unread.
     static constexpr qint64 kMaxTemplateSize = qint64(16) << 20;
@@ -60,6 +70,8 @@ private:
     IReportDialogs &m_dialogs;
     ITextEditorLauncher &m_launcher;
     qsizetype m_outputLimit = kMaxOutput;
+    IReportPrinter *m_printer = nullptr;
+    TWritten m_written;
 };
 
 // The folder of the shipped templates: beside the program, else in the data folders
