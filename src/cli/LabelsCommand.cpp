@@ -3,9 +3,9 @@
 #include "book/BookMap.h"
 #include "cli/CliSupport.h"
 #include "cli/ListedEntries.h"
+#include "cli/PdfOutput.h"
 #include "printing/AddressLines.h"
 #include "printing/LabelSheet.h"
-#include "printing/paint/PagePainter.h"
 #include "session/DisplayMask.h"
 #include "util/CzechPlural.h"
 
@@ -88,7 +88,7 @@ int TLabelsCommand::Execute(const QStringList &args, QTextStream &out, QTextStre
                             },
                             start);
     const QString target = parser.value(outputOption);
-    if (const TPdfError e = WritePdf(target, sheet); e != TPdfError::None) {
+    if (const TPdfError e = PdfOutput::Write(target, sheet); e != TPdfError::None) {
         err << PdfErrorText(e, target) << Qt::endl;
         return 1;
     }

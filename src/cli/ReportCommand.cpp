@@ -1,8 +1,8 @@
 #include "cli/ReportCommand.h"
 
 #include "cli/CliSupport.h"
+#include "cli/PdfOutput.h"
 #include "printing/ReportPages.h"
-#include "printing/paint/PagePainter.h"
 #include "reports/ReportCommands.h"
 #include "session/DocumentCommands.h"
 #include "session/RecordEditor.h"
@@ -122,8 +122,8 @@ int TReportCommand::Execute(const QStringList &args, QTextStream &out, QTextStre
             err << QString::fromUtf8("Sestavu nelze přečíst: ") << written.Path << Qt::endl;
             return false;
         }
-        const TReportPages pages(report.readAll(), written.CodePage, MeasureMonoFont());
-        const TPdfError e = WritePdf(parser.value(pdf), pages);
+        const TReportPages pages(report.readAll(), written.CodePage, PdfOutput::MonoMetrics());
+        const TPdfError e = PdfOutput::Write(parser.value(pdf), pages);
         if (e != TPdfError::None)
             err << PdfErrorText(e, parser.value(pdf)) << Qt::endl;
         return e == TPdfError::None;

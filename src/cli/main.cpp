@@ -1,10 +1,10 @@
 #include "cli/CliSupport.h"
 #include "cli/Command.h"
+#include "cli/PdfOutput.h"
 #include "cli/TerminalDevice.h"
 #include "util/FileName.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QTextStream>
 
 #include <csignal>
@@ -29,17 +29,15 @@ int main(int argc, char *argv[])
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(FileName::FromBytes(argv[i]));
-    // Drawing pages needs fonts, hence Qt Gui; without a screen, on its own offscreen one.
+    // Drawing pages needs fonts, hence Qt Gui, from the painter's module.
     std::unique_ptr<QCoreApplication> app;
     if (CommandPaints(arguments)) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        // Qt's offscreen screen warns where the session has no runtime folder; it needs none.
-        static const QtMessageHandler previous = qInstallMessageHandler(nullptr);
-        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context, const QString &text) {
-            if (!text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")))
-                previous(type, context, text);
-        });
-        app = std::make_unique<QGuiApplication>(argc, argv);
+        QString problem;
+        app.reset(PdfOutput::MakeApplication(argc, argv, problem));
+        if (!app) {
+            std::fprintf(stderr, "%s\n", problem.toUtf8().constData());
+            return 1;
+        }
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }

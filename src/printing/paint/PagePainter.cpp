@@ -150,20 +150,3 @@ TPdfError WritePdf(const QString &path, const IPageSource &source, const TPagePr
     }
     return file.Commit() == TGuardedFile::TError::None ? TPdfError::None : TPdfError::Write;
 }
-
-QString PdfErrorText(TPdfError error, const QString &path)
-{
-    switch (error) {
-    case TPdfError::None:
-        return {};
-    case TPdfError::NotRegular:
-        return QString::fromUtf8("%1 není obyčejný soubor; PDF se do něj nezapíše.").arg(path);
-    case TPdfError::Open:
-        return QString::fromUtf8("Soubor %1 nelze vytvořit.").arg(path);
-    case TPdfError::Write:
-        return QString::fromUtf8("Soubor %1 se nepodařilo celý zapsat; starší soubor zůstal beze změny.").arg(path);
-    case TPdfError::Cancelled:
-        return QString::fromUtf8("Tisk do souboru %1 byl přerušen; starší soubor zůstal beze změny.").arg(path);
-    }
-    return {};
-}

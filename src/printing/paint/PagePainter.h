@@ -1,6 +1,7 @@
 #pragma once
 
 #include "printing/PageContent.h"
+#include "printing/PdfError.h"
 
 #include <QFont>
 #include <QString>
@@ -36,9 +37,6 @@ void PaintPage(QPainter &painter, const QPagedPaintDevice &device, const TPage &
 // The point size a block is drawn at: its own, or less where its lines would not fit.
 double FittedPointSize(const TTextBlock &block, const QPagedPaintDevice &device);
 
-enum class TPdfError { None, NotRegular, Open, Write, Cancelled };
 // The whole source as a PDF file; an older file is replaced only once the new one is
 // complete, and stays as it was on any failure or when stopped.
 TPdfError WritePdf(const QString &path, const IPageSource &source, const TPageProgress &progress = {});
-// A Czech sentence for a failure, naming the file.
-QString PdfErrorText(TPdfError error, const QString &path);
