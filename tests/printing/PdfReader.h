@@ -58,16 +58,16 @@ struct TWord
     double CentreY() const { return (Y0 + Y1) / 2; }
 };
 
-struct TPage
+struct TPdfPage
 {
     double Width = 0; // points
     double Height = 0;
     QList<TWord> Words;
 };
 
-inline QList<TPage> Words(const QString &pdf)
+inline QList<TPdfPage> Words(const QString &pdf)
 {
-    QList<TPage> pages;
+    QList<TPdfPage> pages;
     const TRun run = Run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
     if (run.Status != 0)
         return pages;
@@ -81,7 +81,8 @@ inline QList<TPage> Words(const QString &pdf)
             pages.append({number("width"), number("height"), {}});
         } else if (xml.name() == QLatin1String("word") && !pages.isEmpty()) {
             TWord w {QString(), number("xMin"), number("yMin"), number("xMax"), number("yMax")};
-            w.Text = xml.readElementText();
+            // The painter's ligatures (fi, fl) read back as the letters they join.
+            w.Text = xml.readElementText().normalized(QString::NormalizationForm_KC);
             pages.last().Words.append(w);
         }
     }

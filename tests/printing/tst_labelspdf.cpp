@@ -206,7 +206,7 @@ void TestLabelsPdf::sheets()
     const TInfo info = Info(pdf);
     QCOMPARE(info.Pages, sheets);
     QVERIFY(std::abs(info.Width - 210 * kPtPerMm) < 0.5 && std::abs(info.Height - 297 * kPtPerMm) < 0.5);
-    const QList<TPage> pages = Words(pdf);
+    const QList<TPdfPage> pages = Words(pdf);
     QCOMPARE(pages.size(), sheets);
 
     int printed = 0;

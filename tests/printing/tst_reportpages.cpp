@@ -105,7 +105,7 @@ void TestReportPages::codePages_data()
     QTest::addColumn<QString>("text");
     const QString czech = Text("Příliš žluťoučký kůň úpěl ďábelské ódy ČŠŘŽÝÁÍÉÚŮĎŤŇ");
     QTest::newRow("437") << int(TCodePage::Ascii437) << QByteArray("caf\x82 \x81" "ber") << Text("café über");
-    for (const TCodePage page : {TCodePage::Kamenicky, TCodePage::Latin2, TCodePage::Koi8Cs, TCodePage::Win1250}) {
+    for (const TCodePage page : {TCodePage::Kamenicky, TCodePage::Latin2, TCodePage::Win1250}) {
         // The conversions of the pages are tested on their own; here they only make the bytes.
         const QByteArray bytes = ConvertCodePage(ToCp1250(czech), int(TCodePage::Win1250), int(page));
         QTest::newRow(qPrintable(QString::number(int(page)))) << int(page) << bytes << czech;

@@ -82,12 +82,12 @@ void TestReportPdf::codePages()
     const TInfo info = Info(pdf);
     QCOMPARE(info.Pages, 3); // the form feed after the last entry starts no empty page
     QVERIFY(std::abs(info.Width - 210 * kPtPerMm) < 0.5 && std::abs(info.Height - 297 * kPtPerMm) < 0.5);
-    const QList<TPage> pages = Words(pdf);
+    const QList<TPdfPage> pages = Words(pdf);
     QCOMPARE(pages.size(), 3);
     const QList<QStringList> expected {
         {QString::fromUtf8("ADRESÁŘ 07.12.2026"), QString::fromUtf8("Adámek Vojtěch Ústí nad Labem")},
-        {QString::fromUtf8("Šťastná Žofie Plzeň")},
         {QString::fromUtf8("Řezníček Ďobromil Česká Lípa")},
+        {QString::fromUtf8("Šťastná Žofie Plzeň")},
     };
     for (int p = 0; p < pages.size(); ++p) {
         const QStringList lines = Lines(pages[p].Words);
