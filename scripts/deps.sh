@@ -8,6 +8,7 @@ packages=(
   qt6-translations-l10n fonts-dejavu-core
   xvfb xauth pulseaudio pulseaudio-utils sox
   socat
+  cups printer-driver-cups-pdf poppler-utils
   openssl
   python3-vobject khard abook python3-icalendar
   radicale xandikos vdirsyncer python3-caldav
