@@ -3,6 +3,7 @@
 // PDF files read back by poppler's tools, as a person's viewer would see them: the words
 // with their boxes, the pages' sizes, the text, a page as an image.
 #include <QFile>
+#include <QRect>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QString>
@@ -174,13 +175,30 @@ inline TGrey ReadPgm(const QByteArray &bytes)
     return g;
 }
 
-inline QByteArray RenderFirstPage(const QString &pdf, const QString &prefix, int dpi)
+inline QByteArray RenderPage(const QString &pdf, const QString &prefix, int dpi, int page)
 {
+    const QString n = QString::number(page);
     const TRun run = Run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-gray"),
-                                                      QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
-                                                      QStringLiteral("1"), QStringLiteral("-singlefile"), pdf, prefix});
+                                                      QStringLiteral("-f"), n, QStringLiteral("-l"), n,
+                                                      QStringLiteral("-singlefile"), pdf, prefix});
     QFile f(prefix + QStringLiteral(".pgm"));
     return run.Status == 0 && f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline QByteArray RenderFirstPage(const QString &pdf, const QString &prefix, int dpi)
+{
+    return RenderPage(pdf, prefix, dpi, 1);
+}
+
+// The smallest rectangle holding every dark pixel: left, top, right, bottom.
+inline QRect Ink(const TGrey &g)
+{
+    QRect r;
+    for (int y = 0; y < g.Height; ++y)
+        for (int x = 0; x < g.Width; ++x)
+            if (uchar(g.Pixels[qsizetype(y) * g.Width + x]) < 128)
+                r |= QRect(x, y, 1, 1);
+    return r;
 }
 
 } // namespace PdfReader
