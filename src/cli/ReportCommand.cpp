@@ -82,12 +82,10 @@ int TReportCommand::Execute(const QStringList &args, QTextStream &out, QTextStre
         }
     }
     if (parser.isSet(entry)) {
-        const qsizetype line = entries.LineOf(ToCp1250(parser.value(entry)));
-        if (line < 0) {
+        if (!entries.Choose(ToCp1250(parser.value(entry)))) {
             err << QString::fromUtf8("Položka nenalezena: ") << parser.value(entry) << Qt::endl;
             return 1;
         }
-        entries.SetCurrentLine(line);
     }
     const auto run = [&](const QString &file) {
         TReportRun report(prompt, entries, NowStamp(clock));

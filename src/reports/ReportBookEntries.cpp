@@ -5,9 +5,27 @@
 #include "session/Prompt.h"
 #include "util/Cp1250.h"
 
+#include <QCollator>
+
+#include <algorithm>
 #include <numeric>
 
-TReportBookEntries::TReportBookEntries(IPrompt &prompt) : m_prompt(prompt), m_order {-1} { }
+namespace {
+
+// Records are walked in list order, which jumps about the file: the next ones' text
+// fields and flags are asked for while this one is written.
+constexpr qsizetype kPrefetchLines = 8;
+
+void Prefetch(const char *record)
+{
+    for (int at = 0; at < kNoteOffset; at += 64)
+        __builtin_prefetch(record + at);
+    __builtin_prefetch(record + kFlagsOffset);
+}
+
+} // namespace
+
+TReportBookEntries::TReportBookEntries(IPrompt &prompt) : m_prompt(prompt), m_records {kEmpty} { }
 
 TReportBookEntries::~TReportBookEntries() = default;
 
@@ -18,39 +36,111 @@ TBookFileError TReportBookEntries::Open(const QString &path)
         return e;
     std::vector<qsizetype> all(size_t(map->RecordCount()));
     std::iota(all.begin(), all.end(), 0);
-    List(std::move(map), all);
+    List(std::move(map), std::move(all));
     return TBookFileError::None;
 }
 
-void TReportBookEntries::List(std::unique_ptr<TBookMap> map, const std::vector<qsizetype> &records)
+void TReportBookEntries::List(std::unique_ptr<TBookMap> map, std::vector<qsizetype> records)
 {
-    // A stable sort keeps entries of one name in book order: the k-th line of a name is
-    // the k-th entry of that name, as the window pairs them.
-    const std::vector<qsizetype> order
-        = ListOrder(qsizetype(records.size()), [&](qsizetype i) { return map->Name(records[size_t(i)]); });
-    m_order.resize(order.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        m_order[i] = records[size_t(order[i])];
-    if (m_order.empty())
-        m_order.push_back(-1);
     m_map = std::move(map);
+    m_records = std::move(records);
+    if (m_records.empty())
+        m_records.push_back(kEmpty);
+    m_order.clear();
+    m_current = kFirstLine;
     m_line = 0;
 }
 
-qsizetype TReportBookEntries::LineOf(QByteArrayView name) const
+QByteArrayView TReportBookEntries::Name(qsizetype record) const
 {
-    for (size_t i = 0; i < m_order.size(); ++i) {
-        const QByteArrayView own = m_order[i] < 0 ? QByteArrayView() : m_map->Name(m_order[i]);
-        if (own == name)
-            return qsizetype(i);
+    return record == kEmpty ? QByteArrayView() : m_map->Name(record);
+}
+
+TRecordView TReportBookEntries::Record(qsizetype record) const
+{
+    return record == kEmpty ? m_empty.View() : TRecordView(m_map->RecordBytes(record));
+}
+
+void TReportBookEntries::Sort() const
+{
+    if (!m_order.empty())
+        return;
+    // ListOrder's sort is stable: the lines of one name stand for its entries in book
+    // order, as the window pairs them.
+    const std::vector<qsizetype> order
+        = ListOrder(LineCount(), [&](qsizetype i) { return Name(m_records[size_t(i)]); });
+    m_order.resize(order.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        m_order[i] = m_records[size_t(order[i])];
+    if (m_current == kFirstLine)
+        m_current = m_order.front();
+    m_line = std::find(m_order.begin(), m_order.end(), m_current) - m_order.begin();
+}
+
+qsizetype TReportBookEntries::FirstListed() const
+{
+    // The least name by the list's collation; of equal ones the first in the book, as
+    // the stable sort would put it.
+    QCollator collator(QLocale(QLocale::Czech, QLocale::CzechRepublic));
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    const auto text = [](QByteArrayView name, QString &into) {
+        into.resize(name.size());
+        QChar *to = into.data();
+        for (qsizetype k = 0; k < name.size(); ++k)
+            to[k] = QChar(Cp1250ToUnicode(static_cast<unsigned char>(name[k])));
+    };
+    qsizetype best = m_records.front();
+    QString least, next;
+    text(Name(best), least);
+    for (size_t i = 1; i < m_records.size(); ++i) {
+        text(Name(m_records[i]), next);
+        if (collator.compare(next, least) < 0) {
+            best = m_records[i];
+            least.swap(next);
+        }
     }
-    return -1;
+    return best;
+}
+
+bool TReportBookEntries::Choose(QByteArrayView name)
+{
+    // Lines of one name keep the book's order: its first line is its first entry.
+    for (const qsizetype record : m_records) {
+        if (Name(record) == name) {
+            m_current = record;
+            if (!m_order.empty())
+                m_line = std::find(m_order.begin(), m_order.end(), record) - m_order.begin();
+            return true;
+        }
+    }
+    return false;
+}
+
+qsizetype TReportBookEntries::Pair()
+{
+    Sort();
+    return LineCount();
+}
+
+void TReportBookEntries::MoveTo(qsizetype line)
+{
+    m_line = line;
+    m_current = m_order[size_t(line)];
+    if (line + kPrefetchLines < LineCount() && m_order[size_t(line + kPrefetchLines)] != kEmpty)
+        Prefetch(m_map->RecordBytes(m_order[size_t(line + kPrefetchLines)]));
+}
+
+qsizetype TReportBookEntries::CurrentLine() const
+{
+    Sort();
+    return m_line;
 }
 
 TRecordView TReportBookEntries::Current() const
 {
-    const qsizetype record = m_order[size_t(m_line)];
-    return record < 0 ? m_empty.View() : TRecordView(m_map->RecordBytes(record));
+    if (m_current == kFirstLine)
+        m_current = m_order.empty() ? FirstListed() : m_order.front();
+    return Record(m_current);
 }
 
 bool TReportBookEntries::OpenFileTag(const TFileTag &tag)
@@ -79,6 +169,6 @@ bool TReportBookEntries::OpenFileTag(const TFileTag &tag)
         m_prompt.Hlaska(ReportText::GenerationFailed(), THlaskaKind::Chyba);
         return false;
     }
-    List(std::move(map), passed);
+    List(std::move(map), std::move(passed));
     return true;
 }

@@ -143,6 +143,16 @@ void TestReportCommand::inPlaceAsTheWindow_data()
         << repeated << all + "<\"TELCISLO1|0|L\">\n<\"/DATA\">\n" << QByteArray("B")
         << QByteArray("<\"TELCISLO1|0|L\">\r\n").repeated(2);
     QTest::newRow("empty book") << QList<TContactRecord> {} << all + line << QByteArray() << QByteArray("=\r\n");
+    QTest::newRow("empty book, one entry") << QList<TContactRecord> {} << single + line << QByteArray()
+                                           << QByteArray("=\r\n");
+    // The first line, found without sorting: of names equal but for case the first in the
+    // book; accents count after the letters.
+    QTest::newRow("first of equal names")
+        << QList<TContactRecord> {Numbered("c", "1"), Numbered("B", "2"), Numbered("b", "3"), Numbered("ch", "4")}
+        << single + line << QByteArray() << QByteArray("B=2\r\n");
+    QTest::newRow("first before accents")
+        << QList<TContactRecord> {Numbered("á", "1"), Numbered("b", "2"), Numbered("a", "3")} << single + line
+        << QByteArray() << QByteArray("a=3\r\n");
     // Lines of a repeated name stand for the entries the tag's mask passes.
     QTest::newRow("file tag over repeated names")
         << repeated << all + "<\"SOUBOR|BOOK2|AFFFFFFFFF\">\n" + line << QByteArray()
