@@ -2,7 +2,6 @@
 
 #include "book/BookFile.h"
 #include "book/BookLabels.h"
-#include "book/BookMap.h"
 #include "cli/ByteOutput.h"
 #include "cli/CliSupport.h"
 #include "session/Messages.h"
@@ -196,28 +195,32 @@ int TDumpCommand::Execute(const QStringList &args, QTextStream &out, QTextStream
     if (!ParseBookCommandLine(parser, args, out, err, path, status))
         return status;
 
-    // Entry by entry from the file's own pages: memory stays small whatever the book's size.
-    TBookMap book;
-    if (const TBookFileError e = book.Open(path); e != TBookFileError::None) {
-        PrintBookFileError(e, path, err);
-        return 1;
-    }
+    // Entry by entry from the file: memory stays small whatever the book's size. (A map
+    // of the file costs more here: one pass in book order, the copy into a block read
+    // again and again is cheaper than reading pages fresh from memory.)
     const TEntryLayout layout = EntryLayout();
     TByteOutput json(out);
     QByteArray &buffer = json.Buffer();
     buffer += "{\n    \"entries\": [\n";
-    const qsizetype count = book.RecordCount();
+    qint64 count = 0;
     bool written = true;
-    for (qsizetype i = 0; i < count && written; ++i) {
-        if (i > 0)
+    TContactRecord header;
+    const TBookFileError e = BookFile::ReadEach(path, header, [&](const char *bytes) {
+        if (!written)
+            return;
+        if (count++ > 0)
             buffer += ",\n";
-        AppendEntry(buffer, TRecordView(book.RecordBytes(i)), layout);
+        AppendEntry(buffer, TRecordView(bytes), layout);
         written = json.Pass();
+    });
+    if (e != TBookFileError::None) {
+        PrintBookFileError(e, path, err);
+        return 1;
     }
     if (count > 0)
         buffer += '\n';
     buffer += "    ],\n";
-    buffer += Tail(path, TBookLabels::FromHeader(book.Header()));
+    buffer += Tail(path, TBookLabels::FromHeader(header));
     if (!written || !json.Pass(true)) {
         CliText::ReportOutputFailure(err);
         return 1;
