@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -49,28 +50,64 @@ char *PutBytes(char *d, QByteArrayView bytes)
     return d + bytes.size();
 }
 
+// Whether none of eight bytes needs escaping or another encoding: printable ASCII other
+// than '"' and '\'.
+bool PlainWord(quint64 w)
+{
+    constexpr quint64 ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+    const auto zeroIn = [&](quint64 x) { return (x - ones) & ~x & highs; };
+    const quint64 control = (w - ones * 0x20) & ~w & highs; // a byte below 0x20
+    const quint64 high = (w + ones * 0x01) | w; // 0x7f and above have the top bit here
+    return !((control | (high & highs) | zeroIn(w ^ (ones * '"')) | zeroIn(w ^ (ones * '\\'))) & highs);
+}
+
 // Needs room for 2 + kMaxJsonByte * size bytes.
 char *PutString(char *d, QByteArrayView cp1250, const std::array<TJsonByte, 256> &table)
 {
     *d++ = '"';
-    for (const char c : cp1250) {
-        const TJsonByte &j = table[static_cast<unsigned char>(c)];
-        std::memcpy(d, j.Text, sizeof j.Text);
-        d += j.Size;
+    const char *s = cp1250.data();
+    const char *const end = s + cp1250.size();
+    while (s < end) {
+        // Eight plain bytes at a time; any other run byte by byte through the table.
+        quint64 word;
+        if (end - s >= 8 && (std::memcpy(&word, s, 8), PlainWord(word))) {
+            std::memcpy(d, s, 8);
+            d += 8;
+            s += 8;
+            continue;
+        }
+        for (const char *stop = qMin(s + 8, end); s < stop; ++s) {
+            const TJsonByte &j = table[static_cast<unsigned char>(*s)];
+            std::memcpy(d, j.Text, sizeof j.Text);
+            d += j.Size;
+        }
     }
     *d++ = '"';
     return d;
 }
 
 // One entry's keys in the order a JSON object keeps them (sorted), each with its field.
-struct TKey
-{
-    QByteArray Line; // `            "Name": `
-    int Field;       // text field, kNote, or -flag
-};
 constexpr int kNote = 1000;
 
-QList<TKey> EntryKeys()
+// What an entry's JSON is made of: before each value the text that ends the one before
+// and names its key, and the text that closes the entry.
+struct TEntryLayout
+{
+    // No piece is longer: each goes out as one copy of this size, the cursor moving by
+    // its own length (the output keeps the room).
+    static constexpr qsizetype kPiece = 48;
+    struct TKey
+    {
+        char Text[kPiece]; // `,\n            "Name": `; the first opens the entry
+        qsizetype Size;
+        int Field; // text field, kNote, or -flag
+    };
+    std::vector<TKey> Keys;
+    QByteArray Close = "\n        }";
+    qsizetype MaxSize = 0; // the most bytes one entry can take
+};
+
+TEntryLayout EntryLayout()
 {
     QJsonObject all;
     QHash<QString, int> field;
@@ -81,42 +118,41 @@ QList<TKey> EntryKeys()
         field.insert(QStringLiteral("Log") + QString::number(i), -i);
     for (auto it = field.cbegin(); it != field.cend(); ++it)
         all.insert(it.key(), 0);
-    QList<TKey> keys;
-    for (const QString &k : all.keys())
-        keys.append({QByteArray(12, ' ') + '"' + k.toUtf8() + "\": ", field.value(k)});
-    return keys;
-}
-
-// The most bytes one entry's JSON can take.
-qsizetype MaxEntrySize(const QList<TKey> &keys)
-{
-    qsizetype size = 32;
-    for (const TKey &key : keys) {
+    TEntryLayout layout;
+    layout.MaxSize = 32 + TEntryLayout::kPiece;
+    for (const QString &k : all.keys()) {
+        const QByteArray text = QByteArray(layout.Keys.empty() ? "        {\n" : ",\n") + QByteArray(12, ' ') + '"'
+            + k.toUtf8() + "\": ";
+        Q_ASSERT(text.size() <= TEntryLayout::kPiece);
+        TEntryLayout::TKey key {};
+        std::memcpy(key.Text, text.constData(), size_t(text.size()));
+        key.Size = text.size();
+        key.Field = field.value(k);
+        layout.Keys.push_back(key);
         const qsizetype value = key.Field == kNote ? kNoteSize : key.Field < 0 ? 0 : FieldInfo(key.Field).Capacity;
-        size += key.Line.size() + 2 + kMaxJsonByte * value + 8;
+        layout.MaxSize += key.Size + 2 + kMaxJsonByte * value + 8;
     }
-    return size;
+    layout.MaxSize += layout.Close.size();
+    return layout;
 }
 
-void AppendEntry(QByteArray &out, TRecordView r, const QList<TKey> &keys, qsizetype maxSize)
+void AppendEntry(QByteArray &out, TRecordView r, const TEntryLayout &layout)
 {
     const auto &table = JsonBytes();
     const qsizetype at = out.size();
-    out.resize(at + maxSize);
+    out.resize(at + layout.MaxSize);
     char *d = out.data() + at;
-    d = PutBytes(d, "        {\n");
-    for (qsizetype k = 0; k < keys.size(); ++k) {
-        const TKey &key = keys[k];
-        d = PutBytes(d, key.Line);
+    for (const TEntryLayout::TKey &key : layout.Keys) {
+        std::memcpy(d, key.Text, TEntryLayout::kPiece);
+        d += key.Size;
         if (key.Field == kNote)
             d = PutString(d, r.NoteView(), table);
         else if (key.Field < 0)
             d = PutBytes(d, r.Flag(-key.Field) ? QByteArrayView("true") : QByteArrayView("false"));
         else
             d = PutString(d, r.TextView(EField(key.Field)), table);
-        d = PutBytes(d, k + 1 < keys.size() ? QByteArrayView(",\n") : QByteArrayView("\n"));
     }
-    d = PutBytes(d, "        }");
+    d = PutBytes(d, layout.Close);
     out.resize(d - out.constData());
 }
 
@@ -159,9 +195,10 @@ int TDumpCommand::Execute(const QStringList &args, QTextStream &out, QTextStream
     if (!ParseBookCommandLine(parser, args, out, err, path, status))
         return status;
 
-    // Entry by entry from the file: memory stays small whatever the book's size.
-    const QList<TKey> keys = EntryKeys();
-    const qsizetype maxEntry = MaxEntrySize(keys);
+    // Entry by entry from the file: memory stays small whatever the book's size. (A map
+    // of the file costs more here: one pass in book order, the copy into a block read
+    // again and again is cheaper than reading pages fresh from memory.)
+    const TEntryLayout layout = EntryLayout();
     TByteOutput json(out);
     QByteArray &buffer = json.Buffer();
     buffer += "{\n    \"entries\": [\n";
@@ -173,7 +210,7 @@ int TDumpCommand::Execute(const QStringList &args, QTextStream &out, QTextStream
             return;
         if (count++ > 0)
             buffer += ",\n";
-        AppendEntry(buffer, TRecordView(bytes), keys, maxEntry);
+        AppendEntry(buffer, TRecordView(bytes), layout);
         written = json.Pass();
     });
     if (e != TBookFileError::None) {

@@ -3,23 +3,14 @@
 #include "cli/CliSupport.h"
 #include "cli/PdfOutput.h"
 #include "printing/ReportPages.h"
+#include "reports/ReportBookEntries.h"
 #include "reports/ReportCommands.h"
-#include "session/DocumentCommands.h"
-#include "session/RecordEditor.h"
-#include "session/Session.h"
 #include "util/Clock.h"
 #include "util/Cp1250.h"
 
 #include <QTemporaryDir>
 
 namespace {
-
-class TNoPorts : public IReportDialogs, public ITextEditorLauncher
-{
-public:
-    QString AskTemplate() override { return {}; }
-    bool StartEditor(const QString &) override { return false; }
-};
 
 class TCliClock : public IClock
 {
@@ -86,56 +77,55 @@ int TReportCommand::Execute(const QStringList &args, QTextStream &out, QTextStre
         return 1;
     }
 
-    // A session of its own: the user's settings store is neither read nor written.
-    QTemporaryDir store;
+    // The book is read in place: no copy of it, no session, no window to follow the walk.
     TCliPrompt prompt(err);
-    TCliView view;
-    TSession s(prompt, clock, view, store.filePath(QStringLiteral("vorlink.ini")));
-    TRecordEditor editor(s);
-    TDocumentCommands docs(s, editor);
-    docs.StartUp(files.value(1));
-    if (files.size() == 2 && !docs.HasFile()) {
-        if (prompt.Failures == 0)
-            err << QString::fromUtf8("Soubor neexistuje: ") << files[1] << Qt::endl;
-        return 1;
+    TReportBookEntries entries(prompt);
+    if (files.size() == 2) {
+        if (const TBookFileError e = entries.Open(files[1]); e != TBookFileError::None) {
+            PrintBookFileError(e, files[1], err);
+            return 1;
+        }
     }
     if (parser.isSet(entry)) {
-        TAddressBook &b = s.Book;
-        const qsizetype row = b.List.Names().indexOf(ToCp1250(parser.value(entry)));
-        if (row < 0 || !b.RecordOfLine(row)) {
+        if (!entries.Choose(ToCp1250(parser.value(entry)))) {
             err << QString::fromUtf8("Položka nenalezena: ") << parser.value(entry) << Qt::endl;
             return 1;
         }
-        b.CurrentIndex = row;
-        b.Current = b.RecordOfLine(row);
-        editor.ShowCurrent();
     }
-    TNoPorts ports;
-    TReportCommands reports(s, editor, docs, ports, ports);
     // The PDF is made from the report's file as written, the way the windows print it.
-    auto writePdf = [&]() {
+    QString written;
+    int codePage = 0;
+    const auto run = [&](const QString &file) {
+        TReportRun report(prompt, entries, NowStamp(clock));
+        if (report.Execute(lines, file) != TReportOutcome::Written)
+            return false;
+        written = report.OutputName();
+        codePage = report.CodePage();
+        return true;
+    };
+    const auto writePdf = [&]() {
         if (!parser.isSet(pdf))
             return true;
-        const TReportCommands::TWritten &written = reports.LastWritten();
-        QFile report(written.Path);
+        QFile report(written);
         if (!report.open(QIODevice::ReadOnly)) {
-            err << QString::fromUtf8("Sestavu nelze přečíst: ") << written.Path << Qt::endl;
+            err << QString::fromUtf8("Sestavu nelze přečíst: ") << written << Qt::endl;
             return false;
         }
-        const TReportPages pages(report.readAll(), written.CodePage, PdfOutput::MonoMetrics());
+        const TReportPages pages(report.readAll(), codePage, PdfOutput::MonoMetrics());
         const TPdfError e = PdfOutput::Write(parser.value(pdf), pages);
         if (e != TPdfError::None)
             err << PdfErrorText(e, parser.value(pdf)) << Qt::endl;
         return e == TPdfError::None;
     };
     if (IsStandardOutput(parser.value(output))) {
-        const QString file = store.filePath(QStringLiteral("sestava"));
+        QTemporaryDir pipe;
+        const QString file = pipe.filePath(QStringLiteral("sestava"));
         prompt.QuietInformation = true;
-        if (reports.Run(files[0], file) != TReportOutcome::Written || !writePdf())
+        if (!run(file) || !writePdf())
             return 1;
         return CopyToOutput(file, out, err) ? 0 : 1;
     }
-    if (reports.Run(files[0], parser.value(output)) != TReportOutcome::Written)
+    if (!run(parser.value(output)))
         return 1;
     return writePdf() ? 0 : 1;
 }

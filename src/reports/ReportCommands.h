@@ -1,6 +1,7 @@
 #pragma once
 
 #include "reports/ReportPorts.h"
+#include "reports/ReportRun.h"
 #include "reports/ReportTemplate.h"
 
 #include <QByteArray>
@@ -11,14 +12,6 @@ class TContactRecord;
 class TDocumentCommands;
 class TRecordEditor;
 class TSession;
-
-enum class TReportOutcome
-{
-    Cancelled, // no template chosen
-    NotReport, // the first line left is no header: nothing done, nothing said
-    Stopped, // a failure was reported, or the person declined; nothing written
-    Written,
-};
 
 // "Tisk" and "Nastavení tisku": a template turned into a text file over the listed
 // entries, and a template handed to the text editor.
@@ -51,18 +44,12 @@ public:
 
     // How often the walk lets the list and the editor repaint.
     static constexpr qsizetype kEntriesPerRepaint = 512;
-    // A report goes to its file as it is made and replaces an older one only when whole.
-    // A line that would take it past kMaxOutput (far beyond any book's report) stops the
-    // run with nothing written, so a hostile template (wide fields repeated for every
-    // entry) can neither fill the disk nor take long; no line may pass kMaxLine, so the
-    // memory stays small.
-    static constexpr qsizetype kMaxOutput = qsizetype(512) << 20;
-    static constexpr qsizetype kMaxLine = qsizetype(32) << 20;
-    static constexpr qsizetype kFlushSize = qsizetype(1) << 20;
+    // What a report may write in all (TReportRun).
+    static constexpr qsizetype kMaxOutput = TReportRun::kMaxOutput;
     void SetOutputLimit(qsizetype bytes) { m_outputLimit = bytes; }
 
 private:
-    class TRun;
+    class TSessionEntries;
 
     TSession &m_s;
     TRecordEditor &m_editor;

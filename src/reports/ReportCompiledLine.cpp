@@ -120,7 +120,7 @@ bool TCompiledLine::Compile(QByteArrayView line, bool allEntries, TStamp now, TC
     return true;
 }
 
-QByteArrayView TCompiledLine::Shown(const TPart &p, const TContactRecord &r, QByteArray &storage)
+QByteArrayView TCompiledLine::Shown(const TPart &p, TRecordView r, QByteArray &storage)
 {
     if (p.Kind == TKind::Field)
         return ValueView(r, p.Index, storage);
@@ -131,7 +131,7 @@ QByteArrayView TCompiledLine::Shown(const TPart &p, const TContactRecord &r, QBy
     return field >= 0 ? ValueView(r, field, storage) : QByteArrayView(equal ? p.Then : p.Else);
 }
 
-bool TCompiledLine::ExpandInto(const TContactRecord &r, QByteArray &out, TExpandStatus &status,
+bool TCompiledLine::ExpandInto(TRecordView r, QByteArray &out, TExpandStatus &status,
                                qsizetype lineLimit) const
 {
     QByteArray storage;

@@ -66,7 +66,7 @@ private:
 };
 
 // A then- or else-text: "&" and a field keyword give that field's value.
-QByteArray Branch(QByteArrayView text, const TContactRecord &r)
+QByteArray Branch(QByteArrayView text, TRecordView r)
 {
     if (text.startsWith('&')) {
         const int index = ReportFieldIndex(ToUpperCz(text.sliced(1)));
@@ -77,7 +77,7 @@ QByteArray Branch(QByteArrayView text, const TContactRecord &r)
 }
 
 // A skip tag taken out of the line; true when it says the entry is to be skipped.
-bool TakeSkipTag(QByteArray &line, QByteArrayView keyword, bool skipWhenEqual, const TContactRecord &r)
+bool TakeSkipTag(QByteArray &line, QByteArrayView keyword, bool skipWhenEqual, TRecordView r)
 {
     const TTag t = TTagScan(line).Find(keyword, 0);
     if (t.Start < 0 || t.Close < 0)
@@ -130,7 +130,7 @@ TExpandStatus AppendFormatted(QByteArray &out, qsizetype limit, QByteArrayView v
                                                                                      : TExpandStatus::TooLong;
 }
 
-TExpandStatus ExpandIfTags(QByteArray &line, const TContactRecord &r, qsizetype limit)
+TExpandStatus ExpandIfTags(QByteArray &line, TRecordView r, qsizetype limit)
 {
     return ReplaceTags(line, "IF", limit, [&](QByteArray &out, QByteArrayView content) {
         const QByteArray then = Branch(Field(content, 4), r);
@@ -146,7 +146,7 @@ TExpandStatus ExpandIfTags(QByteArray &line, const TContactRecord &r, qsizetype 
 }
 
 // Tags of one field keyword; tags of later keywords a value brings are met in their pass.
-TExpandStatus ExpandFieldTags(QByteArray &line, int index, const TContactRecord &r, qsizetype limit)
+TExpandStatus ExpandFieldTags(QByteArray &line, int index, TRecordView r, qsizetype limit)
 {
     QByteArray storage;
     const QByteArrayView value = ValueView(r, index, storage);
@@ -276,7 +276,7 @@ QByteArray ExpandPlainTags(QByteArrayView line, TStamp now)
     return ExpandPlainLine(line, now, kNoLineLimit).Text;
 }
 
-TExpanded ExpandDataLine(QByteArrayView in, const TContactRecord &r, bool allEntries, TStamp now,
+TExpanded ExpandDataLine(QByteArrayView in, TRecordView r, bool allEntries, TStamp now,
                          qsizetype limit)
 {
     TExpanded out;

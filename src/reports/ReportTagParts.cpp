@@ -78,14 +78,12 @@ int AlignOf(QByteArrayView alignment)
     return a == 'C' ? int(TAlignment::Centre) : a == 'P' ? int(TAlignment::Right) : int(TAlignment::Left);
 }
 
-QByteArrayView ValueView(const TContactRecord &r, int index, QByteArray &storage)
+QByteArrayView ValueView(TRecordView r, int index, QByteArray &storage)
 {
     if (index < kTextFieldCount)
         return r.TextView(EField(index));
-    if (index == kReportNoteField) {
-        storage = r.Note();
-        return storage;
-    }
+    if (index == kReportNoteField)
+        return r.NoteView();
     static const QByteArrayView set("X"), clear(" ");
     return r.Flag(index - kReportNoteField) ? set : clear;
 }

@@ -2,12 +2,11 @@
 
 // The pieces every reading of a template line shares: the fields of a tag, its width and
 // alignment, the values it shows, and appends that keep a line within its limit.
+#include "book/ContactRecord.h"
 #include "util/TimeStamp.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
-
-class TContactRecord;
 
 namespace ReportTags {
 
@@ -30,7 +29,7 @@ qsizetype ParseWidth(QByteArrayView text);
 // The alignment field as a TAlignment value; `alignment` must not be empty.
 int AlignOf(QByteArrayView alignment);
 // The value of a field as a view; `storage` holds what must be built.
-QByteArrayView ValueView(const TContactRecord &r, int index, QByteArray &storage);
+QByteArrayView ValueView(TRecordView r, int index, QByteArray &storage);
 int HexDigit(char c);
 QByteArray DateText(TStamp now);
 QByteArray TimeText(TStamp now);

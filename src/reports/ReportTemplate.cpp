@@ -65,7 +65,7 @@ int ReportFieldIndex(QByteArrayView keyword)
     return it != sorted.end() && it->Name == keyword ? it->Index : -1;
 }
 
-QByteArray ReportFieldValue(const TContactRecord &r, int index)
+QByteArray ReportFieldValue(TRecordView r, int index)
 {
     QByteArray storage;
     const QByteArrayView v = ValueView(r, index, storage);
@@ -134,7 +134,7 @@ TFileTag ParseFileTag(QByteArrayView line)
     return t;
 }
 
-bool FileMaskPasses(QByteArrayView mask, const TContactRecord &r)
+bool FileMaskPasses(QByteArrayView mask, TRecordView r)
 {
     for (int n = 1; n <= kFlagCount; ++n) {
         const char m = n <= mask.size() ? mask[n - 1] : 'F';

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "book/ContactRecord.h"
 #include "util/TimeStamp.h"
 
 #include <QByteArray>
@@ -7,8 +8,6 @@
 #include <QList>
 
 #include <limits>
-
-class TContactRecord;
 
 // The report template language: pure operations on Windows-1250 lines, no file, no book.
 
@@ -20,7 +19,8 @@ QByteArrayView ReportFieldName(int index);
 // 0-based position in the table, or -1.
 int ReportFieldIndex(QByteArrayView keyword);
 // The value of field `index` of an entry as stored; a flag is "X" or " ".
-QByteArray ReportFieldValue(const TContactRecord &r, int index);
+QByteArray ReportFieldValue(TRecordView r, int index);
+inline QByteArray ReportFieldValue(const TContactRecord &r, int index) { return ReportFieldValue(r.View(), index); }
 
 // Windows-1250 file contents split at CR LF, lone CR and lone LF; a final line break
 // ends the last line rather than starting an empty one.
@@ -49,7 +49,8 @@ struct TFileTag
 // The file tag of a file line.
 TFileTag ParseFileTag(QByteArrayView line);
 // Whether an entry passes a file tag's mask: A set, N clear, F either; any other letter fails.
-bool FileMaskPasses(QByteArrayView mask, const TContactRecord &r);
+bool FileMaskPasses(QByteArrayView mask, TRecordView r);
+inline bool FileMaskPasses(QByteArrayView mask, const TContactRecord &r) { return FileMaskPasses(mask, r.View()); }
 
 // Whether the first data block of the lines after the header comes after a file line,
 // so the template brings its own book.
@@ -73,8 +74,13 @@ QByteArray ExpandPlainTags(QByteArrayView line, TStamp now);
 
 // Skip tags (all-entries mode only), IF tags, field tags, then the plain tags. Each step
 // is one pass over the line, each field keyword present one pass in table order.
-TExpanded ExpandDataLine(QByteArrayView line, const TContactRecord &r, bool allEntries, TStamp now,
+TExpanded ExpandDataLine(QByteArrayView line, TRecordView r, bool allEntries, TStamp now,
                          qsizetype limit = kNoLineLimit);
+inline TExpanded ExpandDataLine(QByteArrayView line, const TContactRecord &r, bool allEntries, TStamp now,
+                                qsizetype limit = kNoLineLimit)
+{
+    return ExpandDataLine(line, r.View(), allEntries, now, limit);
+}
 
 // A data line taken apart once per run, so a block repeated for thousands of entries is
 // not scanned again for each. It covers lines whose tags are closed, disjoint and
@@ -86,8 +92,13 @@ public:
     static bool Compile(QByteArrayView line, bool allEntries, TStamp now, TCompiledLine &out);
     // Appends the expanded line to `out`; false (and `out` untouched) when declined, and
     // when the line would pass `limit` bytes: the general expansion then says why.
-    bool ExpandInto(const TContactRecord &r, QByteArray &out, TExpandStatus &status,
+    bool ExpandInto(TRecordView r, QByteArray &out, TExpandStatus &status,
                     qsizetype limit = kNoLineLimit) const;
+    bool ExpandInto(const TContactRecord &r, QByteArray &out, TExpandStatus &status,
+                    qsizetype limit = kNoLineLimit) const
+    {
+        return ExpandInto(r.View(), out, status, limit);
+    }
 
 private:
     enum class TKind { Text, Field, If, SkipIf, SkipIfNot };
@@ -102,7 +113,7 @@ private:
         int ThenField = -1, ElseField = -1;
     };
     // The text a field or IF part shows for the entry; `storage` holds what must be built.
-    static QByteArrayView Shown(const TPart &p, const TContactRecord &r, QByteArray &storage);
+    static QByteArrayView Shown(const TPart &p, TRecordView r, QByteArray &storage);
 
     QList<TPart> m_parts;
     bool m_error = false;

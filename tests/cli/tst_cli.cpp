@@ -153,24 +153,31 @@ void TestCli::dumpHasEveryField()
 void TestCli::dumpIsTheJsonDocument_data()
 {
     QTest::addColumn<int>("entries");
-    QTest::newRow("none") << 0;
-    QTest::newRow("one") << 1;
-    QTest::newRow("three") << 3;
-    QTest::newRow("past a megabyte of output") << 600;
+    QTest::addColumn<QByteArray>("note");
+    QByteArray every;
+    for (int b = 0; b < 256; ++b)
+        every += char(b);
+    QTest::newRow("none") << 0 << every;
+    QTest::newRow("one") << 1 << every;
+    QTest::newRow("three") << 3 << every;
+    QTest::newRow("past a megabyte of output") << 600 << every;
+    // Plain runs go out eight bytes at a time: each other byte at each place of a run.
+    QByteArray placed;
+    for (int b = 1; b < 256; ++b)
+        placed += QByteArray(b % 9, 'p') + char(b);
+    QTest::newRow("every byte at every place of a run") << 1 << placed;
 }
 
 // The streamed text is, byte for byte, what a JSON document of the whole book gives.
 void TestCli::dumpIsTheJsonDocument()
 {
     QFETCH(int, entries);
-    QByteArray every;
-    for (int b = 0; b < 256; ++b)
-        every += char(b);
+    QFETCH(QByteArray, note);
     QList<TContactRecord> records;
     for (int i = 0; i < entries; ++i) {
         TContactRecord r = Entry("Nováková \"Jana\"", 0b1010000001u >> (i % 10));
         r.SetText(EField::Email, "a\\b\t\x01\x7f");
-        r.SetNote(every);
+        r.SetNote(note);
         records.append(r);
     }
     TBookLabels labels = TBookLabels::Defaults();
