@@ -4,7 +4,10 @@
 // "bench_interop 65535 - KNIHA.WDT". The book is copied with every reminder flag on, so
 // that the anniversaries have candidates.
 #include "BenchRaw.h"
+#include "book/BookMap.h"
 #include "cli/Command.h"
+#include "session/ListCollation.h"
+#include "session/NameList.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -114,6 +117,17 @@ int main(int argc, char *argv[])
         const double raw = rawRead + RawWrite(dir.filePath(QStringLiteral("raw")), bytes, c.ToFile);
         std::printf("%-28s %8.1f %7.1fms %7.1fms %6.1fx %9.1f%s\n", c.Name, bytes.size() / 1e6, ms, raw, ms / raw,
                     peak, status == 0 ? "" : "  FAILED");
+    }
+    // The list order alone over the book's names in place: byte keys beside the collator's
+    // own keys, and what learning the byte keys took this process (once, at the first sort).
+    TBookMap names;
+    if (names.Open(book) == TBookFileError::None) {
+        const auto name = [&](qsizetype i) { return names.Name(i); };
+        const double byteKeys = Best(5, [&] { ListOrder(names.RecordCount(), name); });
+        const double collatorKeys = Best(3, [&] { CollatorListOrder(names.RecordCount(), name); });
+        std::printf("list order of %lld names: %.1f ms (collator keys %.1f ms); byte keys %s, learnt in %.2f ms\n",
+                    static_cast<long long>(names.RecordCount()), byteKeys, collatorKeys,
+                    ListCollation::ByteKeysUsable() ? "usable" : "NOT usable", ListCollation::DerivationMs());
     }
     return 0;
 }

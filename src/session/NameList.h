@@ -10,7 +10,11 @@
 
 // The positions 0..count-1 in list order: Czech case-insensitive collation of their names,
 // equal keys in the given order. One sort for callers that keep entries, not names.
+// Names made only of bytes the list collation's byte keys cover sort by those keys; a sort
+// with any other name sorts all by the collator's own keys.
 std::vector<qsizetype> ListOrder(qsizetype count, const std::function<QByteArrayView(qsizetype)> &name);
+// The same order by the collator's keys alone.
+std::vector<qsizetype> CollatorListOrder(qsizetype count, const std::function<QByteArrayView(qsizetype)> &name);
 
 // The list of entry names beside the editor. Filling sorts by Czech case-insensitive
 // collation; inserting or replacing at a position does not re-sort until asked.
