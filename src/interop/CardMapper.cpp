@@ -268,8 +268,14 @@ int TCardMapper::ChooseSlot(const TVCardProperty &p, const QString &label, bool 
 
 TContactRecord TCardMapper::Map(const TVCard &card, QList<bool> *kept)
 {
-    using R = TVCardReader;
     TContactRecord r;
+    MapInto(card, r, kept);
+    return r;
+}
+
+void TCardMapper::MapInto(const TVCard &card, TContactRecord &r, QList<bool> *kept)
+{
+    using R = TVCardReader;
     m_unknown.clear();
     m_keptLines.clear();
     m_otherCategories.clear();
@@ -529,5 +535,4 @@ TContactRecord TCardMapper::Map(const TVCard &card, QList<bool> *kept)
     if (name.isEmpty())
         name = QString::fromUtf8("Bez jména");
     Put(r, EField::NazevPolozky, name);
-    return r;
 }

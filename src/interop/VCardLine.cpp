@@ -7,6 +7,7 @@
 #include <QStringDecoder>
 #include <QStringTokenizer>
 
+#include <array>
 #include <cstring>
 
 QStringList TVCardProperty::Param(const char *name) const
@@ -99,6 +100,18 @@ bool AssignUtf8(QString &to, QByteArrayView in)
         return false;
     const auto more = [&](qsizetype i) { return s + i < end && (s[i] & 0xC0) == 0x80; };
     while (s < end) {
+        // Eight ASCII bytes at a time.
+        if (end - s >= 8) {
+            quint64 word;
+            std::memcpy(&word, s, 8);
+            if (!(word & 0x8080808080808080ull)) {
+                for (int k = 0; k < 8; ++k)
+                    d[k] = s[k];
+                d += 8;
+                s += 8;
+                continue;
+            }
+        }
         const uchar c = *s;
         if (c < 0x80) {
             *d++ = c;
@@ -185,9 +198,28 @@ QByteArray Interned(QByteArrayView upper)
         QByteArrayLiteral("VALUE"), QByteArrayLiteral("PREF"), QByteArrayLiteral("ALTID"), QByteArrayLiteral("LANGUAGE"),
         QByteArrayLiteral("PID"),
     };
-    for (const QByteArray &n : kNames)
-        if (n.size() == upper.size() && std::memcmp(n.constData(), upper.data(), size_t(n.size())) == 0)
-            return n;
+    // Looked up among those of the same length and first letter.
+    static constexpr qsizetype kLongest = 24;
+    struct TBucket
+    {
+        const QByteArray *Names[4] = {};
+        int Count = 0;
+    };
+    static const auto buckets = [] {
+        std::array<std::array<TBucket, 26>, kLongest + 1> b {};
+        for (const QByteArray &n : kNames) {
+            TBucket &at = b[size_t(n.size())][size_t(n[0] - 'A')];
+            if (at.Count < 4) // a name left out is only made anew each time
+                at.Names[at.Count++] = &n;
+        }
+        return b;
+    }();
+    if (upper.size() > 0 && upper.size() <= kLongest && upper[0] >= 'A' && upper[0] <= 'Z') {
+        const TBucket &at = buckets[size_t(upper.size())][size_t(upper[0] - 'A')];
+        for (int i = 0; i < at.Count; ++i)
+            if (std::memcmp(at.Names[i]->constData(), upper.data(), size_t(upper.size())) == 0)
+                return *at.Names[i];
+    }
     return upper.toByteArray();
 }
 

@@ -144,7 +144,8 @@ char AsciiUpper(char c)
 // Whether the part before the value names quoted-printable, in any case.
 bool QuotedPrintable(QByteArrayView line)
 {
-    const qsizetype colon = line.indexOf(':');
+    const void *at = line.isEmpty() ? nullptr : std::memchr(line.data(), ':', size_t(line.size()));
+    const qsizetype colon = at ? static_cast<const char *>(at) - line.data() : -1;
     if (colon <= 0)
         return false;
     static constexpr QByteArrayView kWord = "QUOTED-PRINTABLE";
