@@ -220,7 +220,10 @@ int TCardMapper::ChooseSlot(const TVCardProperty &p, const QString &label, bool 
     const int count = phone ? 9 : 3;
     // Our own cards name the group.
     bool ok = false;
-    const int slot = p.FirstParam("X-VORLINK-SLOT").toInt(&ok) - 1;
+    const QStringView given = p.FirstParam("X-VORLINK-SLOT");
+    // One digit, as our cards write it, without the general number parser.
+    const bool digit = given.size() == 1 && given[0] >= QLatin1Char('0') && given[0] <= QLatin1Char('9');
+    const int slot = (digit ? (ok = true, given[0].unicode() - '0') : given.toInt(&ok)) - 1;
     if (ok && slot >= 0 && slot < count && !used[slot])
         return slot;
     const QString plain = PlainLabel(label);

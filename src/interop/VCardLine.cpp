@@ -249,6 +249,21 @@ void AssignName(QByteArray &to, QByteArrayView name)
     to = Interned(QByteArrayView(upper, name.size()));
 }
 
+qsizetype IndexOf(QByteArrayView text, char c)
+{
+    const void *at = text.isEmpty() ? nullptr : std::memchr(text.data(), c, size_t(text.size()));
+    return at ? static_cast<const char *>(at) - text.data() : -1;
+}
+
+// trimmed(), without a call when there is nothing to trim (most parts).
+QByteArrayView Trimmed(QByteArrayView text)
+{
+    const auto space = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+    if (text.isEmpty() || (!space(text.front()) && !space(text.back())))
+        return text;
+    return text.trimmed();
+}
+
 bool IsParamNameChar(char c)
 {
     return std::isalnum(uchar(c)) || c == '-';
@@ -284,6 +299,22 @@ bool ContinuesParameters(QByteArrayView text)
 // leave it) is taken as part of that value when more parameters follow it.
 qsizetype ValueStart(QByteArrayView line)
 {
+    // Most heads hold no quote: then the value starts at the first colon unless that one
+    // stands in a parameter's value (the last ';' or '=' before it is a '='), where the
+    // whole walk below decides.
+    const qsizetype colon = IndexOf(line, ':');
+    if (colon < 0)
+        return -1;
+    if (IndexOf(line.first(colon), '"') < 0) {
+        qsizetype k = colon - 1;
+        while (k >= 0 && line[k] != ';' && line[k] != '=')
+            --k;
+        if (k < 0 || line[k] == ';')
+            return colon;
+        const qsizetype next = IndexOf(line.sliced(colon + 1), ':');
+        if (next < 0 || !ContinuesParameters(line.sliced(colon + 1, next)))
+            return colon;
+    }
     bool quoted = false;
     bool inParamValue = false;
     for (qsizetype i = 0; i < line.size(); ++i) {
@@ -318,7 +349,12 @@ bool TVCardReader::ParseLine(QByteArrayView line, TVCardProperty &p)
     const QByteArrayView head = line.first(colon);
     // The parts of the head, split at semicolons outside quotes.
     bool quoted = false;
+    const bool anyQuote = IndexOf(head, '"') >= 0;
     const auto partEnd = [&](qsizetype from) {
+        if (!anyQuote) {
+            const qsizetype semicolon = IndexOf(head.sliced(from), ';');
+            return semicolon < 0 ? head.size() : from + semicolon;
+        }
         for (; from < head.size(); ++from) {
             if (head[from] == '"')
                 quoted = !quoted;
@@ -328,7 +364,7 @@ bool TVCardReader::ParseLine(QByteArrayView line, TVCardProperty &p)
         return from;
     };
     qsizetype end = partEnd(0);
-    QByteArrayView name = head.first(end).trimmed();
+    QByteArrayView name = Trimmed(head.first(end));
     qsizetype dot = name.size() - 1;
     while (dot >= 0 && name[dot] != '.')
         --dot;
@@ -355,8 +391,8 @@ bool TVCardReader::ParseLine(QByteArrayView line, TVCardProperty &p)
         const qsizetype from = end + 1;
         end = partEnd(from);
         const QByteArrayView raw = head.sliced(from, end - from);
-        const qsizetype eq = raw.indexOf('=');
-        QByteArrayView pvalue = eq < 0 ? raw.trimmed() : raw.sliced(eq + 1).trimmed();
+        const qsizetype eq = IndexOf(raw, '=');
+        QByteArrayView pvalue = Trimmed(eq < 0 ? raw : raw.sliced(eq + 1));
         if (params == p.Params.size())
             p.Params.emplace_back();
         auto &param = p.Params[params++];
@@ -367,11 +403,11 @@ bool TVCardReader::ParseLine(QByteArrayView line, TVCardProperty &p)
                                   ? "ENCODING"
                                   : "TYPE");
         else
-            AssignName(pname, raw.first(eq).trimmed());
+            AssignName(pname, Trimmed(raw.first(eq)));
         // Quotes go (on the stack when short).
         char shortValue[128];
         QByteArray longValue;
-        if (pvalue.contains('"')) {
+        if (IndexOf(pvalue, '"') >= 0) {
             qsizetype n = 0;
             char *d = shortValue;
             if (pvalue.size() > qsizetype(sizeof shortValue)) {
