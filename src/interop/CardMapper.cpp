@@ -191,7 +191,8 @@ QByteArrayView TCardMapper::Convert(QStringView text, int capacity)
 void TCardMapper::Put(TContactRecord &r, EField f, QStringView text)
 {
     // Line breaks have no place in a one-line field: spaces there (and trimmed as any).
-    const QStringView trimmed = text.trimmed();
+    // Most texts have nothing to trim.
+    const QStringView trimmed = text.isEmpty() || (!text.front().isSpace() && !text.back().isSpace()) ? text : text.trimmed();
     if (trimmed.isEmpty()) {
         r.SetText(f, QByteArrayView());
         return;

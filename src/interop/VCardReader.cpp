@@ -150,7 +150,9 @@ bool QuotedPrintable(QByteArrayView line)
         return false;
     static constexpr QByteArrayView kWord = "QUOTED-PRINTABLE";
     for (qsizetype i = 0; i + kWord.size() <= colon; ++i) {
-        qsizetype k = 0;
+        if ((line[i] | 0x20) != 'q')
+            continue;
+        qsizetype k = 1;
         while (k < kWord.size() && AsciiUpper(line[i + k]) == kWord[k])
             ++k;
         if (k == kWord.size())
