@@ -47,7 +47,9 @@ private:
     size_t Find(QByteArrayView name) const
     {
         const size_t mask = m_slots.size() - 1;
-        for (size_t i = qHash(name) & mask;; i = (i + 1) & mask)
+        // The process's own seed, as QHash takes it: a file cannot choose names that all
+        // fall on one slot.
+        for (size_t i = qHash(name, qGlobalQHashSeed()) & mask;; i = (i + 1) & mask)
             if (m_slots[i].Size < 0 || At(m_slots[i]) == name)
                 return i;
     }

@@ -240,7 +240,9 @@ bool TVCardReader::Next(TVCard &card)
     bool inCard = false;
     int nested = 0;
     while (LogicalLine(line)) {
-        if (line.trimmed().isEmpty()) {
+        // Blank lines are skipped; a line that starts with no space is none.
+        const bool blank = line.isEmpty() || ((line[0] == ' ' || (line[0] >= '\t' && line[0] <= '\r')) && line.trimmed().isEmpty());
+        if (blank) {
             continue;
         }
         if (used == card.size()) {
