@@ -125,7 +125,7 @@ QByteArray TContactRecord::Note() const
 void TContactRecord::SetNote(QByteArrayView note)
 {
     const QByteArrayView cut = note.first(qMin<qsizetype>(note.size(), kNoteSize));
-    if (Note() == cut)
+    if (View().NoteView() == cut)
         return;
     char *p = m_bytes.data() + kNoteOffset;
     std::memset(p, 0, kNoteSize);

@@ -13,6 +13,62 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include <vector>
+
+namespace {
+
+// The names given so far, one after another in a single buffer and found by an
+// open-addressing table of their places: no allocation per name.
+class TNameSet
+{
+public:
+    bool contains(QByteArrayView name) const { return !m_slots.empty() && m_slots[Find(name)].Size >= 0; }
+    void insert(QByteArrayView name)
+    {
+        if ((m_count + 1) * 4 > qsizetype(m_slots.size()) * 3)
+            Grow();
+        TSlot &slot = m_slots[Find(name)];
+        if (slot.Size >= 0)
+            return;
+        slot = {m_bytes.size(), int(name.size())};
+        m_bytes.append(name);
+        ++m_count;
+    }
+
+private:
+    struct TSlot
+    {
+        qsizetype At = 0;
+        int Size = -1; // -1: free
+    };
+
+    QByteArrayView At(const TSlot &s) const { return QByteArrayView(m_bytes.constData() + s.At, s.Size); }
+    // The slot holding `name`, else the free one where it would go.
+    size_t Find(QByteArrayView name) const
+    {
+        const size_t mask = m_slots.size() - 1;
+        // The process's own seed, as QHash takes it: a file cannot choose names that all
+        // fall on one slot.
+        for (size_t i = qHash(name, qGlobalQHashSeed()) & mask;; i = (i + 1) & mask)
+            if (m_slots[i].Size < 0 || At(m_slots[i]) == name)
+                return i;
+    }
+    void Grow()
+    {
+        std::vector<TSlot> old(std::max<size_t>(1024, m_slots.size() * 2));
+        old.swap(m_slots);
+        for (const TSlot &s : old)
+            if (s.Size >= 0)
+                m_slots[Find(At(s))] = s;
+    }
+
+    QByteArray m_bytes;
+    std::vector<TSlot> m_slots;
+    qsizetype m_count = 0;
+};
+
+} // namespace
+
 TInteropError ReadVCardFile(const QString &path, const TBookLabels &labels, const std::function<bool(QByteArrayView)> &taken,
                             TVCardImportStats &stats, qint64 maxRecords,
                             const std::function<bool(const TContactRecord &)> &each, const TInteropProgress &progress)
@@ -24,31 +80,34 @@ TInteropError ReadVCardFile(const QString &path, const TBookLabels &labels, cons
     const qint64 size = f.size();
     TVCardReader reader(f);
     TCardMapper mapper(labels, stats);
-    QSet<QByteArray> names;
+    TNameSet names;
     // Where the suffixes of a clashing name go on, so a thousand equal names cost no more
     // than a thousand lookups.
     QHash<QByteArray, int> nextSuffix;
     TVCard card;
+    // One record filled again for every card.
+    TContactRecord r;
     qint64 cards = 0;
     while (reader.Next(card)) {
         if (stats.Contacts >= maxRecords) {
             ++stats.Dropped;
             continue;
         }
-        TContactRecord r = mapper.Map(card);
+        r.Clear();
+        mapper.MapInto(card, r);
         // Unique as the editor wants them: a clash gets " (2)", " (3)", … within the field.
-        const QByteArray base = r.Name();
-        QByteArray name = base;
-        if (names.contains(name) || (taken && taken(name))) {
+        if (names.contains(r.NameView()) || (taken && taken(r.NameView()))) {
+            const QByteArray base = r.Name();
+            QByteArray name;
             int &k = nextSuffix[base];
             k = std::max(k, 2);
             do {
                 const QByteArray suffix = " (" + QByteArray::number(k++) + ')';
                 name = base.left(FieldInfo(EField::NazevPolozky).Capacity - suffix.size()) + suffix;
             } while (names.contains(name) || (taken && taken(name)));
+            r.SetText(EField::NazevPolozky, name);
         }
-        r.SetText(EField::NazevPolozky, name);
-        names.insert(name);
+        names.insert(r.NameView());
         if (!each(r))
             return TInteropError::Write;
         ++stats.Contacts;

@@ -191,7 +191,8 @@ QByteArrayView TCardMapper::Convert(QStringView text, int capacity)
 void TCardMapper::Put(TContactRecord &r, EField f, QStringView text)
 {
     // Line breaks have no place in a one-line field: spaces there (and trimmed as any).
-    const QStringView trimmed = text.trimmed();
+    // Most texts have nothing to trim.
+    const QStringView trimmed = text.isEmpty() || (!text.front().isSpace() && !text.back().isSpace()) ? text : text.trimmed();
     if (trimmed.isEmpty()) {
         r.SetText(f, QByteArrayView());
         return;
@@ -220,7 +221,10 @@ int TCardMapper::ChooseSlot(const TVCardProperty &p, const QString &label, bool 
     const int count = phone ? 9 : 3;
     // Our own cards name the group.
     bool ok = false;
-    const int slot = p.FirstParam("X-VORLINK-SLOT").toInt(&ok) - 1;
+    const QStringView given = p.FirstParam("X-VORLINK-SLOT");
+    // One digit, as our cards write it, without the general number parser.
+    const bool digit = given.size() == 1 && given[0] >= QLatin1Char('0') && given[0] <= QLatin1Char('9');
+    const int slot = (digit ? (ok = true, given[0].unicode() - '0') : given.toInt(&ok)) - 1;
     if (ok && slot >= 0 && slot < count && !used[slot])
         return slot;
     const QString plain = PlainLabel(label);
@@ -268,8 +272,14 @@ int TCardMapper::ChooseSlot(const TVCardProperty &p, const QString &label, bool 
 
 TContactRecord TCardMapper::Map(const TVCard &card, QList<bool> *kept)
 {
-    using R = TVCardReader;
     TContactRecord r;
+    MapInto(card, r, kept);
+    return r;
+}
+
+void TCardMapper::MapInto(const TVCard &card, TContactRecord &r, QList<bool> *kept)
+{
+    using R = TVCardReader;
     m_unknown.clear();
     m_keptLines.clear();
     m_otherCategories.clear();
@@ -529,5 +539,4 @@ TContactRecord TCardMapper::Map(const TVCard &card, QList<bool> *kept)
     if (name.isEmpty())
         name = QString::fromUtf8("Bez jména");
     Put(r, EField::NazevPolozky, name);
-    return r;
 }

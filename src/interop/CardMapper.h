@@ -58,6 +58,8 @@ public:
     // `kept`, when given, gets for each property whether the entry holds it only as a
     // note line or not at all (so a merged card must keep it as it was).
     TContactRecord Map(const TVCard &card, QList<bool> *kept = nullptr);
+    // The same written into `r`, a cleared record (one kept from card to card).
+    void MapInto(const TVCard &card, TContactRecord &r, QList<bool> *kept = nullptr);
     // The note lines the last card's unmapped properties made.
     const QStringList &KeptLines() const { return m_keptLines; }
     // Categories no flag is captioned with, and the note lines they made.

@@ -56,6 +56,24 @@ bool HasExt(QStringView t)
     return false;
 }
 
+bool HasDigit(QStringView s)
+{
+    for (QChar c : s)
+        if (c.isDigit())
+            return true;
+    return false;
+}
+
+// Whether simplified() would leave the text as it is: no white space at either end, and
+// inside only single plain spaces.
+bool Simple(QStringView t)
+{
+    for (qsizetype i = 0; i < t.size(); ++i)
+        if (t[i].isSpace() && (t[i] != QLatin1Char(' ') || i == 0 || i + 1 == t.size() || t[i - 1] == QLatin1Char(' ')))
+            return false;
+    return true;
+}
+
 } // namespace
 
 bool HasInternationalPrefix(const QString &number)
@@ -96,7 +114,8 @@ QString InternationalNumber(const QString &country, const QString &area, const Q
 TNumberParts SplitNumber(const QString &text, const QString *codes)
 {
     TNumberParts p;
-    QString t = text.simplified();
+    // Most numbers are simple already: then the text is shared, not made again.
+    QString t = Simple(text) ? text : text.simplified();
     if (t.startsWith(QLatin1String("tel:"), Qt::CaseInsensitive))
         t = t.mid(4);
     static const QRegularExpression ext(QStringLiteral("(?:\\s*;\\s*ext=|\\s+ext\\.\\s*)(.+)$"),
@@ -135,7 +154,7 @@ TNumberParts SplitNumber(const QString &text, const QString *codes)
         bool ok = true;
         if (t.startsWith(QLatin1Char('+')))
             dropFirst();
-        else if (!Digits(country).isEmpty())
+        else if (HasDigit(country))
             ok = false;
         const QString areaDigits = Digits(area);
         if (ok && !areaDigits.isEmpty()) {

@@ -7,6 +7,7 @@
 #include <QStringDecoder>
 #include <QStringTokenizer>
 
+#include <array>
 #include <cstring>
 
 QStringList TVCardProperty::Param(const char *name) const
@@ -99,6 +100,18 @@ bool AssignUtf8(QString &to, QByteArrayView in)
         return false;
     const auto more = [&](qsizetype i) { return s + i < end && (s[i] & 0xC0) == 0x80; };
     while (s < end) {
+        // Eight ASCII bytes at a time.
+        if (end - s >= 8) {
+            quint64 word;
+            std::memcpy(&word, s, 8);
+            if (!(word & 0x8080808080808080ull)) {
+                for (int k = 0; k < 8; ++k)
+                    d[k] = s[k];
+                d += 8;
+                s += 8;
+                continue;
+            }
+        }
         const uchar c = *s;
         if (c < 0x80) {
             *d++ = c;
@@ -185,9 +198,28 @@ QByteArray Interned(QByteArrayView upper)
         QByteArrayLiteral("VALUE"), QByteArrayLiteral("PREF"), QByteArrayLiteral("ALTID"), QByteArrayLiteral("LANGUAGE"),
         QByteArrayLiteral("PID"),
     };
-    for (const QByteArray &n : kNames)
-        if (n.size() == upper.size() && std::memcmp(n.constData(), upper.data(), size_t(n.size())) == 0)
-            return n;
+    // Looked up among those of the same length and first letter.
+    static constexpr qsizetype kLongest = 24;
+    struct TBucket
+    {
+        const QByteArray *Names[4] = {};
+        int Count = 0;
+    };
+    static const auto buckets = [] {
+        std::array<std::array<TBucket, 26>, kLongest + 1> b {};
+        for (const QByteArray &n : kNames) {
+            TBucket &at = b[size_t(n.size())][size_t(n[0] - 'A')];
+            if (at.Count < 4) // a name left out is only made anew each time
+                at.Names[at.Count++] = &n;
+        }
+        return b;
+    }();
+    if (upper.size() > 0 && upper.size() <= kLongest && upper[0] >= 'A' && upper[0] <= 'Z') {
+        const TBucket &at = buckets[size_t(upper.size())][size_t(upper[0] - 'A')];
+        for (int i = 0; i < at.Count; ++i)
+            if (std::memcmp(at.Names[i]->constData(), upper.data(), size_t(upper.size())) == 0)
+                return *at.Names[i];
+    }
     return upper.toByteArray();
 }
 
@@ -215,6 +247,21 @@ void AssignName(QByteArray &to, QByteArrayView name)
     for (qsizetype i = 0; i < name.size(); ++i)
         upper[i] = AsciiUpper(name[i]);
     to = Interned(QByteArrayView(upper, name.size()));
+}
+
+qsizetype IndexOf(QByteArrayView text, char c)
+{
+    const void *at = text.isEmpty() ? nullptr : std::memchr(text.data(), c, size_t(text.size()));
+    return at ? static_cast<const char *>(at) - text.data() : -1;
+}
+
+// trimmed(), without a call when there is nothing to trim (most parts).
+QByteArrayView Trimmed(QByteArrayView text)
+{
+    const auto space = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+    if (text.isEmpty() || (!space(text.front()) && !space(text.back())))
+        return text;
+    return text.trimmed();
 }
 
 bool IsParamNameChar(char c)
@@ -252,6 +299,22 @@ bool ContinuesParameters(QByteArrayView text)
 // leave it) is taken as part of that value when more parameters follow it.
 qsizetype ValueStart(QByteArrayView line)
 {
+    // Most heads hold no quote: then the value starts at the first colon unless that one
+    // stands in a parameter's value (the last ';' or '=' before it is a '='), where the
+    // whole walk below decides.
+    const qsizetype colon = IndexOf(line, ':');
+    if (colon < 0)
+        return -1;
+    if (IndexOf(line.first(colon), '"') < 0) {
+        qsizetype k = colon - 1;
+        while (k >= 0 && line[k] != ';' && line[k] != '=')
+            --k;
+        if (k < 0 || line[k] == ';')
+            return colon;
+        const qsizetype next = IndexOf(line.sliced(colon + 1), ':');
+        if (next < 0 || !ContinuesParameters(line.sliced(colon + 1, next)))
+            return colon;
+    }
     bool quoted = false;
     bool inParamValue = false;
     for (qsizetype i = 0; i < line.size(); ++i) {
@@ -286,7 +349,12 @@ bool TVCardReader::ParseLine(QByteArrayView line, TVCardProperty &p)
     const QByteArrayView head = line.first(colon);
     // The parts of the head, split at semicolons outside quotes.
     bool quoted = false;
+    const bool anyQuote = IndexOf(head, '"') >= 0;
     const auto partEnd = [&](qsizetype from) {
+        if (!anyQuote) {
+            const qsizetype semicolon = IndexOf(head.sliced(from), ';');
+            return semicolon < 0 ? head.size() : from + semicolon;
+        }
         for (; from < head.size(); ++from) {
             if (head[from] == '"')
                 quoted = !quoted;
@@ -296,7 +364,7 @@ bool TVCardReader::ParseLine(QByteArrayView line, TVCardProperty &p)
         return from;
     };
     qsizetype end = partEnd(0);
-    QByteArrayView name = head.first(end).trimmed();
+    QByteArrayView name = Trimmed(head.first(end));
     qsizetype dot = name.size() - 1;
     while (dot >= 0 && name[dot] != '.')
         --dot;
@@ -323,8 +391,8 @@ bool TVCardReader::ParseLine(QByteArrayView line, TVCardProperty &p)
         const qsizetype from = end + 1;
         end = partEnd(from);
         const QByteArrayView raw = head.sliced(from, end - from);
-        const qsizetype eq = raw.indexOf('=');
-        QByteArrayView pvalue = eq < 0 ? raw.trimmed() : raw.sliced(eq + 1).trimmed();
+        const qsizetype eq = IndexOf(raw, '=');
+        QByteArrayView pvalue = Trimmed(eq < 0 ? raw : raw.sliced(eq + 1));
         if (params == p.Params.size())
             p.Params.emplace_back();
         auto &param = p.Params[params++];
@@ -335,11 +403,11 @@ bool TVCardReader::ParseLine(QByteArrayView line, TVCardProperty &p)
                                   ? "ENCODING"
                                   : "TYPE");
         else
-            AssignName(pname, raw.first(eq).trimmed());
+            AssignName(pname, Trimmed(raw.first(eq)));
         // Quotes go (on the stack when short).
         char shortValue[128];
         QByteArray longValue;
-        if (pvalue.contains('"')) {
+        if (IndexOf(pvalue, '"') >= 0) {
             qsizetype n = 0;
             char *d = shortValue;
             if (pvalue.size() > qsizetype(sizeof shortValue)) {

@@ -144,12 +144,15 @@ char AsciiUpper(char c)
 // Whether the part before the value names quoted-printable, in any case.
 bool QuotedPrintable(QByteArrayView line)
 {
-    const qsizetype colon = line.indexOf(':');
+    const void *at = line.isEmpty() ? nullptr : std::memchr(line.data(), ':', size_t(line.size()));
+    const qsizetype colon = at ? static_cast<const char *>(at) - line.data() : -1;
     if (colon <= 0)
         return false;
     static constexpr QByteArrayView kWord = "QUOTED-PRINTABLE";
     for (qsizetype i = 0; i + kWord.size() <= colon; ++i) {
-        qsizetype k = 0;
+        if ((line[i] | 0x20) != 'q')
+            continue;
+        qsizetype k = 1;
         while (k < kWord.size() && AsciiUpper(line[i + k]) == kWord[k])
             ++k;
         if (k == kWord.size())
@@ -237,7 +240,9 @@ bool TVCardReader::Next(TVCard &card)
     bool inCard = false;
     int nested = 0;
     while (LogicalLine(line)) {
-        if (line.trimmed().isEmpty()) {
+        // Blank lines are skipped; a line that starts with no space is none.
+        const bool blank = line.isEmpty() || ((line[0] == ' ' || (line[0] >= '\t' && line[0] <= '\r')) && line.trimmed().isEmpty());
+        if (blank) {
             continue;
         }
         if (used == card.size()) {

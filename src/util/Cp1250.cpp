@@ -111,6 +111,20 @@ qsizetype ToCp1250(QStringView text, char *out, qsizetype room, qint64 &missing)
     const char16_t *const end = s + text.size();
     qsizetype n = 0;
     while (s < end) {
+        // Four ASCII units at a time while they fit: the byte is the unit.
+        if (end - s >= 4 && room - n >= 4) {
+            quint64 units;
+            std::memcpy(&units, s, 8);
+            if (!(units & 0xFF80FF80FF80FF80ull)) {
+                out[n] = char(s[0]);
+                out[n + 1] = char(s[1]);
+                out[n + 2] = char(s[2]);
+                out[n + 3] = char(s[3]);
+                n += 4;
+                s += 4;
+                continue;
+            }
+        }
         char32_t cp = *s++;
         if (QChar::isHighSurrogate(cp) && s < end && QChar::isLowSurrogate(*s))
             cp = QChar::surrogateToUcs4(char16_t(cp), *s++);

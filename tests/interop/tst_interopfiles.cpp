@@ -31,6 +31,7 @@ private slots:
     void import_data();
     void import();
     void uniqueNames();
+    void uniqueNamesAmongThousands();
     void failedWriteKeepsOldFile();
 
 private:
@@ -417,6 +418,31 @@ void TestInteropFiles::uniqueNames()
     QCOMPARE(FromCp1250(b.Record(1).Name()), QString::fromUtf8("Novák Jan (3)"));
     QCOMPARE(b.Record(2).Name(), longName);
     QCOMPARE(b.Record(3).Name(), QByteArray(46, 'L') + " (2)");
+}
+
+// The names given so far are found however many came before: a repeat of the first, a
+// middle and the last of 3,000 names, and the first once more.
+void TestInteropFiles::uniqueNamesAmongThousands()
+{
+    const QString path = m_dir.filePath(QStringLiteral("thousands.vcf"));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QList<int> order;
+    for (int i = 0; i < 3000; ++i)
+        order << i;
+    order << 0 << 1500 << 2999 << 0;
+    for (int i : order)
+        f.write("BEGIN:VCARD\nFN:N" + QByteArray::number(i) + "\nEND:VCARD\n");
+    f.close();
+    TBook b;
+    TVCardImportStats stats;
+    QCOMPARE(ImportVCardFile(path, b, TBookLabels::Defaults(), {}, stats, BookFile::kMaxRecords), TInteropError::None);
+    QCOMPARE(b.RecordCount(), 3004);
+    QCOMPARE(b.Record(2999).Name(), QByteArray("N2999"));
+    QCOMPARE(b.Record(3000).Name(), QByteArray("N0 (2)"));
+    QCOMPARE(b.Record(3001).Name(), QByteArray("N1500 (2)"));
+    QCOMPARE(b.Record(3002).Name(), QByteArray("N2999 (2)"));
+    QCOMPARE(b.Record(3003).Name(), QByteArray("N0 (3)"));
 }
 
 // A target that cannot be written (a folder in its place) fails and leaves no file.

@@ -66,6 +66,15 @@ void TestVCardReader::blocks_data()
     QTest::newRow("UTF-8 byte-order mark") << "\xEF\xBB\xBF" + card.toUtf8() << whole;
     QStringEncoder utf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
     QTest::newRow("UTF-16 with its mark") << QByteArray(utf16(card)) << whole;
+    // ASCII runs of seven, eight and nine bytes before a letter, and bytes that are no
+    // UTF-8 after eight ASCII ones (read as Windows-1250); colons in unquoted parameter
+    // values, once before more parameters (their names come upper case) and once before the
+    // value's own colon.
+    QTest::newRow("ASCII runs, heads without quotes")
+        << QByteArray("BEGIN:VCARD\r\nNOTE:abcdefgř\r\nX-A:abcdefghř12345678ž\r\nX-B:abcdefghiá\r\nX-C:abcdefgh\xE8\r\n"
+                      "X-D;LABEL=Brno: centrum;type=work:x\r\nX-E;LABEL=a:b:c\r\nEND:VCARD\r\n")
+        << QString::fromUtf8("--\nNOTE:abcdefgř\nX-A:abcdefghř12345678ž\nX-B:abcdefghiá\nX-C:abcdefghč\n"
+                             "X-D;LABEL=Brno: centrum;TYPE=work:x\nX-E;LABEL=a:b:c\nbad 0, photos 0");
     QTest::newRow("lines beyond the limit, whole and folded")
         << QByteArray("BEGIN:VCARD\r\nFN:A\r\nPHOTO;ENCODING=b:" + QByteArray(TVCardReader::kMaxLine + 10, 'A')
                       + "\r\nX-LONG:" + QByteArray(TVCardReader::kMaxLine, 'B') + "\r\n " + QByteArray(40, 'C')

@@ -85,6 +85,8 @@ private slots:
     void unchangedPairs_data();
     void unchangedPairs();
     void everyColumnKeepsAsciiAndLength();
+    void intoRoomOfEverySize_data();
+    void intoRoomOfEverySize();
 };
 
 void TestCodePage::dosTablesMatchSystem_data()
@@ -332,6 +334,33 @@ void TestCodePage::everyColumnKeepsAsciiAndLength()
                     qPrintable(QStringLiteral("%1->%2 byte %3").arg(s).arg(t).arg(b, 0, 16)));
             }
         }
+    }
+}
+
+// The conversion into a buffer of fixed room takes ASCII four units at a time: at every
+// room, a run broken by a letter, a character the page lacks or a surrogate pair gives
+// the whole text's bytes cut there, never a byte past the room, and the same counts.
+void TestCodePage::intoRoomOfEverySize_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("ASCII runs around letters") << QString::fromUtf8("abcdřefghijkl mnoŽ 1234567 89á");
+    QTest::newRow("lacking, a surrogate pair, a zero")
+        << QString::fromUtf8("abc\u4E2Ddefg\U0001F600hijklmn") + QChar(0) + QString::fromUtf8("opq\u20ACrst");
+    QTest::newRow("ASCII only") << QStringLiteral("0123456789abcdefghi");
+}
+
+void TestCodePage::intoRoomOfEverySize()
+{
+    QFETCH(QString, text);
+    const QByteArray whole = ToCp1250(text);
+    for (qsizetype room = 0; room <= whole.size() + 2; ++room) {
+        QByteArray out(room + 8, '#');
+        qint64 missing = 0;
+        const qsizetype n = ToCp1250(QStringView(text), out.data(), room, missing);
+        QCOMPARE(n, whole.size());
+        QCOMPARE(missing, qint64(whole.count('?')));
+        QCOMPARE(out.first(qMin(room, whole.size())), whole.first(qMin(room, whole.size())));
+        QCOMPARE(out.sliced(qMin(room, whole.size())), QByteArray(out.size() - qMin(room, whole.size()), '#'));
     }
 }
 
