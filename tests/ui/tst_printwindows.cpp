@@ -168,6 +168,16 @@ void SetCustom(QDialog *d, const TLabelLayout &l)
     Child<QDoubleSpinBox>(d, "SpinMezeraY")->setValue(l.GapY);
 }
 
+// Types the name into the file dialog and presses its button. (selectFile() leaves the
+// field alone while it has the focus.)
+void Choose(QFileDialog *files, const QString &path)
+{
+    auto *name = files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    QVERIFY(name);
+    name->setText(path);
+    static_cast<QDialog *>(files)->accept();
+}
+
 // The page count of the preview that the click opens, the preview closed whatever happens.
 int PreviewPages(QPushButton *button)
 {
@@ -191,8 +201,7 @@ void SavePdfAs(QPushButton *button, const QString &path)
         QCOMPARE(files->windowTitle(), U("Uložit jako PDF"));
         // The question about replacing a file is Qt's own, taken as answered yes.
         files->setOption(QFileDialog::DontConfirmOverwrite);
-        files->selectFile(path);
-        static_cast<QDialog *>(files)->accept();
+        Choose(files, path);
     });
     button->click();
 }
@@ -496,8 +505,7 @@ void TestPrintWindows::reportChooserRemembersAfterReport()
             QCOMPARE(after->count(), 4);
             QCOMPARE(after->itemText(3), U("uložit jako PDF"));
             after->setCurrentIndex(choice);
-            files->selectFile(wdr);
-            static_cast<QDialog *>(files)->accept();
+            Choose(files, wdr);
         });
         QCOMPARE(ports.AskTemplate(), wdr);
         QCOMPARE(int(ports.AfterReport()), choice);
@@ -507,8 +515,7 @@ void TestPrintWindows::reportChooserRemembersAfterReport()
     bool offered = true;
     Answer("OpenDialog4", [&](QDialog *d) {
         offered = d->findChild<QComboBox *>(QStringLiteral("ComboPoVytvoreni")) != nullptr;
-        qobject_cast<QFileDialog *>(d)->selectFile(wdr);
-        d->accept();
+        Choose(qobject_cast<QFileDialog *>(d), wdr);
     });
     QCOMPARE(ports.AskTemplateToEdit(), wdr);
     QVERIFY(!offered);
@@ -530,8 +537,7 @@ void TestPrintWindows::reportPdfAfterTisk()
     const QString pdf = dir.filePath(QStringLiteral("seznam.pdf"));
     Answer("OpenDialog4", [&](QDialog *d) {
         Child<QComboBox>(d, "ComboPoVytvoreni")->setCurrentIndex(3);
-        qobject_cast<QFileDialog *>(d)->selectFile(wdr);
-        d->accept();
+        Choose(qobject_cast<QFileDialog *>(d), wdr);
     });
     // The PDF's own file dialog comes next, offering the report's name.
     bool offered = false;
@@ -544,7 +550,9 @@ void TestPrintWindows::reportPdfAfterTisk()
     app.Window().Action(QStringLiteral("ITisk"))->trigger();
     QVERIFY(QFileInfo::exists(out));
     QVERIFY(offered);
-    QCOMPARE(prompt.Texts(), QStringList());
+    // Only the report's own word that it was written; nothing went wrong.
+    QCOMPARE(prompt.Texts().size(), 1);
+    QVERIFY(prompt.Texts().at(0).endsWith(out));
     // 130 lines at the largest size: more than one page.
     QCOMPARE(PdfPages(pdf), 3);
 }
