@@ -23,6 +23,11 @@
 #include "dialling/ui/WidgetDiallingDialogs.h"
 #include "reports/ReportCommands.h"
 #include "reports/ui/WidgetReportPorts.h"
+#include "printing/ui/FormObalka.h"
+#include "printing/ui/FormOdesilatel.h"
+#include "printing/ui/FormStitky.h"
+#include "printing/ui/PrintWindows.h"
+#include "printing/ui/ReportOutput.h"
 #include "exchange/ExchangeCommands.h"
 #include "exchange/ui/WidgetExchangeDialogs.h"
 #include "interop/InteropCommands.h"
@@ -53,7 +58,7 @@ TVorlinkApp::TVorlinkApp(IPrompt &prompt, const IClock &clock, const QString &in
     m_about = std::make_unique<TAboutBox>(*m_links, m_window.get());
     m_tray = new TTrayIcon(m_window.get());
     m_reportPorts = std::make_unique<TWidgetReportPorts>(
-        m_window.get(), ReportTemplatesDir(QCoreApplication::applicationDirPath()));
+        m_window.get(), ReportTemplatesDir(QCoreApplication::applicationDirPath()), &s);
     m_reports = std::make_unique<TReportCommands>(s, m_window->Editor(), m_window->Commands(), *m_reportPorts,
                                                   *m_reportPorts);
     m_exchangeDialogs = std::make_unique<TWidgetExchangeDialogs>(m_window.get());
@@ -62,6 +67,53 @@ TVorlinkApp::TVorlinkApp(IPrompt &prompt, const IClock &clock, const QString &in
     ConnectDialling();
     ConnectInterop();
     ConnectSync(iniPath);
+    ConnectPrinting();
+}
+
+namespace {
+
+// "Po vytvoření" of the report dialog, done by the printing windows.
+class TReportPrinter : public IReportPrinter
+{
+public:
+    explicit TReportPrinter(TReportOutput &output) : m_output(output) { }
+
+    void PrintReport(const QString &path, int codePage, TAfterReport what) override
+    {
+        switch (what) {
+        case TAfterReport::FileOnly:
+            return;
+        case TAfterReport::Print:
+            return m_output.Output(path, codePage, TPrintAction::Print);
+        case TAfterReport::Preview:
+            return m_output.Output(path, codePage, TPrintAction::Preview);
+        case TAfterReport::Pdf:
+            return m_output.Output(path, codePage, TPrintAction::Pdf);
+        }
+    }
+
+private:
+    TReportOutput &m_output;
+};
+
+} // namespace
+
+void TVorlinkApp::ConnectPrinting()
+{
+    TFormMain &w = *m_window;
+    m_printing = std::make_unique<TPrintWindows>(w.Session(), w.Editor(), m_window.get());
+    m_reportPrinter = std::make_unique<TReportPrinter>(m_printing->Reports());
+    m_reports->SetPrinter(m_reportPrinter.get());
+    TPrintWindows *p = m_printing.get();
+    auto bind = [&w](const char *name, auto handler) {
+        QAction *a = w.Action(QString::fromLatin1(name));
+        Q_ASSERT(a);
+        a->setEnabled(true);
+        QObject::connect(a, &QAction::triggered, a, handler);
+    };
+    bind("ITiskStitku", [p] { p->Stitky().ITiskStitkuClick(); });
+    bind("ITiskObalky", [p] { p->Obalka().ITiskObalkyClick(); });
+    bind("IOdesilatel", [p] { p->Odesilatel().IOdesilatelClick(); });
 }
 
 // vCard, CSV and iCalendar join the file menu's import and export dialogs.

@@ -24,6 +24,8 @@ class TFormMain;
 class TMaskCommands;
 class TReportCommands;
 class TWidgetReportPorts;
+class IReportPrinter;
+class TPrintWindows;
 class TSoundPlayer;
 class TWidgetCalendarDialogs;
 class TWidgetMaskDialogs;
@@ -65,12 +67,14 @@ public:
     TReportCommands &Reports() { return *m_reports; }
     TExchangeCommands &Exchange() { return *m_exchange; }
     TInteropCommands &Interop() { return *m_interop; }
+    TPrintWindows &Printing() { return *m_printing; }
 
 private:
     void Connect();
     void ConnectInterop();
     void ConnectSync(const QString &iniPath);
     void ConnectDialling();
+    void ConnectPrinting();
 
     std::unique_ptr<TFormMain> m_window;
     std::unique_ptr<TWidgetMaskDialogs> m_maskDialogs;
@@ -99,5 +103,7 @@ private:
     std::unique_ptr<IPasswordStore> m_passwords;
     std::unique_ptr<TWidgetSyncDialogs> m_syncDialogs;
     std::unique_ptr<TSyncCommands> m_sync;
+    std::unique_ptr<TPrintWindows> m_printing;
+    std::unique_ptr<IReportPrinter> m_reportPrinter;
     bool m_startHidden = false;
 };

@@ -12,6 +12,8 @@ struct TMmSize
 {
     double Width = 210;
     double Height = 297;
+
+    bool operator==(const TMmSize &) const = default;
 };
 
 struct TMmRect

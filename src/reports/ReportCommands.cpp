@@ -174,7 +174,7 @@ void TReportCommands::ITiskClick()
 
 void TReportCommands::INastaveniTiskuClick()
 {
-    const QString path = m_dialogs.AskTemplate();
+    const QString path = m_dialogs.AskTemplateToEdit();
     if (path.isEmpty())
         return;
     if (!m_launcher.StartEditor(path))

@@ -13,6 +13,8 @@ public:
     virtual ~IReportDialogs() = default;
     // An existing template file, or empty when cancelled.
     virtual QString AskTemplate() = 0;
+    // The same for "Nastavení tisku", where nothing is printed.
+    virtual QString AskTemplateToEdit() { return AskTemplate(); }
     // The choice made in that dialog for the report about to be written.
     virtual TAfterReport AfterReport() const { return TAfterReport::FileOnly; }
 };

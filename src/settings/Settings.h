@@ -21,8 +21,41 @@ struct TSyncSettings
     bool operator==(const TSyncSettings &) const = default;
 };
 
-// Program-wide settings: the open book's reminder values, the modem, the window and the
-// tray flag.
+// The sender on envelopes and the last choices of the printing dialogs; they belong to the
+// person, not to a book. Numbers out of range are read as their defaults.
+struct TPrintSettings
+{
+    QString SenderName;
+    QString SenderStreet;
+    QString SenderPsc;
+    QString SenderTown;
+    QString SenderCountry;
+
+    QString LabelSheet = QStringLiteral("3x8"); // a ready sheet's key, or kCustomSheet
+    static constexpr const char *kCustomSheet = "vlastni";
+    // The custom sheet, in millimetres.
+    int LabelColumns = 3;
+    int LabelRows = 8;
+    double LabelWidth = 70;
+    double LabelHeight = 37;
+    bool LabelCentred = true;
+    double LabelLeft = 0;
+    double LabelTop = 0;
+    double LabelGapX = 0;
+    double LabelGapY = 0;
+    int LabelAddress = 1; // 1..3
+    int LabelStart = 1;
+
+    QString Envelope = QStringLiteral("DL");
+    int EnvelopeAddress = 1;
+
+    int AfterReport = 0; // 0 the file only, 1 print, 2 preview, 3 PDF
+
+    bool operator==(const TPrintSettings &) const = default;
+};
+
+// Program-wide settings: the open book's reminder values, the modem, the window, the
+// tray flag and printing.
 struct TSettings
 {
     TStamp NaposledyVyroci = 0;
@@ -49,4 +82,5 @@ struct TSettings
     int Vyska = 480;
     int ListBox = 150;
     TSyncSettings Sync;
+    TPrintSettings Print;
 };

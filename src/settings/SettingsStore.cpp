@@ -13,6 +13,7 @@ const QString kModem = QStringLiteral("Modem");
 const QString kOkno = QStringLiteral("Okno");
 const QString kHistorie = QStringLiteral("Historie");
 const QString kSync = QStringLiteral("Synchronizace");
+const QString kTisk = QStringLiteral("Tisk");
 
 QString Key(const QString &section, const QString &name)
 {
@@ -34,6 +35,66 @@ TSettingsStore::TSettingsStore(TSettings &settings, const IClock &clock, const Q
     // Read at once: a new book made before any is opened must not write the defaults
     // over the devices the user set up.
     LoadMachineValues();
+    LoadPrintValues();
+}
+
+void TSettingsStore::LoadPrintValues()
+{
+    const TPrintSettings def;
+    TPrintSettings &p = m_settings.Print;
+    p.SenderName = ReadText(kTisk, QStringLiteral("OdesilatelJmeno"), QString());
+    p.SenderStreet = ReadText(kTisk, QStringLiteral("OdesilatelUlice"), QString());
+    p.SenderPsc = ReadText(kTisk, QStringLiteral("OdesilatelPSC"), QString());
+    p.SenderTown = ReadText(kTisk, QStringLiteral("OdesilatelMisto"), QString());
+    p.SenderCountry = ReadText(kTisk, QStringLiteral("OdesilatelStat"), QString());
+    p.LabelSheet = ReadText(kTisk, QStringLiteral("Stitky"), def.LabelSheet).trimmed();
+    if (p.LabelSheet.isEmpty())
+        p.LabelSheet = def.LabelSheet;
+    p.LabelColumns = ReadInt(kTisk, QStringLiteral("StitkySloupce"), def.LabelColumns, 1, 20);
+    p.LabelRows = ReadInt(kTisk, QStringLiteral("StitkyRadky"), def.LabelRows, 1, 50);
+    p.LabelWidth = ReadDouble(kTisk, QStringLiteral("StitkySirka"), def.LabelWidth, 1, 297);
+    p.LabelHeight = ReadDouble(kTisk, QStringLiteral("StitkyVyska"), def.LabelHeight, 1, 297);
+    p.LabelCentred = ReadInt(kTisk, QStringLiteral("StitkyNaStred"), 1, 0, 1) != 0;
+    p.LabelLeft = ReadDouble(kTisk, QStringLiteral("StitkyVlevo"), def.LabelLeft, 0, 297);
+    p.LabelTop = ReadDouble(kTisk, QStringLiteral("StitkyNahore"), def.LabelTop, 0, 297);
+    p.LabelGapX = ReadDouble(kTisk, QStringLiteral("StitkyMezeraX"), def.LabelGapX, 0, 297);
+    p.LabelGapY = ReadDouble(kTisk, QStringLiteral("StitkyMezeraY"), def.LabelGapY, 0, 297);
+    p.LabelAddress = ReadInt(kTisk, QStringLiteral("StitkyAdresa"), def.LabelAddress, 1, 3);
+    p.LabelStart = ReadInt(kTisk, QStringLiteral("StitkyPrvni"), def.LabelStart, 1, 1000);
+    p.Envelope = ReadText(kTisk, QStringLiteral("Obalka"), def.Envelope).trimmed();
+    if (p.Envelope.isEmpty())
+        p.Envelope = def.Envelope;
+    p.EnvelopeAddress = ReadInt(kTisk, QStringLiteral("ObalkaAdresa"), def.EnvelopeAddress, 1, 3);
+    p.AfterReport = ReadInt(kTisk, QStringLiteral("PoVytvoreni"), def.AfterReport, 0, 3);
+}
+
+bool TSettingsStore::SavePrintSettings()
+{
+    QSettings &s = *m_store;
+    const TPrintSettings &p = m_settings.Print;
+    auto put = [&](const char *name, const QString &value) { s.setValue(Key(kTisk, QLatin1String(name)), value); };
+    auto number = [](double v) { return QString::number(v, 'g', 10); };
+    put("OdesilatelJmeno", p.SenderName);
+    put("OdesilatelUlice", p.SenderStreet);
+    put("OdesilatelPSC", p.SenderPsc);
+    put("OdesilatelMisto", p.SenderTown);
+    put("OdesilatelStat", p.SenderCountry);
+    put("Stitky", p.LabelSheet);
+    put("StitkySloupce", QString::number(p.LabelColumns));
+    put("StitkyRadky", QString::number(p.LabelRows));
+    put("StitkySirka", number(p.LabelWidth));
+    put("StitkyVyska", number(p.LabelHeight));
+    put("StitkyNaStred", QString::number(p.LabelCentred ? 1 : 0));
+    put("StitkyVlevo", number(p.LabelLeft));
+    put("StitkyNahore", number(p.LabelTop));
+    put("StitkyMezeraX", number(p.LabelGapX));
+    put("StitkyMezeraY", number(p.LabelGapY));
+    put("StitkyAdresa", QString::number(p.LabelAddress));
+    put("StitkyPrvni", QString::number(p.LabelStart));
+    put("Obalka", p.Envelope);
+    put("ObalkaAdresa", QString::number(p.EnvelopeAddress));
+    put("PoVytvoreni", QString::number(p.AfterReport));
+    return Sync();
 }
 
 void TSettingsStore::LoadMachineValues()
@@ -83,6 +144,20 @@ int TSettingsStore::ReadInt(const QString &section, const QString &name, int def
     bool ok = false;
     const int n = v.toString().trimmed().toInt(&ok);
     return ok ? n : def;
+}
+
+int TSettingsStore::ReadInt(const QString &section, const QString &name, int def, int min, int max)
+{
+    const int n = ReadInt(section, name, def);
+    return n >= min && n <= max ? n : def;
+}
+
+double TSettingsStore::ReadDouble(const QString &section, const QString &name, double def, double min, double max)
+{
+    bool ok = false;
+    const double v = m_store->value(Key(section, name)).toString().trimmed().toDouble(&ok);
+    // NaN fails both comparisons.
+    return ok && v >= min && v <= max ? v : def;
 }
 
 void TSettingsStore::LoadBookValues(const QString &path)
@@ -193,9 +268,11 @@ void TSettingsStore::ResetBookSettings()
     const TStamp now = NowStamp(m_clock);
     const auto devices = m_settings.Zarizeni;
     const bool presSystem = m_settings.VolatPresSystem;
+    const TPrintSettings print = m_settings.Print;
     m_settings = TSettings();
     m_settings.Zarizeni = devices;
     m_settings.VolatPresSystem = presSystem;
+    m_settings.Print = print;
     m_settings.NaposledyVyroci = now;
     m_settings.NaposledySpusteno = now;
 }

@@ -34,8 +34,11 @@ public:
     bool SaveBookSettings(const QString &path);
     // Only the sync settings of the book at `path`, at once.
     bool SaveSyncSettings(const QString &path);
-    // The values of a new book; the port devices and the tel: switch stay.
+    // The values of a new book; the port devices, the tel: switch and printing stay.
     void ResetBookSettings();
+
+    // The sender and the printing dialogs' choices, at once.
+    bool SavePrintSettings();
 
     // Writes "Lista" of section "Okno" at once.
     bool SaveLista();
@@ -46,6 +49,10 @@ public:
 private:
     QString ReadText(const QString &section, const QString &name, const QString &def);
     int ReadInt(const QString &section, const QString &name, int def);
+    // `def` for a value that is missing, no number or outside min..max.
+    int ReadInt(const QString &section, const QString &name, int def, int min, int max);
+    double ReadDouble(const QString &section, const QString &name, double def, double min, double max);
+    void LoadPrintValues();
     bool Sync();
     void LoadMachineValues();
     void WriteSync(const QString &suffix);

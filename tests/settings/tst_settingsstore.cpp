@@ -55,6 +55,9 @@ private slots:
     void unreadableFileIsRepaired();
     void recentFilesRoundTrip();
     void portDevicesOutliveANewBook();
+    void printValuesRoundTrip();
+    void printValuesOutOfRange_data();
+    void printValuesOutOfRange();
 };
 
 void TestSettingsStore::suffix_data()
@@ -283,6 +286,76 @@ void TestSettingsStore::portDevicesOutliveANewBook()
     f.Settings.Zarizeni[0].clear();
     store->LoadBookValues(QStringLiteral("/x/a.wdt"));
     QCOMPARE(f.Settings.Zarizeni[0], QStringLiteral("/dev/ttyUSB0"));
+}
+
+// The sender and the printing choices belong to the person: read at once, kept by a new
+// book, written by their own save only.
+void TestSettingsStore::printValuesRoundTrip()
+{
+    TFixture f;
+    TPrintSettings p;
+    p.SenderName = QString::fromUtf8("Jiří Novák");
+    p.SenderStreet = QString::fromUtf8("Dlouhá 5");
+    p.SenderPsc = QStringLiteral("11000");
+    p.SenderTown = QStringLiteral("Praha 1");
+    p.SenderCountry = QString::fromUtf8("Česká republika");
+    p.LabelSheet = QString::fromLatin1(TPrintSettings::kCustomSheet);
+    p.LabelColumns = 4;
+    p.LabelRows = 11;
+    p.LabelWidth = 48.5;
+    p.LabelHeight = 25.4;
+    p.LabelCentred = false;
+    p.LabelLeft = 4.75;
+    p.LabelTop = 10.5;
+    p.LabelGapX = 2.5;
+    p.LabelGapY = 0.25;
+    p.LabelAddress = 3;
+    p.LabelStart = 17;
+    p.Envelope = QStringLiteral("C5");
+    p.EnvelopeAddress = 2;
+    p.AfterReport = 3;
+    {
+        auto store = f.Store();
+        f.Settings.Print = p;
+        QVERIFY(store->SavePrintSettings());
+    }
+    f.Settings = TSettings();
+    auto store = f.Store();
+    QCOMPARE(f.Settings.Print, p);
+    store->ResetBookSettings();
+    QCOMPARE(f.Settings.Print, p);
+    store->LoadBookValues(QStringLiteral("/x/a.wdt"));
+    QCOMPARE(f.Settings.Print, p);
+}
+
+void TestSettingsStore::printValuesOutOfRange_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("no columns") << "StitkySloupce" << "0";
+    QTest::newRow("too many rows") << "StitkyRadky" << "51";
+    QTest::newRow("width text") << "StitkySirka" << "sirokej";
+    QTest::newRow("height nan") << "StitkyVyska" << "nan";
+    QTest::newRow("height infinite") << "StitkyVyska" << "inf";
+    QTest::newRow("left negative") << "StitkyVlevo" << "-3";
+    QTest::newRow("gap huge") << "StitkyMezeraX" << "1e9";
+    QTest::newRow("centred two") << "StitkyNaStred" << "2";
+    QTest::newRow("address four") << "StitkyAdresa" << "4";
+    QTest::newRow("start zero") << "StitkyPrvni" << "0";
+    QTest::newRow("sheet blank") << "Stitky" << " ";
+    QTest::newRow("envelope blank") << "Obalka" << "";
+    QTest::newRow("envelope address zero") << "ObalkaAdresa" << "0";
+    QTest::newRow("after report four") << "PoVytvoreni" << "4";
+}
+
+void TestSettingsStore::printValuesOutOfRange()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    TFixture f;
+    f.Put(QStringLiteral("Tisk/") + key, value);
+    f.Store();
+    QCOMPARE(f.Settings.Print, TPrintSettings());
 }
 
 QTEST_GUILESS_MAIN(TestSettingsStore)

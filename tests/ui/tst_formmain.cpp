@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QGroupBox>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -248,6 +249,8 @@ private slots:
         row("IPripojit", "&Soubor", "&Připojit", QKeySequence(), true);
         row("ITisk", "&Soubor", "Tisk", QKeySequence(C | Qt::Key_P), false);
         row("INastaveniTisku", "&Soubor", "Nastavení tisku", QKeySequence(), false);
+        row("ITiskStitku", "&Soubor", "Ti&sk štítků…", QKeySequence(), false);
+        row("ITiskObalky", "&Soubor", "Tisk o&bálky…", QKeySequence(), false);
         row("IImport", "&Soubor", "&Import", QKeySequence(), false);
         row("IExport", "&Soubor", "&Export", QKeySequence(), false);
         row("IKonec", "&Soubor", "&Konec", QKeySequence(C | Qt::Key_X), true);
@@ -263,6 +266,7 @@ private slots:
         row("IVolitelne", "&Nastavení", "&Volitelné", QKeySequence(), true);
         row("IUpozornovani", "&Nastavení", "&Upozorňování", QKeySequence(), false);
         row("IVytaceni", "&Nastavení", "V&ytáčení", QKeySequence(), false);
+        row("IOdesilatel", "&Nastavení", "&Odesílatel…", QKeySequence(), false);
         row("IAutor", "", "&Autor", QKeySequence(), false);
     }
 
@@ -291,6 +295,30 @@ private slots:
             break;
         }
         QCOMPARE(where, menu);
+    }
+
+    // Within one menu every item has a letter of its own, or Alt+letter would only
+    // move between the items that share it.
+    void menuLettersDiffer()
+    {
+        TWindowFixture f;
+        QStringList menus;
+        for (QAction *top : f.W->menuBar()->actions()) {
+            if (!top->menu())
+                continue;
+            QHash<QChar, QString> owners;
+            for (QAction *a : top->menu()->actions()) {
+                const QString text = a->text();
+                const qsizetype amp = text.indexOf(QLatin1Char('&'));
+                if (a->isSeparator() || amp < 0 || amp + 1 >= text.size())
+                    continue;
+                const QChar letter = text.at(amp + 1).toLower();
+                QVERIFY2(!owners.contains(letter), qPrintable(text + QStringLiteral(" / ") + owners.value(letter)));
+                owners.insert(letter, text);
+            }
+            menus.append(top->text());
+        }
+        QCOMPARE(menus.size(), 4);
     }
 
     void altLetters_data()
