@@ -54,9 +54,11 @@ private slots:
     {
         QTest::addColumn<QString>("file");
         for (const char *f : {"bin/vorlink", "bin/vorlink-cli", "share/vorlink/vorlink.sva", "share/vorlink/vorlink.wav",
-                              "share/applications/vorlink.desktop", "share/icons/hicolor/scalable/apps/vorlink.svg",
+                              "share/applications/io.github.brevmark.vorlink.desktop", "share/icons/hicolor/scalable/apps/vorlink.svg",
                               "share/icons/hicolor/48x48/apps/vorlink.png", "share/mime/packages/vorlink.xml",
-                              "share/metainfo/org.example.vorlink.metainfo.xml"})
+                              "share/metainfo/io.github.brevmark.vorlink.metainfo.xml", "share/man/man1/vorlink.1",
+                              "share/man/man1/vorlink-cli.1", "share/man/cs/man1/vorlink.1", "share/man/cs/man1/vorlink-cli.1",
+                              "share/bash-completion/completions/vorlink-cli"})
             QTest::newRow(f) << QString::fromUtf8(f);
     }
 
@@ -97,13 +99,13 @@ private slots:
         QString out;
         if (QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate")).isEmpty())
             QSKIP("desktop-file-validate (desktop-file-utils) is not installed");
-        QCOMPARE(Run(QStringLiteral("desktop-file-validate"), {P("share/applications/vorlink.desktop")}, &out), 0);
+        QCOMPARE(Run(QStringLiteral("desktop-file-validate"), {P("share/applications/io.github.brevmark.vorlink.desktop")}, &out), 0);
         QVERIFY2(out.trimmed().isEmpty(), qPrintable(out));
         if (QStandardPaths::findExecutable(QStringLiteral("appstreamcli")).isEmpty())
             QSKIP("appstreamcli (appstream) is not installed");
         QVERIFY2(Run(QStringLiteral("appstreamcli"), {QStringLiteral("validate"), QStringLiteral("--no-net"),
                                                       QStringLiteral("--pedantic"),
-                                                      P("share/metainfo/org.example.vorlink.metainfo.xml")}, &out) == 0,
+                                                      P("share/metainfo/io.github.brevmark.vorlink.metainfo.xml")}, &out) == 0,
                  qPrintable(out));
     }
 
