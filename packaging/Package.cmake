@@ -13,10 +13,9 @@ set(CPACK_PACKAGE_VENDOR "Vorlink developers")
 set(CPACK_PACKAGE_CONTACT "Vorlink developers <vorlink@example.org>")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Czech address book with birthday and name-day reminders")
-# The extended description as dpkg shows it: lines under 80 columns, paragraphs
-# separated by " ." (CPack indents each line by one space).
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-Vorlink keeps the addresses, telephone numbers and notes of your contacts in
+# The extended description (CPack puts the summary above it and indents each line by one
+# space): lines under 80 columns, paragraphs separated by ".".
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Vorlink keeps the addresses, telephone numbers and notes of your contacts in
 one book file (.WDT), with a tabbed editor, flags to select entries by,
 find, printed reports from templates, and reminders of birthdays, name days
 and other anniversaries, with a chime and a tray icon.
