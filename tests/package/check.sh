@@ -50,7 +50,7 @@ BEGIN:VCARD
 VERSION:3.0
 N:Nováková;Jana;;;
 FN:Jana Nováková
-TEL;TYPE=CELL:+420 601 234 567
+TEL;TYPE=HOME:+420 221 234 567
 BDAY:1980-03-05
 END:VCARD
 BEGIN:VCARD
@@ -66,7 +66,7 @@ vorlink-cli list "$work/kniha.WDT" >"$work/list"
   fail "list: $(cat "$work/list")"
 vorlink-cli report /usr/share/vorlink/templates/telefony.WDR "$work/kniha.WDT" -o "$work/telefony.txt" ||
   fail "report from an installed template"
-grep -q "601" "$work/telefony.txt" || fail "the report lacks the number"
+iconv -f WINDOWS-1250 -t UTF-8 "$work/telefony.txt" | grep -q "Nováková .*221 234 567" || fail "the report lacks the number"
 
 echo "== manual pages"
 [ "$(man -w vorlink-cli)" = /usr/share/man/man1/vorlink-cli.1.gz ] || fail "man -w vorlink-cli: $(man -w vorlink-cli)"
