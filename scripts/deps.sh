@@ -14,6 +14,7 @@ packages=(
   radicale xandikos vdirsyncer python3-caldav
   qtkeychain-qt6-dev gnome-keyring libsecret-tools
   trayer desktop-file-utils shared-mime-info appstream
+  dpkg-dev fakeroot file lintian man-db bash-completion
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -3,6 +3,7 @@
 #include "about/DesktopLinks.h"
 #include "session/Session.h"
 #include "util/Cp1250.h"
+#include "util/Version.h"
 
 #include <QRegularExpression>
 
@@ -57,23 +58,8 @@ TAboutInfo TAboutInfo::Program()
     a.Copyright = QString::fromUtf8("© 2026 Vorlink – vývojáři projektu");
     a.Comments = QString::fromUtf8("Dotazy a připomínky posílejte na");
     a.Email = QStringLiteral("vorlink@example.org");
-    a.Web = QStringLiteral("https://vorlink.example.org");
-    a.FileVersion = FourPartVersion(QStringLiteral(VORLINK_VERSION));
+    a.Web = QStringLiteral("https://github.com/brevmark/vorlink");
+    a.FileVersion = FourPartVersion(ProgramVersion());
+    a.Build = ProgramVersion();
     return a;
-}
-
-QString TAboutInfo::FourPartVersion(const QString &version)
-{
-    QStringList parts = version.split(QLatin1Char('.'));
-    if (parts.size() > 4)
-        return {};
-    for (const QString &p : parts) {
-        bool ok = false;
-        p.toUInt(&ok);
-        if (!ok)
-            return {};
-    }
-    while (parts.size() < 4)
-        parts.append(QStringLiteral("0"));
-    return parts.join(QLatin1Char('.'));
 }

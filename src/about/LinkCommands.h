@@ -36,9 +36,7 @@ struct TAboutInfo
     QString Email;
     QString Web;
     QString FileVersion;
+    QString Build; // the whole version, with the commit it was built from
 
     static TAboutInfo Program();
-    // The version as four numbers "major.minor.release.build"; missing parts are 0, and
-    // a version that is not made of numbers gives an empty text.
-    static QString FourPartVersion(const QString &version);
 };

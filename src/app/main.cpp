@@ -8,11 +8,13 @@
 #include "session/ui/WidgetPrompt.h"
 #include "util/Clock.h"
 #include "util/FileName.h"
+#include "util/Version.h"
 
 #include <QApplication>
 #include <QDir>
 
 #include <csignal>
+#include <cstdio>
 
 int main(int argc, char *argv[])
 {
@@ -21,12 +23,21 @@ int main(int argc, char *argv[])
     // program and lose the unsaved edits.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
+    // Arguments as their bytes are, so a book name that is not UTF-8 still opens.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(FileName::FromBytes(argv[i]));
+    // Answered before the application exists: it needs no display and opens no window.
+    if (TStartOptions::Parse(arguments).ShowVersion) {
+        std::printf("vorlink %s\n", ProgramVersion().toUtf8().constData());
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
     TSoundPlayer::PreferGStreamerBackend();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vorlink"));
     QApplication::setOrganizationName(QStringLiteral("Brevmark"));
     QApplication::setWindowIcon(AppIcon());
-    QGuiApplication::setDesktopFileName(QStringLiteral("vorlink"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.brevmark.vorlink"));
     // Without the translations Qt's dialogs stay English; the program still works.
     InstallQtCzech();
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
@@ -40,10 +51,6 @@ int main(int argc, char *argv[])
     TVorlinkApp vorlink(prompt, clock);
     TFormMain &window = vorlink.Window();
     prompt.SetWindow(&window);
-    // Arguments as their bytes are, so a book name that is not UTF-8 still opens.
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.append(FileName::FromBytes(argv[i]));
     vorlink.Start(arguments, WithTrailingSeparator(QDir::currentPath()),
                   WithTrailingSeparator(QCoreApplication::applicationDirPath()));
 

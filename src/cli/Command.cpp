@@ -9,6 +9,7 @@
 #include "cli/ListCommand.h"
 #include "cli/ReportCommand.h"
 #include "cli/SyncCommand.h"
+#include "util/Version.h"
 
 #include <QFile>
 
@@ -188,6 +189,10 @@ int RunCli(const QStringList &args, QTextStream &out, QTextStream &err)
     CliText::OutputFailureReported = false;
     const auto commands = AllCommands();
     const QString name = args.value(1);
+    if (name == QLatin1String("--version")) {
+        out << QStringLiteral("vorlink-cli ") << ProgramVersion() << '\n';
+        return 0;
+    }
     for (const auto &c : commands) {
         if (c->Name() == name)
             return c->Execute(args.mid(1), out, err);
@@ -197,7 +202,8 @@ int RunCli(const QStringList &args, QTextStream &out, QTextStream &err)
     to << QString::fromUtf8("Použití: vorlink-cli PŘÍKAZ [VOLBY] ...\n\nPříkazy:\n");
     for (const auto &c : commands)
         to << QStringLiteral("  ") << c->Name().leftJustified(16) << c->Description() << '\n';
-    to << QString::fromUtf8("\nNápovědu k příkazu vypíše: vorlink-cli PŘÍKAZ --help\n");
+    to << QString::fromUtf8("\nNápovědu k příkazu vypíše: vorlink-cli PŘÍKAZ --help\n"
+                            "Verzi programu vypíše: vorlink-cli --version\n");
     if (!asked)
         err << QString::fromUtf8("Neznámý příkaz: ") << name << Qt::endl;
     return asked && !name.isEmpty() ? 0 : 1;

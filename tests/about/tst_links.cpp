@@ -1,5 +1,6 @@
 #include "about/DesktopLinks.h"
 #include "about/LinkCommands.h"
+#include "util/Version.h"
 
 #include "SessionFixture.h"
 
@@ -75,13 +76,16 @@ private slots:
         QTest::newRow("none") << "" << "";
         QTest::newRow("not numbers") << "1.2-beta" << "";
         QTest::newRow("five") << "1.2.3.4.5" << "";
+        QTest::newRow("commit") << "0.1.0+git20261208.abc1234" << "0.1.0.0";
+        QTest::newRow("edited checkout") << "1.2.3.4+git20261208.abc1234.dirty" << "1.2.3.4";
+        QTest::newRow("not numbers before the commit") << "1.x+git20261208.abc1234" << "";
     }
 
     void version()
     {
         QFETCH(QString, version);
         QFETCH(QString, four);
-        QCOMPARE(TAboutInfo::FourPartVersion(version), four);
+        QCOMPARE(FourPartVersion(version), four);
     }
 };
 

@@ -739,13 +739,17 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<bool>("hidden");
         QTest::addColumn<QString>("file");
-        QTest::newRow("none") << QStringList() << false << QString();
+        QTest::addColumn<bool>("version");
+        QTest::newRow("none") << QStringList() << false << QString() << false;
         QTest::newRow("/L and book") << QStringList {QStringLiteral("/L"), QStringLiteral("C:\\data\\kniha.WDT")}
-                                     << true << QStringLiteral("C:\\data\\kniha.WDT");
-        QTest::newRow("/l") << QStringList {QStringLiteral("/l")} << true << QString();
-        QTest::newRow("/x is a file") << QStringList {QStringLiteral("/x")} << false << QStringLiteral("/x");
+                                     << true << QStringLiteral("C:\\data\\kniha.WDT") << false;
+        QTest::newRow("/l") << QStringList {QStringLiteral("/l")} << true << QString() << false;
+        QTest::newRow("/x is a file") << QStringList {QStringLiteral("/x")} << false << QStringLiteral("/x") << false;
         QTest::newRow("last counts") << QStringList {QStringLiteral("a.wdt"), QStringLiteral("/l"), QStringLiteral("b.wdt")}
-                                     << true << QStringLiteral("b.wdt");
+                                     << true << QStringLiteral("b.wdt") << false;
+        QTest::newRow("--version") << QStringList {QStringLiteral("--version")} << false << QString() << true;
+        QTest::newRow("a book named --version")
+            << QStringList {QStringLiteral("./--version")} << false << QStringLiteral("./--version") << false;
     }
 
     void startOptions()
@@ -753,9 +757,11 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(bool, hidden);
         QFETCH(QString, file);
+        QFETCH(bool, version);
         const TStartOptions o = TStartOptions::Parse(args);
         QCOMPARE(o.StartHidden, hidden);
         QCOMPARE(o.CommandLineFile, file);
+        QCOMPARE(o.ShowVersion, version);
     }
 };
 

@@ -5,6 +5,7 @@
 #include "session/ui/FormKonf.h"
 #include "session/ui/FormMain.h"
 #include "session/ui/NameListView.h"
+#include "util/Version.h"
 
 #include "FakePrompt.h"
 #include "TestBook.h"
@@ -143,14 +144,18 @@ private slots:
             const QString version = d->findChild<QLabel *>(QStringLiteral("FileVersion"))->text();
             QVERIFY(TFormMain::Caption().endsWith(QLatin1Char(' ') + version));
             QCOMPARE(version.split(QLatin1Char('.')).size(), 4);
+            // The whole version, as `--version` prints it, on the four numbers.
+            QCOMPARE(d->findChild<QLabel *>(QStringLiteral("FileVersion"))->toolTip(), ProgramVersion());
             QCOMPARE(d->findChild<QLabel *>(QStringLiteral("ProductName"))->text(), QStringLiteral("Vorlink pro WIN32"));
-            // The web page through the desktop as well.
-            emit d->findChild<QLabel *>(QStringLiteral("HTTPAdresa"))->linkActivated(QStringLiteral("https://vorlink.example.org"));
+            // The web page the label links to, through the desktop as well.
+            QLabel *web = d->findChild<QLabel *>(QStringLiteral("HTTPAdresa"));
+            const QString href = QRegularExpression(QStringLiteral("href=\"([^\"]+)\"")).match(web->text()).captured(1);
+            emit web->linkActivated(href);
             QTest::keyClick(d, Qt::Key_Return);
         });
         a.W().Action(QStringLiteral("IAutor"))->trigger();
         QCOMPARE(recorder.Opened.size(), 3);
-        QCOMPARE(recorder.Opened.last(), QUrl(QStringLiteral("https://vorlink.example.org")));
+        QCOMPARE(recorder.Opened.last(), QUrl(QStringLiteral("https://github.com/brevmark/vorlink")));
         for (const char *s : {"mailto", "http", "https"})
             QDesktopServices::unsetUrlHandler(QString::fromLatin1(s));
     }

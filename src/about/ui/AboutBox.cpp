@@ -96,6 +96,7 @@ void TAboutBox::Fill(const TAboutInfo &info)
     m_email->setText(QStringLiteral("<a href=\"%1\">%2</a>").arg(mail.toHtmlEscaped(), info.Email.toHtmlEscaped()));
     m_web->setText(QStringLiteral("<a href=\"%1\">%2</a>").arg(info.Web.toHtmlEscaped(), info.Web.toHtmlEscaped()));
     m_fileVersion->setText(info.FileVersion);
+    m_fileVersion->setToolTip(info.Build);
 }
 
 void TAboutBox::Show(const TAboutInfo &info)

@@ -9,6 +9,7 @@
 #include "session/ui/MenuLetters.h"
 #include "session/ui/NameListView.h"
 #include "util/Cp1250.h"
+#include "util/Version.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -121,7 +122,7 @@ TFormMain::~TFormMain()
 
 QString TFormMain::Caption()
 {
-    return QStringLiteral("Vorlink pro W95 ") + QStringLiteral(VORLINK_VERSION);
+    return QStringLiteral("Vorlink pro W95 ") + FourPartVersion(ProgramVersion());
 }
 
 QAction *TFormMain::AddItem(QMenu *menu, const char *name, const char *caption, const QKeySequence &shortcut,

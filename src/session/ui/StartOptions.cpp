@@ -6,6 +6,8 @@ TStartOptions TStartOptions::Parse(const QStringList &arguments)
     for (const QString &a : arguments) {
         if (a == QLatin1String("/l") || a == QLatin1String("/L"))
             o.StartHidden = true;
+        else if (a == QLatin1String("--version"))
+            o.ShowVersion = true;
         else
             o.CommandLineFile = a;
     }
