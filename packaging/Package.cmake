@@ -39,7 +39,11 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 # - gstreamer1.0-plugins-base/-good: the reminder chime goes through Qt Multimedia's
 #   GStreamer backend, which needs the WAV parser and an audio sink; without them the
 #   program stays silent but works.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good")
+# - fonts-dejavu-core: printed pages, labels and PDFs are set in DejaVu Sans and Sans
+#   Mono, whose Czech letters and widths the page layout counts on; another font is
+#   taken without them.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "qt6-translations-l10n, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, fonts-dejavu-core")
 # - qt6-wayland: a native window on Wayland (otherwise through XWayland).
 # - gnome-keyring or KWallet: the keyring that keeps the sync's passwords; without one
 #   the window asks for the password at each sync.

@@ -24,6 +24,7 @@ version=$(dpkg-deb -f "$deb" Version)
 echo "== $(basename "$deb") ($version)"
 dpkg-deb -f "$deb" Depends | grep -q 'libqt6core6' || fail "Depends lack the libraries dpkg-shlibdeps finds"
 dpkg-deb -f "$deb" Depends | grep -q 'qt6-qpa-plugins' || fail "Depends lack the platform plugins"
+dpkg-deb -f "$deb" Depends | grep -q 'libqt6printsupport6' || fail "Depends lack the print support (printers through CUPS)"
 
 echo "== lintian"
 lintian --fail-on error --tag-display-limit 0 "$deb" || fail "lintian found errors"
@@ -67,6 +68,12 @@ vorlink-cli list "$work/kniha.WDT" >"$work/list"
 vorlink-cli report /usr/share/vorlink/templates/telefony.WDR "$work/kniha.WDT" -o "$work/telefony.txt" ||
   fail "report from an installed template"
 iconv -f WINDOWS-1250 -t UTF-8 "$work/telefony.txt" | grep -q "Nováková .*221 234 567" || fail "the report lacks the number"
+# The drawing commands load the painter's module from the library folder.
+vorlink-cli labels "$work/kniha.WDT" --layout 3x8 -o "$work/stitky.pdf" || fail "labels from the installed program"
+pdftotext "$work/stitky.pdf" - | grep -q "Nováková" || fail "the labels lack a name"
+vorlink-cli report /usr/share/vorlink/templates/telefony.WDR "$work/kniha.WDT" -o "$work/t2.txt" --pdf "$work/t.pdf" ||
+  fail "report as PDF from the installed program"
+pdftotext "$work/t.pdf" - | grep -q "Nováková" || fail "the report's PDF lacks a name"
 
 echo "== manual pages"
 [ "$(man -w vorlink-cli)" = /usr/share/man/man1/vorlink-cli.1.gz ] || fail "man -w vorlink-cli: $(man -w vorlink-cli)"

@@ -222,7 +222,7 @@ private slots:
                     missing << command + QLatin1Char(' ') + name;
             }
         }
-        QCOMPARE(commands, 7);
+        QCOMPARE(commands, 8);
         QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QStringLiteral(", "))));
     }
 
