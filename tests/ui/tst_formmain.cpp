@@ -249,8 +249,8 @@ private slots:
         row("IPripojit", "&Soubor", "&Připojit", QKeySequence(), true);
         row("ITisk", "&Soubor", "Tisk", QKeySequence(C | Qt::Key_P), false);
         row("INastaveniTisku", "&Soubor", "Nastavení tisku", QKeySequence(), false);
-        row("ITiskStitku", "&Soubor", "Ti&sk štítků…", QKeySequence(), false);
-        row("ITiskObalky", "&Soubor", "Tisk o&bálky…", QKeySequence(), false);
+        row("ITiskStitku", "&Soubor", "Ti&sk štítků", QKeySequence(), false);
+        row("ITiskObalky", "&Soubor", "Tisk o&bálky", QKeySequence(), false);
         row("IImport", "&Soubor", "&Import", QKeySequence(), false);
         row("IExport", "&Soubor", "&Export", QKeySequence(), false);
         row("IKonec", "&Soubor", "&Konec", QKeySequence(C | Qt::Key_X), true);
@@ -266,7 +266,7 @@ private slots:
         row("IVolitelne", "&Nastavení", "&Volitelné", QKeySequence(), true);
         row("IUpozornovani", "&Nastavení", "&Upozorňování", QKeySequence(), false);
         row("IVytaceni", "&Nastavení", "V&ytáčení", QKeySequence(), false);
-        row("IOdesilatel", "&Nastavení", "&Odesílatel…", QKeySequence(), false);
+        row("IOdesilatel", "&Nastavení", "&Odesílatel", QKeySequence(), false);
         row("IAutor", "", "&Autor", QKeySequence(), false);
     }
 

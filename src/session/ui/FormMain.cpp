@@ -160,8 +160,8 @@ void TFormMain::BuildMenu()
     soubor->addSeparator();
     AddItem(soubor, "ITisk", "Tisk", QKeySequence(Qt::CTRL | Qt::Key_P), false);
     AddItem(soubor, "INastaveniTisku", "Nastavení tisku", {}, false);
-    AddItem(soubor, "ITiskStitku", "Ti&sk štítků…", {}, false);
-    AddItem(soubor, "ITiskObalky", "Tisk o&bálky…", {}, false);
+    AddItem(soubor, "ITiskStitku", "Ti&sk štítků", {}, false);
+    AddItem(soubor, "ITiskObalky", "Tisk o&bálky", {}, false);
     soubor->addSeparator();
     AddItem(soubor, "IImport", "&Import", {}, false);
     AddItem(soubor, "IExport", "&Export", {}, false);
@@ -207,7 +207,7 @@ void TFormMain::BuildMenu()
     AddItem(nastaveni, "IUpozornovani", "&Upozorňování", {}, false);
     AddItem(nastaveni, "IVytaceni", "V&ytáčení", {}, false);
     AddItem(nastaveni, "ISynchronizace", "&Synchronizace", {}, false);
-    AddItem(nastaveni, "IOdesilatel", "&Odesílatel…", {}, false);
+    AddItem(nastaveni, "IOdesilatel", "&Odesílatel", {}, false);
 
     bar->addAction(AddItem(nullptr, "IAutor", "&Autor", {}, false));
 }
