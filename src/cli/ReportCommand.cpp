@@ -106,13 +106,12 @@ int TReportCommand::Execute(const QStringList &args, QTextStream &out, QTextStre
     const auto writePdf = [&]() {
         if (!parser.isSet(pdf))
             return true;
-        QFile report(written);
-        if (!report.open(QIODevice::ReadOnly)) {
+        const std::optional<TReportPages> pages = TReportPages::Read(written, codePage, PdfOutput::MonoMetrics());
+        if (!pages) {
             err << QString::fromUtf8("Sestavu nelze přečíst: ") << written << Qt::endl;
             return false;
         }
-        const TReportPages pages(report.readAll(), codePage, PdfOutput::MonoMetrics());
-        const TPdfError e = PdfOutput::Write(parser.value(pdf), pages);
+        const TPdfError e = PdfOutput::Write(parser.value(pdf), *pages);
         if (e != TPdfError::None)
             err << PdfErrorText(e, parser.value(pdf)) << Qt::endl;
         return e == TPdfError::None;

@@ -38,9 +38,7 @@ TMmRect TLabelLayout::Cell(int index) const
 {
     const int column = index % Columns;
     const int row = (index / Columns) % Rows;
-    const double left = Centred ? (Sheet.Width - GridWidth()) / 2 : Left;
-    const double top = Centred ? (Sheet.Height - GridHeight()) / 2 : Top;
-    return {left + column * (LabelWidth + GapX), top + row * (LabelHeight + GapY), LabelWidth, LabelHeight};
+    return {GridLeft() + column * (LabelWidth + GapX), GridTop() + row * (LabelHeight + GapY), LabelWidth, LabelHeight};
 }
 
 QString TLabelLayout::Problem() const
@@ -51,8 +49,8 @@ QString TLabelLayout::Problem() const
         return QString::fromUtf8("Štítek musí mít kladnou šířku i výšku.");
     if (!(GapX >= 0) || !(GapY >= 0) || (!Centred && (!(Left >= 0) || !(Top >= 0))))
         return QString::fromUtf8("Okraje a mezery nesmějí být záporné.");
-    const double right = (Centred ? (Sheet.Width - GridWidth()) / 2 : Left) + GridWidth();
-    const double bottom = (Centred ? (Sheet.Height - GridHeight()) / 2 : Top) + GridHeight();
+    const double right = GridLeft() + GridWidth();
+    const double bottom = GridTop() + GridHeight();
     if (GridWidth() > Sheet.Width + kEpsilon || GridHeight() > Sheet.Height + kEpsilon || right > Sheet.Width + kEpsilon
         || bottom > Sheet.Height + kEpsilon)
         return QString::fromUtf8("Štítky se na list A4 (210 × 297 mm) nevejdou.");

@@ -24,6 +24,8 @@ struct TLabelLayout
     int PerSheet() const { return Columns * Rows; }
     double GridWidth() const { return Columns * LabelWidth + (Columns - 1) * GapX; }
     double GridHeight() const { return Rows * LabelHeight + (Rows - 1) * GapY; }
+    double GridLeft() const { return Centred ? (Sheet.Width - GridWidth()) / 2 : Left; }
+    double GridTop() const { return Centred ? (Sheet.Height - GridHeight()) / 2 : Top; }
     // Cell `index` (0-based) of a sheet, filled row by row, left to right.
     TMmRect Cell(int index) const;
     // Empty when the layout is usable; else why not, in Czech.

@@ -1,6 +1,9 @@
 #include "printing/ReportPages.h"
 
 #include "util/CodePage.h"
+#include "util/RegularFile.h"
+
+#include <QFile>
 
 #include <algorithm>
 #include <cmath>
@@ -108,6 +111,17 @@ TReportPages::TReportPages(QByteArray bytes, int codePage, const TMonoMetrics &m
     }
     if (m_pageStarts.empty())
         m_pageStarts.push_back(0); // an empty report is one empty page
+}
+
+std::optional<TReportPages> TReportPages::Read(const QString &path, int codePage, const TMonoMetrics &metrics)
+{
+    QFile file;
+    if (OpenRegularFile(path, file, kMaxReport) != TRegularOpen::Ok)
+        return std::nullopt;
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return TReportPages(std::move(bytes), codePage, metrics);
 }
 
 TPage TReportPages::Page(int index) const

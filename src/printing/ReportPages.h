@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 
+#include <optional>
 #include <vector>
 
 // A written report as printed pages: its bytes read in the report's code page, in a
@@ -18,7 +19,13 @@ public:
     static constexpr double kSmallestPoint = 5; // below this lines wrap instead
     static constexpr int kTabWidth = 8;
 
+    // The largest report the program writes; a larger file is no report of ours.
+    static constexpr qint64 kMaxReport = qint64(512) << 20;
+
     TReportPages(QByteArray bytes, int codePage, const TMonoMetrics &metrics, TMmSize page = {});
+    // The report written at `path`, read as a regular file of at most kMaxReport bytes;
+    // empty when it cannot be read.
+    static std::optional<TReportPages> Read(const QString &path, int codePage, const TMonoMetrics &metrics);
 
     // One line as it is printed: Unicode, tabs expanded, printer commands dropped.
     static QString PrintedLine(QByteArrayView raw, int codePage);

@@ -11,9 +11,6 @@ class IPrompt;
 class TReportOutput
 {
 public:
-    // The largest report the program writes; a larger file is no report of ours.
-    static constexpr qint64 kMaxReport = qint64(512) << 20;
-
     TReportOutput(TPrintJobs &jobs, IPrompt &prompt) : m_jobs(jobs), m_prompt(prompt) { }
 
     // `codePage` as the template's header gives it (0 437, 1 Kamenický, 2 Latin 2,
