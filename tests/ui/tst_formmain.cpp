@@ -511,6 +511,49 @@ private slots:
                                   1000);
     }
 
+    void lineWidthOfWidestName_data()
+    {
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QString>("renameTo");
+        const QString many = QString(60, QLatin1Char('i'));
+        QStringList narrow;
+        for (int i = 0; i < 200; ++i)
+            narrow << many + QString::number(1000 + i);
+        // More characters than the widest, each narrower: a count of characters misleads.
+        QTest::newRow("few wide letters beat many narrow") << (narrow + QStringList {QString(30, QLatin1Char('W'))}) << QString();
+        QTest::newRow("widest sorts first") << QStringList {U("Ámos Ženíšek-Šťastný, Obchodní oddělení"), U("Bára"), U("Cyril")} << QString();
+        QTest::newRow("Czech letters") << QStringList {U("Ďáblová Šárka"), U("Ěěěěěěěěěěěěěěěě"), U("Žžžžžžžžžžžžžžžžžžžž")} << QString();
+        // The first entry shown is renamed to the widest name there is.
+        QTest::newRow("renamed to the widest") << QStringList {U("Adam"), U("Bohumila Nováková")} << U("Adam Wolfgang Maximilián Hohenzollern");
+        QTest::newRow("renamed from the widest") << QStringList {U("Adam Wolfgang Maximilián Hohenzollern"), U("Bohumila Nováková")} << U("Adam");
+    }
+
+    // Every line is as wide as the widest name as drawn, so none is cut short of the
+    // horizontal scroll bar, however many names the list holds.
+    void lineWidthOfWidestName()
+    {
+        QFETCH(QStringList, names);
+        QFETCH(QString, renameTo);
+        QList<TContactRecord> records;
+        for (const QString &n : names)
+            records.append(TestBook::Entry(n.toUtf8().constData()));
+        TWindowFixture f(records);
+        QVERIFY(f.ShowActive());
+        QListView *v = f.W->ListBoxNazev();
+        if (!renameTo.isEmpty()) {
+            Clear(f.Edit("NazevPolozky"));
+            Type(f.Edit("NazevPolozky"), renameTo);
+            f.ClickRow(1);
+        }
+        const QFontMetrics metrics(v->font());
+        int widest = 0;
+        for (const QString &n : f.ListTexts())
+            widest = qMax(widest, metrics.horizontalAdvance(n));
+        const int line = v->sizeHintForIndex(v->model()->index(0, 0)).width();
+        QVERIFY2(line >= widest && line <= widest + 4 * v->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 16,
+                 qPrintable(QStringLiteral("line %1, widest name %2").arg(line).arg(widest)));
+    }
+
     void ctrlIAddsBelowCurrent()
     {
         using TestBook::Entry;

@@ -18,5 +18,7 @@ public:
     void Forget() { m_widestRow = -1; }
 
 private:
+    int FindWidest(const QStyleOptionViewItem &option, const QModelIndex &index) const;
+
     mutable int m_widestRow = -1;
 };
