@@ -120,25 +120,24 @@ bool TCompiledLine::Compile(QByteArrayView line, bool allEntries, TStamp now, TC
     return true;
 }
 
-QByteArrayView TCompiledLine::Shown(const TPart &p, TRecordView r, QByteArray &storage)
+QByteArrayView TCompiledLine::Shown(const TPart &p, TRecordView r)
 {
     if (p.Kind == TKind::Field)
-        return ValueView(r, p.Index, storage);
+        return ValueView(r, p.Index);
     if (p.Index < 0)
         return "chyba";
-    const bool equal = ValueView(r, p.Index, storage) == p.Text;
+    const bool equal = ValueView(r, p.Index) == p.Text;
     const int field = equal ? p.ThenField : p.ElseField;
-    return field >= 0 ? ValueView(r, field, storage) : QByteArrayView(equal ? p.Then : p.Else);
+    return field >= 0 ? ValueView(r, field) : QByteArrayView(equal ? p.Then : p.Else);
 }
 
 bool TCompiledLine::ExpandInto(TRecordView r, QByteArray &out, TExpandStatus &status,
                                qsizetype lineLimit) const
 {
-    QByteArray storage;
     for (const TPart &p : m_parts) {
         if (p.Kind != TKind::SkipIf && p.Kind != TKind::SkipIfNot)
             continue;
-        if (p.Index >= 0 && (ValueView(r, p.Index, storage) == p.Text) == (p.Kind == TKind::SkipIf)) {
+        if (p.Index >= 0 && (ValueView(r, p.Index) == p.Text) == (p.Kind == TKind::SkipIf)) {
             status = TExpandStatus::Skip;
             return true;
         }
@@ -146,7 +145,7 @@ bool TCompiledLine::ExpandInto(TRecordView r, QByteArray &out, TExpandStatus &st
     if (m_error) {
         // A value holding a tag can swallow the faulty one; the general expansion knows.
         for (const TPart &p : m_parts) {
-            if ((p.Kind == TKind::Field || p.Kind == TKind::If) && Unsafe(Shown(p, r, storage)))
+            if ((p.Kind == TKind::Field || p.Kind == TKind::If) && Unsafe(Shown(p, r)))
                 return false;
         }
         status = TExpandStatus::Error;
@@ -162,7 +161,7 @@ bool TCompiledLine::ExpandInto(TRecordView r, QByteArray &out, TExpandStatus &st
             break;
         case TKind::Field:
         case TKind::If: {
-            const QByteArrayView v = Shown(p, r, storage);
+            const QByteArrayView v = Shown(p, r);
             fits = !Unsafe(v) && AppendAligned(out, limit, v, p.Width, p.Align);
             break;
         }

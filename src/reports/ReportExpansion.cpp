@@ -86,8 +86,7 @@ bool TakeSkipTag(QByteArray &line, QByteArrayView keyword, bool skipWhenEqual, T
     const int index = ReportFieldIndex(Field(content, 2));
     bool skip = false;
     if (index >= 0) {
-        QByteArray storage;
-        skip = (ValueView(r, index, storage) == Field(content, 3)) == skipWhenEqual;
+        skip = (ValueView(r, index) == Field(content, 3)) == skipWhenEqual;
     }
     line.remove(t.Start, t.End() - t.Start);
     return skip;
@@ -138,8 +137,7 @@ TExpandStatus ExpandIfTags(QByteArray &line, TRecordView r, qsizetype limit)
         const int index = ReportFieldIndex(ToUpperCz(Field(content, 2)));
         QByteArray result = QByteArrayLiteral("chyba");
         if (index >= 0) {
-            QByteArray storage;
-            result = ValueView(r, index, storage) == Field(content, 3) ? then : otherwise;
+            result = ValueView(r, index) == Field(content, 3) ? then : otherwise;
         }
         return AppendFormatted(out, limit, result, Field(content, 6), Field(content, 7));
     });
@@ -148,8 +146,7 @@ TExpandStatus ExpandIfTags(QByteArray &line, TRecordView r, qsizetype limit)
 // Tags of one field keyword; tags of later keywords a value brings are met in their pass.
 TExpandStatus ExpandFieldTags(QByteArray &line, int index, TRecordView r, qsizetype limit)
 {
-    QByteArray storage;
-    const QByteArrayView value = ValueView(r, index, storage);
+    const QByteArrayView value = ValueView(r, index);
     return ReplaceTags(line, ReportFieldName(index), limit, [&](QByteArray &out, QByteArrayView content) {
         return AppendFormatted(out, limit, value, Field(content, 2), Field(content, 3));
     });

@@ -78,7 +78,7 @@ int AlignOf(QByteArrayView alignment)
     return a == 'C' ? int(TAlignment::Centre) : a == 'P' ? int(TAlignment::Right) : int(TAlignment::Left);
 }
 
-QByteArrayView ValueView(TRecordView r, int index, QByteArray &storage)
+QByteArrayView ValueView(TRecordView r, int index)
 {
     if (index < kTextFieldCount)
         return r.TextView(EField(index));

@@ -28,8 +28,8 @@ QByteArrayView Field(QByteArrayView list, int n);
 qsizetype ParseWidth(QByteArrayView text);
 // The alignment field as a TAlignment value; `alignment` must not be empty.
 int AlignOf(QByteArrayView alignment);
-// The value of a field as a view; `storage` holds what must be built.
-QByteArrayView ValueView(TRecordView r, int index, QByteArray &storage);
+// The value of a field as a view into the record (a flag as "X" or " ").
+QByteArrayView ValueView(TRecordView r, int index);
 int HexDigit(char c);
 QByteArray DateText(TStamp now);
 QByteArray TimeText(TStamp now);

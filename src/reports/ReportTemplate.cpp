@@ -67,9 +67,7 @@ int ReportFieldIndex(QByteArrayView keyword)
 
 QByteArray ReportFieldValue(TRecordView r, int index)
 {
-    QByteArray storage;
-    const QByteArrayView v = ValueView(r, index, storage);
-    return storage.isNull() ? v.toByteArray() : storage;
+    return ValueView(r, index).toByteArray();
 }
 
 QList<QByteArray> SplitTemplateLines(QByteArrayView text)

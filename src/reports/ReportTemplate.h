@@ -112,8 +112,8 @@ private:
         QByteArray Then, Else;
         int ThenField = -1, ElseField = -1;
     };
-    // The text a field or IF part shows for the entry; `storage` holds what must be built.
-    static QByteArrayView Shown(const TPart &p, TRecordView r, QByteArray &storage);
+    // The text a field or IF part shows for the entry, where it lies in the record.
+    static QByteArrayView Shown(const TPart &p, TRecordView r);
 
     QList<TPart> m_parts;
     bool m_error = false;
