@@ -29,6 +29,15 @@ constexpr int kNoteOffset = 1207;
 constexpr int kNoteSize = 2000;
 constexpr int kFlagsOffset = 3207;
 
+// Asks for a record's text fields, the start of its note and its flags ahead of use: a
+// walk in list order jumps about memory, where the processor cannot guess the next one.
+inline void PrefetchRecord(const char *record)
+{
+    for (int at = 0; at <= kNoteOffset; at += 64)
+        __builtin_prefetch(record + at);
+    __builtin_prefetch(record + kFlagsOffset);
+}
+
 struct TFieldInfo
 {
     const char *Name;

@@ -41,6 +41,9 @@ int ExportFormat(const QString &source, const QString &target, TExportOptions op
     const TExportResult r = ExportEach(
         file, qsizetype(listed.size()),
         [&](qsizetype i) -> const TContactRecord & {
+            // List order jumps about the mapped book: the next records are asked for ahead.
+            if (size_t(i) + 8 < listed.size())
+                PrefetchRecord(book.RecordBytes(listed[size_t(i) + 8]));
             book.CopyRecord(listed[size_t(i)], record);
             return record;
         },

@@ -10,9 +10,16 @@
 TExportResult ExportRecords(const QString &path, const QList<TContactRecord *> &records, const TBookLabels &labels,
                             const TExportOptions &options, const TInteropProgress &progress)
 {
+    // Records in list order lie about the heap: the next ones are asked for ahead.
+    constexpr qsizetype kAhead = 8;
     return ExportEach(
-        path, records.size(), [&](qsizetype i) -> const TContactRecord & { return *records[i]; }, labels, options,
-        progress);
+        path, records.size(),
+        [&](qsizetype i) -> const TContactRecord & {
+            if (i + kAhead < records.size())
+                PrefetchRecord(records[i + kAhead]->Data());
+            return *records[i];
+        },
+        labels, options, progress);
 }
 
 TExportResult ExportEach(const QString &path, qsizetype count,

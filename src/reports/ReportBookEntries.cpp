@@ -16,13 +16,6 @@ namespace {
 // fields and flags are asked for while this one is written.
 constexpr qsizetype kPrefetchLines = 8;
 
-void Prefetch(const char *record)
-{
-    for (int at = 0; at < kNoteOffset; at += 64)
-        __builtin_prefetch(record + at);
-    __builtin_prefetch(record + kFlagsOffset);
-}
-
 } // namespace
 
 TReportBookEntries::TReportBookEntries(IPrompt &prompt) : m_prompt(prompt), m_records {kEmpty} { }
@@ -127,7 +120,7 @@ void TReportBookEntries::MoveTo(qsizetype line)
     m_line = line;
     m_current = m_order[size_t(line)];
     if (line + kPrefetchLines < LineCount() && m_order[size_t(line + kPrefetchLines)] != kEmpty)
-        Prefetch(m_map->RecordBytes(m_order[size_t(line + kPrefetchLines)]));
+        PrefetchRecord(m_map->RecordBytes(m_order[size_t(line + kPrefetchLines)]));
 }
 
 qsizetype TReportBookEntries::CurrentLine() const
