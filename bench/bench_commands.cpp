@@ -1,8 +1,12 @@
 // The reading commands of vorlink-cli on a big book, each beside the raw read of the book
 // (like `cat`, into one reused buffer) plus the raw write of the same output bytes, and the
-// peak memory of each run. "bench_commands KNIHA.WDT"; make the book with
+// peak memory of each run. Each also runs as the real program, a process of its own whose
+// CPU time (median of five) stands beside that of `cat` and the same raw write: the first
+// figures leave out what every run of the program pays once (its start, learning the
+// list order). "bench_commands KNIHA.WDT"; make the book with
 // "bench_interop 65535 - KNIHA.WDT". The book is copied with every reminder flag on, so
 // that the anniversaries have candidates.
+#include "BenchProcess.h"
 #include "BenchRaw.h"
 #include "book/BookMap.h"
 #include "cli/Command.h"
@@ -70,7 +74,11 @@ int main(int argc, char *argv[])
     const double rawRead = RawRead(book);
     std::printf("book %.1f MB, raw read %.1f ms, peak before the commands %.1f MB\n", QFile(book).size() / 1e6,
                 rawRead, PeakMb());
-    std::printf("%-28s %8s %9s %9s %7s %9s\n", "command", "out MB", "command", "raw r+w", "ratio", "peak MB");
+    const auto cat = [&] { return RunProcess(QStringLiteral("/bin/cat"), {book}); };
+    const double catCpu = MedianCpu(5, cat).CpuMs;
+    std::printf("cat of the book as a process: %.1f ms CPU\n", catCpu);
+    std::printf("%-22s %7s %9s %9s %6s %8s | %9s %9s %6s %8s\n", "command", "out MB", "in-proc", "raw r+w", "ratio",
+                "peak MB", "proc CPU", "cat+w", "ratio", "peak MB");
 
     const QString source = QStringLiteral(VORLINK_SOURCE_DIR);
     const QString output = dir.filePath(QStringLiteral("out"));
@@ -114,9 +122,15 @@ int main(int argc, char *argv[])
         QFile produced(output);
         produced.open(QIODevice::ReadOnly);
         const QByteArray bytes = produced.readAll();
-        const double raw = rawRead + RawWrite(dir.filePath(QStringLiteral("raw")), bytes, c.ToFile);
-        std::printf("%-28s %8.1f %7.1fms %7.1fms %6.1fx %9.1f%s\n", c.Name, bytes.size() / 1e6, ms, raw, ms / raw,
-                    peak, status == 0 ? "" : "  FAILED");
+        const double rawWrite = RawWrite(dir.filePath(QStringLiteral("raw")), bytes, c.ToFile);
+        const double raw = rawRead + rawWrite;
+        const TProcessFigures process = MedianCpu(5, [&] {
+            return RunProcess(QStringLiteral(VORLINK_CLI_PROGRAM), c.Args.mid(1), c.ToFile ? QString() : output);
+        });
+        const double processRaw = catCpu + rawWrite;
+        std::printf("%-22s %7.1f %7.1fms %7.1fms %5.1fx %8.1f | %7.1fms %7.1fms %5.1fx %8.1f%s\n", c.Name, bytes.size() / 1e6,
+                    ms, raw, ms / raw, peak, process.CpuMs, processRaw, process.CpuMs / processRaw, process.PeakMb,
+                    status == 0 && process.Ok ? "" : "  FAILED");
     }
     // The list order alone over the book's names in place: byte keys beside the collator's
     // own keys, and what learning the byte keys took this process (once, at the first sort).

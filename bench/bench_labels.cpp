@@ -4,6 +4,7 @@
 // "bench_labels [KNIHA.WDT]"; without a book one of 65,535 entries is made as bench_interop
 // makes it ("bench_interop 65535 - KNIHA.WDT").
 #include "BenchEntries.h"
+#include "BenchProcess.h"
 #include "book/Book.h"
 #include "book/BookFile.h"
 #include "book/BookLabels.h"
@@ -15,47 +16,13 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
-struct TFigures
-{
-    bool Ok = false;
-    double Ms = 0;
-    double PeakMb = 0;
-};
-
 // One run of the command line; its peak resident memory as wait4 reports it.
-TFigures RunCli(const QStringList &args)
+TProcessFigures RunCli(const QStringList &args)
 {
-    QList<QByteArray> bytes {QByteArrayLiteral(VORLINK_CLI_PROGRAM)};
-    for (const QString &a : args)
-        bytes.append(QFile::encodeName(a));
-    std::vector<char *> argv;
-    for (QByteArray &b : bytes)
-        argv.push_back(b.data());
-    argv.push_back(nullptr);
-    QElapsedTimer timer;
-    timer.start();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (FILE *null = std::freopen("/dev/null", "w", stdout))
-            (void)null;
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    TFigures f;
-    int status = 0;
-    rusage usage {};
-    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid)
-        return f;
-    f.Ms = timer.nsecsElapsed() / 1e6;
-    f.PeakMb = usage.ru_maxrss / 1024.0;
-    f.Ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    return f;
+    return RunProcess(QStringLiteral(VORLINK_CLI_PROGRAM), args);
 }
 
 // The first `entries` of a book, as a book of its own.
@@ -94,12 +61,12 @@ int main(int argc, char *argv[])
         const QString book = n == all ? big : dir.filePath(QStringLiteral("K%1.WDT").arg(n));
         if (n != all && !CutBook(big, book, n))
             return 1;
-        const TFigures labels = RunCli({QStringLiteral("labels"), book, QStringLiteral("--layout"), QStringLiteral("3x8"),
+        const TProcessFigures labels = RunCli({QStringLiteral("labels"), book, QStringLiteral("--layout"), QStringLiteral("3x8"),
                                         QStringLiteral("-o"), pdf});
         std::printf("%-22s %8lld %7lld %10.0f %9.1f %9.1f%s\n", "labels 3x8", qlonglong(n), qlonglong((n + 23) / 24),
                     labels.Ms, labels.PeakMb, QFile(pdf).size() / 1e6, labels.Ok ? "" : "  FAILED");
         QFile::remove(pdf);
-        const TFigures written =
+        const TProcessFigures written =
             RunCli({QStringLiteral("report"), QStringLiteral(VORLINK_SOURCE_DIR "/data/templates/telefony.WDR"), book,
                     QStringLiteral("-o"), report, QStringLiteral("--pdf"), pdf});
         std::printf("%-22s %8lld %7s %10.0f %9.1f %9.1f%s\n", "report telefony --pdf", qlonglong(n), "", written.Ms,
