@@ -1,7 +1,7 @@
 #pragma once
 
 // One run of a program as a process of its own: what the person waits for, the CPU time
-// it took (user and system, as wait4 reports it) and its peak resident memory.
+// it took (user and system, from the scheduler's count) and its peak resident memory.
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QFile>
@@ -25,8 +25,10 @@ struct TProcessFigures
     double PeakMb = 0;
 };
 
-// `program` with `args`, its standard output into `output` (/dev/null when empty).
-inline TProcessFigures RunProcess(const QString &program, const QStringList &args, const QString &output = {})
+// `program` with `args`, its standard output into `output` (/dev/null when empty); with
+// `peak`, run once more to take its peak memory.
+inline TProcessFigures RunProcess(const QString &program, const QStringList &args, const QString &output = {},
+                                  bool peak = false)
 {
     QList<QByteArray> bytes {QFile::encodeName(program)};
     for (const QString &a : args)
@@ -69,8 +71,20 @@ inline TProcessFigures RunProcess(const QString &program, const QStringList &arg
         return f;
     if (f.CpuMs == 0)
         f.CpuMs = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
-    f.PeakMb = double(usage.ru_maxrss) / 1024.0;
     f.Ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    // The kernel counts into a child's peak what the forked copy of this process held
+    // before the exec: the program runs again under /usr/bin/time, a small process, whose
+    // count of its own child is the program's alone.
+    const QString peakFile = QStringLiteral("/tmp/bench-peak-%1").arg(::getpid());
+    if (peak && f.Ok && QFile::exists(QStringLiteral("/usr/bin/time"))
+        && RunProcess(QStringLiteral("/usr/bin/time"), QStringList {QStringLiteral("-f"), QStringLiteral("%M"), QStringLiteral("-o"), peakFile, program} + args,
+                      output, false)
+               .Ok) {
+        QFile peak(peakFile);
+        if (peak.open(QIODevice::ReadOnly))
+            f.PeakMb = peak.readAll().trimmed().toDouble() / 1024.0;
+        QFile::remove(peakFile);
+    }
     return f;
 }
 

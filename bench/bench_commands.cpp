@@ -124,9 +124,11 @@ int main(int argc, char *argv[])
         const QByteArray bytes = produced.readAll();
         const double rawWrite = RawWrite(dir.filePath(QStringLiteral("raw")), bytes, c.ToFile);
         const double raw = rawRead + rawWrite;
-        const TProcessFigures process = MedianCpu(5, [&] {
-            return RunProcess(QStringLiteral(VORLINK_CLI_PROGRAM), c.Args.mid(1), c.ToFile ? QString() : output);
+        const QString processOutput = c.ToFile ? QString() : output;
+        TProcessFigures process = MedianCpu(5, [&] {
+            return RunProcess(QStringLiteral(VORLINK_CLI_PROGRAM), c.Args.mid(1), processOutput);
         });
+        process.PeakMb = RunProcess(QStringLiteral(VORLINK_CLI_PROGRAM), c.Args.mid(1), processOutput, true).PeakMb;
         const double processRaw = catCpu + rawWrite;
         std::printf("%-22s %7.1f %7.1fms %7.1fms %5.1fx %8.1f | %7.1fms %7.1fms %5.1fx %8.1f%s\n", c.Name, bytes.size() / 1e6,
                     ms, raw, ms / raw, peak, process.CpuMs, processRaw, process.CpuMs / processRaw, process.PeakMb,

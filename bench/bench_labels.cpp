@@ -22,7 +22,7 @@ namespace {
 // One run of the command line; its peak resident memory as wait4 reports it.
 TProcessFigures RunCli(const QStringList &args)
 {
-    return RunProcess(QStringLiteral(VORLINK_CLI_PROGRAM), args);
+    return RunProcess(QStringLiteral(VORLINK_CLI_PROGRAM), args, {}, true);
 }
 
 // The first `entries` of a book, as a book of its own.

@@ -5,6 +5,9 @@
 #include "cli/CliSupport.h"
 #include "session/NameList.h"
 
+#include <utility>
+#include <vector>
+
 QString TListCommand::Description() const
 {
     return QString::fromUtf8("vypíše názvy položek adresáře v pořadí seznamu");
@@ -18,17 +21,23 @@ int TListCommand::Execute(const QStringList &args, QTextStream &out, QTextStream
     int status = 0;
     if (!ParseBookCommandLine(parser, args, out, err, path, status))
         return status;
-    // Only the names are kept, never the entries: a full book is 200 MB of them.
-    QList<QByteArray> names;
+    // Only the names are kept, never the entries (a full book is 200 MB of them), and all
+    // in one buffer rather than an allocation each.
+    QByteArray all;
+    std::vector<std::pair<qsizetype, qsizetype>> spans;
     TContactRecord header;
-    if (!ReadCliEach(path, header, [&](TRecordView r) { names.append(r.NameView().toByteArray()); }, err))
+    const auto keep = [&](TRecordView r) {
+        const QByteArrayView n = r.NameView();
+        spans.emplace_back(all.size(), n.size());
+        all.append(n);
+    };
+    if (!ReadCliEach(path, header, keep, err))
         return 1;
-    TNameList list;
-    list.Fill(std::move(names));
+    const auto name = [&](qsizetype i) { return QByteArrayView(all.constData() + spans[size_t(i)].first, spans[size_t(i)].second); };
     TByteOutput bytes(out);
     bool written = true;
-    for (const QByteArray &n : list.Names()) {
-        bytes.AppendLine(n);
+    for (const qsizetype i : ListOrder(qsizetype(spans.size()), name)) {
+        bytes.AppendLine(name(i));
         written = written && bytes.Pass();
     }
     if (!written || !bytes.Pass(true)) {
