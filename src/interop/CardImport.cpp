@@ -12,7 +12,13 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
+#include <QThread>
 
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <limits>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -67,6 +73,140 @@ private:
     qsizetype m_count = 0;
 };
 
+// Names unique as the editor wants them: a clash with a name given before, or with one
+// `taken`, gets " (2)", " (3)", … within the field.
+class TUniqueNames
+{
+public:
+    explicit TUniqueNames(const std::function<bool(QByteArrayView)> &taken) : m_taken(taken) { }
+
+    void Give(TContactRecord &r)
+    {
+        if (m_names.contains(r.NameView()) || (m_taken && m_taken(r.NameView()))) {
+            const QByteArray base = r.Name();
+            QByteArray name;
+            int &k = m_nextSuffix[base];
+            k = std::max(k, 2);
+            do {
+                const QByteArray suffix = " (" + QByteArray::number(k++) + ')';
+                name = base.left(FieldInfo(EField::NazevPolozky).Capacity - suffix.size()) + suffix;
+            } while (m_names.contains(name) || (m_taken && m_taken(name)));
+            r.SetText(EField::NazevPolozky, name);
+        }
+        m_names.insert(r.NameView());
+    }
+
+private:
+    const std::function<bool(QByteArrayView)> &m_taken;
+    TNameSet m_names;
+    // Where the suffixes of a clashing name go on, so a thousand equal names cost no more
+    // than a thousand lookups.
+    QHash<QByteArray, int> m_nextSuffix;
+};
+
+// A stretch of a file as a device of its own, so that the reader of one part of a file
+// stops where the next part begins.
+class TFilePart : public QIODevice
+{
+public:
+    // `end` -1: to the end of the file.
+    bool Open(const QString &path, qint64 begin, qint64 end)
+    {
+        if (OpenRegularFile(path, m_file) != TRegularOpen::Ok || !m_file.seek(begin))
+            return false;
+        m_left = end < 0 ? std::numeric_limits<qint64>::max() : end - begin;
+        return open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+    bool isSequential() const override { return true; }
+    // Bytes read so far; asked from another thread for the progress.
+    qint64 Done() const { return m_done.load(std::memory_order_relaxed); }
+
+protected:
+    qint64 readData(char *data, qint64 max) override
+    {
+        const qint64 n = m_file.read(data, qMin(max, m_left));
+        if (n > 0) {
+            m_left -= n;
+            m_done.fetch_add(n, std::memory_order_relaxed);
+        }
+        return n;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    QFile m_file;
+    qint64 m_left = 0;
+    std::atomic<qint64> m_done {0};
+};
+
+// One part of a file read into entries of a book of its own, their names not yet made
+// unique.
+struct TCardPart
+{
+    TFilePart File;
+    TBook Book;
+    TVCardImportStats Stats;
+    bool Failed = false;
+    bool EndedInCard = false;
+
+    void Read(const TBookLabels &labels, const std::function<void()> &tick)
+    {
+        TVCardReader reader(File);
+        TCardMapper mapper(labels, Stats);
+        TVCard card;
+        TContactRecord r;
+        qint64 cards = 0;
+        while (reader.Next(card)) {
+            r.Clear();
+            mapper.MapInto(card, r);
+            Book.AppendRecord(r);
+            if (tick && (++cards & 255) == 0)
+                tick();
+        }
+        Stats.Contacts = Book.RecordCount();
+        Stats.BadLines += reader.BadLines();
+        Stats.Photos += reader.SkippedPhotos();
+        Failed = reader.ReadFailed();
+        EndedInCard = reader.EndedInCard();
+    }
+};
+
+bool StartsNoCase(QByteArrayView text, QByteArrayView word)
+{
+    return text.size() >= word.size() && text.first(word.size()).compare(word, Qt::CaseInsensitive) == 0;
+}
+
+// Where the second half of a file can be read on its own: the start of a line
+// "BEGIN:VCARD" right after a line "END:VCARD", near the middle. -1 when there is none
+// near it, or when the file is UTF-16 (read whole, as it is decoded from its start).
+qint64 HalfWay(const QString &path, qint64 size)
+{
+    QFile f;
+    if (OpenRegularFile(path, f) != TRegularOpen::Ok)
+        return -1;
+    const QByteArray head = f.read(2);
+    if (head == "\xFF\xFE" || head == "\xFE\xFF")
+        return -1;
+    constexpr qint64 kLook = 1 << 20;
+    const qint64 from = size / 2;
+    if (!f.seek(from))
+        return -1;
+    const QByteArray chunk = f.read(kLook);
+    const QByteArrayView all(chunk);
+    qsizetype lineStart = -1; // of the line before, once a whole one is in the chunk
+    for (qsizetype lf = all.indexOf('\n'); lf >= 0; lf = all.indexOf('\n', lf + 1)) {
+        if (lineStart >= 0) {
+            QByteArrayView before = all.sliced(lineStart, lf - lineStart);
+            if (before.endsWith('\r'))
+                before.chop(1);
+            if (before.compare("END:VCARD", Qt::CaseInsensitive) == 0 && StartsNoCase(all.sliced(lf + 1), "BEGIN:VCARD"))
+                return from + lf + 1;
+        }
+        lineStart = lf + 1;
+    }
+    return -1;
+}
+
 } // namespace
 
 TInteropError ReadVCardFile(const QString &path, const TBookLabels &labels, const std::function<bool(QByteArrayView)> &taken,
@@ -80,10 +220,7 @@ TInteropError ReadVCardFile(const QString &path, const TBookLabels &labels, cons
     const qint64 size = f.size();
     TVCardReader reader(f);
     TCardMapper mapper(labels, stats);
-    TNameSet names;
-    // Where the suffixes of a clashing name go on, so a thousand equal names cost no more
-    // than a thousand lookups.
-    QHash<QByteArray, int> nextSuffix;
+    TUniqueNames names(taken);
     TVCard card;
     // One record filled again for every card.
     TContactRecord r;
@@ -95,19 +232,7 @@ TInteropError ReadVCardFile(const QString &path, const TBookLabels &labels, cons
         }
         r.Clear();
         mapper.MapInto(card, r);
-        // Unique as the editor wants them: a clash gets " (2)", " (3)", … within the field.
-        if (names.contains(r.NameView()) || (taken && taken(r.NameView()))) {
-            const QByteArray base = r.Name();
-            QByteArray name;
-            int &k = nextSuffix[base];
-            k = std::max(k, 2);
-            do {
-                const QByteArray suffix = " (" + QByteArray::number(k++) + ')';
-                name = base.left(FieldInfo(EField::NazevPolozky).Capacity - suffix.size()) + suffix;
-            } while (names.contains(name) || (taken && taken(name)));
-            r.SetText(EField::NazevPolozky, name);
-        }
-        names.insert(r.NameView());
+        names.Give(r);
         if (!each(r))
             return TInteropError::Write;
         ++stats.Contacts;
@@ -129,13 +254,81 @@ TInteropError ImportVCardFile(const QString &path, TBook &target, const TBookLab
                               const std::function<bool(QByteArrayView)> &taken, TVCardImportStats &stats,
                               qint64 maxRecords, const TInteropProgress &progress)
 {
-    return ReadVCardFile(
-        path, labels, taken, stats, maxRecords,
-        [&target](const TContactRecord &r) {
-            target.AppendRecord(r);
-            return true;
-        },
-        progress);
+    // Below a few megabytes a second thread saves nothing worth its start.
+    constexpr qint64 kInPartsFrom = 4 << 20;
+    return ImportVCardFileInParts(path, target, labels, taken, stats, maxRecords, progress,
+                                  QThread::idealThreadCount() > 1 ? kInPartsFrom : std::numeric_limits<qint64>::max());
+}
+
+TInteropError ImportVCardFileInParts(const QString &path, TBook &target, const TBookLabels &labels,
+                                     const std::function<bool(QByteArrayView)> &taken, TVCardImportStats &stats,
+                                     qint64 maxRecords, const TInteropProgress &progress, qint64 inPartsFrom,
+                                     int *parts)
+{
+    if (parts)
+        *parts = 1;
+    const auto whole = [&] {
+        return ReadVCardFile(
+            path, labels, taken, stats, maxRecords,
+            [&target](const TContactRecord &r) {
+                target.AppendRecord(r);
+                return true;
+            },
+            progress);
+    };
+    const qint64 size = QFileInfo(path).size();
+    const qint64 half = size >= inPartsFrom ? HalfWay(path, size) : -1;
+    if (half < 0)
+        return whole();
+    {
+        // The two halves are read at once, the second on a thread of its own; each makes
+        // the entries of a book of its own, the part that costs the most (its memory is
+        // new to the process). Names are made unique afterwards, in file order.
+        TCardPart first, second;
+        if (!first.File.Open(path, 0, half) || !second.File.Open(path, half, -1))
+            return whole();
+        std::promise<void> secondDone;
+        std::future<void> secondRead = secondDone.get_future();
+        std::thread worker([&] {
+            second.Read(labels, {});
+            secondDone.set_value();
+        });
+        const auto tell = [&] {
+            if (progress)
+                progress(first.File.Done() + second.File.Done(), size);
+        };
+        first.Read(labels, tell);
+        while (secondRead.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready)
+            tell();
+        worker.join();
+        // The halves are the whole file only when the first ended between cards; a failed
+        // read and a file with more cards than the book takes are read again as one, so
+        // that what is said of them is what reading it whole says.
+        const qint64 count = first.Book.RecordCount() + second.Book.RecordCount();
+        if (!first.Failed && !second.Failed && !first.EndedInCard && stats.Contacts + count <= maxRecords) {
+            for (const TCardPart *part : {&first, &second}) {
+                stats.Contacts += part->Stats.Contacts;
+                stats.Truncated += part->Stats.Truncated;
+                stats.Replaced += part->Stats.Replaced;
+                stats.BadLines += part->Stats.BadLines;
+                stats.Photos += part->Stats.Photos;
+            }
+            TUniqueNames names(taken);
+            for (TCardPart *part : {&first, &second})
+                for (qsizetype i = 0; i < part->Book.RecordCount(); ++i)
+                    names.Give(part->Book.Record(i));
+            if (stats.Contacts == 0 && stats.Dropped == 0)
+                return TInteropError::NoCards;
+            target.TakeRecords(first.Book);
+            target.TakeRecords(second.Book);
+            if (parts)
+                *parts = 2;
+            if (progress)
+                progress(size, size);
+            return TInteropError::None;
+        }
+    }
+    return whole();
 }
 
 namespace {

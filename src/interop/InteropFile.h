@@ -51,6 +51,14 @@ struct TVCardImportStats
 TInteropError ImportVCardFile(const QString &path, TBook &target, const TBookLabels &labels,
                               const std::function<bool(QByteArrayView)> &taken, TVCardImportStats &stats,
                               qint64 maxRecords, const TInteropProgress &progress = {});
+// The same; a file of at least `inPartsFrom` bytes is read in two halves at once where a
+// card ends near its middle (ImportVCardFile does so from a few megabytes on, where the
+// machine has a second processor). Entries, names and counts are those of reading it whole.
+// `parts`, when given, gets how many parts the entries came from.
+TInteropError ImportVCardFileInParts(const QString &path, TBook &target, const TBookLabels &labels,
+                                     const std::function<bool(QByteArrayView)> &taken, TVCardImportStats &stats,
+                                     qint64 maxRecords, const TInteropProgress &progress, qint64 inPartsFrom,
+                                     int *parts = nullptr);
 
 // The same, each entry handed to `each` as it is made instead of kept (a book written as
 // it is read); `each` returning false stops the reading with Write.

@@ -289,8 +289,10 @@ bool TVCardReader::Next(TVCard &card)
         ++used;
     }
     // A card the file breaks off still counts with what it had.
-    if (inCard)
+    if (inCard) {
         ++m_bad;
+        m_endedInCard = true;
+    }
     finish();
     return inCard;
 }

@@ -59,6 +59,8 @@ public:
     // Photos too large for a line, skipped (not bad lines: the card is fine without).
     qint64 SkippedPhotos() const { return m_photos; }
     bool ReadFailed() const { return m_failed; }
+    // Whether the stream ended inside a card (the last card handed back was cut short).
+    bool EndedInCard() const { return m_endedInCard; }
     // Whether a content line is a PHOTO property ("PHOTO;…", "item1.photo:…").
     static bool IsPhoto(QByteArrayView line);
 
@@ -110,4 +112,5 @@ private:
     qint64 m_bad = 0;
     qint64 m_photos = 0;
     bool m_failed = false;
+    bool m_endedInCard = false;
 };

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -32,6 +33,8 @@ private slots:
     void import();
     void uniqueNames();
     void uniqueNamesAmongThousands();
+    void inPartsAsWhole_data();
+    void inPartsAsWhole();
     void failedWriteKeepsOldFile();
 
 private:
@@ -418,6 +421,94 @@ void TestInteropFiles::uniqueNames()
     QCOMPARE(FromCp1250(b.Record(1).Name()), QString::fromUtf8("Novák Jan (3)"));
     QCOMPARE(b.Record(2).Name(), longName);
     QCOMPARE(b.Record(3).Name(), QByteArray(46, 'L') + " (2)");
+}
+
+namespace {
+
+QByteArray Card(const QByteArray &name, const QByteArray &extra = {})
+{
+    return "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:" + name + "\r\nN:" + name + ";Jan;;;\r\nTEL;TYPE=CELL:+420 602 "
+           + QByteArray::number(qHash(name) % 1000000) + "\r\nNOTE:Pozn\u00E1mka " + name + "\\nna dva \u0159\u00E1dky\r\n" + extra
+           + "END:VCARD\r\n";
+}
+
+QByteArray Cards(int count, const QByteArray &name = {})
+{
+    QByteArray all;
+    for (int i = 0; i < count; ++i)
+        all += Card(name.isEmpty() ? "Nov\u00E1k " + QByteArray::number(i) : name);
+    return all;
+}
+
+} // namespace
+
+// A file read in two halves at once gives what reading it whole gives: the same entries
+// byte for byte, the same names made unique in file order, the same counts and error;
+// and where the halves cannot stand alone, it is read whole.
+void TestInteropFiles::inPartsAsWhole_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<qint64>("maxRecords");
+    QTest::addColumn<int>("parts");
+    QTest::newRow("cards with names of their own") << Cards(40) << qint64(BookFile::kMaxRecords) << 2;
+    // Every name the same: the second half's suffixes go on from the first's.
+    QTest::newRow("one name throughout, and one taken") << Cards(40, "Nov\u00E1k Jan") << qint64(BookFile::kMaxRecords) << 2;
+    QByteArray bad = Cards(20) + "nesmysl bez dvojte\u010Dky\r\n" + Cards(20).replace("TEL;TYPE=CELL:", "TEL;TYPE=CELL;;;:");
+    bad += "BEGIN:VCARD\r\nFN:Ut\u0159\u017Een\u00E1\r\n";
+    QTest::newRow("bad lines, a card broken off at the end") << bad << qint64(BookFile::kMaxRecords) << 2;
+    QTest::newRow("more cards than the book takes") << Cards(40) << qint64(30) << 1;
+    // Quoted-printable's soft break takes END:VCARD into the note: the card goes on past
+    // the place that looks like the end of one.
+    QByteArray soft = Cards(19) + "BEGIN:VCARD\r\nFN:M\u011Bkk\u00FD\r\nNOTE;ENCODING=QUOTED-PRINTABLE:konec=\r\nEND:VCARD\r\n";
+    soft += "BEGIN:VCARD\r\nFN:Uvnit\u0159\r\nEND:VCARD\r\nEND:VCARD\r\n" + Cards(19);
+    QTest::newRow("a soft line break before END:VCARD") << soft << qint64(BookFile::kMaxRecords) << 1;
+    // Two cards of a 2.1 card's agents one after the other, across the middle.
+    QByteArray agents = Card("Prvn\u00ED") + "BEGIN:VCARD\r\nVERSION:2.1\r\nFN:Agenti\r\nAGENT:\r\nBEGIN:VCARD\r\nFN:A1\r\nNOTE:"
+                        + QByteArray(3000, 'x') + "\r\nEND:VCARD\r\nBEGIN:VCARD\r\nFN:A2\r\nEND:VCARD\r\nEND:VCARD\r\n" + Card("Posledn\u00ED");
+    QTest::newRow("nested cards across the middle") << agents << qint64(BookFile::kMaxRecords) << 1;
+    QTest::newRow("old Mac line ends") << Cards(40).replace("\r\n", "\r") << qint64(BookFile::kMaxRecords) << 1;
+    QStringEncoder utf16(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
+    const QByteArray wide = utf16(QString::fromUtf8(Cards(40)));
+    QTest::newRow("UTF-16") << wide << qint64(BookFile::kMaxRecords) << 1;
+    QTest::newRow("byte-order mark of UTF-8") << QByteArray("\xEF\xBB\xBF") + Cards(40) << qint64(BookFile::kMaxRecords) << 2;
+    QTest::newRow("no card at all") << QByteArray("nic\r\nnic\r\nEND:VCARD\r\nBEGIN:VCARDX\r\nnic\r\n") << qint64(BookFile::kMaxRecords) << 1;
+}
+
+void TestInteropFiles::inPartsAsWhole()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(qint64, maxRecords);
+    const QString path = m_dir.filePath(QStringLiteral("parts.vcf"));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(file);
+    f.close();
+    const auto taken = [](QByteArrayView n) { return n == ToCp1250(QString::fromUtf8("Nov\u00E1k Jan (3)")); };
+    TBook whole, inParts;
+    TVCardImportStats wholeStats, partsStats;
+    int wholeParts = 0, parts = 0;
+    const TInteropError wholeError = ImportVCardFileInParts(path, whole, TBookLabels::Defaults(), taken, wholeStats, maxRecords, {},
+                                                            std::numeric_limits<qint64>::max(), &wholeParts);
+    QList<qint64> progress;
+    const TInteropError partsError = ImportVCardFileInParts(
+        path, inParts, TBookLabels::Defaults(), taken, partsStats, maxRecords,
+        [&](qint64 done, qint64 total) { progress << done << total; }, 0, &parts);
+    QCOMPARE(wholeParts, 1);
+    QTEST(parts, "parts");
+    QCOMPARE(partsError, wholeError);
+    QCOMPARE(InteropText::Summary(partsStats), InteropText::Summary(wholeStats));
+    QCOMPARE(partsStats.Photos, wholeStats.Photos);
+    QCOMPARE(inParts.RecordCount(), whole.RecordCount());
+    for (qsizetype i = 0; i < whole.RecordCount(); ++i)
+        QVERIFY2(std::memcmp(inParts.Record(i).Data(), whole.Record(i).Data(), kRecordSize) == 0,
+                 qPrintable(QStringLiteral("entry %1: %2 / %3").arg(i).arg(FromCp1250(inParts.Record(i).Name()), FromCp1250(whole.Record(i).Name()))));
+    // Progress ends at the whole file and never goes back.
+    if (partsError == TInteropError::None) {
+        QVERIFY(progress.size() >= 2);
+        QCOMPARE(progress.mid(progress.size() - 2), (QList<qint64> {file.size(), file.size()}));
+        for (qsizetype i = 2; i < progress.size(); i += 2)
+            QVERIFY(progress[i] >= progress[i - 2]);
+    }
 }
 
 // The names given so far are found however many came before: a repeat of the first, a
