@@ -75,6 +75,7 @@ public:
     // Up to the first zero byte, at most 2000 characters.
     QByteArrayView NoteView() const;
     bool Flag(int i /*1..10*/) const { return m_data[kFlagsOffset + i - 1] != 0; }
+    const char *Data() const { return m_data; }
 
 private:
     const char *m_data;
@@ -106,6 +107,9 @@ public:
     QByteArrayView NameView() const { return TextView(EField::NazevPolozky); }
 
     TRecordView View() const { return TRecordView(m_bytes.data()); }
+    // Code that only reads an entry takes a view, so that records lying in a mapped file
+    // are read where they lie.
+    operator TRecordView() const { return View(); }
     const char *Data() const { return m_bytes.data(); }
     char *Data() { return m_bytes.data(); }
 

@@ -33,19 +33,18 @@ int ExportFormat(const QString &source, const QString &target, TExportOptions op
     options.OwnArea = stored.Settings.Misto;
     options.Stamp = stored.Clock.Now();
     const std::vector<qsizetype> listed = ListedEntries(book, mask);
-    TContactRecord record;
     // To standard output through a file of our own, so what goes out is whole.
     QTemporaryDir pipe;
     const bool toStdout = IsStandardOutput(target);
     const QString file = toStdout ? pipe.filePath(QStringLiteral("export")) : target;
     const TExportResult r = ExportEach(
         file, qsizetype(listed.size()),
-        [&](qsizetype i) -> const TContactRecord & {
+        [&](qsizetype i) {
             // List order jumps about the mapped book: the next records are asked for ahead.
+            // Each is read where it lies in the file.
             if (size_t(i) + 8 < listed.size())
                 PrefetchRecord(book.RecordBytes(listed[size_t(i) + 8]));
-            book.CopyRecord(listed[size_t(i)], record);
-            return record;
+            return TRecordView(book.RecordBytes(listed[size_t(i)]));
         },
         TBookLabels::FromHeader(book.Header()), options);
     if (r.Error != TInteropError::None) {

@@ -91,7 +91,7 @@ QByteArrayView Trimmed(QByteArrayView t)
     return t.sliced(b, e - b);
 }
 
-QByteArrayView Note(const TContactRecord &r)
+QByteArrayView Note(TRecordView r)
 {
     const char *p = r.Data() + kNoteOffset;
     const void *zero = std::memchr(p, 0, kNoteSize);
@@ -147,7 +147,7 @@ bool HasInternationalPrefix(QByteArrayView cp1250)
     return n.startsWith('+') || (n.startsWith("00") && n.size() > 2);
 }
 
-bool AppendGroupNumber(TByteAppender &out, const TContactRecord &r, int group, QByteArrayView ownDigits)
+bool AppendGroupNumber(TByteAppender &out, TRecordView r, int group, QByteArrayView ownDigits)
 {
     // The number with every run of spaces one space, as QString::simplified makes it.
     char simplified[256];

@@ -15,9 +15,9 @@ namespace EntryBytes {
 // Without the spaces QString::trimmed takes off (tabs, line breaks, no-break spaces).
 QByteArrayView Trimmed(QByteArrayView cp1250);
 // A field's text, trimmed.
-inline QByteArrayView Field(const TContactRecord &r, EField f) { return Trimmed(r.TextView(f)); }
+inline QByteArrayView Field(TRecordView r, EField f) { return Trimmed(r.TextView(f)); }
 // The note up to its first zero byte, without the line breaks at its end.
-QByteArrayView Note(const TContactRecord &r);
+QByteArrayView Note(TRecordView r);
 
 // Appends a text escaped for a content line (backslash, comma, semicolon, line breaks;
 // other control characters dropped): from Windows-1250 or from UTF-8.
@@ -31,7 +31,7 @@ void AppendParam(TByteAppender &out, QByteArrayView cp1250);
 // A telephone group's number in international form with its extension, in UTF-8, as
 // Mapping::InternationalNumber and " ext. N" give it; false without a number.
 // `ownDigits` are the own country's digits in UTF-8.
-bool AppendGroupNumber(TByteAppender &out, const TContactRecord &r, int group, QByteArrayView ownDigits);
+bool AppendGroupNumber(TByteAppender &out, TRecordView r, int group, QByteArrayView ownDigits);
 // "+…" or "00…" with more after it.
 bool HasInternationalPrefix(QByteArrayView cp1250);
 

@@ -15,7 +15,7 @@ namespace {
 
 QByteArray U8(const QString &s) { return s.toUtf8(); }
 
-bool HasAddress(const TContactRecord &r, int a)
+bool HasAddress(TRecordView r, int a)
 {
     for (int part = 0; part < 4; ++part)
         if (!Field(r, AddressField(a, part)).isEmpty())
@@ -23,7 +23,7 @@ bool HasAddress(const TContactRecord &r, int a)
     return false;
 }
 
-QByteArrayView Address(int address, int part, const TContactRecord &r) { return Field(r, AddressField(address, part)); }
+QByteArrayView Address(int address, int part, TRecordView r) { return Field(r, AddressField(address, part)); }
 
 void AppendNumber(TByteAppender &out, int n)
 {
@@ -147,7 +147,7 @@ TFormatWriter::TFormatWriter(const TBookLabels &labels, const TExportOptions &op
     m_stamp = options.Stamp.toUTC().toString(u"yyyyMMdd'T'HHmmss'Z'").toUtf8();
 }
 
-bool TFormatWriter::IsCompany(const TContactRecord &r) const
+bool TFormatWriter::IsCompany(TRecordView r) const
 {
     if (r.TextView(EField::Jmeno).trimmed().isEmpty() && r.TextView(EField::Prijmeni).trimmed().isEmpty())
         return !r.NameView().trimmed().isEmpty();
@@ -157,7 +157,7 @@ bool TFormatWriter::IsCompany(const TContactRecord &r) const
     return false;
 }
 
-bool TFormatWriter::AppendFlags(TByteAppender &out, const TContactRecord &r, const char *separator, bool escaped) const
+bool TFormatWriter::AppendFlags(TByteAppender &out, TRecordView r, const char *separator, bool escaped) const
 {
     bool first = true;
     for (size_t i = 0; i < 10; ++i) {
@@ -200,7 +200,7 @@ void TFormatWriter::End(QByteArray &out) const
         ContentLine::Append(out, "END:VCALENDAR");
 }
 
-int TFormatWriter::Entry(QByteArray &out, const TContactRecord &r) const
+int TFormatWriter::Entry(QByteArray &out, TRecordView r) const
 {
     switch (m_o.Format) {
     case TInteropFormat::VCard3:
@@ -216,7 +216,7 @@ int TFormatWriter::Entry(QByteArray &out, const TContactRecord &r) const
     return 0;
 }
 
-int TFormatWriter::VCard(QByteArray &out, const TContactRecord &r) const
+int TFormatWriter::VCard(QByteArray &out, TRecordView r) const
 {
     const bool v4 = m_o.Format == TInteropFormat::VCard4;
     TByteAppender o(out);
@@ -441,7 +441,7 @@ void AppendDay(TByteAppender &out, const TDayOfYear &d, bool iso)
 }
 
 // "Label: text" for each field that holds something, each on its line after `out`'s text.
-void AppendLabelled(TByteAppender &out, const TContactRecord &r, std::initializer_list<std::pair<const char *, EField>> fields)
+void AppendLabelled(TByteAppender &out, TRecordView r, std::initializer_list<std::pair<const char *, EField>> fields)
 {
     for (const auto &[label, f] : fields) {
         const QByteArrayView t = Field(r, f);
@@ -456,7 +456,7 @@ void AppendLabelled(TByteAppender &out, const TContactRecord &r, std::initialize
 }
 
 // The note first, then `extra` on the lines after it.
-void JoinNote(TByteAppender &cell, const TContactRecord &r, QByteArrayView extra)
+void JoinNote(TByteAppender &cell, TRecordView r, QByteArrayView extra)
 {
     AppendNoteLines(cell, Note(r));
     if (!extra.isEmpty()) {
@@ -593,7 +593,7 @@ void TFormatWriter::AppendRow(TByteAppender &row, size_t count) const
     row.Append("\r\n", 2);
 }
 
-int TFormatWriter::CsvGoogle(QByteArray &out, const TContactRecord &r) const
+int TFormatWriter::CsvGoogle(QByteArray &out, TRecordView r) const
 {
     auto &c = m_cells;
     for (TByteAppender &cell : c)
@@ -668,7 +668,7 @@ int TFormatWriter::CsvGoogle(QByteArray &out, const TContactRecord &r) const
     return 1;
 }
 
-int TFormatWriter::CsvOutlook(QByteArray &out, const TContactRecord &r) const
+int TFormatWriter::CsvOutlook(QByteArray &out, TRecordView r) const
 {
     auto &c = m_cells;
     for (TByteAppender &cell : c)
@@ -805,7 +805,7 @@ int TFormatWriter::CsvOutlook(QByteArray &out, const TContactRecord &r) const
 
 // ---- iCalendar -------------------------------------------------------------------------
 
-int TFormatWriter::Events(QByteArray &out, const TContactRecord &r) const
+int TFormatWriter::Events(QByteArray &out, TRecordView r) const
 {
     const QByteArrayView name = Trimmed(r.NameView());
     QByteArray &id = m_id;

@@ -22,7 +22,7 @@ public:
 
     void Begin(QByteArray &out) const;
     // Appends the entry's card, row or events; returns how many items that made.
-    int Entry(QByteArray &out, const TContactRecord &r) const;
+    int Entry(QByteArray &out, TRecordView r) const;
     void End(QByteArray &out) const;
 
     // The header of the Google and Outlook tables.
@@ -32,16 +32,16 @@ public:
     qint64 SkippedDates() const { return m_skippedDates; }
 
 private:
-    int VCard(QByteArray &out, const TContactRecord &r) const;
-    int CsvGoogle(QByteArray &out, const TContactRecord &r) const;
-    int CsvOutlook(QByteArray &out, const TContactRecord &r) const;
-    int Events(QByteArray &out, const TContactRecord &r) const;
+    int VCard(QByteArray &out, TRecordView r) const;
+    int CsvGoogle(QByteArray &out, TRecordView r) const;
+    int CsvOutlook(QByteArray &out, TRecordView r) const;
+    int Events(QByteArray &out, TRecordView r) const;
     // One table row of UTF-8 cells, in the file's encoding.
     void CsvRow(QByteArray &out, size_t count) const;
     void AppendRow(TByteAppender &row, size_t count) const;
-    bool IsCompany(const TContactRecord &r) const;
+    bool IsCompany(TRecordView r) const;
     // The captions of the entry's set flags with `separator` between; false for none.
-    bool AppendFlags(TByteAppender &out, const TContactRecord &r, const char *separator, bool escaped) const;
+    bool AppendFlags(TByteAppender &out, TRecordView r, const char *separator, bool escaped) const;
 
     const TBookLabels &m_labels;
     TExportOptions m_o;

@@ -14,16 +14,16 @@ TExportResult ExportRecords(const QString &path, const QList<TContactRecord *> &
     constexpr qsizetype kAhead = 8;
     return ExportEach(
         path, records.size(),
-        [&](qsizetype i) -> const TContactRecord & {
+        [&](qsizetype i) {
             if (i + kAhead < records.size())
                 PrefetchRecord(records[i + kAhead]->Data());
-            return *records[i];
+            return records[i]->View();
         },
         labels, options, progress);
 }
 
 TExportResult ExportEach(const QString &path, qsizetype count,
-                         const std::function<const TContactRecord &(qsizetype)> &at, const TBookLabels &labels,
+                         const std::function<TRecordView(qsizetype)> &at, const TBookLabels &labels,
                          const TExportOptions &options, const TInteropProgress &progress)
 {
     TExportResult result;

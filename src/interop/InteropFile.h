@@ -27,10 +27,10 @@ struct TExportResult
 TExportResult ExportRecords(const QString &path, const QList<TContactRecord *> &records, const TBookLabels &labels,
                             const TExportOptions &options, const TInteropProgress &progress = {});
 
-// The same for `count` entries handed out one at a time by `at` (a reference kept only
-// until the next call), so a caller need not hold them all.
+// The same for `count` entries handed out one at a time by `at` (a view kept only until
+// the next call), so a caller need not hold them all.
 TExportResult ExportEach(const QString &path, qsizetype count,
-                         const std::function<const TContactRecord &(qsizetype)> &at, const TBookLabels &labels,
+                         const std::function<TRecordView(qsizetype)> &at, const TBookLabels &labels,
                          const TExportOptions &options, const TInteropProgress &progress = {});
 
 struct TVCardImportStats

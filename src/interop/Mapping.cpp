@@ -7,7 +7,7 @@
 
 namespace Mapping {
 
-QString Text(const TContactRecord &r, EField f)
+QString Text(TRecordView r, EField f)
 {
     return FromCp1250(r.TextView(f)).trimmed();
 }
@@ -276,7 +276,7 @@ TDayOfYear ParseDayCp1250(QByteArrayView t)
     return d;
 }
 
-QByteArray EntryId(const TContactRecord &r)
+QByteArray EntryId(TRecordView r)
 {
     QByteArray id;
     QCryptographicHash hash(QCryptographicHash::Sha1);
@@ -284,13 +284,13 @@ QByteArray EntryId(const TContactRecord &r)
     return id;
 }
 
-void AppendEntryId(QByteArray &out, const TContactRecord &r, QCryptographicHash &hash)
+void AppendEntryId(QByteArray &out, TRecordView r, QCryptographicHash &hash)
 {
     TByteAppender a(out);
     AppendEntryId(a, r, hash);
 }
 
-void AppendEntryId(TByteAppender &out, const TContactRecord &r, QCryptographicHash &hash)
+void AppendEntryId(TByteAppender &out, TRecordView r, QCryptographicHash &hash)
 {
     static constexpr char kHex[] = "0123456789abcdef";
     hash.reset();
@@ -304,7 +304,7 @@ void AppendEntryId(TByteAppender &out, const TContactRecord &r, QCryptographicHa
     out.Append(id, sizeof id);
 }
 
-QStringList FlagNames(const TContactRecord &r, const std::array<QByteArray, 10> &captions)
+QStringList FlagNames(TRecordView r, const std::array<QByteArray, 10> &captions)
 {
     QStringList names;
     for (int i = 1; i <= 10; ++i) {
@@ -315,7 +315,7 @@ QStringList FlagNames(const TContactRecord &r, const std::array<QByteArray, 10> 
     return names;
 }
 
-bool IsCompany(const TContactRecord &r, const std::array<QByteArray, 10> &captions)
+bool IsCompany(TRecordView r, const std::array<QByteArray, 10> &captions)
 {
     if (r.TextView(EField::Jmeno).trimmed().isEmpty() && r.TextView(EField::Prijmeni).trimmed().isEmpty())
         return !r.NameView().trimmed().isEmpty();

@@ -13,7 +13,7 @@
 // a telephone group or an address, the international form of a number and the dates.
 namespace Mapping {
 
-QString Text(const TContactRecord &r, EField f);
+QString Text(TRecordView r, EField f);
 
 enum TKind : unsigned { Home = 1, Work = 2, Cell = 4, Fax = 8 };
 // Which of home, work, mobile and fax a caption ("Domů 1", "Zaměstnání", "Mobilní",
@@ -53,16 +53,16 @@ TDayOfYear ParseDay(const QString &text);
 // The same read from Windows-1250 bytes, for the exports.
 TDayOfYear ParseDayCp1250(QByteArrayView text);
 // A stable identifier of an entry from its name (names are unique within a book).
-QByteArray EntryId(const TContactRecord &r);
+QByteArray EntryId(TRecordView r);
 // The same appended to `out`, through a hash object the caller reuses for every entry.
-void AppendEntryId(QByteArray &out, const TContactRecord &r, QCryptographicHash &hash);
-void AppendEntryId(TByteAppender &out, const TContactRecord &r, QCryptographicHash &hash);
+void AppendEntryId(QByteArray &out, TRecordView r, QCryptographicHash &hash);
+void AppendEntryId(TByteAppender &out, TRecordView r, QCryptographicHash &hash);
 
 // The captions of the set flags.
-QStringList FlagNames(const TContactRecord &r, const std::array<QByteArray, 10> &captions);
+QStringList FlagNames(TRecordView r, const std::array<QByteArray, 10> &captions);
 
 // A firm rather than a person: no first name and no surname, or the flag captioned
 // "Firma" set. Its name travels as the organisation.
-bool IsCompany(const TContactRecord &r, const std::array<QByteArray, 10> &captions);
+bool IsCompany(TRecordView r, const std::array<QByteArray, 10> &captions);
 
 } // namespace Mapping
