@@ -2,6 +2,7 @@
 // command line as a person runs it, beside reading the book raw and writing the same
 // output bytes raw; and the vCard read back beside reading its bytes raw.
 #include "BenchEntries.h"
+#include "BenchProcess.h"
 #include "BenchRaw.h"
 #include "book/Book.h"
 #include "book/BookFile.h"
@@ -44,7 +45,10 @@ int main(int argc, char *argv[])
         return 0;
     const double rawRead = RawRead(bookPath);
     std::printf("%d entries, book %.1f MB, raw read %.1f ms\n", entries, QFile(bookPath).size() / 1e6, rawRead);
-    std::printf("%-17s %9s %9s %9s %9s %8s\n", "format", "MB", "command", "writer", "raw r+w", "ratio");
+    const double catCpu = MedianCpu(5, [&] { return RunProcess(QStringLiteral("/bin/cat"), {bookPath}); }).CpuMs;
+    std::printf("cat of the book as a process: %.1f ms CPU\n", catCpu);
+    std::printf("%-17s %6s %9s %9s %9s %6s | %9s %9s %6s\n", "format", "MB", "in-proc", "writer", "raw r+w", "ratio",
+                "proc CPU", "cat+w", "ratio");
 
     // The writer alone, over the list as the window has it.
     TBenchPrompt prompt;
@@ -91,9 +95,14 @@ int main(int argc, char *argv[])
         QFile in(path);
         in.open(QIODevice::ReadOnly);
         const QByteArray bytes = in.readAll();
-        const double raw = rawRead + RawWrite(dir.filePath(QStringLiteral("raw")), bytes);
-        std::printf("%-17s %9.1f %7.1fms %7.1fms %7.1fms %7.1fx\n", f.Name, bytes.size() / 1e6, ms, writer, raw,
-                    ms / raw);
+        const double rawWrite = RawWrite(dir.filePath(QStringLiteral("raw")), bytes);
+        const double raw = rawRead + rawWrite;
+        // The real program, a process of its own: its start and learning the list order too.
+        const TProcessFigures process =
+            MedianCpu(5, [&] { return RunProcess(QStringLiteral(VORLINK_CLI_PROGRAM), command); });
+        std::printf("%-17s %6.1f %7.1fms %7.1fms %7.1fms %5.1fx | %7.1fms %7.1fms %5.1fx%s\n", f.Name, bytes.size() / 1e6, ms,
+                    writer, raw, ms / raw, process.CpuMs, catCpu + rawWrite, process.CpuMs / (catCpu + rawWrite),
+                    process.Ok ? "" : "  FAILED");
     }
 
     if (!only.isEmpty())
