@@ -28,10 +28,8 @@ std::vector<qsizetype> ListedEntries(const TBookMap &book, const TDisplayMask *m
 {
     std::vector<qsizetype> listed;
     if (mask) {
-        TContactRecord record;
         for (qsizetype i = 0; i < book.RecordCount(); ++i) {
-            book.CopyRecord(i, record);
-            if (mask->Matches(record))
+            if (mask->Matches(TRecordView(book.RecordBytes(i))))
                 listed.push_back(i);
         }
     } else {

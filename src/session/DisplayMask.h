@@ -11,7 +11,7 @@ struct TDisplayMask
     std::array<bool, kFlagCount> RequireSet {};
     std::array<bool, kFlagCount> RequireClear {};
 
-    bool Matches(const TContactRecord &r) const
+    bool Matches(TRecordView r) const
     {
         for (int i = 0; i < kFlagCount; ++i) {
             const bool on = r.Flag(i + 1);
