@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <vector>
+
 namespace {
 
 QString WriteFailed() { return QString::fromUtf8("Chyba při zápisu vybrané sestavy"); }
@@ -203,13 +205,19 @@ bool TReportRun::Walk(const QList<QByteArray> &lines)
         }
         return lines.size();
     };
+    // What each line is, in a block and outside one, told once rather than per entry.
+    std::vector<TTemplateLine> outside(size_t(lines.size())), inside(size_t(lines.size()));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        outside[size_t(i)] = ClassifyTemplateLine(lines[i], false);
+        inside[size_t(i)] = ClassifyTemplateLine(lines[i], true);
+    }
     m_out.reserve(qMin<qsizetype>(1 << 16, m_outputLimit));
     while (index < lines.size()) {
         // Long reports go to their file as they are made.
         if (m_out.size() >= kFlushSize && !Flush())
             return false;
         const QByteArray &line = lines[index];
-        switch (ClassifyTemplateLine(line, inBlock)) {
+        switch ((inBlock ? inside : outside)[size_t(index)]) {
         case TTemplateLine::File:
             if (!FileLine(line))
                 return false;
