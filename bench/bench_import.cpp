@@ -145,17 +145,24 @@ void StartTimed(QProcess &p, const QString &program, const QStringList &args)
         p.start(program, args);
 }
 
-TChildFigures RunChild(const QStringList &args)
+// The best time of `runs` fresh processes, as abook's is taken; those that change a file
+// run once.
+TChildFigures RunChild(const QStringList &args, int runs = 1)
 {
-    QProcess p;
-    StartTimed(p, QCoreApplication::applicationFilePath(), QStringList {QStringLiteral("--child")} + args);
-    p.waitForFinished(-1);
-    TChildFigures f;
-    const QList<QByteArray> fields = p.readAllStandardOutput().trimmed().split(' ');
-    f.Ms = fields.value(0).toDouble();
-    f.PeakMb = fields.value(1).toDouble();
-    f.TimeRssMb = TimeRssMb(p);
-    return f;
+    TChildFigures best;
+    for (int i = 0; i < runs; ++i) {
+        QProcess p;
+        StartTimed(p, QCoreApplication::applicationFilePath(), QStringList {QStringLiteral("--child")} + args);
+        p.waitForFinished(-1);
+        TChildFigures f;
+        const QList<QByteArray> fields = p.readAllStandardOutput().trimmed().split(' ');
+        f.Ms = fields.value(0).toDouble();
+        f.PeakMb = fields.value(1).toDouble();
+        f.TimeRssMb = TimeRssMb(p);
+        if (i == 0 || f.Ms < best.Ms)
+            best = f;
+    }
+    return best;
 }
 
 QByteArray ReadAll(const QString &path)
@@ -225,11 +232,11 @@ int main(int argc, char *argv[])
             WindowImport(cards, open);
             best = qMin(best, Ms(t));
         }
-        row("window (new book)", best, RunChild({QStringLiteral("window"), cards}));
+        row("window (new book)", best, RunChild({QStringLiteral("window"), cards}, 3));
     }
     // What the window's import is made of: reading the cards, mapping them, adding entries.
-    row("  cards read", 0, RunChild({QStringLiteral("read"), cards}));
-    row("  cards read + mapped", 0, RunChild({QStringLiteral("map"), cards}));
+    row("  cards read", 0, RunChild({QStringLiteral("read"), cards}, 3));
+    row("  cards read + mapped", 0, RunChild({QStringLiteral("map"), cards}, 3));
     {
         double best = 1e300;
         for (int i = 0; i < 3; ++i) {
@@ -241,7 +248,7 @@ int main(int argc, char *argv[])
             WindowAppend(cards, open);
             best = qMin(best, Ms(t));
         }
-        row("window (added)", best, RunChild({QStringLiteral("window-append"), cards, bookPath}));
+        row("window (added)", best, RunChild({QStringLiteral("window-append"), cards, bookPath}, 3));
     }
     const QString fresh = dir.filePath(QStringLiteral("NOVA.WDT"));
     const QStringList newBook {QStringLiteral("--force"), cards, fresh};
