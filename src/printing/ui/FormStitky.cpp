@@ -95,24 +95,22 @@ TFormStitky::TFormStitky(TSession &s, TRecordEditor &editor, TPrintJobs &jobs, Q
     m_gapX = MmBox("SpinMezeraX", 100, m_group);
     m_gapY = MmBox("SpinMezeraY", 100, m_group);
 
+    // Two measures a row, each after its caption; the centring choice spans row 2.
     auto *grid = new QGridLayout(m_group);
-    grid->addWidget(Caption("&Sloupce:", m_columns, m_group), 0, 0);
-    grid->addWidget(m_columns, 0, 1);
-    grid->addWidget(Caption("Řá&dky:", m_rows, m_group), 0, 2);
-    grid->addWidget(m_rows, 0, 3);
-    grid->addWidget(Caption("Šíř&ka:", m_width, m_group), 1, 0);
-    grid->addWidget(m_width, 1, 1);
-    grid->addWidget(Caption("&Výška:", m_height, m_group), 1, 2);
-    grid->addWidget(m_height, 1, 3);
+    const struct
+    {
+        const char *Caption;
+        QWidget *Field;
+        int Row, Column;
+    } measures[] = {{"&Sloupce:", m_columns, 0, 0},      {"Řá&dky:", m_rows, 0, 2},
+                    {"Šíř&ka:", m_width, 1, 0},           {"&Výška:", m_height, 1, 2},
+                    {"&Levý okraj:", m_left, 3, 0},       {"&Horní okraj:", m_top, 3, 2},
+                    {"&Mezera vodorovně:", m_gapX, 4, 0}, {"M&ezera svisle:", m_gapY, 4, 2}};
+    for (const auto &m : measures) {
+        grid->addWidget(Caption(m.Caption, m.Field, m_group), m.Row, m.Column);
+        grid->addWidget(m.Field, m.Row, m.Column + 1);
+    }
     grid->addWidget(m_centred, 2, 0, 1, 4);
-    grid->addWidget(Caption("&Levý okraj:", m_left, m_group), 3, 0);
-    grid->addWidget(m_left, 3, 1);
-    grid->addWidget(Caption("&Horní okraj:", m_top, m_group), 3, 2);
-    grid->addWidget(m_top, 3, 3);
-    grid->addWidget(Caption("&Mezera vodorovně:", m_gapX, m_group), 4, 0);
-    grid->addWidget(m_gapX, 4, 1);
-    grid->addWidget(Caption("M&ezera svisle:", m_gapY, m_group), 4, 2);
-    grid->addWidget(m_gapY, 4, 3);
 
     m_problem = new QLabel(this);
     m_problem->setObjectName(QStringLiteral("LabelProblem"));
