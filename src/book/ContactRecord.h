@@ -1,5 +1,7 @@
 #pragma once
 
+#include "util/Prefetch.h"
+
 #include <QByteArray>
 
 #include <array>
@@ -34,8 +36,8 @@ constexpr int kFlagsOffset = 3207;
 inline void PrefetchRecord(const char *record)
 {
     for (int at = 0; at <= kNoteOffset; at += 64)
-        __builtin_prefetch(record + at);
-    __builtin_prefetch(record + kFlagsOffset);
+        Prefetch(record + at);
+    Prefetch(record + kFlagsOffset);
 }
 
 struct TFieldInfo

@@ -4,6 +4,7 @@
 #include "cli/ByteOutput.h"
 #include "cli/CliSupport.h"
 #include "session/NameList.h"
+#include "util/Prefetch.h"
 
 #include <utility>
 #include <vector>
@@ -40,7 +41,7 @@ int TListCommand::Execute(const QStringList &args, QTextStream &out, QTextStream
     for (size_t k = 0; k < order.size(); ++k) {
         // The names lie in book order: the next ones in list order are asked for ahead.
         if (k + 8 < order.size())
-            __builtin_prefetch(all.constData() + spans[size_t(order[k + 8])].first);
+            Prefetch(all.constData() + spans[size_t(order[k + 8])].first);
         bytes.AppendLine(name(order[k]));
         written = written && bytes.Pass();
     }
