@@ -38,6 +38,23 @@ struct TDavReply
     TCertificateRefusal Certificate; // why the server's certificate was refused
 };
 
+// What the sync asks of a server, behind one port so the whole sync can run against a
+// server held in memory.
+class IDavTransport
+{
+public:
+    virtual ~IDavTransport() = default;
+    virtual TDavReply Send(const TDavRequest &request) = 0;
+    // A PROPFIND that follows redirects within the server it was sent to; `finalUrl` gets
+    // where the answer came from.
+    virtual TDavReply Propfind(const QUrl &url, const QByteArray &depth, const QByteArray &body,
+                               QUrl *finalUrl = nullptr) = 0;
+    // Sends all, at most `inFlight` at a time; the replies in the order of the requests.
+    // `done` runs as each reply comes, and returning false stops sending more.
+    virtual QList<TDavReply> SendAll(const QList<TDavRequest> &requests, int inFlight,
+                                     const std::function<bool(qsizetype index, const TDavReply &)> &done = {}) = 0;
+};
+
 // HTTP for the sync over one QNetworkAccessManager: kept-alive connections, basic
 // authentication sent with every request (a client without a password sends none), a
 // timeout for a server that stops answering. Each call waits in a local event loop, so
@@ -45,7 +62,7 @@ struct TDavReply
 // Over https the system's certificates vouch for the server; a certificate they do not
 // know is used only when the user trusts it through the port (asked once a run and
 // certificate), anything else wrong with one (expired, another server's) refuses it.
-class TDavClient
+class TDavClient : public IDavTransport
 {
 public:
     // The most one answer may hold: a hundred cards with large photos fit many times over.
@@ -55,18 +72,16 @@ public:
     TDavClient(const QString &user, const QString &password, int timeoutMs, ICertificateTrust *trust = nullptr);
     ~TDavClient();
 
-    TDavReply Send(const TDavRequest &request);
+    TDavReply Send(const TDavRequest &request) override;
     // A PROPFIND that follows redirects (the well-known address always has one) with the
     // method kept, only within the server it was sent to: the password goes nowhere else.
     // A redirect elsewhere comes back as it is; `finalUrl` gets where the answer came from.
-    TDavReply Propfind(const QUrl &url, const QByteArray &depth, const QByteArray &body, QUrl *finalUrl = nullptr);
+    TDavReply Propfind(const QUrl &url, const QByteArray &depth, const QByteArray &body, QUrl *finalUrl = nullptr) override;
     // Whether a PUT or DELETE was taken: a 207 is a refusal in parts (a server that will not
     // take a UID twice).
     static bool Written(int status) { return status >= 200 && status < 300 && status != 207; }
-    // Sends all, at most `inFlight` at a time; the replies in the order of the requests.
-    // `done` runs as each reply comes, and returning false stops sending more.
     QList<TDavReply> SendAll(const QList<TDavRequest> &requests, int inFlight,
-                             const std::function<bool(qsizetype index, const TDavReply &)> &done = {});
+                             const std::function<bool(qsizetype index, const TDavReply &)> &done = {}) override;
     // How many requests were sent (the benchmark reports it).
     qint64 RequestCount() const { return m_sent; }
 
