@@ -9,6 +9,7 @@
 #include <QCryptographicHash>
 #include <QHash>
 #include <QSet>
+#include <QFileInfo>
 #include <QUuid>
 
 namespace {
@@ -19,6 +20,19 @@ using DavUrl::SameOrigin;
 QByteArray Hash(const QByteArray &bytes)
 {
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
+}
+
+// A byte of each field but the name (and of the note), 00 for an empty one; a checksum
+// the same on every machine, as it is kept in the state.
+QByteArray FieldBytes(const TContactRecord &r)
+{
+    QByteArray bytes;
+    const auto add = [&](const QByteArray &text) { bytes += char(text.isEmpty() ? 0 : 1 + qChecksum(text) % 255); };
+    for (int f = 0; f < kTextFieldCount; ++f)
+        if (EField(f) != EField::NazevPolozky)
+            add(r.Text(EField(f)));
+    add(r.Note());
+    return bytes.toHex();
 }
 
 // The names of a book with how many entries carry each, kept up to date through a sync's
@@ -56,41 +70,9 @@ private:
     QHash<QByteArray, int> m_count;
 };
 
-enum class TSide { Unchanged, Changed, Deleted, New };
-
-enum class TDo { Nothing, Pair, Upload, Update, DeleteOnServer, Download, DeleteInBook, Conflict, Forget };
-
-struct TItem
-{
-    int Pair = -1; // in the old state
-    int Partial = -1; // a new pair in the state kept after a failure
-    TContactRecord *Entry = nullptr;
-    QByteArray Key;
-    QByteArray Href;
-    QByteArray ETag; // the server's now
-    QByteArray Card; // fetched
-    bool Fetched = false;
-    TSide Local = TSide::Unchanged;
-    TSide Server = TSide::Unchanged;
-    TDo Do = TDo::Nothing;
-    // Written to the server: the new ETag, the entry's card hash.
-    QByteArray NewETag;
-    QByteArray Name;
-};
-
 } // namespace
 
-struct TSyncEngine::TListing
-{
-    bool Full = false;
-    QByteArray Token;
-    // Members listed: key to href and ETag; in a delta, removed members have no ETag.
-    QHash<QByteArray, QPair<QByteArray, QByteArray>> Members;
-    QSet<QByteArray> Removed;
-    QList<QByteArray> Order; // keys in the server's order
-};
-
-TSyncEngine::TSyncEngine(TDavClient &client, const ICardMapping &mapping) : m_client(client), m_mapping(mapping) { }
+TSyncEngine::TSyncEngine(IDavTransport &client, const ICardMapping &mapping) : m_client(client), m_mapping(mapping) { }
 
 bool TSyncEngine::Propfind(const QUrl &url, const QByteArray &depth, const QByteArray &body, TMultiStatus &out,
                            TSyncResult &result, QUrl *finalUrl)
@@ -185,11 +167,13 @@ bool TSyncEngine::Discover(const QUrl &start, QUrl &collection, TSyncResult &res
     return true;
 }
 
-bool TSyncEngine::List(const QUrl &collection, const QByteArray &token, TListing &listing, TSyncResult &result)
+bool TSyncEngine::List(const QUrl &collection, const QByteArray &token, TListingSnap &listing, QSet<QByteArray> &removed,
+                       QByteArray &newToken, bool &full, TSyncResult &result)
 {
     const QByteArray self = collection.path(QUrl::FullyDecoded).toUtf8();
     QByteArray at = token;
-    listing.Full = token.isEmpty();
+    full = token.isEmpty();
+    QHash<QByteArray, int> index;
     // A server may hand the changes out in parts (a 507 for the collection itself).
     for (int part = 0; part < 10000; ++part) {
         const TDavReply reply = m_client.Send({"REPORT", collection, "0", {}, DavXml::SyncCollectionBody(at)});
@@ -198,14 +182,17 @@ bool TSyncEngine::List(const QUrl &collection, const QByteArray &token, TListing
                                       && DavXml::NamesPrecondition(reply.Body, "valid-sync-token");
             if (!at.isEmpty() && tokenRefused && part == 0) {
                 // The server forgot the token: everything is compared again.
-                listing = TListing();
-                return List(collection, QByteArray(), listing, result);
+                listing = TListingSnap();
+                removed.clear();
+                return List(collection, QByteArray(), listing, removed, newToken, full, result);
             }
             // A server without the report lists its members with their ETags instead.
             if (part == 0 && at.isEmpty()
                 && (reply.Status == 400 || reply.Status == 403 || reply.Status == 405 || reply.Status == 415
-                    || reply.Status == 501))
+                    || reply.Status == 501)) {
+                newToken.clear();
                 return ListByPropfind(collection, listing, result);
+            }
             return FailWith(result, reply, "REPORT", collection);
         }
         TMultiStatus ms;
@@ -219,85 +206,189 @@ bool TSyncEngine::List(const QUrl &collection, const QByteArray &token, TListing
                 more |= r.Status == 507;
                 continue;
             }
-            if (!Inside(collection, r.Href))
+            if (!Inside(collection, r.Href) || (r.Status != 404 && r.Collection))
                 continue;
+            const int known = index.value(key, -1);
             if (r.Status == 404) {
-                listing.Removed.insert(key);
-                listing.Members.remove(key);
-            } else if (!r.Collection) {
-                if (!listing.Members.contains(key))
-                    listing.Order << key;
-                listing.Members.insert(key, {r.Href, r.ETag});
-                listing.Removed.remove(key);
+                removed.insert(key);
+                if (known >= 0)
+                    listing.Cards[known].Key.clear(); // dropped below
+                index.remove(key);
+                continue;
+            }
+            removed.remove(key);
+            TCardSnap card;
+            card.Key = key;
+            card.Href = r.Href;
+            card.ETag = r.ETag;
+            if (known >= 0) {
+                listing.Cards[known] = card;
+            } else {
+                index.insert(key, int(listing.Cards.size()));
+                listing.Cards << card;
             }
         }
-        listing.Token = ms.SyncToken;
+        newToken = ms.SyncToken;
         if (!more || ms.SyncToken.isEmpty() || ms.SyncToken == at)
-            return true;
+            break;
         at = ms.SyncToken;
     }
+    listing.Cards.removeIf([](const TCardSnap &c) { return c.Key.isEmpty(); });
     return true;
 }
 
-bool TSyncEngine::ListByPropfind(const QUrl &collection, TListing &listing, TSyncResult &result)
+bool TSyncEngine::ListByPropfind(const QUrl &collection, TListingSnap &listing, TSyncResult &result)
 {
     const QByteArray self = collection.path(QUrl::FullyDecoded).toUtf8();
     TMultiStatus ms;
     if (!Propfind(collection, "1", DavXml::PropfindBody(true), ms, result))
         return false;
-    listing = TListing();
-    listing.Full = true;
+    listing = TListingSnap();
+    QSet<QByteArray> seen;
     for (const TDavResponse &r : ms.Responses) {
         const QByteArray key = DavUrl::Key(collection, r.Href);
-        if (key == self || key + '/' == self || r.Collection || r.Status != 200 || !Inside(collection, r.Href))
+        if (key == self || key + '/' == self || r.Collection || r.Status != 200 || !Inside(collection, r.Href)
+            || seen.contains(key))
             continue;
-        listing.Order << key;
-        listing.Members.insert(key, {r.Href, r.ETag});
+        seen.insert(key);
+        TCardSnap card;
+        card.Key = key;
+        card.Href = r.Href;
+        card.ETag = r.ETag;
+        listing.Cards << card;
     }
     return true;
 }
 
-namespace {
+// One run of a sync: what each side holds, the plan made of it, the plan carried out.
+class TSyncRun
+{
+public:
+    TSyncRun(TSyncEngine &engine, TBook &book, const QUrl &collection, const TSyncState &old, const TSyncOptions &options)
+        : m_engine(engine), m_book(book), m_collection(collection), m_old(old), m_options(options), m_names(book)
+    {
+    }
 
-// The cards at the items `which` (with their ETags), a few batches in flight. False, with
-// the failure in `result`, when the server did not answer as asked.
-bool FetchCards(TDavClient &client, const QUrl &collection, std::vector<TItem> &items,
-                const QHash<QByteArray, qsizetype> &byKey, const QList<qsizetype> &which, TSyncResult &result,
-                const TSyncOptions &options)
+    TSyncResult Go();
+
+private:
+    bool Survey();
+    void SnapshotBook();
+    bool Fetch(const QList<int> &cards);
+    void Resolve();
+    void ApplyToBook();
+    bool WriteAhead();
+    QList<int> WriteRound(const QList<int> &which);
+    void RetryLate(QList<int> &late);
+    void CountConflicts(const QList<int> &late);
+    TSyncState PartialState() const;
+    TSyncState NextState(bool beforeBook);
+    QByteArray NextToken();
+
+    void Tell(TSyncAction action, const QByteArray &name) const
+    {
+        if (m_options.Tell)
+            m_options.Tell(action, name);
+    }
+    QByteArray CardHash(const TContactRecord &r) const { return Hash(m_engine.m_mapping.EntryCard(r, QByteArray())); }
+    QByteArray CoreHash(const TContactRecord &r) const
+    {
+        TContactRecord nameless = r;
+        nameless.SetText(EField::NazevPolozky, QByteArray());
+        return Hash(m_engine.m_mapping.EntryCard(nameless, QByteArray()));
+    }
+    TContactRecord *EntryOf(const TPlanItem &item) const { return item.Entry >= 0 ? m_records.at(item.Entry) : nullptr; }
+    QByteArray NameOf(const TPlanItem &item) const
+    {
+        if (const TContactRecord *r = EntryOf(item))
+            return r->Name();
+        return item.Pair >= 0 ? m_old.Pairs.at(item.Pair).Name : QByteArray();
+    }
+    TSyncPair PairFor(const TPlanItem &item, const QByteArray &etag) const;
+    void DeleteInBook(TPlanItem &item);
+    void Download(TPlanItem &item, TContactRecord r);
+
+    TSyncEngine &m_engine;
+    TBook &m_book;
+    const QUrl m_collection;
+    const TSyncState m_old; // a copy: the state written ahead may be the caller's own
+    const TSyncOptions &m_options;
+    TSyncResult m_result;
+
+    // What each side holds.
+    QList<QByteArray> m_keys; // of the state's pairs
+    QList<TEntrySnap> m_entries;
+    QList<TContactRecord *> m_records; // the entries of m_entries; null once deleted here
+    TListingSnap m_listing;
+    QByteArray m_token; // the listing's
+    bool m_full = false;
+    QHash<int, QByteArray> m_bodies; // fetched cards, by their place in the listing
+    QHash<int, TContactRecord> m_mapped; // the entries they map to
+
+    // What is done.
+    TPlan m_plan;
+    TNames m_names;
+    struct TWritten
+    {
+        QByteArray Href, Uid, Body, ETag;
+        bool Done = false;
+        int Partial = -1; // its pair in m_partial
+    };
+    QHash<int, TWritten> m_writes; // by item
+    TSyncState m_partial; // the state after a failure: the old pairs with what reached the server
+    QSet<int> m_partialGone;
+    bool m_failed = false;
+};
+
+// The cards at `cards` in the listing, a few batches in flight. A card the server will not
+// hand out stays unfetched; false, with the failure in the result, when an answer as a
+// whole was not what was asked.
+bool TSyncRun::Fetch(const QList<int> &cards)
 {
     qint64 done = 0;
     QList<TDavRequest> requests;
-    for (qsizetype from = 0; from < which.size(); from += TSyncEngine::kMultigetBatch) {
+    QHash<QByteArray, int> byKey;
+    for (qsizetype from = 0; from < cards.size(); from += TSyncEngine::kMultigetBatch) {
         QList<QByteArray> hrefs;
-        for (qsizetype j = from; j < std::min(which.size(), from + TSyncEngine::kMultigetBatch); ++j)
-            hrefs << items[size_t(which.at(j))].Href;
-        requests << TDavRequest {"REPORT", collection, {}, {}, DavXml::MultigetBody(hrefs)};
+        for (qsizetype j = from; j < std::min(cards.size(), from + TSyncEngine::kMultigetBatch); ++j) {
+            const TCardSnap &c = m_listing.Cards.at(cards.at(j));
+            hrefs << c.Href;
+            byKey.insert(c.Key, cards.at(j));
+        }
+        requests << TDavRequest {"REPORT", m_collection, {}, {}, DavXml::MultigetBody(hrefs)};
     }
-    for (qsizetype i : which)
-        items[size_t(i)].Fetched = false;
     bool ok = true;
-    client.SendAll(requests, TSyncEngine::kInFlight, [&](qsizetype, const TDavReply &reply) {
+    m_engine.m_client.SendAll(requests, TSyncEngine::kInFlight, [&](qsizetype, const TDavReply &reply) {
         TMultiStatus ms;
         QString error;
         if (reply.Status != 207)
-            return ok = FailWith(result, reply, "REPORT", collection);
+            return ok = FailWith(m_result, reply, "REPORT", m_collection);
         if (!DavXml::ParseMultiStatus(reply.Body, ms, error))
-            return ok = FailUnreadable(result, reply.Status, "REPORT", error);
+            return ok = FailUnreadable(m_result, reply.Status, "REPORT", error);
         for (const TDavResponse &r : ms.Responses) {
-            const auto at = byKey.constFind(DavUrl::Key(collection, r.Href));
+            const auto at = byKey.constFind(DavUrl::Key(m_collection, r.Href));
             if (at == byKey.cend() || r.Status != 200 || r.AddressData.isEmpty())
                 continue;
-            TItem &item = items[size_t(*at)];
-            item.Card = r.AddressData;
-            item.Fetched = true;
+            TCardSnap &c = m_listing.Cards[*at];
+            c.Fetched = true;
             if (!r.ETag.isEmpty())
-                item.ETag = r.ETag;
+                c.ETag = r.ETag;
+            TContactRecord mapped;
+            c.IsCard = m_engine.m_mapping.CardEntry(r.AddressData, mapped);
+            if (c.IsCard) {
+                c.Name = mapped.Name();
+                c.Card = CardHash(mapped);
+                c.Core = CoreHash(mapped);
+                c.Fields = FieldBytes(mapped);
+                m_mapped.insert(*at, mapped);
+            }
+            m_bodies.insert(*at, r.AddressData);
         }
-        done = std::min<qint64>(which.size(), done + TSyncEngine::kMultigetBatch);
-        if (options.Progress)
-            options.Progress(done, which.size());
-        if (options.Cancelled && options.Cancelled()) {
-            result.Failure = TSyncFailure::Cancelled;
+        done = std::min<qint64>(cards.size(), done + TSyncEngine::kMultigetBatch);
+        if (m_options.Progress)
+            m_options.Progress(done, cards.size());
+        if (m_options.Cancelled && m_options.Cancelled()) {
+            m_result.Failure = TSyncFailure::Cancelled;
             return ok = false;
         }
         return true;
@@ -305,505 +396,507 @@ bool FetchCards(TDavClient &client, const QUrl &collection, std::vector<TItem> &
     return ok;
 }
 
-} // namespace
-
-TSyncResult TSyncEngine::Run(TBook &book, const QUrl &collection, const TSyncState &old, const TSyncOptions &options)
+void TSyncRun::SnapshotBook()
 {
-    TSyncResult result;
-    TListing listing;
-    if (!List(collection, old.Token, listing, result))
-        return result;
+    QSet<QByteArray> paired;
+    for (const TSyncPair &p : m_old.Pairs)
+        paired.insert(p.Name);
+    for (qsizetype i = 0; i < m_book.RecordCount(); ++i) {
+        TContactRecord *r = &m_book.Record(i);
+        TEntrySnap e;
+        e.Name = r->Name();
+        e.Card = CardHash(*r);
+        // Only an entry the state does not name needs finding by its content.
+        e.Fields = FieldBytes(*r);
+        if (!paired.contains(e.Name))
+            e.Core = CoreHash(*r);
+        m_entries << e;
+        m_records << r;
+    }
+}
 
-    const auto cardHash = [&](const TContactRecord &r) { return Hash(m_mapping.EntryCard(r, QByteArray())); };
-    const auto coreHash = [&](const TContactRecord &r) {
-        TContactRecord nameless = r;
-        nameless.SetText(EField::NazevPolozky, QByteArray());
-        return Hash(m_mapping.EntryCard(nameless, QByteArray()));
-    };
-
-    // The pairs of the last sync, with how each side stands now.
-    std::vector<TItem> items;
-    items.reserve(size_t(old.Pairs.size()) + size_t(listing.Members.size()));
-    QHash<QByteArray, qsizetype> byKey;
-    QSet<const TContactRecord *> claimed;
-    QHash<QByteArray, QList<qsizetype>> lostByCore; // pairs whose entry name is gone
-    for (int i = 0; i < old.Pairs.size(); ++i) {
-        const TSyncPair &p = old.Pairs.at(i);
-        TItem item;
-        item.Pair = i;
-        item.Href = p.Href;
-        item.Key = DavUrl::Key(collection, p.Href);
-        item.ETag = p.ETag;
-        if (byKey.contains(item.Key))
-            continue; // a damaged state: one pair a card
-        const auto m = listing.Members.constFind(item.Key);
-        if (m != listing.Members.cend()) {
-            item.ETag = m->second;
-            item.Server = m->second == p.ETag && !p.ETag.isEmpty() ? TSide::Unchanged : TSide::Changed;
-        } else if (listing.Full || listing.Removed.contains(item.Key)) {
-            item.Server = TSide::Deleted;
-        }
-        TContactRecord *entry = book.FindByName(p.Name);
-        if (entry && !claimed.contains(entry)) {
-            item.Entry = entry;
-            claimed.insert(entry);
-        }
-        byKey.insert(item.Key, qsizetype(items.size()));
-        items.push_back(item);
-    }
-    for (qsizetype i = 0; i < qsizetype(items.size()); ++i)
-        if (!items[size_t(i)].Entry)
-            lostByCore[old.Pairs.at(items[size_t(i)].Pair).Core] << i;
-    // An entry renamed in the book: the same contact, found by everything but its name.
-    QList<TContactRecord *> unpaired;
-    QHash<QByteArray, QList<TContactRecord *>> unpairedByCore;
-    for (qsizetype i = 0; i < book.RecordCount(); ++i) {
-        TContactRecord *r = &book.Record(i);
-        if (claimed.contains(r))
-            continue;
-        unpaired << r;
-        if (!lostByCore.isEmpty())
-            unpairedByCore[coreHash(*r)] << r;
-    }
-    for (auto it = lostByCore.cbegin(); it != lostByCore.cend(); ++it) {
-        const QList<TContactRecord *> candidates = unpairedByCore.value(it.key());
-        if (it.value().size() == 1 && candidates.size() == 1) {
-            items[size_t(it.value().first())].Entry = candidates.first();
-            claimed.insert(candidates.first());
-            unpaired.removeOne(candidates.first());
-        }
-    }
-    for (TItem &item : items) {
-        const TSyncPair &p = old.Pairs.at(item.Pair);
-        item.Local = !item.Entry ? TSide::Deleted : cardHash(*item.Entry) == p.Card ? TSide::Unchanged : TSide::Changed;
-    }
-    // Cards new to this pairing.
-    std::vector<qsizetype> fresh;
-    for (const QByteArray &key : listing.Order) {
-        if (byKey.contains(key))
-            continue;
-        const auto &m = listing.Members[key];
-        TItem item;
-        item.Key = key;
-        item.Href = m.first;
-        item.ETag = m.second;
-        item.Server = TSide::New;
-        item.Local = TSide::Deleted;
-        byKey.insert(key, qsizetype(items.size()));
-        fresh.push_back(qsizetype(items.size()));
-        items.push_back(item);
-    }
-
-    // Fetch what is new or changed on the server, and the cards a local change is merged into.
-    QList<qsizetype> wanted;
-    for (qsizetype i = 0; i < qsizetype(items.size()); ++i) {
-        const TItem &item = items[size_t(i)];
-        if (item.Server == TSide::New || item.Server == TSide::Changed
-            || (item.Server == TSide::Unchanged && item.Local == TSide::Changed))
-            wanted << i;
-    }
-    if (!FetchCards(m_client, collection, items, byKey, wanted, result, options))
-        return result;
-    // Gone between the listing and the fetch: deleted on the server.
-    for (qsizetype i : wanted) {
-        TItem &item = items[size_t(i)];
-        if (!item.Fetched)
-            item.Server = TSide::Deleted;
-    }
-
-    // The records the fetched cards map to.
-    QHash<qsizetype, TContactRecord> mapped;
-    for (qsizetype i = 0; i < qsizetype(items.size()); ++i) {
-        TItem &item = items[size_t(i)];
-        if (!item.Fetched || item.Server == TSide::Unchanged)
-            continue;
-        TContactRecord r;
-        if (!m_mapping.CardEntry(item.Card, r)) {
-            // No card in it: nothing of this program's to pair with.
-            item.Server = item.Pair < 0 ? TSide::Deleted : TSide::Unchanged;
-            continue;
-        }
-        mapped.insert(i, r);
-    }
-    // A card and an entry new to each other with the same name are one contact: paired
-    // when they map alike, else a conflict to settle.
-    QHash<QByteArray, TContactRecord *> unpairedByName;
-    for (TContactRecord *r : unpaired)
-        if (!unpairedByName.contains(r->Name()))
-            unpairedByName.insert(r->Name(), r);
-    for (qsizetype i : fresh) {
-        TItem &item = items[size_t(i)];
-        if (item.Server != TSide::New || !mapped.contains(i))
-            continue;
-        TContactRecord *entry = unpairedByName.take(mapped[i].Name());
-        if (!entry)
-            continue;
-        unpaired.removeOne(entry);
-        item.Entry = entry;
-        item.Local = TSide::Changed;
-        item.Server = TSide::Changed;
-    }
-
-    // What each pair needs.
-    std::vector<TItem> keptBoth;
-    const auto alike = [&](qsizetype i) {
-        const TItem &item = items[size_t(i)];
-        return item.Entry && mapped.contains(i) && cardHash(*item.Entry) == cardHash(mapped[i]);
-    };
-    for (qsizetype i = 0; i < qsizetype(items.size()); ++i) {
-        TItem &item = items[size_t(i)];
-        const TSide l = item.Local, s = item.Server;
-        if (s == TSide::New)
-            item.Do = mapped.contains(i) ? TDo::Download : TDo::Nothing;
-        else if (l == TSide::Unchanged && s == TSide::Unchanged)
-            item.Do = TDo::Nothing;
-        else if (l == TSide::Deleted && s == TSide::Deleted)
-            item.Do = TDo::Forget;
-        else if (l == TSide::Changed && s == TSide::Unchanged)
-            item.Do = TDo::Update;
-        else if (l == TSide::Deleted && s == TSide::Unchanged)
-            item.Do = TDo::DeleteOnServer;
-        else if (l == TSide::Unchanged && s == TSide::Changed)
-            item.Do = alike(i) ? TDo::Pair : TDo::Download;
-        else if (l == TSide::Unchanged && s == TSide::Deleted)
-            item.Do = TDo::DeleteInBook;
-        else if (l == TSide::Changed && s == TSide::Changed && alike(i))
-            item.Do = TDo::Pair;
-        else
-            item.Do = TDo::Conflict;
-        if (item.Do != TDo::Conflict)
-            continue;
-        TConflictChoice choice = options.Prefer == TSyncPrefer::Server ? TConflictChoice::Theirs
-                                 : options.Prefer == TSyncPrefer::Local ? TConflictChoice::Mine
-                                                                        : TConflictChoice::Leave;
-        if (options.Prefer == TSyncPrefer::None && options.Resolve) {
-            const TContactRecord theirs = mapped.value(i);
-            choice = options.Resolve(l == TSide::Deleted ? nullptr : item.Entry, s == TSide::Deleted ? nullptr : &theirs);
-        }
-        // Both where one side deleted it: the one still there is kept.
-        if (choice == TConflictChoice::Both && (l == TSide::Deleted || s == TSide::Deleted))
-            choice = l == TSide::Deleted ? TConflictChoice::Theirs : TConflictChoice::Mine;
-        // A conflict settled becomes what the chosen side asks.
-        if (choice == TConflictChoice::Theirs) {
-            item.Do = s == TSide::Deleted ? TDo::DeleteInBook : TDo::Download;
-        } else if (choice == TConflictChoice::Mine) {
-            if (l == TSide::Deleted)
-                item.Do = TDo::DeleteOnServer;
-            else if (s == TSide::Deleted)
-                item.Do = TDo::Upload; // anew, at its old address
-            else
-                item.Do = TDo::Update;
-        } else if (choice == TConflictChoice::Both) {
-            // The card comes down as an entry of its own; the entry goes up as a new card.
-            TItem mine;
-            mine.Entry = item.Entry;
-            mine.Local = TSide::New;
-            mine.Server = TSide::Deleted;
-            mine.Do = TDo::Upload;
-            keptBoth.push_back(mine);
-            item.Entry = nullptr;
-            item.Do = TDo::Download;
-        }
-    }
-    for (const TItem &mine : keptBoth)
-        items.push_back(mine);
-    // Entries new to the server.
-    for (TContactRecord *r : unpaired) {
-        TItem item;
-        item.Entry = r;
-        item.Local = TSide::New;
-        item.Server = TSide::Deleted;
-        item.Do = TDo::Upload;
-        items.push_back(item);
-    }
-
-    const auto tell = [&](TSyncAction a, const QByteArray &name) {
-        if (options.Tell)
-            options.Tell(a, name);
-    };
-    const auto nameOf = [&](const TItem &item) { return item.Entry ? item.Entry->Name() : old.Pairs.value(item.Pair).Name; };
-
-    // The book first, in memory: it is written only when the server took everything.
-    TNames names(book);
-    const auto deleteInBook = [&](TItem &item) {
-        if (!item.Entry) {
-            item.Do = TDo::Forget;
-            return;
-        }
-        tell(TSyncAction::DeleteInBook, item.Entry->Name());
-        names.Remove(item.Entry->Name());
-        book.RemoveRecord(book.IndexOf(item.Entry));
-        item.Entry = nullptr;
-        ++result.Counts.DeletedInBook;
-        result.BookChanged = true;
-    };
-    const auto download = [&](TItem &item, TContactRecord r) {
-        const QByteArray own = item.Entry ? item.Entry->Name() : QByteArray();
-        const QByteArray name = names.Free(r.Name(), own);
-        r.SetText(EField::NazevPolozky, name);
-        if (item.Entry) {
-            // Flags without a caption travel nowhere; the entry keeps its own.
-            for (int f = 1; f <= kFlagCount; ++f)
-                if (book.Labels.FlagCaptions[size_t(f - 1)].trimmed().isEmpty())
-                    r.SetFlag(f, item.Entry->Flag(f));
-            names.Remove(own);
-            *item.Entry = r;
-            book.NamesChanged();
-        } else {
-            item.Entry = &book.AppendRecord(r);
-        }
-        names.Add(name);
-        tell(TSyncAction::Download, name);
-        ++result.Counts.Downloaded;
-        result.BookChanged = true;
-    };
-    for (TItem &item : items)
-        if (item.Do == TDo::DeleteInBook)
-            deleteInBook(item);
-    for (qsizetype i = 0; i < qsizetype(items.size()); ++i)
-        if (items[size_t(i)].Do == TDo::Download)
-            download(items[size_t(i)], mapped.value(i));
-
-    // The state to keep after a failure: the old pairs with what reached the server.
-    TSyncState partial = old;
-    QSet<int> partialGone;
-    bool failed = false;
-    // Told once the server took it (or, on a trial run, as it would be sent).
-    const auto countWrite = [&](const TItem &item) {
-        if (item.Do == TDo::DeleteOnServer) {
-            tell(TSyncAction::DeleteOnServer, nameOf(item));
-            ++result.Counts.DeletedOnServer;
-        } else {
-            tell(TSyncAction::Upload, item.Entry->Name());
-            ++result.Counts.Uploaded;
-        }
-    };
-    QHash<QByteArray, qsizetype> written; // the cards this run wrote or deleted, by key
-
-    // Then the server, a few requests at a time, each on the condition the listing saw.
-    // Returns the items a 412 (or a card gone) turned into conflicts.
-    const auto writeRound = [&](const QList<qsizetype> &which) {
-        QList<TDavRequest> requests;
-        QList<qsizetype> requestItem;
-        QList<qsizetype> late;
-        for (qsizetype i : which) {
-            TItem &item = items[size_t(i)];
-            TDavRequest q;
-            if (item.Do == TDo::Upload) {
-                const QByteArray id = QUuid::createUuid().toByteArray(QUuid::WithoutBraces);
-                if (item.Href.isEmpty()) {
-                    item.Href = collection.path(QUrl::FullyEncoded).toUtf8();
-                    if (!item.Href.endsWith('/'))
-                        item.Href += '/';
-                    item.Href += id + ".vcf";
-                    item.Key = DavUrl::Key(collection, item.Href);
-                }
-                item.Card = m_mapping.EntryCard(*item.Entry, "vorlink-" + id);
-                q = {"PUT", DavUrl::Resolved(collection, item.Href), {}, {{"If-None-Match", "*"}}, item.Card, "text/vcard; charset=utf-8"};
-            } else if (item.Do == TDo::Update) {
-                item.Card = item.Fetched ? m_mapping.MergedCard(item.Card, *item.Entry) : QByteArray();
-                if (item.Card.isEmpty())
-                    item.Card = m_mapping.EntryCard(*item.Entry, "vorlink-" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces));
-                q = {"PUT", DavUrl::Resolved(collection, item.Href), {}, {{"If-Match", item.ETag}}, item.Card, "text/vcard; charset=utf-8"};
-            } else if (item.Do == TDo::DeleteOnServer) {
-                q = {"DELETE", DavUrl::Resolved(collection, item.Href), {}, {{"If-Match", item.ETag}}, {}, {}};
-            } else {
+// Both sides as they stand, and the cards the plan needs fetched.
+bool TSyncRun::Survey()
+{
+    QSet<QByteArray> removed;
+    if (!m_engine.List(m_collection, m_old.Token, m_listing, removed, m_token, m_full, m_result))
+        return false;
+    for (const TSyncPair &p : m_old.Pairs)
+        m_keys << DavUrl::Key(m_collection, p.Href);
+    if (!m_full) {
+        // A delta names only what changed: the state's other cards are still there.
+        QSet<QByteArray> listed;
+        for (const TCardSnap &c : m_listing.Cards)
+            listed.insert(c.Key);
+        for (int i = 0; i < m_old.Pairs.size(); ++i) {
+            const TSyncPair &p = m_old.Pairs.at(i);
+            if (p.Card.isEmpty() || listed.contains(m_keys.at(i)) || removed.contains(m_keys.at(i)))
                 continue;
-            }
-            if (item.Do != TDo::Upload && item.ETag.isEmpty())
-                q.Headers.clear(); // a server without ETags cannot be asked conditionally
-            requests << q;
-            requestItem << i;
+            listed.insert(m_keys.at(i));
+            m_listing.Cards << TCardSnap {m_keys.at(i), p.Href, p.ETag, false, false, {}, {}, {}, {}};
         }
-        if (options.DryRun) {
-            for (qsizetype i : requestItem)
-                countWrite(items[size_t(i)]);
-            return late;
+    }
+    SnapshotBook();
+    return Fetch(SyncPlan::Wanted(m_old, m_keys, m_entries, m_listing));
+}
+
+// Each conflict asked, or settled as preferred.
+void TSyncRun::Resolve()
+{
+    QList<TPlanItem> extra;
+    for (TPlanItem &item : m_plan.Items) {
+        if (item.Do != TStep::Conflict)
+            continue;
+        TConflictChoice choice = m_options.Prefer == TSyncPrefer::Server ? TConflictChoice::Theirs
+                                 : m_options.Prefer == TSyncPrefer::Local ? TConflictChoice::Mine
+                                                                          : TConflictChoice::Leave;
+        if (m_options.Prefer == TSyncPrefer::None && m_options.Resolve) {
+            const TContactRecord theirs = m_mapped.value(item.Card);
+            choice = m_options.Resolve(item.Local == TSide::Deleted ? nullptr : EntryOf(item),
+                                       item.Server == TSide::Deleted ? nullptr : &theirs);
         }
-        qint64 answered = 0;
-        m_client.SendAll(requests, kInFlight, [&](qsizetype index, const TDavReply &reply) {
-            if (options.Progress)
-                options.Progress(++answered, requests.size());
-            // Stopped at a safe point: the answer in hand is still taken in below.
-            const bool stop = options.Cancelled && options.Cancelled();
-            if (stop && !failed) {
-                failed = true;
-                result.Failure = TSyncFailure::Cancelled;
+        SyncPlan::Settle(item, choice, extra);
+    }
+    m_plan.Items << extra;
+}
+
+void TSyncRun::DeleteInBook(TPlanItem &item)
+{
+    TContactRecord *entry = EntryOf(item);
+    if (!entry) {
+        item.Do = TStep::Forget;
+        return;
+    }
+    Tell(TSyncAction::DeleteInBook, entry->Name());
+    m_names.Remove(entry->Name());
+    m_book.RemoveRecord(m_book.IndexOf(entry));
+    m_records[item.Entry] = nullptr;
+    item.Entry = -1;
+    ++m_result.Counts.DeletedInBook;
+    m_result.BookChanged = true;
+}
+
+void TSyncRun::Download(TPlanItem &item, TContactRecord r)
+{
+    TContactRecord *entry = EntryOf(item);
+    const QByteArray own = entry ? entry->Name() : QByteArray();
+    const QByteArray name = m_names.Free(r.Name(), own);
+    r.SetText(EField::NazevPolozky, name);
+    if (entry) {
+        // Flags without a caption travel nowhere; the entry keeps its own.
+        for (int f = 1; f <= kFlagCount; ++f)
+            if (m_book.Labels.FlagCaptions[size_t(f - 1)].trimmed().isEmpty())
+                r.SetFlag(f, entry->Flag(f));
+        m_names.Remove(own);
+        *entry = r;
+        m_book.NamesChanged();
+    } else {
+        item.Entry = int(m_records.size());
+        m_records << &m_book.AppendRecord(r);
+    }
+    m_names.Add(name);
+    Tell(TSyncAction::Download, name);
+    ++m_result.Counts.Downloaded;
+    m_result.BookChanged = true;
+}
+
+// The book first, in memory: it is written only when the server took everything.
+void TSyncRun::ApplyToBook()
+{
+    for (TPlanItem &item : m_plan.Items)
+        if (item.Do == TStep::DeleteInBook)
+            DeleteInBook(item);
+    for (TPlanItem &item : m_plan.Items) {
+        if (item.Do != TStep::Download)
+            continue;
+        Download(item, m_mapped.value(item.Card));
+        // A card kept beside the entry it conflicted with is named as its new entry, so
+        // that the two are told apart wherever the cards are shown.
+        if (item.FollowName && EntryOf(item)->Name() != m_listing.Cards.at(item.Card).Name)
+            item.Do = TStep::Update;
+    }
+}
+
+TSyncPair TSyncRun::PairFor(const TPlanItem &item, const QByteArray &etag) const
+{
+    const TContactRecord *entry = EntryOf(item);
+    TSyncPair p;
+    p.Href = item.Card >= 0 ? m_listing.Cards.at(item.Card).Href : item.Pair >= 0 ? m_old.Pairs.at(item.Pair).Href : QByteArray();
+    p.ETag = etag;
+    p.Name = entry->Name();
+    p.Card = CardHash(*entry);
+    p.Core = CoreHash(*entry);
+    p.Fields = FieldBytes(*entry);
+    return p;
+}
+
+// Before the first write the state learns where each new card goes and what it holds, so
+// a run that dies part-way is finished by the next one, never repeated.
+bool TSyncRun::WriteAhead()
+{
+    m_partial = m_old;
+    bool any = false;
+    for (int i = 0; i < m_plan.Items.size(); ++i) {
+        TPlanItem &item = m_plan.Items[i];
+        TContactRecord *entry = EntryOf(item);
+        if (item.Do != TStep::Upload && item.Do != TStep::Update)
+            continue;
+        TWritten w;
+        if (item.Do == TStep::Upload) {
+            QByteArray href = item.Card >= 0 ? m_listing.Cards.at(item.Card).Href
+                              : item.Pair >= 0 ? m_old.Pairs.at(item.Pair).Href : QByteArray();
+            QByteArray id = QFileInfo(QUrl::fromPercentEncoding(href)).completeBaseName().toUtf8();
+            if (href.isEmpty()) {
+                id = QUuid::createUuid().toByteArray(QUuid::WithoutBraces);
+                href = m_collection.path(QUrl::FullyEncoded).toUtf8();
+                if (!href.endsWith('/'))
+                    href += '/';
+                href += id + ".vcf";
             }
-            const qsizetype i = requestItem.at(index);
-            TItem &item = items[size_t(i)];
-            const bool gone = item.Do == TDo::DeleteOnServer && reply.Status == 404;
-            if (reply.Status == 412 || (item.Do == TDo::Update && reply.Status == 404)) {
-                // Someone wrote the card since it was listed: never overwritten.
-                item.Do = TDo::Conflict;
-                late << i;
-                return !stop;
-            }
-            if (!TDavClient::Written(reply.Status) && !gone) {
-                if (!failed)
-                    FailWith(result, reply, requests.at(index).Method, requests.at(index).Url);
-                failed = true;
-                item.Do = TDo::Nothing;
-                return false;
-            }
-            countWrite(item);
-            item.NewETag = reply.ETag;
-            written.insert(item.Key, i);
-            // What reached the server is remembered even if the rest fails.
-            if (item.Do == TDo::DeleteOnServer) {
-                if (item.Pair >= 0)
-                    partialGone.insert(item.Pair);
-                return !stop;
-            }
-            TSyncPair p;
-            p.Href = item.Href;
-            p.ETag = reply.ETag;
-            p.Name = item.Entry->Name();
-            p.Card = cardHash(*item.Entry);
-            p.Core = coreHash(*item.Entry);
-            if (item.Pair >= 0) {
-                partial.Pairs[item.Pair] = p;
-            } else if (item.Partial >= 0) {
-                partial.Pairs[item.Partial] = p;
-            } else {
-                item.Partial = int(partial.Pairs.size());
-                partial.Pairs << p;
-            }
-            return !stop;
-        });
+            w.Href = href;
+            w.Uid = id.startsWith("vorlink-") ? id : "vorlink-" + id;
+            w.Body = m_engine.m_mapping.EntryCard(*entry, w.Uid);
+        } else {
+            w.Href = m_listing.Cards.at(item.Card).Href;
+            w.Body = m_engine.m_mapping.MergedCard(m_bodies.value(item.Card), *entry);
+            if (w.Body.isEmpty()) // what the server held was no card: ours replaces it
+                w.Body = m_engine.m_mapping.EntryCard(*entry, "vorlink-" + QUuid::createUuid().toByteArray(QUuid::WithoutBraces));
+        }
+        TSyncPair ahead = item.Pair >= 0 ? m_old.Pairs.at(item.Pair) : TSyncPair();
+        ahead.Href = w.Href;
+        ahead.Sent = CardHash(*entry);
+        if (item.Do == TStep::Upload)
+            ahead.Card.clear(); // a new card until the server has it
+        if (item.Pair < 0) {
+            ahead.Name = entry->Name();
+            ahead.Core = CoreHash(*entry);
+            ahead.Fields = FieldBytes(*entry);
+            w.Partial = int(m_partial.Pairs.size());
+            m_partial.Pairs << ahead;
+        } else {
+            w.Partial = item.Pair;
+            m_partial.Pairs[item.Pair] = ahead;
+        }
+        m_writes.insert(i, w);
+        any = true;
+    }
+    if (!any || m_options.DryRun || !m_options.WriteAhead)
+        return true;
+    if (m_options.WriteAhead(m_partial))
+        return true;
+    m_result.Failure = TSyncFailure::StateWrite;
+    return false;
+}
+
+// The planned writes among `which`, a few requests at a time, each on the condition the
+// listing saw. Returns the items a 412 (or a card gone) stopped: written meanwhile by
+// someone else, never overwritten.
+QList<int> TSyncRun::WriteRound(const QList<int> &which)
+{
+    QList<TDavRequest> requests;
+    QList<int> requestItem;
+    QList<int> late;
+    for (int i : which) {
+        const TPlanItem &item = m_plan.Items.at(i);
+        const QByteArray etag = item.Card >= 0 ? m_listing.Cards.at(item.Card).ETag : QByteArray();
+        TDavRequest q;
+        if (item.Do == TStep::Upload || item.Do == TStep::Update) {
+            const TWritten &w = m_writes[i];
+            q = {"PUT", DavUrl::Resolved(m_collection, w.Href), {},
+                 {{item.Do == TStep::Upload ? "If-None-Match" : "If-Match", item.Do == TStep::Upload ? "*" : etag}},
+                 w.Body, "text/vcard; charset=utf-8"};
+        } else if (item.Do == TStep::DeleteOnServer) {
+            q = {"DELETE", DavUrl::Resolved(m_collection, m_listing.Cards.at(item.Card).Href), {}, {{"If-Match", etag}}, {}, {}};
+        } else {
+            continue;
+        }
+        if (item.Do != TStep::Upload && etag.isEmpty())
+            q.Headers.clear(); // a server without ETags cannot be asked conditionally
+        requests << q;
+        requestItem << i;
+    }
+    const auto count = [&](const TPlanItem &item) {
+        if (item.Do == TStep::DeleteOnServer) {
+            Tell(TSyncAction::DeleteOnServer, NameOf(item));
+            ++m_result.Counts.DeletedOnServer;
+        } else {
+            Tell(TSyncAction::Upload, NameOf(item));
+            ++m_result.Counts.Uploaded;
+        }
+    };
+    if (m_options.DryRun) {
+        for (int i : requestItem)
+            count(m_plan.Items.at(i));
         return late;
-    };
-    QList<qsizetype> all;
-    for (qsizetype i = 0; i < qsizetype(items.size()); ++i)
-        all << i;
-    QList<qsizetype> late = writeRound(all);
-    if (!late.isEmpty() && !failed && options.Prefer != TSyncPrefer::None) {
-        // Written meanwhile by another client: looked at again and settled as preferred.
-        if (!FetchCards(m_client, collection, items, byKey, late, result, options))
-            failed = true;
-        QList<qsizetype> again;
-        for (qsizetype i : late) {
-            if (failed)
-                break;
-            TItem &item = items[size_t(i)];
-            TContactRecord r;
-            const bool card = item.Fetched && m_mapping.CardEntry(item.Card, r);
-            if (options.Prefer == TSyncPrefer::Server) {
-                if (card) {
-                    item.Do = TDo::Download;
-                    download(item, r);
-                } else {
-                    item.Do = TDo::DeleteInBook;
-                    deleteInBook(item);
-                }
-            } else {
-                item.Do = !item.Entry ? TDo::DeleteOnServer : card ? TDo::Update : TDo::Upload;
-                if (!card && !item.Entry)
-                    item.Do = TDo::Forget;
-                else
-                    again << i;
-            }
+    }
+    qint64 answered = 0;
+    m_engine.m_client.SendAll(requests, TSyncEngine::kInFlight, [&](qsizetype index, const TDavReply &reply) {
+        if (m_options.Progress)
+            m_options.Progress(++answered, requests.size());
+        // Stopped at a safe point: the answer in hand is still taken in below.
+        const bool stop = m_options.Cancelled && m_options.Cancelled();
+        if (stop && !m_failed) {
+            m_failed = true;
+            m_result.Failure = TSyncFailure::Cancelled;
         }
-        late = failed ? QList<qsizetype>() : writeRound(again);
-    }
-    for (qsizetype i : late) {
-        tell(TSyncAction::Conflict, nameOf(items[size_t(i)]));
-        ++result.Counts.Conflicts;
-    }
-    for (const TItem &item : items)
-        if (item.Do == TDo::Conflict && !late.contains(&item - items.data())) {
-            tell(TSyncAction::Conflict, nameOf(item));
-            ++result.Counts.Conflicts;
+        const int i = requestItem.at(index);
+        TPlanItem &item = m_plan.Items[i];
+        const bool gone = item.Do == TStep::DeleteOnServer && reply.Status == 404;
+        if (reply.Status == 412 || (item.Do == TStep::Update && reply.Status == 404)) {
+            late << i;
+            return !stop;
         }
-
-    const auto partialState = [&] {
-        TSyncState s;
-        s.Token = old.Token;
-        for (int i = 0; i < partial.Pairs.size(); ++i)
-            if (!partialGone.contains(i))
-                s.Pairs << partial.Pairs.at(i);
-        return s;
-    };
-    if (failed) {
-        result.State = partialState();
-        result.SaveState = !options.DryRun;
-        result.BookChanged = false;
-        return result;
-    }
-
-    if (result.BookChanged && !options.DryRun && options.SaveBook && !options.SaveBook()) {
-        result.Failure = TSyncFailure::BookWrite;
-        result.State = partialState();
-        result.SaveState = true;
-        return result;
-    }
-
-    // Everything went through: the new state of every pair.
-    TSyncState next;
-    // The token of the listing, moved past this run's own writes so the next delta knows
-    // of them (a card written and deleted after a token need not be reported from it).
-    // A conflict left keeps the old token: its change on the server must show again.
-    next.Token = listing.Token;
-    if (result.Counts.Conflicts > 0) {
-        next.Token = old.Token;
-    } else if (!written.isEmpty() && !listing.Token.isEmpty()) {
-        TListing after;
-        TSyncResult ignored;
-        bool foreign = !List(collection, listing.Token, after, ignored) || after.Full;
-        for (auto it = after.Members.cbegin(); it != after.Members.cend() && !foreign; ++it) {
-            const auto at = written.constFind(it.key());
-            if (at == written.cend()) {
-                foreign = true;
-                continue;
-            }
-            TItem &mine = items[size_t(*at)];
-            if (mine.NewETag.isEmpty())
-                mine.NewETag = it.value().second; // a server that sent no ETag with the PUT
-            else if (mine.NewETag != it.value().second)
-                foreign = true;
+        if (!TDavClient::Written(reply.Status) && !gone) {
+            if (!m_failed)
+                FailWith(m_result, reply, requests.at(index).Method, requests.at(index).Url);
+            m_failed = true;
+            item.Do = TStep::Nothing;
+            return false;
         }
-        for (const QByteArray &key : after.Removed)
-            foreign |= !written.contains(key);
-        next.Token = foreign ? listing.Token : after.Token;
-    }
-    for (const TItem &item : items) {
-        switch (item.Do) {
-        case TDo::Forget:
-        case TDo::DeleteOnServer:
-        case TDo::DeleteInBook:
-            break;
-        case TDo::Conflict:
+        count(item);
+        // What reached the server is remembered even if the rest fails.
+        if (item.Do == TStep::DeleteOnServer) {
             if (item.Pair >= 0)
-                next.Pairs << old.Pairs.at(item.Pair);
+                m_partialGone.insert(item.Pair);
+            return !stop;
+        }
+        TWritten &w = m_writes[i];
+        w.Done = true;
+        w.ETag = reply.ETag;
+        TSyncPair p = PairFor(item, reply.ETag);
+        p.Href = w.Href;
+        if (reply.ETag.isEmpty())
+            p.Sent = p.Card; // a server that names no ETag: the next run compares the card
+        m_partial.Pairs[w.Partial] = p;
+        return !stop;
+    });
+    return late;
+}
+
+// Cards written meanwhile by another client are fetched again: the same contact is paired,
+// anything else settled as preferred or left as a conflict.
+void TSyncRun::RetryLate(QList<int> &late)
+{
+    if (late.isEmpty() || m_failed)
+        return;
+    QList<int> cards;
+    for (int i : late) {
+        TPlanItem &item = m_plan.Items[i];
+        if (item.Card < 0) {
+            // An upload whose address someone took: the card there is looked at.
+            TCardSnap c;
+            c.Href = m_writes.value(i).Href;
+            c.Key = DavUrl::Key(m_collection, c.Href);
+            item.Card = int(m_listing.Cards.size());
+            m_listing.Cards << c;
+        }
+        m_listing.Cards[item.Card].Fetched = false;
+        m_listing.Cards[item.Card].IsCard = false;
+        cards << item.Card;
+    }
+    if (!Fetch(cards)) {
+        m_failed = true;
+        return;
+    }
+    QList<int> again, left;
+    for (int i : late) {
+        TPlanItem &item = m_plan.Items[i];
+        const TCardSnap &c = m_listing.Cards.at(item.Card);
+        const TContactRecord *entry = EntryOf(item);
+        if (c.Fetched && c.IsCard && entry && c.Card == CardHash(*entry)) {
+            item.Do = TStep::Pair; // it holds what we meant to write
+            continue;
+        }
+        item.Local = entry ? TSide::Changed : TSide::Deleted;
+        item.Server = c.Fetched && c.IsCard ? TSide::Changed : TSide::Deleted;
+        if (m_options.Prefer == TSyncPrefer::None) {
+            item.Do = TStep::Conflict;
+            left << i;
+            continue;
+        }
+        QList<TPlanItem> none;
+        SyncPlan::Settle(item, m_options.Prefer == TSyncPrefer::Server ? TConflictChoice::Theirs : TConflictChoice::Mine, none);
+        if (item.Do == TStep::Download) {
+            Download(item, m_mapped.value(item.Card));
+        } else if (item.Do == TStep::DeleteInBook) {
+            DeleteInBook(item);
+        } else if (item.Do == TStep::Update || item.Do == TStep::Upload) {
+            TWritten &w = m_writes[i];
+            w.Body = item.Do == TStep::Update ? m_engine.m_mapping.MergedCard(m_bodies.value(item.Card), *EntryOf(item))
+                                              : m_engine.m_mapping.EntryCard(*EntryOf(item), w.Uid);
+            again << i;
+        } else if (item.Do == TStep::DeleteOnServer) {
+            again << i;
+        }
+    }
+    late = left;
+    if (!again.isEmpty() && !m_failed)
+        late << WriteRound(again);
+}
+
+void TSyncRun::CountConflicts(const QList<int> &late)
+{
+    for (int i = 0; i < m_plan.Items.size(); ++i) {
+        const TPlanItem &item = m_plan.Items.at(i);
+        if (item.Do == TStep::Conflict || late.contains(i)) {
+            if (item.Do != TStep::Conflict)
+                m_plan.Items[i].Do = TStep::Conflict;
+            Tell(TSyncAction::Conflict, NameOf(item));
+            ++m_result.Counts.Conflicts;
+        }
+    }
+}
+
+TSyncState TSyncRun::PartialState() const
+{
+    TSyncState s;
+    s.Token = m_old.Token;
+    for (int i = 0; i < m_partial.Pairs.size(); ++i)
+        if (!m_partialGone.contains(i))
+            s.Pairs << m_partial.Pairs.at(i);
+    return s;
+}
+
+// The token of the listing, moved past this run's own writes so the next delta knows of
+// them (a card written and deleted after a token need not be reported from it). A
+// conflict left, or a card not fetched, keeps the old token: it must show again.
+QByteArray TSyncRun::NextToken()
+{
+    if (m_result.Counts.Conflicts > 0 || m_plan.Unfetched > 0)
+        return m_old.Token;
+    QHash<QByteArray, int> written; // by key
+    for (int i = 0; i < m_plan.Items.size(); ++i) {
+        const TPlanItem &item = m_plan.Items.at(i);
+        if (m_writes.value(i).Done)
+            written.insert(DavUrl::Key(m_collection, m_writes.value(i).Href), i);
+        else if (item.Do == TStep::DeleteOnServer)
+            written.insert(m_listing.Cards.at(item.Card).Key, i);
+    }
+    if (written.isEmpty() || m_token.isEmpty())
+        return m_token;
+    TListingSnap after;
+    QSet<QByteArray> removed;
+    QByteArray token;
+    bool full = false;
+    TSyncResult ignored;
+    bool foreign = !m_engine.List(m_collection, m_token, after, removed, token, full, ignored) || full;
+    for (const TCardSnap &c : after.Cards) {
+        const auto at = written.constFind(c.Key);
+        if (foreign || at == written.cend()) {
+            foreign = true;
             break;
-        case TDo::Nothing:
-            if (item.Pair >= 0 && item.Entry) {
-                TSyncPair p = old.Pairs.at(item.Pair);
-                if (p.Name != item.Entry->Name()) {
-                    p.Name = item.Entry->Name();
-                    p.Core = coreHash(*item.Entry);
+        }
+        TWritten &mine = m_writes[*at];
+        if (mine.ETag.isEmpty())
+            mine.ETag = c.ETag; // a server that sent no ETag with the PUT
+        else if (mine.ETag != c.ETag)
+            foreign = true;
+    }
+    for (const QByteArray &key : removed)
+        foreign |= !written.contains(key);
+    return foreign ? m_token : token;
+}
+
+// Everything went through: the new state of every pair.
+// The state once everything went through. Written ahead of the book (`beforeBook`), an
+// entry the book is about to change keeps its old pair and one it is about to get is
+// marked coming: whether or not the book was written then, the next run reads it right.
+TSyncState TSyncRun::NextState(bool beforeBook)
+{
+    TSyncState next;
+    next.Token = beforeBook ? m_old.Token : NextToken();
+    for (int i = 0; i < m_plan.Items.size(); ++i) {
+        const TPlanItem &item = m_plan.Items.at(i);
+        const TContactRecord *entry = EntryOf(item);
+        const bool bookSide = item.Do == TStep::Download || item.Do == TStep::DeleteInBook;
+        if (beforeBook && bookSide && item.Pair >= 0) {
+            next.Pairs << m_old.Pairs.at(item.Pair);
+            continue;
+        }
+        switch (item.Do) {
+        case TStep::Forget:
+        case TStep::DeleteOnServer:
+        case TStep::DeleteInBook:
+            break;
+        case TStep::Conflict:
+            if (item.Pair >= 0)
+                next.Pairs << m_old.Pairs.at(item.Pair);
+            break;
+        case TStep::Nothing:
+            if (item.Pair >= 0) {
+                TSyncPair p = m_old.Pairs.at(item.Pair);
+                if (entry && p.Name != entry->Name() && !p.Card.isEmpty()) {
+                    p.Name = entry->Name();
+                    p.Core = CoreHash(*entry);
+                    p.Fields = FieldBytes(*entry);
                 }
                 next.Pairs << p;
             }
             break;
-        case TDo::Pair:
-        case TDo::Download:
-        case TDo::Upload:
-        case TDo::Update: {
-            if (!item.Entry)
-                break;
-            TSyncPair p;
-            p.Href = item.Href;
-            p.ETag = (item.Do == TDo::Upload || item.Do == TDo::Update) ? item.NewETag : item.ETag;
-            p.Name = item.Entry->Name();
-            p.Card = cardHash(*item.Entry);
-            p.Core = coreHash(*item.Entry);
-            next.Pairs << p;
+        case TStep::Pair:
+        case TStep::Download:
+            if (entry) {
+                next.Pairs << PairFor(item, m_listing.Cards.at(item.Card).ETag);
+                next.Pairs.last().Coming = beforeBook && item.Do == TStep::Download;
+            }
+            break;
+        case TStep::Upload:
+        case TStep::Update:
+            if (entry) {
+                const TWritten &w = m_writes.value(i);
+                TSyncPair p = PairFor(item, w.ETag);
+                p.Href = w.Href;
+                if (w.ETag.isEmpty())
+                    p.Sent = p.Card;
+                next.Pairs << p;
+            }
             break;
         }
-        }
     }
-    result.State = next;
-    result.SaveState = !options.DryRun;
-    return result;
+    return next;
+}
+
+TSyncResult TSyncRun::Go()
+{
+    if (!Survey())
+        return m_result;
+    m_plan = SyncPlan::Make(m_old, m_keys, m_entries, m_listing);
+    m_result.Unfetched = m_plan.Unfetched;
+    Resolve();
+    ApplyToBook();
+    if (!WriteAhead()) {
+        m_result.BookChanged = false;
+        return m_result;
+    }
+    QList<int> all;
+    for (int i = 0; i < m_plan.Items.size(); ++i)
+        all << i;
+    QList<int> late = WriteRound(all);
+    RetryLate(late);
+    CountConflicts(late);
+    if (m_failed) {
+        m_result.State = PartialState();
+        m_result.SaveState = !m_options.DryRun;
+        m_result.BookChanged = false;
+        return m_result;
+    }
+    if (m_result.BookChanged && !m_options.DryRun && m_options.WriteAhead && !m_options.WriteAhead(NextState(true))) {
+        m_result.Failure = TSyncFailure::StateWrite;
+        m_result.BookChanged = false;
+        return m_result;
+    }
+    if (m_result.BookChanged && !m_options.DryRun && m_options.SaveBook && !m_options.SaveBook()) {
+        m_result.Failure = TSyncFailure::BookWrite;
+        m_result.State = PartialState();
+        m_result.SaveState = true;
+        return m_result;
+    }
+    m_result.State = NextState(false);
+    m_result.SaveState = !m_options.DryRun;
+    return m_result;
+}
+
+TSyncResult TSyncEngine::Run(TBook &book, const QUrl &collection, const TSyncState &state, const TSyncOptions &options)
+{
+    return TSyncRun(*this, book, collection, state, options).Go();
 }

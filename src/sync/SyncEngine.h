@@ -2,6 +2,7 @@
 
 #include "sync/DavClient.h"
 #include "sync/DavXml.h"
+#include "sync/SyncPlan.h"
 #include "sync/SyncState.h"
 
 #include <QUrl>
@@ -18,10 +19,6 @@ enum class TSyncPrefer { None, Local, Server };
 enum class TSyncAction { Upload, Download, DeleteOnServer, DeleteInBook, Conflict };
 
 enum class TSyncFailure { None, Unreachable, Timeout, Http, Answer, NoAddressBook, BookWrite, StateWrite, Cancelled, Certificate };
-
-// How a person settles one conflict: the book's version, the server's, both (as two
-// entries and two cards), or neither for now.
-enum class TConflictChoice { Mine, Theirs, Both, Leave };
 
 struct TSyncCounts
 {
@@ -41,6 +38,9 @@ struct TSyncResult
     QByteArray FailedMethod;
     TCertificateRefusal Certificate; // for a Certificate failure
     bool BookChanged = false;
+    // Cards the server listed but would not hand out: left for the next run, never taken
+    // as deleted.
+    qint64 Unfetched = 0;
     // What to store for the next sync (also after a failure: the cards written so far).
     TSyncState State;
     bool SaveState = false;
@@ -53,6 +53,9 @@ struct TSyncOptions
     // Writes the book; false when that failed. Called only when the book changed and
     // everything on the server went through.
     std::function<bool()> SaveBook;
+    // Stores the state with the cards about to be written, before the first write; false
+    // when that failed (nothing is then written).
+    std::function<bool(const TSyncState &)> WriteAhead;
     std::function<void(TSyncAction, const QByteArray &name)> Tell;
     // Asked for each conflict when no preference is given; `mine` is null for an entry
     // deleted in the book, `theirs` for a card deleted on the server.
@@ -72,7 +75,7 @@ struct TSyncOptions
 class TSyncEngine
 {
 public:
-    TSyncEngine(TDavClient &client, const ICardMapping &mapping);
+    TSyncEngine(IDavTransport &client, const ICardMapping &mapping);
 
     // The address book at `start`, or the first one the server's discovery names;
     // false with the failure in `result`.
@@ -86,15 +89,19 @@ public:
     static constexpr int kMultigetBatch = 100;
     static constexpr int kInFlight = 4;
 
+    // The members changed since `token` (all of them without one, or where the server
+    // forgot it); `full` tells which it was.
+    bool List(const QUrl &collection, const QByteArray &token, TListingSnap &listing, QSet<QByteArray> &removed,
+              QByteArray &newToken, bool &full, TSyncResult &result);
+
 private:
-    struct TListing;
-    bool List(const QUrl &collection, const QByteArray &token, TListing &listing, TSyncResult &result);
-    bool ListByPropfind(const QUrl &collection, TListing &listing, TSyncResult &result);
+    friend class TSyncRun;
+    bool ListByPropfind(const QUrl &collection, TListingSnap &listing, TSyncResult &result);
     // The home set of the user's address books, from `start` or its principal.
     bool HomeSet(const QUrl &start, const TDavResponse &here, QUrl &home, TSyncResult &result);
     bool Propfind(const QUrl &url, const QByteArray &depth, const QByteArray &body, TMultiStatus &out,
                   TSyncResult &result, QUrl *finalUrl = nullptr);
 
-    TDavClient &m_client;
+    IDavTransport &m_client;
     const ICardMapping &m_mapping;
 };

@@ -60,6 +60,7 @@ void TSyncJob::Work()
             this, [&] { saved = m_save(m_book); }, Qt::BlockingQueuedConnection);
         return saved;
     };
+    options.WriteAhead = [&](const TSyncState &ahead) { return ahead.Save(stateFile, m_input.BookPath, id); };
     m_result = engine.Run(m_book, collection, state, options);
     if (m_result.SaveState && !m_result.State.Save(stateFile, m_input.BookPath, id) && m_result.Failure == TSyncFailure::None)
         m_result.Failure = TSyncFailure::StateWrite;

@@ -87,6 +87,9 @@ TSyncState TSyncState::Load(const QString &file, const QString &book, const QStr
         pair.Name = p.value(QLatin1String("name")).toString().toLatin1();
         pair.Card = p.value(QLatin1String("card")).toString().toLatin1();
         pair.Core = p.value(QLatin1String("core")).toString().toLatin1();
+        pair.Sent = p.value(QLatin1String("sent")).toString().toLatin1();
+        pair.Fields = p.value(QLatin1String("fields")).toString().toLatin1();
+        pair.Coming = p.value(QLatin1String("coming")).toBool();
         if (!pair.Href.isEmpty())
             state.Pairs << pair;
     }
@@ -96,12 +99,20 @@ TSyncState TSyncState::Load(const QString &file, const QString &book, const QStr
 bool TSyncState::Save(const QString &file, const QString &book, const QString &collection) const
 {
     QJsonArray pairs;
-    for (const TSyncPair &p : Pairs)
-        pairs.append(QJsonObject {{QStringLiteral("href"), QString::fromUtf8(p.Href)},
-                                  {QStringLiteral("etag"), QString::fromUtf8(p.ETag)},
-                                  {QStringLiteral("name"), QString::fromLatin1(p.Name)},
-                                  {QStringLiteral("card"), QString::fromLatin1(p.Card)},
-                                  {QStringLiteral("core"), QString::fromLatin1(p.Core)}});
+    for (const TSyncPair &p : Pairs) {
+        QJsonObject o {{QStringLiteral("href"), QString::fromUtf8(p.Href)},
+                       {QStringLiteral("etag"), QString::fromUtf8(p.ETag)},
+                       {QStringLiteral("name"), QString::fromLatin1(p.Name)},
+                       {QStringLiteral("card"), QString::fromLatin1(p.Card)},
+                       {QStringLiteral("core"), QString::fromLatin1(p.Core)}};
+        if (!p.Fields.isEmpty())
+            o.insert(QStringLiteral("fields"), QString::fromLatin1(p.Fields));
+        if (p.Coming)
+            o.insert(QStringLiteral("coming"), true);
+        if (!p.Sent.isEmpty())
+            o.insert(QStringLiteral("sent"), QString::fromLatin1(p.Sent));
+        pairs.append(o);
+    }
     const QJsonObject o {{QStringLiteral("format"), kFormat},
                          {QStringLiteral("book"), SyncStateFile::BookKey(book)},
                          {QStringLiteral("collection"), collection},

@@ -24,6 +24,15 @@ struct TSyncPair
     QByteArray Name; // the entry's name (Windows-1250)
     QByteArray Card; // hash of the entry's card then: a change in the book shows here
     QByteArray Core; // the same without the name: an entry renamed is still found
+    // Hash of the entry's card as a run sent it, written before the request went: the next
+    // run tells a write that landed from one that did not. A new card's pair has no Card.
+    QByteArray Sent;
+    // A byte a field (hex), 00 for an empty one: an entry renamed and edited at once is
+    // still found by most of its fields agreeing.
+    QByteArray Fields;
+    // An entry the book was about to receive when this was written: without it in the
+    // book, the card is new to the book again, not deleted there.
+    bool Coming = false;
 };
 
 // What a book and a collection agreed on at the end of their last sync. It belongs to the
