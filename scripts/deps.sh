@@ -11,7 +11,7 @@ packages=(
   cups printer-driver-cups-pdf poppler-utils
   openssl
   python3-vobject khard abook python3-icalendar
-  radicale xandikos vdirsyncer python3-caldav
+  radicale xandikos vdirsyncer python3-caldav librapidcheck-dev
   qtkeychain-qt6-dev gnome-keyring libsecret-tools
   trayer desktop-file-utils shared-mime-info appstream
   dpkg-dev fakeroot file lintian man-db bash-completion
