@@ -172,6 +172,7 @@ int TSyncCommand::Execute(const QStringList &args, QTextStream &out, QTextStream
     options.Tell = [&](TSyncAction action, const QByteArray &name) {
         out << CliText::Shown(SyncText::Action(action, FromCp1250(name), options.DryRun)) << Qt::endl;
     };
+    options.WriteAhead = [&](const TSyncState &ahead) { return ahead.Save(stateFile, path, collectionId); };
     result = engine.Run(book, collection, state, options);
     if (result.SaveState && !result.State.Save(stateFile, path, collectionId)) {
         TSyncResult stateFailure;
@@ -187,6 +188,8 @@ int TSyncCommand::Execute(const QStringList &args, QTextStream &out, QTextStream
     }
     if (result.Counts.Conflicts > 0)
         err << SyncText::LeftConflicts() << Qt::endl;
+    if (result.Unfetched > 0)
+        err << SyncText::NotFetched(result.Unfetched) << Qt::endl;
     // The calendar follows the book as the contacts' sync left it; the contacts' summary
     // stays the last line.
     TCalendarOptions calendarOptions;
@@ -196,7 +199,13 @@ int TSyncCommand::Execute(const QStringList &args, QTextStream &out, QTextStream
                                                                               calendarOptions, timeoutMs, out, err)
                                                             : 0;
     out << SyncText::Summary(result.Counts, options.DryRun) << Qt::endl;
-    if (calendarStatus == 1)
+    // The contacts went through and the book was written: not the failure that leaves
+    // the book as it was.
+    if (calendarStatus == 1 && options.DryRun)
         return 1;
-    return result.Counts.Conflicts > 0 || calendarStatus == 3 ? 3 : 0;
+    if (calendarStatus == 1) {
+        err << CliText::Shown(SyncText::CalendarAfterContacts()) << Qt::endl;
+        return 4;
+    }
+    return result.Counts.Conflicts > 0 || result.Unfetched > 0 || calendarStatus == 3 ? 3 : 0;
 }

@@ -134,6 +134,17 @@ QString SyncText::LeftConflicts()
     return U("Konflikty zůstaly beze změny; vyřešte je volbou --prefer local nebo --prefer server.");
 }
 
+QString SyncText::NotFetched(qint64 n)
+{
+    return CzechCount(n, "vizitku server nevydal", "vizitky server nevydal", "vizitek server nevydal")
+           + U("; v adresáři zůstávají beze změny a zkusí se znovu při příští synchronizaci.");
+}
+
+QString SyncText::CalendarAfterContacts()
+{
+    return U("Kontakty jsou synchronizovány a adresář uložen; kalendář se zveřejnit nepodařilo.");
+}
+
 QString SyncText::CalendarSummary(const TCalendarCounts &c, bool dryRun)
 {
     QString line;

@@ -21,6 +21,10 @@ QString CollectionUsed(const QString &url);
 // Where a certificate the command line refused can be trusted.
 QString ConfirmInWindow();
 QString LeftConflicts();
+// "3 vizitky server nevydal; …": cards listed but not handed out, left for the next run.
+QString NotFetched(qint64 n);
+// Said when the calendar failed after the contacts went through and the book was saved.
+QString CalendarAfterContacts();
 
 // "Kalendář: 3 události přidány, 1 změněna, 2 odstraněny"; on a trial run what would be.
 QString CalendarSummary(const TCalendarCounts &c, bool dryRun);

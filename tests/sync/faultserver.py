@@ -8,7 +8,8 @@ Modes: 401, 403, 404, 500 (every request); 412, 507 (on PUT; the rest is an empt
 address book); truncated (a 207 whose XML stops midway); malformed (a 207 that is no XML);
 slow (never answers); dieafter N (a working address book holding two cards that exits
 after answering N requests); foreign (the same address book, whose listing also names
-cards on another server and outside the collection).
+cards on another server and outside the collection); cardfail (the two cards, the
+second of which a multiget answers with a 500 of its own).
 """
 
 import hashlib
@@ -37,7 +38,7 @@ def card(uid, fn, n, tel):
             % (uid, fn, n, tel)).encode("utf-8")
 
 
-if MODE in ("dieafter", "foreign"):
+if MODE in ("dieafter", "foreign", "cardfail"):
     CARDS["/kontakty/k1.vcf"] = card("k1", "Vzor Karel", "Vzor;Karel;;;", "+420 731 000 001")
     CARDS["/kontakty/k2.vcf"] = card("k2", "Vzorová Jana", "Vzorová;Jana;;;", "+420 731 000 002")
 
@@ -141,8 +142,10 @@ class Handler(BaseHTTPRequestHandler):
                         listed += member_props(h)
                 return self.answer(207, multistatus(listed, "t1"))
             hrefs = re.findall(r"<(?:\w+:)?href>([^<]*)<", text) if "multiget" in text else sorted(CARDS)
-            return self.answer(207, multistatus("".join(member_props(h, True) if h in CARDS else
-                                                        "<D:response><D:href>%s</D:href><D:status>HTTP/1.1 404 Not Found</D:status></D:response>" % escape(h)
+            refused = "/kontakty/k2.vcf" if MODE == "cardfail" else None
+            return self.answer(207, multistatus("".join(member_props(h, True) if h in CARDS and h != refused else
+                                                        "<D:response><D:href>%s</D:href><D:status>HTTP/1.1 %s</D:status></D:response>"
+                                                        % (escape(h), "500 Internal Server Error" if h == refused else "404 Not Found")
                                                         for h in hrefs)))
         if method == "GET":
             if path not in CARDS:
