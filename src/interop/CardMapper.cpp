@@ -114,6 +114,30 @@ bool Representable(const QString &text)
     return true;
 }
 
+// Whether `fn` is made of the words of `n` (a structured name, still escaped) and nothing
+// else, in whatever order and with whatever commas: "Ing. Jan Novák" of "Novák;Jan;;Ing.;".
+bool SameWords(const QString &fn, const QString &n)
+{
+    const auto words = [](QStringView text, bool structured) {
+        QList<QStringView> out;
+        qsizetype start = -1;
+        for (qsizetype i = 0; i <= text.size(); ++i) {
+            const bool end = i == text.size() || text[i].isSpace() || text[i] == QLatin1Char(',')
+                          || (structured && text[i] == QLatin1Char(';'));
+            if (!end && start < 0)
+                start = i;
+            if (end && start >= 0) {
+                out << text.sliced(start, i - start);
+                start = -1;
+            }
+        }
+        std::sort(out.begin(), out.end());
+        return out;
+    };
+    const QString plain = TVCardReader::Unescape(n);
+    return words(fn, false) == words(plain, true);
+}
+
 } // namespace
 
 void TValueParts::Read(QStringView value, QChar sep, bool split)
@@ -294,6 +318,7 @@ void TCardMapper::MapInto(const TVCard &card, TContactRecord &r, QList<bool> *ke
             (*kept)[index] = true;
     };
     QList<qsizetype> orgAt;
+    const QString *nValue = nullptr;
     QHash<QByteArray, QString> groupLabels;
     bool company = false;
     for (const TVCardProperty &p : card) {
@@ -357,6 +382,7 @@ void TCardMapper::MapInto(const TVCard &card, TContactRecord &r, QList<bool> *ke
         if (IsName(n, "FN")) {
             fn = Unescaped(p.Value).trimmed().toString();
         } else if (IsName(n, "N")) {
+            nValue = &p.Value;
             const TValueParts &parts = m_parts;
             m_parts.Split(p.Value, QLatin1Char(';'));
             Put(r, EField::Prijmeni, parts.value(0));
@@ -524,7 +550,15 @@ void TCardMapper::MapInto(const TVCard &card, TContactRecord &r, QList<bool> *ke
     // The note's zero bytes end it: none may come from a card.
     r.SetNote(Convert(m_note, kNoteSize));
 
-    // The entry's name: the card's, else one made of its parts.
+    // A person is named as the book names its own entries, "Surname First name", unless
+    // the card's FN says more than its N (a name given in the book travels as FN).
+    if (!company && !r.TextView(EField::Prijmeni).isEmpty() && (fn.isEmpty() || SameWords(fn, *nValue))) {
+        QByteArray own = r.Text(EField::Prijmeni);
+        if (!r.TextView(EField::Jmeno).isEmpty())
+            own += ' ' + r.Text(EField::Jmeno);
+        r.SetText(EField::NazevPolozky, own);
+        return;
+    }
     QString name = fn;
     if (name.isEmpty() && company)
         name = org;
