@@ -4,14 +4,13 @@
 #include "interop/FormatWriter.h"
 
 #include "interop/CardMapper.h"
+#include "interop/CardMerge.h"
 #include "interop/VCardReader.h"
 #include "util/Cp1250.h"
 #include "util/RegularFile.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
-#include <QSet>
 #include <QThread>
 
 #include <atomic>
@@ -331,74 +330,6 @@ TInteropError ImportVCardFileInParts(const QString &path, TBook &target, const T
     return whole();
 }
 
-namespace {
-
-struct TRawCard
-{
-    QByteArray Version; // the raw VERSION line, unfolded
-    QList<QByteArray> Lines; // raw (still folded) lines, one a property
-    TVCard Card; // the same properties, parsed
-};
-
-// The first card of a text, each property beside its raw lines. Lines that parse as no
-// property are kept raw too, so nothing the server had goes missing.
-bool SplitCard(const QByteArray &text, TRawCard &out)
-{
-    QList<QByteArray> physical = text.split('\n');
-    QList<QByteArray> raw; // folded
-    QList<QByteArray> logical; // unfolded
-    for (QByteArray &l : physical) {
-        if (l.endsWith('\r'))
-            l.chop(1);
-        if ((l.startsWith(' ') || l.startsWith('\t')) && !raw.isEmpty()) {
-            raw.last() += "\r\n" + l;
-            logical.last() += l.mid(1);
-        } else if (!l.isEmpty()) {
-            raw << l;
-            logical << l;
-        }
-    }
-    bool inCard = false;
-    for (qsizetype i = 0; i < logical.size(); ++i) {
-        TVCardProperty p;
-        const bool parsed = TVCardReader::ParseLine(logical.at(i), p);
-        const bool marker = parsed && p.Value.trimmed().compare(QLatin1String("VCARD"), Qt::CaseInsensitive) == 0;
-        if (!inCard) {
-            inCard = marker && p.Name == "BEGIN";
-            continue;
-        }
-        if (marker && p.Name == "END")
-            return true;
-        if (parsed && p.Name == "VERSION" && p.Group.isEmpty()) {
-            out.Version = logical.at(i);
-            continue;
-        }
-        if (!parsed) {
-            p = TVCardProperty();
-            p.Name = "X-UNREADABLE";
-        }
-        out.Lines << raw.at(i);
-        out.Card << p;
-    }
-    return false;
-}
-
-// The highest N of the groups "itemN" among `groups`.
-int HighestItem(const QSet<QByteArray> &groups)
-{
-    int highest = 0;
-    for (const QByteArray &g : groups)
-        if (g.startsWith("ITEM")) {
-            bool ok = false;
-            const int n = g.mid(4).toInt(&ok);
-            if (ok)
-                highest = std::max(highest, n);
-        }
-    return highest;
-}
-
-} // namespace
-
 TCardText::TCardText(const TBookLabels &labels, const TExportOptions &options) : m_labels(labels), m_options(options) {}
 
 TCardText::~TCardText() = default;
@@ -456,81 +387,8 @@ QByteArray TCardText::MergedCard(const QByteArray &server, const TContactRecord 
     TRawCard raw;
     if (!SplitCard(server, raw))
         return {};
-    TCardMapper &mapper = Mapper();
-    QList<bool> kept;
-    mapper.Map(raw.Card, &kept);
-    // A group's label stays when something of its group stays.
-    QSet<QByteArray> keptGroups;
-    for (qsizetype i = 0; i < raw.Card.size(); ++i)
-        if (kept.at(i) && !raw.Card.at(i).Group.isEmpty() && raw.Card.at(i).Name != "X-ABLABEL")
-            keptGroups.insert(raw.Card.at(i).Group);
-    for (qsizetype i = 0; i < raw.Card.size(); ++i) {
-        const TVCardProperty &p = raw.Card.at(i);
-        if (p.Name == "X-UNREADABLE" || (p.Name != "X-ABLABEL" && !p.Group.isEmpty() && keptGroups.contains(p.Group))
-            || (p.Name == "X-ABLABEL" && keptGroups.contains(p.Group)))
-            kept[i] = true;
-        // The revision and the writer of the old card no longer describe it.
-        if (p.Name == "REV" || p.Name == "PRODID")
-            kept[i] = false;
-    }
-
-    // The entry without the note lines that stand for kept properties.
-    TContactRecord entry = r;
-    QList<QByteArray> noteLines = entry.Note().split('\n');
-    for (QByteArray &l : noteLines)
-        if (l.endsWith('\r'))
-            l.chop(1);
-    // Categories no flag stands for go back among the card's categories, not into the note.
-    for (const QString &line : mapper.KeptLines() + mapper.CategoryLines()) {
-        const QByteArray cp = ToCp1250(line);
-        const qsizetype at = noteLines.indexOf(cp);
-        if (at >= 0)
-            noteLines.removeAt(at);
-    }
-    while (!noteLines.isEmpty() && noteLines.constLast().isEmpty())
-        noteLines.removeLast();
-    entry.SetNote(noteLines.join("\r\n"));
-
-    const QByteArray ours =
-        Card(entry, raw.Version.contains("4.0") ? TInteropFormat::VCard4 : TInteropFormat::VCard3, QByteArray());
-    TRawCard mine;
-    SplitCard(ours, mine);
-
-    QSet<QByteArray> groups;
-    for (qsizetype i = 0; i < raw.Card.size(); ++i)
-        if (kept.at(i) && !raw.Card.at(i).Group.isEmpty())
-            groups.insert(raw.Card.at(i).Group);
-    const int shift = HighestItem(groups);
-    QStringList escaped;
-    for (const QString &c : mapper.OtherCategories())
-        escaped << ContentLine::Escape(c);
-    QByteArray categories = escaped.join(QLatin1Char(',')).toUtf8();
-
-    // Ours first: of a property the book holds once (e-mail, web) the first is the book's.
-    QByteArray out = "BEGIN:VCARD\r\n" + (raw.Version.isEmpty() ? QByteArray("VERSION:3.0") : raw.Version) + "\r\n";
-    for (qsizetype i = 0; i < mine.Card.size(); ++i) {
-        const TVCardProperty &p = mine.Card.at(i);
-        if (p.Name == "UID" || p.Name == "PRODID")
-            continue;
-        QByteArray line = mine.Lines.at(i);
-        if (p.Name == "CATEGORIES" && !categories.isEmpty()) {
-            line += ',' + categories;
-            categories.clear();
-        }
-        if (shift > 0 && p.Group.startsWith("ITEM")) {
-            const int n = p.Group.mid(4).toInt();
-            line = "item" + QByteArray::number(n + shift) + line.mid(line.indexOf('.'));
-        }
-        out += line + "\r\n";
-    }
-    if (!categories.isEmpty())
-        ContentLine::Append(out, "CATEGORIES:" + categories);
-    // A card without a UID gets none from us: the server knows it by its address.
-    for (qsizetype i = 0; i < raw.Card.size(); ++i)
-        if (kept.at(i))
-            out += raw.Lines.at(i) + "\r\n";
-    out += "END:VCARD\r\n";
-    return out;
+    return MergeCard(raw, r, Mapper(), Writer(raw.V4 ? TInteropFormat::VCard4 : TInteropFormat::VCard3, m_options.AlarmDays),
+                     m_labels, m_options.Stamp);
 }
 
 QByteArray CardText::EntryCard(const TContactRecord &r, const TBookLabels &labels, const TExportOptions &options,

@@ -114,6 +114,39 @@ bool Representable(const QString &text)
     return true;
 }
 
+// Properties phones keep for themselves: identifiers, a grouped address's country code,
+// the sound of a name, a photo's crop; and lines no property could be read from.
+bool Internal(const QByteArray &name)
+{
+    return IsName(name, "X-ABUID") || IsName(name, "X-ABADR") || name.startsWith("X-PHONETIC-") || IsName(name, "X-IMAGETYPE")
+        || IsName(name, "X-IMAGEHASH") || IsName(name, "X-SHARED-PHOTO-DISPLAY-PREF") || name.startsWith("X-ADDRESSBOOKSERVER-")
+        || IsName(name, "X-UNREADABLE");
+}
+
+// Whether `fn` is made of the words of `n` (a structured name, still escaped) and nothing
+// else, in whatever order and with whatever commas: "Ing. Jan Novák" of "Novák;Jan;;Ing.;".
+bool SameWords(const QString &fn, const QString &n)
+{
+    const auto words = [](QStringView text, bool structured) {
+        QList<QStringView> out;
+        qsizetype start = -1;
+        for (qsizetype i = 0; i <= text.size(); ++i) {
+            const bool end = i == text.size() || text[i].isSpace() || text[i] == QLatin1Char(',')
+                          || (structured && text[i] == QLatin1Char(';'));
+            if (!end && start < 0)
+                start = i;
+            if (end && start >= 0) {
+                out << text.sliced(start, i - start);
+                start = -1;
+            }
+        }
+        std::sort(out.begin(), out.end());
+        return out;
+    };
+    const QString plain = TVCardReader::Unescape(n);
+    return words(fn, false) == words(plain, true);
+}
+
 } // namespace
 
 void TValueParts::Read(QStringView value, QChar sep, bool split)
@@ -190,6 +223,8 @@ QByteArrayView TCardMapper::Convert(QStringView text, int capacity)
 
 void TCardMapper::Put(TContactRecord &r, EField f, QStringView text)
 {
+    if (m_sources)
+        m_sources->Field[size_t(f)] = m_index;
     // Line breaks have no place in a one-line field: spaces there (and trimmed as any).
     // Most texts have nothing to trim.
     const QStringView trimmed = text.isEmpty() || (!text.front().isSpace() && !text.back().isSpace()) ? text : text.trimmed();
@@ -205,15 +240,10 @@ void TCardMapper::Put(TContactRecord &r, EField f, QStringView text)
 }
 
 // What has no field goes to the note under its label, or else its property's name.
-void TCardMapper::Keep(const TVCardProperty &p, const QString &label, const QString &value, bool whole)
+void TCardMapper::Keep(const TVCardProperty &p, const QString &label, const QString &value)
 {
     const QString plain = PlainLabel(label);
     m_unknown << (plain.isEmpty() ? QString::fromLatin1(p.Name) : plain) + QStringLiteral(": ") + value;
-    if (whole) {
-        m_keptLines << m_unknown.constLast();
-        if (m_kept)
-            (*m_kept)[m_index] = true;
-    }
 }
 
 int TCardMapper::ChooseSlot(const TVCardProperty &p, const QString &label, bool phone, const bool *used) const
@@ -270,30 +300,28 @@ int TCardMapper::ChooseSlot(const TVCardProperty &p, const QString &label, bool 
     return -1;
 }
 
-TContactRecord TCardMapper::Map(const TVCard &card, QList<bool> *kept)
+TContactRecord TCardMapper::Map(const TVCard &card, TCardSources *sources)
 {
     TContactRecord r;
-    MapInto(card, r, kept);
+    MapInto(card, r, sources);
     return r;
 }
 
-void TCardMapper::MapInto(const TVCard &card, TContactRecord &r, QList<bool> *kept)
+void TCardMapper::MapInto(const TVCard &card, TContactRecord &r, TCardSources *sources)
 {
     using R = TVCardReader;
     m_unknown.clear();
-    m_keptLines.clear();
-    m_otherCategories.clear();
-    m_categoryLines.clear();
-    m_kept = kept;
-    if (kept)
-        kept->fill(false, card.size());
+    m_oldLines.clear();
+    m_sources = sources;
+    if (sources) {
+        sources->Field.fill(-1);
+        sources->FirmOrg = -1;
+        sources->Notes.clear();
+        sources->Categories.clear();
+    }
     qsizetype &index = m_index;
-    // What a merge keeps as the card had it: nothing of it is in a field.
-    const auto keepIt = [&] {
-        if (kept)
-            (*kept)[index] = true;
-    };
-    QList<qsizetype> orgAt;
+    qsizetype fnAt = -1, orgAt = -1;
+    const QString *nValue = nullptr;
     QHash<QByteArray, QString> groupLabels;
     bool company = false;
     for (const TVCardProperty &p : card) {
@@ -323,7 +351,7 @@ void TCardMapper::MapInto(const TVCard &card, TContactRecord &r, QList<bool> *ke
     }
     bool phoneUsed[9] = {};
     bool addressUsed[3] = {};
-    QString fn, org, note;
+    QString fn, org, joinedOrg, note;
     for (index = 0; index < card.size(); ++index) {
         const TVCardProperty &p = card.at(index);
         if (IsName(p.Name, "PHOTO"))
@@ -332,14 +360,16 @@ void TCardMapper::MapInto(const TVCard &card, TContactRecord &r, QList<bool> *ke
         // A group's label goes with what it labels; KIND and the firm mark are written anew.
         if (IsName(n, "KIND") || IsName(n, "X-ABSHOWAS") || IsName(n, "X-ABLABEL"))
             continue;
-        if (p.Binary) {
-            keepIt();
+        if (p.Binary)
             continue;
-        }
         const QString label = groupLabels.value(p.Group);
         if (IsName(n, "VERSION") || IsName(n, "PRODID") || IsName(n, "UID") || IsName(n, "REV") || IsName(n, "PHOTO") || IsName(n, "LOGO") || IsName(n, "SOUND")
-            || IsName(n, "KEY") || IsName(n, "SOURCE") || IsName(n, "CLIENTPIDMAP")) {
-            keepIt();
+            || IsName(n, "KEY") || IsName(n, "SOURCE") || IsName(n, "CLIENTPIDMAP"))
+            continue;
+        // Another program's bookkeeping means nothing to a reader of the note.
+        if (Internal(n)) {
+            const QString plain = PlainLabel(label);
+            m_oldLines << (plain.isEmpty() ? QString::fromLatin1(n) : plain) + QStringLiteral(": ") + Unescaped(p.Value).toString();
             continue;
         }
         QString altId;
@@ -350,13 +380,13 @@ void TCardMapper::MapInto(const TVCard &card, TContactRecord &r, QList<bool> *ke
                                       : R::Unescape(p.Value);
             m_unknown << QString::fromLatin1(n) + (language.isEmpty() ? QString() : QStringLiteral(" (") + language + QLatin1Char(')'))
                              + QStringLiteral(": ") + value;
-            m_keptLines << m_unknown.constLast();
-            keepIt();
             continue;
         }
         if (IsName(n, "FN")) {
             fn = Unescaped(p.Value).trimmed().toString();
+            fnAt = index;
         } else if (IsName(n, "N")) {
+            nValue = &p.Value;
             const TValueParts &parts = m_parts;
             m_parts.Split(p.Value, QLatin1Char(';'));
             Put(r, EField::Prijmeni, parts.value(0));
@@ -421,7 +451,7 @@ void TCardMapper::MapInto(const TVCard &card, TContactRecord &r, QList<bool> *ke
             if (!hasCodes && !plain.isEmpty() && !Mapping::CaptionKinds(plain)
                 && plain.compare(QLatin1String("Other"), Qt::CaseInsensitive) != 0
                 && plain.compare(Caption(true, slot), Qt::CaseInsensitive) != 0)
-                Keep(p, label, value, false);
+                Keep(p, label, value);
         } else if (IsName(n, "EMAIL") && r.TextView(EField::Email).isEmpty()) {
             Put(r, EField::Email, Unescaped(p.Value));
         } else if (IsName(n, "URL") && r.TextView(EField::Http).isEmpty()) {
@@ -443,6 +473,8 @@ void TCardMapper::MapInto(const TVCard &card, TContactRecord &r, QList<bool> *ke
         } else if (IsName(n, "X-VORLINK-NAROZENINY")) {
             Put(r, EField::Narozeniny, Unescaped(p.Value));
         } else if (IsName(n, "NOTE")) {
+            if (sources)
+                sources->Notes << index;
             if (!note.isEmpty())
                 note += QLatin1Char('\n');
             note += Unescaped(p.Value);
@@ -450,10 +482,17 @@ void TCardMapper::MapInto(const TVCard &card, TContactRecord &r, QList<bool> *ke
             // The occupation: the job title, else the role.
             Put(r, EField::Zamestnani, Unescaped(p.Value));
         } else if (IsName(n, "ORG")) {
+            // Phones end a firm without a department with ";": no part of the name.
             m_parts.Split(p.Value, QLatin1Char(';'));
-            org = m_parts.Joined(QLatin1String(", ")).trimmed();
-            orgAt << index;
+            joinedOrg = m_parts.Joined(QLatin1String(", ")).trimmed();
+            org.clear();
+            for (qsizetype i = 0; i < m_parts.size(); ++i)
+                if (const QStringView part = m_parts.value(i).trimmed(); !part.isEmpty())
+                    org += (org.isEmpty() ? QString() : QStringLiteral(", ")) + part.toString();
+            orgAt = index;
         } else if (IsName(n, "CATEGORIES")) {
+            if (sources)
+                sources->Categories << index;
             QStringList unmatched;
             m_parts.Split(p.Value, QLatin1Char(','));
             for (qsizetype c = 0; c < m_parts.size(); ++c) {
@@ -471,11 +510,8 @@ void TCardMapper::MapInto(const TVCard &card, TContactRecord &r, QList<bool> *ke
                 if (!found)
                     unmatched << cat.toString();
             }
-            if (!unmatched.isEmpty()) {
-                Keep(p, label, unmatched.join(QStringLiteral(", ")), false);
-                m_categoryLines << m_unknown.constLast();
-                m_otherCategories << unmatched;
-            }
+            if (!unmatched.isEmpty())
+                Keep(p, label, unmatched.join(QStringLiteral(", ")));
         } else if (IsName(n, "X-VORLINK-EDUCATION")) {
             Put(r, EField::Vzdelani, Unescaped(p.Value));
         } else if (IsName(n, "X-VORLINK-NAMEDAY")) {
@@ -495,14 +531,15 @@ void TCardMapper::MapInto(const TVCard &card, TContactRecord &r, QList<bool> *ke
         }
     }
     // A firm's organisation is its name; a person's has no field of its own.
-    if (!org.isEmpty() && !(company && (fn.isEmpty() || fn == org))) {
+    const bool firmName = company && !org.isEmpty() && (fn.isEmpty() || fn == org);
+    if (!org.isEmpty() && !firmName)
         m_unknown << QStringLiteral("ORG: ") + org;
-        m_keptLines << m_unknown.constLast();
-        if (kept)
-            for (qsizetype at : orgAt)
-                (*kept)[at] = true;
-    }
-    m_kept = nullptr;
+    // Earlier versions kept the empty parts, and a firm's name so written in its note.
+    if (!joinedOrg.isEmpty() && !(company && (fn.isEmpty() || fn == joinedOrg)) && (firmName || joinedOrg != org))
+        m_oldLines << QStringLiteral("ORG: ") + joinedOrg;
+    m_sources = nullptr;
+    if (sources && firmName)
+        sources->FirmOrg = orgAt;
     if (!m_unknown.isEmpty())
         note += (note.isEmpty() ? QString() : QStringLiteral("\n")) + m_unknown.join(QLatin1Char('\n'));
     // Every line break as CR LF, whatever the card wrote.
@@ -524,7 +561,17 @@ void TCardMapper::MapInto(const TVCard &card, TContactRecord &r, QList<bool> *ke
     // The note's zero bytes end it: none may come from a card.
     r.SetNote(Convert(m_note, kNoteSize));
 
-    // The entry's name: the card's, else one made of its parts.
+    // A person is named as the book names its own entries, "Surname First name", unless
+    // the card's FN says more than its N (a name given in the book travels as FN).
+    if (sources)
+        sources->Field[size_t(EField::NazevPolozky)] = fnAt;
+    if (!company && !r.TextView(EField::Prijmeni).isEmpty() && (fn.isEmpty() || SameWords(fn, *nValue))) {
+        QByteArray own = r.Text(EField::Prijmeni);
+        if (!r.TextView(EField::Jmeno).isEmpty())
+            own += ' ' + r.Text(EField::Jmeno);
+        r.SetText(EField::NazevPolozky, own);
+        return;
+    }
     QString name = fn;
     if (name.isEmpty() && company)
         name = org;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "book/ContactRecord.h"
 #include "interop/InteropFile.h"
 #include "interop/VCardReader.h"
 
@@ -48,6 +49,15 @@ private:
     QVarLengthArray<std::pair<qsizetype, qsizetype>, 8> m_at;
 };
 
+// Which of a card's properties each part of the entry came from (indices into the card,
+// -1 for none), so a merge rewrites only the property behind a changed field.
+struct TCardSources
+{
+    std::array<qsizetype, kTextFieldCount> Field;
+    qsizetype FirmOrg = -1; // the ORG that is a firm's name
+    QList<qsizetype> Notes, Categories;
+};
+
 // Fills one record from a card, counting what had to be cut or replaced. The book's
 // captions decide where numbers and addresses go; a card never renames them.
 class TCardMapper
@@ -55,16 +65,14 @@ class TCardMapper
 public:
     TCardMapper(const TBookLabels &labels, TVCardImportStats &stats);
 
-    // `kept`, when given, gets for each property whether the entry holds it only as a
-    // note line or not at all (so a merged card must keep it as it was).
-    TContactRecord Map(const TVCard &card, QList<bool> *kept = nullptr);
+    TContactRecord Map(const TVCard &card, TCardSources *sources = nullptr);
     // The same written into `r`, a cleared record (one kept from card to card).
-    void MapInto(const TVCard &card, TContactRecord &r, QList<bool> *kept = nullptr);
-    // The note lines the last card's unmapped properties made.
-    const QStringList &KeptLines() const { return m_keptLines; }
-    // Categories no flag is captioned with, and the note lines they made.
-    const QStringList &OtherCategories() const { return m_otherCategories; }
-    const QStringList &CategoryLines() const { return m_categoryLines; }
+    void MapInto(const TVCard &card, TContactRecord &r, TCardSources *sources = nullptr);
+    // The lines the last card's properties without a field added to its note.
+    const QStringList &NoteLines() const { return m_unknown; }
+    // Lines earlier versions put in the note for what now stays out of it (a phone's
+    // internals, an organisation with its empty parts): an old entry's note still has them.
+    const QStringList &OldLines() const { return m_oldLines; }
 
 private:
     // Windows-1250 of a text cut to `capacity`; valid until the next call.
@@ -76,9 +84,8 @@ private:
         m_one.Unescape(value);
         return m_one.Whole();
     }
-    // A property without a field of its own, as a note line; `whole` when nothing of it
-    // went into a field (a merged card keeps such a property, not its line).
-    void Keep(const TVCardProperty &p, const QString &label, const QString &value, bool whole = true);
+    // A property without a field of its own, as a note line.
+    void Keep(const TVCardProperty &p, const QString &label, const QString &value);
     int ChooseSlot(const TVCardProperty &p, const QString &label, bool phone, const bool *used) const;
     const QString &Caption(bool phone, int i) const { return phone ? m_phoneCaptions[size_t(i)] : m_addressCaptions[size_t(i)]; }
     unsigned CaptionKinds(bool phone, int i) const { return phone ? m_phoneKinds[size_t(i)] : m_addressKinds[size_t(i)]; }
@@ -86,10 +93,8 @@ private:
     const TBookLabels &m_labels;
     TVCardImportStats &m_stats;
     QStringList m_unknown;
-    QStringList m_keptLines;
-    QStringList m_otherCategories;
-    QStringList m_categoryLines;
-    QList<bool> *m_kept = nullptr;
+    QStringList m_oldLines;
+    TCardSources *m_sources = nullptr;
     qsizetype m_index = 0;
     // The book's captions as the cards are matched against them, read once.
     std::array<QString, 9> m_phoneCaptions;

@@ -35,11 +35,11 @@ QByteArray EntryCard(const TContactRecord &r, const TBookLabels &labels, const T
 // text holds no card.
 bool CardEntry(const QByteArray &text, const TBookLabels &labels, TContactRecord &out);
 
-// `server` with every property the book maps replaced by the entry's and every other one
-// (photos, a phone's own properties, further addresses, a person's ORG …) kept byte for
-// byte with its group's label, the UID and the version unchanged. The note lines that
-// reading `server` made of the kept properties are not written again. Empty when
-// `server` holds no card.
+// `server` brought up to date with the entry: only the properties behind fields the entry
+// changed are written anew, in their place with their group, label and parameters; every
+// other line (photos, a phone's own properties, further addresses, a person's ORG …) goes
+// back byte for byte. The note lines that reading `server` made of its other properties
+// are not written again. Empty when `server` holds no card.
 QByteArray MergedCard(const QByteArray &server, const TContactRecord &r, const TBookLabels &labels,
                       TExportOptions options);
 

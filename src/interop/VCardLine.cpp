@@ -341,6 +341,11 @@ qsizetype ValueStart(QByteArrayView line)
 
 } // namespace
 
+qsizetype TVCardReader::ValueStart(QByteArrayView line)
+{
+    return ::ValueStart(line);
+}
+
 bool TVCardReader::ParseLine(QByteArrayView line, TVCardProperty &p)
 {
     const qsizetype colon = ValueStart(line);

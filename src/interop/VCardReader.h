@@ -64,6 +64,9 @@ public:
     // Whether a content line is a PHOTO property ("PHOTO;…", "item1.photo:…").
     static bool IsPhoto(QByteArrayView line);
 
+    // Where an unfolded line's value starts: the colon that ends its name and parameters
+    // (not one inside a parameter's value); -1 when there is none.
+    static qsizetype ValueStart(QByteArrayView line);
     // One unfolded line into a property; false for a line that is none.
     static bool ParseLine(QByteArrayView line, TVCardProperty &p);
     static bool ParseLine(const QByteArray &line, TVCardProperty &p) { return ParseLine(QByteArrayView(line), p); }
