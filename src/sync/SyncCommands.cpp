@@ -29,7 +29,9 @@ TSyncCommands::TSyncCommands(TSession &s, TRecordEditor &editor, TDocumentComman
     : m_s(s), m_editor(editor), m_docs(docs), m_dialogs(dialogs), m_passwords(passwords),
       m_mappingFactory(std::move(mapping)), m_trustStore(std::make_unique<TTrustStore>(trustIni)),
       m_trust(std::make_unique<TWindowTrust>(*m_trustStore,
-                                             [this](const TCertificateInfo &c) { return m_dialogs.AskCertificate(c); }))
+                                             [this](const TCertificateInfo &c, const QString &before) {
+                                                 return m_dialogs.AskCertificate(c, before);
+                                             }))
 {
 }
 

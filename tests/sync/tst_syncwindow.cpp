@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
@@ -32,6 +33,8 @@ private slots:
     void settingsDialog();
     void conflictDialog_data();
     void conflictDialog();
+    void certificateDialog_data();
+    void certificateDialog();
     void runs();
 };
 
@@ -192,6 +195,74 @@ void TestSyncWindow::conflictDialog()
     QCOMPARE(bold, (QStringList {mine.at(1), theirs.at(1)}));
 }
 
+void TestSyncWindow::certificateDialog_data()
+{
+    QTest::addColumn<QString>("before"); // the fingerprint trusted until now
+    QTest::addColumn<QString>("press"); // a button's objectName, "Enter" or "Escape"
+    QTest::addColumn<bool>("trusted");
+    const QString none, old = QStringLiteral("AA:BB:CC:DD:EE:FF:00:11:22:33:44:55:66:77:88:99:AA:BB:CC:DD:EE:FF:00:11:22:33:44:55:66:77:88:99");
+    QTest::newRow("first meeting, trusted") << none << "BDuverovat" << true;
+    QTest::newRow("first meeting, Enter refuses") << none << "Enter" << false;
+    QTest::newRow("changed, trusted on purpose") << old << "BDuverovat" << true;
+    QTest::newRow("changed, refused") << old << "BOdmitnout" << false;
+    QTest::newRow("changed, Enter refuses") << old << "Enter" << false;
+    QTest::newRow("changed, Escape refuses") << old << "Escape" << false;
+}
+
+// A certificate other than the one trusted for the server is never shown as a first
+// meeting: the dialog says it changed and shows both fingerprints. Refusing is the default.
+void TestSyncWindow::certificateDialog()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, press);
+    QFETCH(bool, trusted);
+    QWidget parent;
+    TWidgetSyncDialogs dialogs(&parent);
+    TCertificateInfo c;
+    c.Host = QStringLiteral("dav.example.cz");
+    c.Port = 8443;
+    c.Fingerprint = QStringLiteral("12:34:56:78:9A:BC:DE:F0:12:34:56:78:9A:BC:DE:F0:12:34:56:78:9A:BC:DE:F0:12:34:56:78:9A:BC:DE:F0");
+    c.Subject = QStringLiteral("CN=dav.example.cz");
+    c.Issuer = QStringLiteral("CN=dav.example.cz");
+    c.ValidFrom = QDateTime(QDate(2026, 1, 1), QTime(0, 0), Qt::UTC);
+    c.ValidTo = QDateTime(QDate(2027, 1, 1), QTime(0, 0), Qt::UTC);
+    QString title, text, shownBefore, shownNow;
+    bool refuseIsDefault = false, refuseHasFocus = false;
+    OnDialog([&](QWidget *d) {
+        const auto reject = qScopeGuard([d] {
+            if (d->isVisible())
+                static_cast<QDialog *>(d)->reject();
+        });
+        title = d->windowTitle();
+        text = Child<QLabel>(d, "LCertText")->text();
+        if (auto *l = d->findChild<QLabel *>(QStringLiteral("LCertOtiskDrive")))
+            shownBefore = l->text();
+        shownNow = Child<QLabel>(d, "LCertOtisk")->text();
+        auto *refuse = Child<QPushButton>(d, "BOdmitnout");
+        refuseIsDefault = refuse->isDefault() && !Child<QPushButton>(d, "BDuverovat")->isDefault();
+        refuseHasFocus = d->focusWidget() == refuse;
+        if (press == QLatin1String("Enter"))
+            QTest::keyClick(d->focusWidget(), Qt::Key_Return);
+        else if (press == QLatin1String("Escape"))
+            QTest::keyClick(d, Qt::Key_Escape);
+        else
+            QTest::mouseClick(Child<QPushButton>(d, press.toLatin1().constData()), Qt::LeftButton);
+    });
+    QCOMPARE(dialogs.AskCertificate(c, before), trusted);
+    QVERIFY(text.contains(QStringLiteral("dav.example.cz:8443")));
+    QCOMPARE(shownNow, c.Fingerprint);
+    QVERIFY(refuseIsDefault);
+    QVERIFY(refuseHasFocus);
+    if (before.isEmpty()) {
+        QCOMPARE(title, QString::fromUtf8("Neověřený certifikát serveru"));
+        QVERIFY(shownBefore.isEmpty());
+    } else {
+        QCOMPARE(title, QString::fromUtf8("Certifikát serveru se změnil"));
+        QVERIFY2(text.contains(QString::fromUtf8("jiným certifikátem, než jakému jste dříve důvěřovali")), qPrintable(text));
+        QCOMPARE(shownBefore, before);
+    }
+}
+
 namespace {
 
 // The keyring as a map; a password once typed is there.
@@ -239,7 +310,7 @@ public:
         forAll = false;
         return Choices.isEmpty() ? TConflictChoice::Leave : Choices.dequeue();
     }
-    bool AskCertificate(const TCertificateInfo &) override { return false; }
+    bool AskCertificate(const TCertificateInfo &, const QString &) override { return false; }
     void Wait(TSyncJob &job) override
     {
         if (CancelAtOnce)

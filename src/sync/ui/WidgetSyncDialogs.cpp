@@ -294,18 +294,27 @@ void TWidgetSyncDialogs::Wait(TSyncJob &job)
         progress.exec();
 }
 
-bool TWidgetSyncDialogs::AskCertificate(const TCertificateInfo &c)
+bool TWidgetSyncDialogs::AskCertificate(const TCertificateInfo &c, const QString &trustedBefore)
 {
+    const bool changed = !trustedBefore.isEmpty();
+    const QString server = c.Host + (c.Port == 443 ? QString() : QStringLiteral(":%1").arg(c.Port));
     QDialog d(m_parent);
     d.setObjectName(QStringLiteral("TFormCertifikat"));
-    d.setWindowTitle(U("Neověřený certifikát serveru"));
+    d.setWindowTitle(changed ? U("Certifikát serveru se změnil") : U("Neověřený certifikát serveru"));
     auto *outer = new QVBoxLayout(&d);
-    auto *text = new QLabel(U("Server %1 se prokázal certifikátem, kterému systém nedůvěřuje (podepsal si ho sám, "
-                              "nebo ho vydal neznámý vydavatel). Kdo je mezi vámi a serverem, mohl by se za něj "
-                              "vydávat.\n\nOvěřte otisk certifikátu u správce serveru. Důvěřovat mu? Odpověď si "
-                              "program zapamatuje.")
-                                .arg(c.Host + (c.Port == 443 ? QString() : QStringLiteral(":%1").arg(c.Port))),
+    // A certificate other than the one trusted is what someone between the two would show.
+    auto *text = new QLabel(changed ? U("Server %1 se prokázal jiným certifikátem, než jakému jste dříve důvěřovali. "
+                                        "Může jít o výměnu certifikátu na serveru, ale také o někoho mezi vámi a "
+                                        "serverem, kdo se za něj vydává.\n\nPokud vám správce serveru výměnu "
+                                        "nepotvrdil, certifikát odmítněte.")
+                                          .arg(server)
+                                    : U("Server %1 se prokázal certifikátem, kterému systém nedůvěřuje (podepsal si ho "
+                                        "sám, nebo ho vydal neznámý vydavatel). Kdo je mezi vámi a serverem, mohl by se "
+                                        "za něj vydávat.\n\nOvěřte otisk certifikátu u správce serveru. Důvěřovat mu? "
+                                        "Odpověď si program zapamatuje.")
+                                          .arg(server),
                             &d);
+    text->setObjectName(QStringLiteral("LCertText"));
     text->setWordWrap(true);
     outer->addWidget(text);
     auto *form = new QFormLayout;
@@ -321,15 +330,18 @@ bool TWidgetSyncDialogs::AskCertificate(const TCertificateInfo &c)
     row("Platný:", U("od %1 do %2").arg(QLocale(QLocale::Czech).toString(c.ValidFrom.date(), QLocale::ShortFormat),
                                         QLocale(QLocale::Czech).toString(c.ValidTo.date(), QLocale::ShortFormat)),
         "LCertPlatnost");
-    row("Otisk SHA-256:", c.Fingerprint, "LCertOtisk");
+    if (changed)
+        row("Dříve důvěryhodný otisk:", trustedBefore, "LCertOtiskDrive");
+    row(changed ? "Nový otisk SHA-256:" : "Otisk SHA-256:", c.Fingerprint, "LCertOtisk");
     outer->addLayout(form);
-    QPushButton *trust = MakeDialogButton("&Důvěřovat", "BDuverovat", &d);
+    QPushButton *trust = MakeDialogButton(changed ? "Důvěřovat &novému" : "&Důvěřovat", "BDuverovat", &d);
     QPushButton *refuse = MakeDialogButton("&Odmítnout", "BOdmitnout", &d);
-    outer->addLayout(MakeButtonRow({trust, refuse}));
+    outer->addLayout(changed ? MakeButtonRow({refuse, trust}) : MakeButtonRow({trust, refuse}));
     QObject::connect(trust, &QPushButton::clicked, &d, &QDialog::accept);
     QObject::connect(refuse, &QPushButton::clicked, &d, &QDialog::reject);
     // Enter refuses: trusting takes a deliberate click.
     TDialogFrame::Install(&d, refuse, refuse);
+    refuse->setDefault(true);
     NormalCursor();
     refuse->setFocus();
     return d.exec() == QDialog::Accepted;
