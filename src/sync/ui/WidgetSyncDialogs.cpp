@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QEventLoop>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -15,10 +16,12 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QListWidget>
+#include <QPointer>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSet>
 #include <QSpinBox>
+#include <QScopeGuard>
 #include <QVBoxLayout>
 
 namespace {
@@ -270,10 +273,25 @@ void TWidgetSyncDialogs::Wait(TSyncJob &job)
 {
     if (job.Finished())
         return;
+    // Not modal: the desktop's close button of a window a modal one blocks is dropped
+    // unheard, and closing during a run has to ask. The window's own controls are
+    // locked instead, so the book cannot change under the run.
+    QList<QPointer<QWidget>> locked;
+    if (m_parent)
+        for (QWidget *w : m_parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            if (!w->isWindow() && w->isEnabled()) {
+                w->setEnabled(false);
+                locked << w;
+            }
+    const auto unlock = qScopeGuard([&locked] {
+        for (const QPointer<QWidget> &w : locked)
+            if (w)
+                w->setEnabled(true);
+    });
     QProgressDialog progress(U("Synchronizuji adresář se serverem…"), U("&Přerušit"), 0, 0, m_parent);
     progress.setObjectName(QStringLiteral("TFormSynPrubeh"));
     progress.setWindowTitle(U("Synchronizace"));
-    progress.setWindowModality(Qt::WindowModal);
+    progress.setWindowModality(Qt::NonModal);
     progress.setMinimumDuration(0);
     progress.setAutoClose(false);
     progress.setAutoReset(false);
@@ -288,10 +306,12 @@ void TWidgetSyncDialogs::Wait(TSyncJob &job)
         if (auto *button = progress.findChild<QPushButton *>())
             button->setEnabled(false);
     });
-    QObject::connect(&job, &TSyncJob::Done, &progress, &QProgressDialog::accept);
+    QEventLoop loop;
+    QObject::connect(&job, &TSyncJob::Done, &loop, &QEventLoop::quit);
     NormalCursor();
+    progress.show();
     if (!job.Finished())
-        progress.exec();
+        loop.exec();
 }
 
 bool TWidgetSyncDialogs::AskCertificate(const TCertificateInfo &c, const QString &trustedBefore)
