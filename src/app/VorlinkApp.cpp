@@ -165,15 +165,16 @@ void TVorlinkApp::ConnectSync(const QString &iniPath)
     // After the open or save has finished, not inside it.
     QObject::connect(&w.Commands(), &TDocumentCommands::BookStored, sync, &TSyncCommands::AfterOpenOrSave,
                      Qt::QueuedConnection);
-    w.SetBeforeEnd([sync, &s] {
-        if (!sync->Running())
-            return true;
-        if (s.Prompt.Hlaska(QString::fromUtf8("Probíhá synchronizace. Přerušit ji a ukončit program?"), THlaskaKind::Otazka)
-            != kHlaskaAno)
-            return false;
-        sync->CancelAndWait();
-        return true;
-    });
+    // Closing during a run asks, stops it at its safe point and closes once it has: after
+    // the run's own call has returned, not inside it.
+    w.Closing().SetWork(sync);
+    QObject::connect(
+        sync, &TSyncCommands::RunningChanged, &w,
+        [&w](bool running) {
+            if (!running)
+                w.WorkStopped();
+        },
+        Qt::QueuedConnection);
 }
 
 TVorlinkApp::~TVorlinkApp() = default;

@@ -80,8 +80,11 @@ bool CopyToOutput(const QString &file, QTextStream &out, QTextStream &err);
 // The lock beside a book the command is about to write, as the window holds it while the
 // book is open. False (after the message) when a running program holds it and `force`
 // was not given; a lock left by a program that has died is taken over, and goes when
-// `lock` does.
-bool LockBookForWrite(const QString &path, bool force, QTextStream &err, std::unique_ptr<QLockFile> &lock);
+// `lock` does. The message ends with what the person can do: `--force` where the command
+// takes it, else closing the book in the window first.
+enum class TLockAdvice { Force, CloseInWindow };
+bool LockBookForWrite(const QString &path, bool force, QTextStream &err, std::unique_ptr<QLockFile> &lock,
+                      TLockAdvice advice = TLockAdvice::Force);
 
 // A book read in place (TBookMap) that another program cuts short while it is read would
 // end the command with a bus error; this says why and exits with 1 instead. Output goes

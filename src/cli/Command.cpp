@@ -125,7 +125,8 @@ bool CopyToOutput(const QString &file, QTextStream &out, QTextStream &err)
     return true;
 }
 
-bool LockBookForWrite(const QString &path, bool force, QTextStream &err, std::unique_ptr<QLockFile> &lock)
+bool LockBookForWrite(const QString &path, bool force, QTextStream &err, std::unique_ptr<QLockFile> &lock,
+                      TLockAdvice advice)
 {
     auto l = std::make_unique<QLockFile>(path + QStringLiteral(".lock"));
     l->setStaleLockTime(0);
@@ -136,8 +137,13 @@ bool LockBookForWrite(const QString &path, bool force, QTextStream &err, std::un
     // A folder where no lock can be made has no program holding one either.
     if (l->error() != QLockFile::LockFailedError || force)
         return true;
-    err << QString::fromUtf8("Soubor je otevřen v jiném spuštěném programu: ") << path << Qt::endl
-        << QString::fromUtf8("Zapíše jej přesto volba --force.") << Qt::endl;
+    err << QString::fromUtf8("Soubor je otevřen v jiném spuštěném programu: ") << path << Qt::endl;
+    if (advice == TLockAdvice::Force)
+        err << QString::fromUtf8("Zapíše jej přesto volba --force.") << Qt::endl;
+    else
+        err << QString::fromUtf8("Zavřete jej v okně programu a spusťte synchronizaci znovu, nebo synchronizujte "
+                                 "přímo v okně (Soubor → Synchronizovat).")
+            << Qt::endl;
     return false;
 }
 

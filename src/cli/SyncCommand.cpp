@@ -120,9 +120,10 @@ int TSyncCommand::Execute(const QStringList &args, QTextStream &out, QTextStream
     if (!ok || timeoutMs <= 0)
         timeoutMs = kDefaultTimeoutMs;
 
-    // The book stays locked for the whole run, as the window holds it while open.
+    // The book stays locked for the whole run, as the window holds it while open. Sync
+    // takes no --force: a book the window holds would be written under it.
     std::unique_ptr<QLockFile> lock;
-    if (!options.DryRun && !LockBookForWrite(path, false, err, lock))
+    if (!options.DryRun && !LockBookForWrite(path, false, err, lock, TLockAdvice::CloseInWindow))
         return 1;
     const auto cli = ReadCliBook(path, err);
     if (!cli)

@@ -1,7 +1,10 @@
 #include "session/WindowClosing.h"
 
 #include "session/DocumentCommands.h"
+#include "session/Prompt.h"
 #include "session/Session.h"
+
+#include <utility>
 
 TWindowClosing::TWindowClosing(TSession &s, TDocumentCommands &documents) : m_s(s), m_documents(documents)
 {
@@ -16,10 +19,25 @@ TCloseResult TWindowClosing::Close(TCloseTrigger trigger, bool trayAvailable)
     // Without a tray a hidden window could never be reached again.
     if (m_s.Settings.Lista && trayAvailable)
         return TCloseResult::Hidden;
+    if (m_work && m_work->Running()) {
+        // Asked once; a second close while it stops only waits as well.
+        if (!m_afterWork) {
+            if (m_s.Prompt.Hlaska(m_work->StopQuestion(), THlaskaKind::Otazka) != kHlaskaAno)
+                return TCloseResult::Refused;
+            m_afterWork = trigger;
+            m_work->Stop();
+        }
+        return TCloseResult::Waiting;
+    }
     if (!m_documents.CloseQuery())
         return TCloseResult::Refused;
     m_agreed = true;
     return TCloseResult::Ends;
+}
+
+std::optional<TCloseTrigger> TWindowClosing::WorkStopped()
+{
+    return std::exchange(m_afterWork, std::nullopt);
 }
 
 bool TWindowClosing::LogOffQuery(bool mayAsk)

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QString>
+
+#include <optional>
+
 class TDocumentCommands;
 class TSession;
 
@@ -15,6 +19,19 @@ enum class TCloseResult {
     Hidden,  // the window went to the tray; the program runs on
     Refused, // the person or a failed store kept the program running
     Ends,    // the program ends
+    Waiting, // work is stopping; the close is done again once it has (WorkStopped)
+};
+
+// Work beside the window that has to reach a safe point before the program ends (a sync).
+class IClosingWork
+{
+public:
+    virtual ~IClosingWork() = default;
+    virtual bool Running() const = 0;
+    // Whether to stop the work and end the program.
+    virtual QString StopQuestion() const = 0;
+    // Stops it at its next safe point; the window hears of the end and calls WorkStopped.
+    virtual void Stop() = 0;
 };
 
 // The decisions around closing the main window, the tray and the system's log-off. The
@@ -26,8 +43,13 @@ public:
 
     // With "Lista" on and a tray to come back from, closing hides the window. Otherwise
     // (and always for "&Konec" and "Ukončit program", which clear "Lista") the program
-    // asks about unsaved changes and stores its settings before it ends.
+    // asks about unsaved changes and stores its settings before it ends. Running work is
+    // asked about first: stopped on yes (the close waits for it), left running on no.
     TCloseResult Close(TCloseTrigger trigger, bool trayAvailable);
+
+    void SetWork(IClosingWork *work) { m_work = work; }
+    // The work has stopped: the close that waited for it, to be done now.
+    std::optional<TCloseTrigger> WorkStopped();
 
     // "/l" starts in the tray, but only where a tray icon can bring the window back.
     static bool ShowAtStart(bool startHidden, bool trayAvailable) { return !startHidden || !trayAvailable; }
@@ -51,4 +73,6 @@ private:
     bool m_agreed = false;
     bool m_logOff = false;
     bool m_listaBeforeLogOff = false;
+    IClosingWork *m_work = nullptr;
+    std::optional<TCloseTrigger> m_afterWork;
 };

@@ -1,10 +1,17 @@
 #include "settings/SettingsStore.h"
 
+#include "util/BookPath.h"
 #include "util/Clock.h"
 #include "util/Cp1250.h"
+#include "util/RegularFile.h"
 #include "util/TextRoutines.h"
 
+#include <QCryptographicHash>
+#include <QDir>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QUrl>
 
 namespace {
 
@@ -26,6 +33,56 @@ QString DeviceName(int port /*1..4*/)
 }
 
 const QString kPresSystem = QStringLiteral("PresSystem");
+
+// The sync set-up of one book lives in a group of its own, named by its canonical path;
+// "Kniha" in it gives that path to a person reading the file.
+QString SyncGroup(const QString &path)
+{
+    const QByteArray hash = QCryptographicHash::hash(BookPath::Key(path).toUtf8(), QCryptographicHash::Sha256).toHex();
+    return kSync + QStringLiteral("/Kniha-") + QString::fromLatin1(hash.left(16));
+}
+
+bool SameServer(const QUrl &a, const QUrl &b)
+{
+    const auto port = [](const QUrl &u) { return u.port(u.scheme() == QLatin1String("https") ? 443 : 80); };
+    return a.scheme() == b.scheme() && a.host().compare(b.host(), Qt::CaseInsensitive) == 0 && port(a) == port(b);
+}
+
+QString WithoutTrailingSlash(QString path)
+{
+    while (path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return path;
+}
+
+// Whether a contacts state of the sync names this very book and the place `kept` syncs
+// to: the address book itself where one was chosen, else the server it was found on.
+bool StateShowsSync(const QString &path, const TSyncSettings &kept)
+{
+    const QUrl target = QUrl::fromUserInput(kept.AddressBook.isEmpty() ? kept.Server : kept.AddressBook);
+    if (kept.Server.isEmpty() || !target.isValid())
+        return false;
+    const QString book = BookPath::Key(path);
+    const QString prefix = QFileInfo(path).completeBaseName() + QLatin1Char('-');
+    const QDir folder(BookPath::SyncStateFolder());
+    for (const QString &name : folder.entryList({QStringLiteral("*.json")}, QDir::Files)) {
+        if (!name.startsWith(prefix) || name.endsWith(QLatin1String(".calendar.json")))
+            continue;
+        QFile f;
+        if (OpenRegularFile(folder.filePath(name), f, qint64(256) << 20) != TRegularOpen::Ok)
+            continue;
+        const QJsonObject o = QJsonDocument::fromJson(f.readAll()).object();
+        if (o.value(QLatin1String("book")).toString() != book)
+            continue;
+        const QUrl collection(o.value(QLatin1String("collection")).toString());
+        if (!SameServer(collection, target))
+            continue;
+        if (kept.AddressBook.isEmpty()
+            || WithoutTrailingSlash(collection.path(QUrl::FullyDecoded)) == WithoutTrailingSlash(target.path(QUrl::FullyDecoded)))
+            return true;
+    }
+    return false;
+}
 
 } // namespace
 
@@ -184,16 +241,7 @@ void TSettingsStore::LoadBookValues(const QString &path)
     m_settings.Port = quint8(ReadInt(kModem, QStringLiteral("Port"), 2) & 0xFF);
     LoadMachineValues();
 
-    TSyncSettings &sync = m_settings.Sync;
-    sync.Server = ReadText(kSync, QStringLiteral("Server") + suffix, QString());
-    sync.User = ReadText(kSync, QStringLiteral("Uzivatel") + suffix, QString());
-    sync.AddressBook = ReadText(kSync, QStringLiteral("Adresar") + suffix, QString());
-    sync.OnOpenAndSave = ReadInt(kSync, QStringLiteral("Automaticky") + suffix, 0) != 0;
-    sync.PublishCalendar = ReadInt(kSync, QStringLiteral("Kalendar") + suffix, 0) != 0;
-    sync.Calendar = ReadText(kSync, QStringLiteral("KalendarAdresa") + suffix, QString());
-    sync.AlarmDays = ReadInt(kSync, QStringLiteral("Pripominka") + suffix, -1);
-    if (sync.AlarmDays < -1 || sync.AlarmDays > 365)
-        sync.AlarmDays = -1;
+    m_settings.Sync = LoadSync(path);
 
     m_settings.Lista = ReadInt(kOkno, QStringLiteral("Lista"), 0) != 0;
     int w = ReadInt(kOkno, QStringLiteral("Sirka"), 588);
@@ -234,32 +282,71 @@ bool TSettingsStore::SaveBookSettings(const QString &path)
     s.setValue(Key(kOkno, QStringLiteral("Vyska")), QString::number(m_settings.Vyska));
     s.setValue(Key(kOkno, QStringLiteral("Sirka")), QString::number(m_settings.Sirka));
     s.setValue(Key(kOkno, QStringLiteral("ListBox")), QString::number(m_settings.ListBox));
-    WriteSync(suffix);
+    WriteSync(path);
     return Sync();
 }
 
-void TSettingsStore::WriteSync(const QString &suffix)
+TSyncSettings TSettingsStore::ReadSync(const QString &section, const QString &suffix)
+{
+    TSyncSettings sync;
+    sync.Server = ReadText(section, QStringLiteral("Server") + suffix, QString());
+    sync.User = ReadText(section, QStringLiteral("Uzivatel") + suffix, QString());
+    sync.AddressBook = ReadText(section, QStringLiteral("Adresar") + suffix, QString());
+    sync.OnOpenAndSave = ReadInt(section, QStringLiteral("Automaticky") + suffix, 0) != 0;
+    sync.PublishCalendar = ReadInt(section, QStringLiteral("Kalendar") + suffix, 0) != 0;
+    sync.Calendar = ReadText(section, QStringLiteral("KalendarAdresa") + suffix, QString());
+    sync.AlarmDays = ReadInt(section, QStringLiteral("Pripominka") + suffix, -1, -1, 365);
+    return sync;
+}
+
+TSyncSettings TSettingsStore::LoadSync(const QString &path)
+{
+    const QString group = SyncGroup(path);
+    if (m_store->contains(Key(group, QStringLiteral("Kniha"))))
+        return ReadSync(group, QString());
+    return OldSyncSetUp(path).value_or(TSyncSettings());
+}
+
+std::optional<TSyncSettings> TSettingsStore::OldSyncSetUp(const QString &path)
+{
+    // Set-ups were once kept under the file's name alone, so every book of that name
+    // shared one. It stays this book's only where its sync state shows that this very
+    // file was synced there; any other book of the name starts without one.
+    const QString suffix = BookSuffix(path);
+    if (!m_store->contains(Key(kSync, QStringLiteral("Server") + suffix)))
+        return std::nullopt;
+    TSyncSettings kept = ReadSync(kSync, suffix);
+    if (!StateShowsSync(path, kept))
+        return std::nullopt;
+    return kept;
+}
+
+void TSettingsStore::WriteSync(const QString &path)
 {
     QSettings &s = *m_store;
+    const QString group = SyncGroup(path);
     const TSyncSettings &sync = m_settings.Sync;
-    // A book never synced leaves no trace in the store.
+    // A book never synced leaves no trace in the store. One whose set-up was cleared keeps
+    // an empty one where the set-up under its file's name would otherwise come back.
+    // The values under the name stay for the other books of that name synced with them.
     if (sync == TSyncSettings()) {
-        for (const char *name : {"Server", "Uzivatel", "Adresar", "Automaticky", "Kalendar", "KalendarAdresa", "Pripominka"})
-            s.remove(Key(kSync, QLatin1String(name) + suffix));
-        return;
+        s.remove(group);
+        if (!OldSyncSetUp(path))
+            return;
     }
-    s.setValue(Key(kSync, QStringLiteral("Server") + suffix), sync.Server);
-    s.setValue(Key(kSync, QStringLiteral("Uzivatel") + suffix), sync.User);
-    s.setValue(Key(kSync, QStringLiteral("Adresar") + suffix), sync.AddressBook);
-    s.setValue(Key(kSync, QStringLiteral("Automaticky") + suffix), QString::number(sync.OnOpenAndSave ? 1 : 0));
-    s.setValue(Key(kSync, QStringLiteral("Kalendar") + suffix), QString::number(sync.PublishCalendar ? 1 : 0));
-    s.setValue(Key(kSync, QStringLiteral("KalendarAdresa") + suffix), sync.Calendar);
-    s.setValue(Key(kSync, QStringLiteral("Pripominka") + suffix), QString::number(sync.AlarmDays));
+    s.setValue(Key(group, QStringLiteral("Kniha")), BookPath::Key(path));
+    s.setValue(Key(group, QStringLiteral("Server")), sync.Server);
+    s.setValue(Key(group, QStringLiteral("Uzivatel")), sync.User);
+    s.setValue(Key(group, QStringLiteral("Adresar")), sync.AddressBook);
+    s.setValue(Key(group, QStringLiteral("Automaticky")), QString::number(sync.OnOpenAndSave ? 1 : 0));
+    s.setValue(Key(group, QStringLiteral("Kalendar")), QString::number(sync.PublishCalendar ? 1 : 0));
+    s.setValue(Key(group, QStringLiteral("KalendarAdresa")), sync.Calendar);
+    s.setValue(Key(group, QStringLiteral("Pripominka")), QString::number(sync.AlarmDays));
 }
 
 bool TSettingsStore::SaveSyncSettings(const QString &path)
 {
-    WriteSync(BookSuffix(path));
+    WriteSync(path);
     return Sync();
 }
 

@@ -6,12 +6,13 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 class IClock;
 
 // The per-user settings store: the registry on Windows, an INI file elsewhere. Holds the
-// per-book values (their names carry the book's file name), the modem and window values
-// and the recent files. A write that fails returns false; the caller says so.
+// per-book values (the reminders' names carry the book's file name; the sync set-up is
+// kept by the book's canonical path), the modem and window values and the recent files. A write that fails returns false; the caller says so.
 class TSettingsStore
 {
 public:
@@ -55,7 +56,11 @@ private:
     void LoadPrintValues();
     bool Sync();
     void LoadMachineValues();
-    void WriteSync(const QString &suffix);
+    TSyncSettings ReadSync(const QString &section, const QString &suffix);
+    TSyncSettings LoadSync(const QString &path);
+    // The set-up kept under the book's file name alone, where this book was synced with it.
+    std::optional<TSyncSettings> OldSyncSetUp(const QString &path);
+    void WriteSync(const QString &path);
 
     TSettings &m_settings;
     const IClock &m_clock;

@@ -15,6 +15,8 @@
 
 #include <QHostAddress>
 
+#include <utility>
+
 namespace {
 
 QUrl ServerUrl(const TSyncSettings &s)
@@ -29,7 +31,9 @@ TSyncCommands::TSyncCommands(TSession &s, TRecordEditor &editor, TDocumentComman
     : m_s(s), m_editor(editor), m_docs(docs), m_dialogs(dialogs), m_passwords(passwords),
       m_mappingFactory(std::move(mapping)), m_trustStore(std::make_unique<TTrustStore>(trustIni)),
       m_trust(std::make_unique<TWindowTrust>(*m_trustStore,
-                                             [this](const TCertificateInfo &c) { return m_dialogs.AskCertificate(c); }))
+                                             [this](const TCertificateInfo &c, const QString &before) {
+                                                 return m_dialogs.AskCertificate(c, before);
+                                             }))
 {
 }
 
@@ -53,6 +57,21 @@ void TSyncCommands::CancelAndWait()
     connect(m_job.get(), &TSyncJob::Done, &loop, &QEventLoop::quit);
     if (!m_job->Finished())
         loop.exec();
+}
+
+void TSyncCommands::Stop()
+{
+    // A run that finished while the question was open has yet to return: its messages
+    // are left out all the same.
+    if (!m_job)
+        return;
+    m_stoppedForClose = true;
+    m_job->Cancel();
+}
+
+QString TSyncCommands::StopQuestion() const
+{
+    return SyncText::StopAndCloseQuestion();
 }
 
 TServerLookup TSyncCommands::Lookup(const QString &server, const QString &user, const QString &password)
@@ -232,7 +251,11 @@ void TSyncCommands::ISynchronizovatClick()
     const TSyncResult result = m_job->Result();
     const TCalendarResult calendar = m_job->CalendarResult();
     m_job.reset();
+    // The window is going: what the run did is kept, and nobody is left to read about it.
+    const bool closing = std::exchange(m_stoppedForClose, false);
     emit RunningChanged(false);
+    if (closing)
+        return;
     if (result.Failure == TSyncFailure::Cancelled) {
         m_s.Prompt.Hlaska(SyncText::CancelledText(), THlaskaKind::Informace);
         return;

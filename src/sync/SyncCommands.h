@@ -1,6 +1,7 @@
 #pragma once
 
 #include "book/BookLabels.h"
+#include "session/WindowClosing.h"
 #include "sync/SyncDialogs.h"
 
 #include <QObject>
@@ -19,8 +20,9 @@ class TWindowTrust;
 
 // "Nastavení → Synchronizace" and "Soubor → Synchronizovat" of the open book: the
 // settings with the password in the keyring, the book saved first, the run on a thread
-// of its own behind a progress window, conflicts asked one by one, the summary.
-class TSyncCommands : public QObject
+// of its own behind a progress window, conflicts asked one by one, the summary. A run is
+// the work the window's closing waits for.
+class TSyncCommands : public QObject, public IClosingWork
 {
     Q_OBJECT
 
@@ -38,10 +40,13 @@ public:
     // After the book was opened or saved by the person: a sync when its settings ask.
     void AfterOpenOrSave();
 
-    bool Running() const;
-    // Stops a running sync at its next safe point and waits for it (the window's
-    // closing does so after asking).
+    bool Running() const override;
+    // Stops a running sync at its next safe point and waits for it.
     void CancelAndWait();
+    // The window is closing: the run stops at its next safe point and ends without its
+    // messages; RunningChanged(false) follows.
+    void Stop() override;
+    QString StopQuestion() const override;
     // How long a silent server is waited for.
     void SetTimeout(int ms) { m_timeoutMs = ms; }
 
@@ -65,4 +70,5 @@ private:
     // Where no keyring runs, the password typed is kept for this run of the program only.
     QString m_sessionPassword;
     int m_timeoutMs = 30000;
+    bool m_stoppedForClose = false;
 };

@@ -43,8 +43,10 @@ public:
     // One conflict, both versions side by side; `forAll` set applies the choice to the
     // conflicts still to come in this run.
     virtual TConflictChoice AskConflict(const QStringList &mine, const QStringList &theirs, bool &forAll) = 0;
-    // A certificate the system does not vouch for: trust it from now on?
-    virtual bool AskCertificate(const TCertificateInfo &certificate) = 0;
+    // A certificate the system does not vouch for: trust it from now on? `trustedBefore`
+    // is the fingerprint trusted for this server until now (the certificate has changed),
+    // empty at a first meeting.
+    virtual bool AskCertificate(const TCertificateInfo &certificate, const QString &trustedBefore) = 0;
     // Shows progress while `job` runs and returns when it finished; the cancel button
     // calls `job.Cancel()`.
     virtual void Wait(TSyncJob &job) = 0;

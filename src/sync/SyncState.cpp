@@ -1,5 +1,6 @@
 #include "sync/SyncState.h"
 
+#include "util/BookPath.h"
 #include "util/GuardedFile.h"
 #include "util/RegularFile.h"
 
@@ -10,33 +11,17 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QStandardPaths>
 
 namespace {
 
 constexpr int kFormat = 1;
 constexpr qint64 kMaxStateSize = qint64(256) << 20;
 
-QString StateFolder()
-{
-    QString base = qEnvironmentVariable("XDG_STATE_HOME");
-    if (base.isEmpty() || !QDir::isAbsolutePath(base)) {
-#ifdef Q_OS_WIN
-        base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-#else
-        base = QDir::homePath() + QStringLiteral("/.local/state");
-#endif
-    }
-    return base + QStringLiteral("/vorlink/sync");
-}
-
 } // namespace
 
 QString SyncStateFile::BookKey(const QString &book)
 {
-    const QFileInfo info(book);
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+    return BookPath::Key(book);
 }
 
 QJsonObject SyncStateFile::Read(const QString &file, qint64 maxSize)
@@ -66,7 +51,7 @@ QString TSyncState::FileFor(const QString &book, const QString &collection)
                                                    QCryptographicHash::Sha256)
                               .toHex()
                               .left(32);
-    return StateFolder() + QLatin1Char('/') + QFileInfo(book).completeBaseName() + QLatin1Char('-')
+    return BookPath::SyncStateFolder() + QLatin1Char('/') + QFileInfo(book).completeBaseName() + QLatin1Char('-')
            + QString::fromLatin1(id) + QStringLiteral(".json");
 }
 

@@ -316,3 +316,8 @@ QString SyncText::PlainHttpWarning()
     return U("Adresa začíná http://: heslo i kontakty půjdou sítí nešifrovaně a kdokoli po cestě je může číst. "
              "Opravdu chcete tento server použít?");
 }
+
+QString SyncText::StopAndCloseQuestion()
+{
+    return U("Probíhá synchronizace. Přerušit ji a ukončit program?");
+}

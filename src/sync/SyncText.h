@@ -43,6 +43,7 @@ QString BadServerAddress();
 QString SettingsNotSaved();
 QString NoPasswordStored();
 QString PlainHttpWarning();
+QString StopAndCloseQuestion();
 } // namespace SyncText
 
 enum class TPasswordResult;

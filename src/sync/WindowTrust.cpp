@@ -26,7 +26,7 @@ bool TWindowTrust::Trusted(const QString &host, int port, const QString &fingerp
 TTrustAnswer TWindowTrust::Ask(const TCertificateInfo &certificate)
 {
     bool trust = false;
-    OnWindowThread([&] { trust = m_ask(certificate); });
+    OnWindowThread([&] { trust = m_ask(certificate, m_store.Fingerprint(certificate.Host, certificate.Port)); });
     return trust ? TTrustAnswer::Trust : TTrustAnswer::Refuse;
 }
 

@@ -16,7 +16,8 @@ class TWindowTrust : public QObject, public ICertificateTrust
     Q_OBJECT
 
 public:
-    using TAsk = std::function<bool(const TCertificateInfo &)>;
+    // Given the fingerprint trusted for the server before, if any.
+    using TAsk = std::function<bool(const TCertificateInfo &, const QString &trustedBefore)>;
     TWindowTrust(TTrustStore &store, TAsk ask);
 
     bool Trusted(const QString &host, int port, const QString &fingerprint) const override;

@@ -128,15 +128,21 @@ void TestExchangeCli::lockedBook_data()
     QTest::addColumn<QStringList>("args"); // BOOK is the locked book
     QTest::addColumn<QString>("holder"); // "alive" or "died"
     QTest::addColumn<bool>("written");
+    QTest::addColumn<QString>("advice"); // what the refusal tells the person to do
+    const QString force = QStringLiteral("--force");
     const QList<QPair<const char *, QStringList>> commands {
         {"vCard added", {QStringLiteral("import"), QStringLiteral("VCF"), QStringLiteral("BOOK"), QStringLiteral("--append")}},
         {"mask export over it", {QStringLiteral("export"), QStringLiteral("SOURCE"), QStringLiteral("--mask"), QStringLiteral("FFFFFFFFFF"), QStringLiteral("BOOK")}},
     };
     for (const auto &[name, args] : commands) {
-        QTest::addRow("%s, held by a running program", name) << args << QStringLiteral("alive") << false;
-        QTest::addRow("%s, held, --force", name) << (args + QStringList {QStringLiteral("--force")}) << QStringLiteral("alive") << true;
-        QTest::addRow("%s, left by a program that died", name) << args << QStringLiteral("died") << true;
+        QTest::addRow("%s, held by a running program", name) << args << QStringLiteral("alive") << false << force;
+        QTest::addRow("%s, held, --force", name) << (args + QStringList {force}) << QStringLiteral("alive") << true << QString();
+        QTest::addRow("%s, left by a program that died", name) << args << QStringLiteral("died") << true << QString();
     }
+    // Sync takes no --force; it must not be advised.
+    QTest::newRow("sync, held by a running program")
+        << QStringList {QStringLiteral("sync"), QStringLiteral("BOOK"), QStringLiteral("--url"), QStringLiteral("http://127.0.0.1:9/kontakty/")}
+        << QStringLiteral("alive") << false << QString::fromUtf8("Zavřete jej v okně programu");
 }
 
 // A book another running program holds open is not written under it; a lock left behind
@@ -146,6 +152,7 @@ void TestExchangeCli::lockedBook()
     QFETCH(QStringList, args);
     QFETCH(QString, holder);
     QFETCH(bool, written);
+    QFETCH(QString, advice);
     QTemporaryDir dir;
     const QString book = dir.filePath(QStringLiteral("kniha.WDT"));
     const QByteArray old = TestBook::FileBytes(TBookLabels::Defaults(), {Entry("Stary")});
@@ -173,8 +180,12 @@ void TestExchangeCli::lockedBook()
     QString err;
     QCOMPARE(Run(args, &err), written ? 0 : 1);
     QCOMPARE(TestBook::ReadFile(book) != old, written);
-    if (!written)
+    if (!written) {
         QVERIFY2(err.contains(QString::fromUtf8("Soubor je otevřen v jiném spuštěném programu")), qPrintable(err));
+        QVERIFY2(err.contains(advice), qPrintable(err));
+        if (advice != QLatin1String("--force"))
+            QVERIFY2(!err.contains(QLatin1String("--force")), qPrintable(err));
+    }
     if (holder == QStringLiteral("died"))
         QVERIFY(!QFileInfo::exists(lockName));
     else

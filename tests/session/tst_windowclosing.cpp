@@ -8,6 +8,20 @@
 Q_DECLARE_METATYPE(TCloseTrigger)
 Q_DECLARE_METATYPE(TCloseResult)
 
+namespace {
+
+class TScriptedWork : public IClosingWork
+{
+public:
+    bool Running() const override { return IsRunning; }
+    QString StopQuestion() const override { return QStringLiteral("Zastavit?"); }
+    void Stop() override { ++Stops; }
+    bool IsRunning = true;
+    int Stops = 0;
+};
+
+} // namespace
+
 class TestWindowClosing : public QObject
 {
     Q_OBJECT
@@ -68,6 +82,58 @@ private slots:
             f.Prompt.Reset();
             QCOMPARE(closing.Close(TCloseTrigger::Window, tray), TCloseResult::Ends);
             QVERIFY(f.Prompt.Shown.isEmpty());
+        }
+    }
+
+    void closeDuringWork_data()
+    {
+        QTest::addColumn<bool>("running");
+        QTest::addColumn<TCloseTrigger>("trigger");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<TCloseResult>("result");
+        const int ano = kHlaskaAno, ne = kHlaskaNe;
+        QTest::newRow("nothing runs") << false << TCloseTrigger::Window << ano << TCloseResult::Ends;
+        QTest::newRow("running, stopped") << true << TCloseTrigger::Window << ano << TCloseResult::Waiting;
+        QTest::newRow("running, stopped from the tray") << true << TCloseTrigger::Ukoncit << ano << TCloseResult::Waiting;
+        QTest::newRow("running, kept") << true << TCloseTrigger::Window << ne << TCloseResult::Refused;
+    }
+
+    // Running work is asked about before anything else; stopped on yes, the close waits
+    // for it and is done again as it was asked for. Kept on no, nothing is agreed: the
+    // book's own question still comes at the next close.
+    void closeDuringWork()
+    {
+        QFETCH(bool, running);
+        QFETCH(TCloseTrigger, trigger);
+        QFETCH(int, answer);
+        QFETCH(TCloseResult, result);
+        TSessionFixture f;
+        TWindowClosing closing(*f.S, *f.Docs);
+        TScriptedWork work;
+        work.IsRunning = running;
+        closing.SetWork(&work);
+        f.Prompt.Answers.enqueue(answer);
+        QCOMPARE(closing.Close(trigger, false), result);
+        QCOMPARE(f.Prompt.Texts(), running ? QStringList {QStringLiteral("Zastavit?")} : QStringList());
+        QCOMPARE(work.Stops, result == TCloseResult::Waiting ? 1 : 0);
+        f.Prompt.Reset();
+        if (result == TCloseResult::Waiting) {
+            // Closed again while it stops: no second question, no second stop.
+            QCOMPARE(closing.Close(TCloseTrigger::Window, false), TCloseResult::Waiting);
+            QVERIFY(f.Prompt.Shown.isEmpty());
+            QCOMPARE(work.Stops, 1);
+            work.IsRunning = false;
+            QCOMPARE(closing.WorkStopped(), std::optional<TCloseTrigger>(trigger));
+            QCOMPARE(closing.WorkStopped(), std::optional<TCloseTrigger>());
+            QCOMPARE(closing.Close(trigger, false), TCloseResult::Ends);
+        }
+        if (result == TCloseResult::Refused) {
+            work.IsRunning = false;
+            QCOMPARE(closing.WorkStopped(), std::optional<TCloseTrigger>());
+            f.S->Book.Changed = true;
+            f.Prompt.Answers.enqueue(kHlaskaNe);
+            QCOMPARE(closing.Close(TCloseTrigger::Window, false), TCloseResult::Refused);
+            QCOMPARE(f.Prompt.Shown.size(), 1);
         }
     }
 

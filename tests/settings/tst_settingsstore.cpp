@@ -2,7 +2,11 @@
 
 #include "FakePrompt.h"
 
+#include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -48,6 +52,9 @@ private slots:
     void bookValues();
     void defaultsWhenAbsent();
     void sameNameSharesValues();
+    void syncSetUpBelongsToItsBook_data();
+    void syncSetUpBelongsToItsBook();
+    void oldSyncSetUpCarriesOver();
     void saveWritesEveryValue();
     void resetThenSaveWritesResetValues();
     void writeFailureFailsTheSave();
@@ -173,6 +180,153 @@ void TestSettingsStore::sameNameSharesValues()
     f.Settings.VyrociDopredu = 0;
     f.Load(QStringLiteral("E:\\c\\B.WDT"));
     QCOMPARE(f.Settings.VyrociDopredu, 42);
+}
+
+namespace {
+
+// Two unrelated books of one name in two folders, a link to the first folder, and the
+// sync's state folder, as the window and the command line find them.
+struct TSyncBooks : TFixture
+{
+    QString State = Dir.filePath(QStringLiteral("state"));
+    QByteArray StateBefore = qgetenv("XDG_STATE_HOME");
+
+    TSyncBooks()
+    {
+        for (const char *folder : {"a", "b"}) {
+            QDir(Dir.path()).mkpath(QLatin1String(folder));
+            QFile f(Book(folder));
+            f.open(QIODevice::WriteOnly);
+        }
+        QFile::link(Dir.filePath(QStringLiteral("a")), Dir.filePath(QStringLiteral("odkaz")));
+        qputenv("XDG_STATE_HOME", State.toUtf8());
+    }
+    ~TSyncBooks() { qputenv("XDG_STATE_HOME", StateBefore); }
+
+    QString Book(const QString &which) const
+    {
+        const QString folder = which == QLatin1String("link to a") ? QStringLiteral("odkaz") : which;
+        return Dir.filePath(folder + QStringLiteral("/ukazka.WDT"));
+    }
+    // The set-up as it was kept before, under the file's name alone.
+    void PutOld()
+    {
+        Put(QStringLiteral("Synchronizace/Server-UKAZKA.WDT"), QStringLiteral("https://stary.example.cz/"));
+        Put(QStringLiteral("Synchronizace/Adresar-UKAZKA.WDT"), QStringLiteral("https://stary.example.cz/anna/kontakty/"));
+        Put(QStringLiteral("Synchronizace/Automaticky-UKAZKA.WDT"), QStringLiteral("1"));
+        Put(QStringLiteral("Synchronizace/Pripominka-UKAZKA.WDT"), QStringLiteral("3"));
+    }
+    // A state file as a sync of `book` into `collection` leaves it.
+    void PutState(const QString &book, const QString &collection, const char *ending = ".json")
+    {
+        QDir().mkpath(State + QStringLiteral("/vorlink/sync"));
+        const QString canonical = QFileInfo(Book(book)).canonicalFilePath();
+        const QByteArray id = QCryptographicHash::hash((canonical + collection).toUtf8(), QCryptographicHash::Sha256).toHex().left(32);
+        QFile f(State + QStringLiteral("/vorlink/sync/ukazka-") + QString::fromLatin1(id) + QLatin1String(ending));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        const QJsonObject o {{QStringLiteral("format"), 1}, {QStringLiteral("book"), canonical},
+                             {QStringLiteral("collection"), collection}, {QStringLiteral("calendar"), collection},
+                             {QStringLiteral("token"), QString()}};
+        f.write(QJsonDocument(o).toJson(QJsonDocument::Compact));
+    }
+};
+
+} // namespace
+
+void TestSettingsStore::syncSetUpBelongsToItsBook_data()
+{
+    QTest::addColumn<QString>("own"); // the book set up in the window now, if any
+    QTest::addColumn<bool>("old"); // a set-up kept under the name "UKAZKA.WDT"
+    QTest::addColumn<QString>("synced"); // the book and where a state file says it synced
+    QTest::addColumn<QString>("open");
+    QTest::addColumn<QString>("read"); // the server of the set-up read; empty for none
+
+    const QString none, own = QStringLiteral("https://novy.example.cz/"), old = QStringLiteral("https://stary.example.cz/");
+    const QString a = QStringLiteral("a"), b = QStringLiteral("b"), link = QStringLiteral("link to a");
+    const QString oldBook = QStringLiteral("https://stary.example.cz/anna/kontakty/");
+    QTest::newRow("its own set-up") << a << false << none << a << own;
+    QTest::newRow("its own set-up, through a link") << a << false << none << link << own;
+    QTest::newRow("another book of the name set up") << a << false << none << b << none;
+    QTest::newRow("another book set up, old values too") << a << true << oldBook << b << none;
+    QTest::newRow("its own set-up wins over the old one") << a << true << oldBook << a << own;
+    QTest::newRow("old set-up, this book synced with it") << none << true << oldBook << a << old;
+    QTest::newRow("old set-up, synced, without the last slash") << none << true << QStringLiteral("https://stary.example.cz/anna/kontakty") << a << old;
+    QTest::newRow("old set-up, opened through a link") << none << true << oldBook << link << old;
+    QTest::newRow("old set-up, no state") << none << true << none << a << none;
+    QTest::newRow("old set-up, the other book synced") << none << true << QStringLiteral("b ") + oldBook << a << none;
+    QTest::newRow("old set-up, synced to another address book") << none << true << QStringLiteral("https://stary.example.cz/anna/prace/")
+                                                                << a << none;
+    QTest::newRow("old set-up, synced to another server") << none << true << QStringLiteral("https://jiny.example.cz/anna/kontakty/")
+                                                          << a << none;
+    QTest::newRow("old set-up, only a calendar state") << none << true << QStringLiteral("calendar ") + oldBook << a << none;
+}
+
+// A set-up belongs to the book it was made for, not to every file of its name; one kept
+// under the name alone carries over only to a book its sync state shows was synced with
+// it. A book without a set-up never syncs on opening.
+void TestSettingsStore::syncSetUpBelongsToItsBook()
+{
+    QFETCH(QString, own);
+    QFETCH(bool, old);
+    QFETCH(QString, synced);
+    QFETCH(QString, open);
+    QFETCH(QString, read);
+    TSyncBooks f;
+    if (old)
+        f.PutOld();
+    if (synced.startsWith(QLatin1String("b ")))
+        f.PutState(QStringLiteral("b"), synced.mid(2));
+    else if (synced.startsWith(QLatin1String("calendar ")))
+        f.PutState(QStringLiteral("a"), synced.mid(9), ".calendar.json");
+    else if (!synced.isEmpty())
+        f.PutState(QStringLiteral("a"), synced);
+    if (!own.isEmpty()) {
+        f.Settings.Sync = TSyncSettings {QStringLiteral("https://novy.example.cz/"), QStringLiteral("jana"),
+                                         QStringLiteral("https://novy.example.cz/jana/rodina/"), true, false, QString(), -1};
+        QVERIFY(f.Store()->SaveSyncSettings(f.Book(own)));
+    }
+    f.Settings.Sync = TSyncSettings {QStringLiteral("zbytek"), {}, {}, true, true, {}, 9};
+    f.Load(f.Book(open));
+    QCOMPARE(f.Settings.Sync.Server, read);
+    // Opening syncs only with a set-up, and then as it asks (both of these do).
+    QCOMPARE(f.Settings.Sync.OnOpenAndSave && !f.Settings.Sync.Server.isEmpty(), !read.isEmpty());
+    if (read.isEmpty())
+        QCOMPARE(f.Settings.Sync, TSyncSettings());
+    if (read == QLatin1String("https://stary.example.cz/"))
+        QCOMPARE(f.Settings.Sync.AlarmDays, 3);
+}
+
+// The old set-up, once taken over, is the book's own: saved under its path, cleared there
+// for good, and still there for another book of the name that was synced with it.
+void TestSettingsStore::oldSyncSetUpCarriesOver()
+{
+    TSyncBooks f;
+    f.PutOld();
+    f.PutState(QStringLiteral("a"), QStringLiteral("https://stary.example.cz/anna/kontakty/"));
+    f.PutState(QStringLiteral("b"), QStringLiteral("https://stary.example.cz/anna/kontakty/"));
+    f.Load(f.Book(QStringLiteral("a")));
+    QCOMPARE(f.Settings.Sync.Server, QStringLiteral("https://stary.example.cz/"));
+    QVERIFY(f.Store()->SaveBookSettings(f.Book(QStringLiteral("a"))));
+    QCOMPARE(f.Get(QStringLiteral("Synchronizace/Server-UKAZKA.WDT")), QStringLiteral("https://stary.example.cz/"));
+
+    // Cleared in the window: it stays cleared, though the state and the old values remain.
+    f.Settings.Sync = TSyncSettings();
+    QVERIFY(f.Store()->SaveSyncSettings(f.Book(QStringLiteral("a"))));
+    f.Settings.Sync.Server = QStringLiteral("zbytek");
+    f.Load(f.Book(QStringLiteral("a")));
+    QCOMPARE(f.Settings.Sync, TSyncSettings());
+
+    f.Load(f.Book(QStringLiteral("b")));
+    QCOMPARE(f.Settings.Sync.AddressBook, QStringLiteral("https://stary.example.cz/anna/kontakty/"));
+    QVERIFY(f.Settings.Sync.OnOpenAndSave);
+
+    // A book never set up leaves nothing behind when saved.
+    TSyncBooks clean;
+    clean.Load(clean.Book(QStringLiteral("b")));
+    QVERIFY(clean.Store()->SaveBookSettings(clean.Book(QStringLiteral("b"))));
+    QSettings ini(clean.Ini, QSettings::IniFormat);
+    ini.beginGroup(QStringLiteral("Synchronizace"));
+    QVERIFY2(ini.allKeys().isEmpty(), qPrintable(ini.allKeys().join(QLatin1Char(' '))));
 }
 
 void TestSettingsStore::saveWritesEveryValue()

@@ -9,7 +9,8 @@ address book); truncated (a 207 whose XML stops midway); malformed (a 207 that i
 slow (never answers); dieafter N (a working address book holding two cards that exits
 after answering N requests); foreign (the same address book, whose listing also names
 cards on another server and outside the collection); cardfail (the two cards, the
-second of which a multiget answers with a 500 of its own).
+second of which a multiget answers with a 500 of its own); slowly N (the same address
+book, each answer N ms late).
 """
 
 import hashlib
@@ -38,7 +39,7 @@ def card(uid, fn, n, tel):
             % (uid, fn, n, tel)).encode("utf-8")
 
 
-if MODE in ("dieafter", "foreign", "cardfail"):
+if MODE in ("dieafter", "foreign", "cardfail", "slowly"):
     CARDS["/kontakty/k1.vcf"] = card("k1", "Vzor Karel", "Vzor;Karel;;;", "+420 731 000 001")
     CARDS["/kontakty/k2.vcf"] = card("k2", "Vzorová Jana", "Vzorová;Jana;;;", "+420 731 000 002")
 
@@ -102,6 +103,8 @@ class Handler(BaseHTTPRequestHandler):
         if MODE == "slow":
             time.sleep(3600)
             return
+        if MODE == "slowly":
+            time.sleep(LIMIT / 1000.0)
         if MODE in ("401", "403", "404", "500"):
             headers = [("WWW-Authenticate", 'Basic realm="kontakty"')] if MODE == "401" else []
             return self.answer(int(MODE), b"fault", headers)

@@ -327,11 +327,15 @@ void TestSyncTls::windowJob()
     const QUrl collection = m_good.NewCollection(QStringLiteral("okno"));
     QVERIFY(collection.isValid());
     TTrustStore store(m_dir.filePath(QStringLiteral("window-trust.ini")));
+    // Another certificate was trusted for the server before: the question names it.
+    QVERIFY(store.Remember(QStringLiteral("localhost"), m_good.Port(), Fingerprint(QStringLiteral("other"))));
     QList<TCertificateInfo> asked;
-    TWindowTrust trust(store, [&](const TCertificateInfo &c) {
+    QStringList before;
+    TWindowTrust trust(store, [&](const TCertificateInfo &c, const QString &trustedBefore) {
         // Asked where the window lives.
         if (QThread::currentThread() == qApp->thread())
             asked << c;
+        before << trustedBefore;
         return true;
     });
     TBook book;
@@ -356,6 +360,7 @@ void TestSyncTls::windowJob()
         QCOMPARE(asked.size(), 1);
     }
     QCOMPARE(asked.first().Fingerprint, Fingerprint(QStringLiteral("good")));
+    QCOMPARE(before, QStringList {Fingerprint(QStringLiteral("other"))});
     QCOMPARE(store.Fingerprint(QStringLiteral("localhost"), m_good.Port()), Fingerprint(QStringLiteral("good")));
     QCOMPARE(m_good.StoredCards(collection), 1);
 }

@@ -2,21 +2,33 @@
 #include "SessionFixture.h"
 #include "SyncFixture.h"
 
+#include "app/VorlinkApp.h"
 #include "interop/VCardMapping.h"
+#include "session/ui/FormHlaska.h"
+#include "session/ui/FormMain.h"
+#include "session/ui/WidgetPrompt.h"
 #include "sync/PasswordStore.h"
 #include "sync/SyncCommands.h"
 #include "sync/SyncJob.h"
 #include "sync/ui/WidgetSyncDialogs.h"
 #include "util/Cp1250.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenuBar>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QScopeGuard>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -33,7 +45,11 @@ private slots:
     void settingsDialog();
     void conflictDialog_data();
     void conflictDialog();
+    void certificateDialog_data();
+    void certificateDialog();
     void runs();
+    void closeDuringRun_data();
+    void closeDuringRun();
 };
 
 namespace {
@@ -58,6 +74,39 @@ T *Child(QWidget *d, const char *name)
     if (!w)
         qFatal("no %s", name);
     return w;
+}
+
+// Runs `act` once `ready` holds, from the events of whatever loop is running then, for
+// as long as `context` lives.
+void When(QObject *context, const std::function<bool()> &ready, const std::function<void()> &act)
+{
+    QTimer::singleShot(20, context, [context, ready, act] {
+        if (ready())
+            act();
+        else
+            When(context, ready, act);
+    });
+}
+
+// The visible message box asking or telling `text`, or null.
+TFormHlaska *ShownHlaska(const QString &text)
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *h = qobject_cast<TFormHlaska *>(w); h && h->isVisible()
+                                                     && h->findChild<QLabel *>(QStringLiteral("LabelCo"))->text().startsWith(text))
+            return h;
+    return nullptr;
+}
+
+// The desktop's close button. Qt drops it unheard for a window that a modal one blocks
+// (only the program's own close() gets through), so it is dropped here as well.
+void DesktopClose(QWidget *window)
+{
+    QWindow *modal = QGuiApplication::modalWindow();
+    if (modal && modal != window->windowHandle())
+        return;
+    QCloseEvent e;
+    QCoreApplication::sendEvent(window->windowHandle(), &e);
 }
 
 } // namespace
@@ -193,6 +242,74 @@ void TestSyncWindow::conflictDialog()
     QCOMPARE(bold, (QStringList {mine.at(1), theirs.at(1)}));
 }
 
+void TestSyncWindow::certificateDialog_data()
+{
+    QTest::addColumn<QString>("before"); // the fingerprint trusted until now
+    QTest::addColumn<QString>("press"); // a button's objectName, "Enter" or "Escape"
+    QTest::addColumn<bool>("trusted");
+    const QString none, old = QStringLiteral("AA:BB:CC:DD:EE:FF:00:11:22:33:44:55:66:77:88:99:AA:BB:CC:DD:EE:FF:00:11:22:33:44:55:66:77:88:99");
+    QTest::newRow("first meeting, trusted") << none << "BDuverovat" << true;
+    QTest::newRow("first meeting, Enter refuses") << none << "Enter" << false;
+    QTest::newRow("changed, trusted on purpose") << old << "BDuverovat" << true;
+    QTest::newRow("changed, refused") << old << "BOdmitnout" << false;
+    QTest::newRow("changed, Enter refuses") << old << "Enter" << false;
+    QTest::newRow("changed, Escape refuses") << old << "Escape" << false;
+}
+
+// A certificate other than the one trusted for the server is never shown as a first
+// meeting: the dialog says it changed and shows both fingerprints. Refusing is the default.
+void TestSyncWindow::certificateDialog()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, press);
+    QFETCH(bool, trusted);
+    QWidget parent;
+    TWidgetSyncDialogs dialogs(&parent);
+    TCertificateInfo c;
+    c.Host = QStringLiteral("dav.example.cz");
+    c.Port = 8443;
+    c.Fingerprint = QStringLiteral("12:34:56:78:9A:BC:DE:F0:12:34:56:78:9A:BC:DE:F0:12:34:56:78:9A:BC:DE:F0:12:34:56:78:9A:BC:DE:F0");
+    c.Subject = QStringLiteral("CN=dav.example.cz");
+    c.Issuer = QStringLiteral("CN=dav.example.cz");
+    c.ValidFrom = QDateTime(QDate(2026, 1, 1), QTime(0, 0), Qt::UTC);
+    c.ValidTo = QDateTime(QDate(2027, 1, 1), QTime(0, 0), Qt::UTC);
+    QString title, text, shownBefore, shownNow;
+    bool refuseIsDefault = false, refuseHasFocus = false;
+    OnDialog([&](QWidget *d) {
+        const auto reject = qScopeGuard([d] {
+            if (d->isVisible())
+                static_cast<QDialog *>(d)->reject();
+        });
+        title = d->windowTitle();
+        text = Child<QLabel>(d, "LCertText")->text();
+        if (auto *l = d->findChild<QLabel *>(QStringLiteral("LCertOtiskDrive")))
+            shownBefore = l->text();
+        shownNow = Child<QLabel>(d, "LCertOtisk")->text();
+        auto *refuse = Child<QPushButton>(d, "BOdmitnout");
+        refuseIsDefault = refuse->isDefault() && !Child<QPushButton>(d, "BDuverovat")->isDefault();
+        refuseHasFocus = d->focusWidget() == refuse;
+        if (press == QLatin1String("Enter"))
+            QTest::keyClick(d->focusWidget(), Qt::Key_Return);
+        else if (press == QLatin1String("Escape"))
+            QTest::keyClick(d, Qt::Key_Escape);
+        else
+            QTest::mouseClick(Child<QPushButton>(d, press.toLatin1().constData()), Qt::LeftButton);
+    });
+    QCOMPARE(dialogs.AskCertificate(c, before), trusted);
+    QVERIFY(text.contains(QStringLiteral("dav.example.cz:8443")));
+    QCOMPARE(shownNow, c.Fingerprint);
+    QVERIFY(refuseIsDefault);
+    QVERIFY(refuseHasFocus);
+    if (before.isEmpty()) {
+        QCOMPARE(title, QString::fromUtf8("Neověřený certifikát serveru"));
+        QVERIFY(shownBefore.isEmpty());
+    } else {
+        QCOMPARE(title, QString::fromUtf8("Certifikát serveru se změnil"));
+        QVERIFY2(text.contains(QString::fromUtf8("jiným certifikátem, než jakému jste dříve důvěřovali")), qPrintable(text));
+        QCOMPARE(shownBefore, before);
+    }
+}
+
 namespace {
 
 // The keyring as a map; a password once typed is there.
@@ -240,7 +357,7 @@ public:
         forAll = false;
         return Choices.isEmpty() ? TConflictChoice::Leave : Choices.dequeue();
     }
-    bool AskCertificate(const TCertificateInfo &) override { return false; }
+    bool AskCertificate(const TCertificateInfo &, const QString &) override { return false; }
     void Wait(TSyncJob &job) override
     {
         if (CancelAtOnce)
@@ -361,6 +478,98 @@ void TestSyncWindow::runs()
     QTRY_COMPARE(f.Prompt.Shown.size(), shown + 1);
     QCOMPARE(f.Prompt.Shown.constLast().Text, QString::fromUtf8("Synchronizace skončila:\n1 kontakt nahrán na server"));
     server.Stop();
+}
+
+void TestSyncWindow::closeDuringRun_data()
+{
+    QTest::addColumn<bool>("stop");
+    QTest::newRow("no: the run goes on, the window stays") << false;
+    QTest::newRow("yes: closed at the run's safe point") << true;
+}
+
+// Closing the main window during a run asks. On no the run goes on to its end with the
+// window open; on yes it stops at its next safe point, the window keeps painting
+// meanwhile and then closes by the usual way, the book as it was.
+void TestSyncWindow::closeDuringRun()
+{
+    QFETCH(bool, stop);
+    QProcess server;
+    server.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral(VORLINK_SYNC_TESTS_DIR "/faultserver.py"), QStringLiteral("slowly"), QStringLiteral("150")});
+    if (!server.waitForReadyRead(10000))
+        QSKIP("python3 did not start the test server");
+    const int port = server.readLine().trimmed().toInt();
+    const auto stopServer = qScopeGuard([&server] {
+        server.kill();
+        server.waitForFinished(5000);
+    });
+
+    QTemporaryDir dir;
+    qputenv("XDG_STATE_HOME", dir.filePath(QStringLiteral("state")).toUtf8());
+    const QString book = dir.filePath(QStringLiteral("kniha.wdt"));
+    TestBook::WriteFile(book, TestBook::FileBytes(TBookLabels::Defaults(), {TestBook::Entry("Novák Jan"), TestBook::Entry("Svobodová Eva")}));
+    const QByteArray before = TestBook::ReadFile(book);
+    TWidgetPrompt prompt;
+    TFixedClock clock;
+    TVorlinkApp app(prompt, clock, dir.filePath(QStringLiteral("settings.ini")));
+    TFormMain &w = app.Window();
+    prompt.SetWindow(&w);
+    app.Start({book}, dir.path() + QLatin1Char('/'), dir.path() + QLatin1Char('/'));
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    TSession &s = w.Session();
+    s.Settings.Sync.Server = QStringLiteral("http://127.0.0.1:%1/kontakty/").arg(port);
+    app.Sync().SetTimeout(10000);
+    QSignalSpy ended(&w, &TFormMain::Ended);
+
+    // What happens while the run goes on, seen from the events it keeps running.
+    bool locked = false, asked = false, told = false;
+    QPointer<QProgressDialog> progress;
+    When(&w, [&] { return (progress = w.findChild<QProgressDialog *>(QStringLiteral("TFormSynPrubeh"))) && progress->isVisible(); },
+         [&] {
+             // The book cannot change under the run, even from the window itself.
+             w.activateWindow();
+             const bool active = QTest::qWaitForWindowActive(&w);
+             QTest::keyClick(&w, Qt::Key_I, Qt::ControlModifier);
+             locked = active && s.Book.RecordCount() == 2 && !w.centralWidget()->isEnabled() && !w.menuBar()->isEnabled();
+             QTimer::singleShot(0, &w, [&w] { DesktopClose(&w); });
+             When(&w, [] { return ShownHlaska(QString::fromUtf8("Probíhá synchronizace")) != nullptr; }, [&] {
+                 asked = true;
+                 const char *answer = stop ? "ButtonAno" : "ButtonNe";
+                 QTest::mouseClick(ShownHlaska(QString::fromUtf8("Probíhá synchronizace"))->findChild<QPushButton *>(QLatin1String(answer)),
+                                   Qt::LeftButton);
+             });
+         });
+    // The summary after a run left to go on.
+    When(&w, [] { return ShownHlaska(QString::fromUtf8("Synchronizace skončila")) != nullptr; }, [&] {
+        told = true;
+        ShownHlaska(QString::fromUtf8("Synchronizace skončila"))->findChild<QPushButton *>(QStringLiteral("ButtonOk"))->click();
+    });
+    // Whatever a fault left open does not hang the test.
+    QTimer watchdog;
+    watchdog.setInterval(20000);
+    connect(&watchdog, &QTimer::timeout, [] {
+        if (QWidget *m = QApplication::activeModalWidget())
+            m->close();
+    });
+    watchdog.start();
+
+    w.Action(QStringLiteral("ISynchronizovat"))->trigger();
+    QVERIFY(locked);
+    QVERIFY(asked);
+    if (stop) {
+        QTRY_COMPARE(ended.count(), 1);
+        QVERIFY(!w.isVisible());
+        QVERIFY(!told);
+        QCOMPARE(TestBook::ReadFile(book), before);
+    } else {
+        QVERIFY(told);
+        QCOMPARE(ended.count(), 0);
+        QVERIFY(w.isVisible());
+        QVERIFY(w.centralWidget()->isEnabled());
+        QCOMPARE(s.Book.RecordCount(), 4); // the server's two cards came in
+        QVERIFY(TestBook::ReadFile(book) != before);
+    }
 }
 
 QTEST_MAIN(TestSyncWindow)

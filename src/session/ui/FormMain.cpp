@@ -427,17 +427,23 @@ bool TFormMain::CloseFor(TCloseTrigger trigger)
         hide();
         return false;
     case TCloseResult::Refused:
-        // A refusal leaves the window where it was: seen, or in the tray.
+    case TCloseResult::Waiting:
+        // A refusal leaves the window where it was: seen, or in the tray. Stopping work
+        // keeps it too, painting, until WorkStopped.
         return false;
     case TCloseResult::Ends:
-        if (m_beforeEnd && !m_beforeEnd())
-            return false;
         break;
     }
     m_ended = true;
     hide();
     emit Ended();
     return true;
+}
+
+void TFormMain::WorkStopped()
+{
+    if (const std::optional<TCloseTrigger> trigger = m_closing->WorkStopped())
+        CloseFor(*trigger);
 }
 
 void TFormMain::closeEvent(QCloseEvent *e)

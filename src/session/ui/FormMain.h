@@ -52,8 +52,6 @@ public:
     // Whether a tray icon is there to bring a hidden window back. Without one, the
     // window never hides itself: closing with "Lista" on ends the program as usual.
     void SetTrayPresent(std::function<bool()> present) { m_trayPresent = std::move(present); }
-    // Asked before the program ends (after the book's own questions); false keeps it running.
-    void SetBeforeEnd(std::function<bool()> check) { m_beforeEnd = std::move(check); }
     bool TrayPresent() const { return m_trayPresent && m_trayPresent(); }
 
     // The refresh run each time the window becomes active.
@@ -62,6 +60,8 @@ public:
     // Closes as `trigger` asks: hides to the tray, stays, or ends the program (then
     // Ended is emitted once). True when the program ends.
     bool CloseFor(TCloseTrigger trigger);
+    // The work a close waited for has stopped: the close is done now.
+    void WorkStopped();
 
     // IMainView
     void ApplyLabels(const TBookLabels &labels) override;
@@ -108,7 +108,6 @@ private:
     QLabel *m_panels[4] {};
     QHash<QString, QAction *> m_actions;
     std::function<bool()> m_trayPresent;
-    std::function<bool()> m_beforeEnd;
     int m_listWidth = 150;
     bool m_fillingNote = false;
     bool m_ended = false;

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QEventLoop>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -15,10 +16,12 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QListWidget>
+#include <QPointer>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSet>
 #include <QSpinBox>
+#include <QScopeGuard>
 #include <QVBoxLayout>
 
 namespace {
@@ -270,10 +273,25 @@ void TWidgetSyncDialogs::Wait(TSyncJob &job)
 {
     if (job.Finished())
         return;
+    // Not modal: the desktop's close button of a window a modal one blocks is dropped
+    // unheard, and closing during a run has to ask. The window's own controls are
+    // locked instead, so the book cannot change under the run.
+    QList<QPointer<QWidget>> locked;
+    if (m_parent)
+        for (QWidget *w : m_parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            if (!w->isWindow() && w->isEnabled()) {
+                w->setEnabled(false);
+                locked << w;
+            }
+    const auto unlock = qScopeGuard([&locked] {
+        for (const QPointer<QWidget> &w : locked)
+            if (w)
+                w->setEnabled(true);
+    });
     QProgressDialog progress(U("Synchronizuji adresář se serverem…"), U("&Přerušit"), 0, 0, m_parent);
     progress.setObjectName(QStringLiteral("TFormSynPrubeh"));
     progress.setWindowTitle(U("Synchronizace"));
-    progress.setWindowModality(Qt::WindowModal);
+    progress.setWindowModality(Qt::NonModal);
     progress.setMinimumDuration(0);
     progress.setAutoClose(false);
     progress.setAutoReset(false);
@@ -288,24 +306,35 @@ void TWidgetSyncDialogs::Wait(TSyncJob &job)
         if (auto *button = progress.findChild<QPushButton *>())
             button->setEnabled(false);
     });
-    QObject::connect(&job, &TSyncJob::Done, &progress, &QProgressDialog::accept);
+    QEventLoop loop;
+    QObject::connect(&job, &TSyncJob::Done, &loop, &QEventLoop::quit);
     NormalCursor();
+    progress.show();
     if (!job.Finished())
-        progress.exec();
+        loop.exec();
 }
 
-bool TWidgetSyncDialogs::AskCertificate(const TCertificateInfo &c)
+bool TWidgetSyncDialogs::AskCertificate(const TCertificateInfo &c, const QString &trustedBefore)
 {
+    const bool changed = !trustedBefore.isEmpty();
+    const QString server = c.Host + (c.Port == 443 ? QString() : QStringLiteral(":%1").arg(c.Port));
     QDialog d(m_parent);
     d.setObjectName(QStringLiteral("TFormCertifikat"));
-    d.setWindowTitle(U("Neověřený certifikát serveru"));
+    d.setWindowTitle(changed ? U("Certifikát serveru se změnil") : U("Neověřený certifikát serveru"));
     auto *outer = new QVBoxLayout(&d);
-    auto *text = new QLabel(U("Server %1 se prokázal certifikátem, kterému systém nedůvěřuje (podepsal si ho sám, "
-                              "nebo ho vydal neznámý vydavatel). Kdo je mezi vámi a serverem, mohl by se za něj "
-                              "vydávat.\n\nOvěřte otisk certifikátu u správce serveru. Důvěřovat mu? Odpověď si "
-                              "program zapamatuje.")
-                                .arg(c.Host + (c.Port == 443 ? QString() : QStringLiteral(":%1").arg(c.Port))),
+    // A certificate other than the one trusted is what someone between the two would show.
+    auto *text = new QLabel(changed ? U("Server %1 se prokázal jiným certifikátem, než jakému jste dříve důvěřovali. "
+                                        "Může jít o výměnu certifikátu na serveru, ale také o někoho mezi vámi a "
+                                        "serverem, kdo se za něj vydává.\n\nPokud vám správce serveru výměnu "
+                                        "nepotvrdil, certifikát odmítněte.")
+                                          .arg(server)
+                                    : U("Server %1 se prokázal certifikátem, kterému systém nedůvěřuje (podepsal si ho "
+                                        "sám, nebo ho vydal neznámý vydavatel). Kdo je mezi vámi a serverem, mohl by se "
+                                        "za něj vydávat.\n\nOvěřte otisk certifikátu u správce serveru. Důvěřovat mu? "
+                                        "Odpověď si program zapamatuje.")
+                                          .arg(server),
                             &d);
+    text->setObjectName(QStringLiteral("LCertText"));
     text->setWordWrap(true);
     outer->addWidget(text);
     auto *form = new QFormLayout;
@@ -321,15 +350,18 @@ bool TWidgetSyncDialogs::AskCertificate(const TCertificateInfo &c)
     row("Platný:", U("od %1 do %2").arg(QLocale(QLocale::Czech).toString(c.ValidFrom.date(), QLocale::ShortFormat),
                                         QLocale(QLocale::Czech).toString(c.ValidTo.date(), QLocale::ShortFormat)),
         "LCertPlatnost");
-    row("Otisk SHA-256:", c.Fingerprint, "LCertOtisk");
+    if (changed)
+        row("Dříve důvěryhodný otisk:", trustedBefore, "LCertOtiskDrive");
+    row(changed ? "Nový otisk SHA-256:" : "Otisk SHA-256:", c.Fingerprint, "LCertOtisk");
     outer->addLayout(form);
-    QPushButton *trust = MakeDialogButton("&Důvěřovat", "BDuverovat", &d);
+    QPushButton *trust = MakeDialogButton(changed ? "Důvěřovat &novému" : "&Důvěřovat", "BDuverovat", &d);
     QPushButton *refuse = MakeDialogButton("&Odmítnout", "BOdmitnout", &d);
-    outer->addLayout(MakeButtonRow({trust, refuse}));
+    outer->addLayout(changed ? MakeButtonRow({refuse, trust}) : MakeButtonRow({trust, refuse}));
     QObject::connect(trust, &QPushButton::clicked, &d, &QDialog::accept);
     QObject::connect(refuse, &QPushButton::clicked, &d, &QDialog::reject);
     // Enter refuses: trusting takes a deliberate click.
     TDialogFrame::Install(&d, refuse, refuse);
+    refuse->setDefault(true);
     NormalCursor();
     refuse->setFocus();
     return d.exec() == QDialog::Accepted;

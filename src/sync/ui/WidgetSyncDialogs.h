@@ -15,7 +15,7 @@ public:
                      const std::function<TServerLookup(const QString &, const QString &, const QString &)> &lookup) override;
     bool AskPassword(const QString &server, const QString &user, const QString &why, QString &password) override;
     TConflictChoice AskConflict(const QStringList &mine, const QStringList &theirs, bool &forAll) override;
-    bool AskCertificate(const TCertificateInfo &certificate) override;
+    bool AskCertificate(const TCertificateInfo &certificate, const QString &trustedBefore) override;
     void Wait(TSyncJob &job) override;
 
 private:
