@@ -351,6 +351,7 @@ TCardMapper &TCardText::Mapper() const
     if (!m_mapper) {
         m_stats = std::make_unique<TVCardImportStats>();
         m_mapper = std::make_unique<TCardMapper>(m_labels, *m_stats);
+        m_mapper->KeepPrivateOnCard(true);
     }
     return *m_mapper;
 }

@@ -114,6 +114,21 @@ bool Representable(const QString &text)
     return true;
 }
 
+// Private properties a person reads: chat addresses, the people around a contact.
+bool ReadableExtension(const QByteArray &name)
+{
+    static const QSet<QByteArray> readable {"X-JABBER", "X-SKYPE", "X-SKYPE-USERNAME", "X-AIM", "X-ICQ", "X-MSN", "X-YAHOO",
+                                            "X-GADUGADU", "X-GOOGLE-TALK", "X-TWITTER", "X-SPOUSE", "X-ASSISTANT", "X-MANAGER",
+                                            "X-ANNIVERSARY", "X-ABRELATEDNAMES", "X-ABDATE"};
+    return readable.contains(name.toUpper());
+}
+
+// Another program's private property that no person reads.
+bool Private(const QByteArray &name)
+{
+    return name.startsWith("X-") && !name.startsWith("X-VORLINK-") && !IsName(name, "X-APPLE-OMIT-YEAR") && !ReadableExtension(name);
+}
+
 // Properties phones keep for themselves: identifiers, a grouped address's country code,
 // the sound of a name, a photo's crop; and lines no property could be read from.
 bool Internal(const QByteArray &name)
@@ -367,7 +382,7 @@ void TCardMapper::MapInto(const TVCard &card, TContactRecord &r, TCardSources *s
             || IsName(n, "KEY") || IsName(n, "SOURCE") || IsName(n, "CLIENTPIDMAP"))
             continue;
         // Another program's bookkeeping means nothing to a reader of the note.
-        if (Internal(n)) {
+        if (Internal(n) || (m_privateOnCard && Private(n))) {
             const QString plain = PlainLabel(label);
             m_oldLines << (plain.isEmpty() ? QString::fromLatin1(n) : plain) + QStringLiteral(": ") + Unescaped(p.Value).toString();
             continue;

@@ -73,6 +73,9 @@ public:
     // Lines earlier versions put in the note for what now stays out of it (a phone's
     // internals, an organisation with its empty parts): an old entry's note still has them.
     const QStringList &OldLines() const { return m_oldLines; }
+    // The cards stay on a server (the sync): another program's private properties stay
+    // there and out of the note. A file's import keeps them in the note, the only place.
+    void KeepPrivateOnCard(bool kept) { m_privateOnCard = kept; }
 
 private:
     // Windows-1250 of a text cut to `capacity`; valid until the next call.
@@ -94,6 +97,7 @@ private:
     TVCardImportStats &m_stats;
     QStringList m_unknown;
     QStringList m_oldLines;
+    bool m_privateOnCard = false;
     TCardSources *m_sources = nullptr;
     qsizetype m_index = 0;
     // The book's captions as the cards are matched against them, read once.

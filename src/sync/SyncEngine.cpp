@@ -22,17 +22,26 @@ QByteArray Hash(const QByteArray &bytes)
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
 }
 
-// A byte of each field but the name (and of the note), 00 for an empty one; a checksum
-// the same on every machine, as it is kept in the state.
+// Each filled field but the name, countries and country codes (and the note) as its number
+// and a 16-bit checksum, six hex digits a field: a checksum the same on every machine, as it is kept in the state.
 QByteArray FieldBytes(const TContactRecord &r)
 {
     QByteArray bytes;
-    const auto add = [&](const QByteArray &text) { bytes += char(text.isEmpty() ? 0 : 1 + qChecksum(text) % 255); };
+    const auto add = [&](int at, const QByteArray &text) {
+        if (!text.isEmpty())
+            bytes += QByteArray::number(at, 16).rightJustified(2, '0') + QByteArray::number(qChecksum(text), 16).rightJustified(4, '0');
+    };
+    // Countries and country codes say little of who a contact is: left out.
+    QSet<int> weak {int(EField::NazevPolozky)};
+    for (int g = 1; g <= 9; ++g)
+        weak.insert(int(PhoneField(g, 0)));
+    for (int a = 1; a <= 3; ++a)
+        weak.insert(int(AddressField(a, 2)));
     for (int f = 0; f < kTextFieldCount; ++f)
-        if (EField(f) != EField::NazevPolozky)
-            add(r.Text(EField(f)));
-    add(r.Note());
-    return bytes.toHex();
+        if (!weak.contains(f))
+            add(f, r.Text(EField(f)));
+    add(kTextFieldCount, r.Note());
+    return bytes;
 }
 
 // The names of a book with how many entries carry each, kept up to date through a sync's
@@ -819,12 +828,10 @@ TSyncState TSyncRun::NextState(bool beforeBook)
         case TStep::DeleteInBook:
             break;
         case TStep::Conflict:
-            if (item.Pair >= 0)
-                next.Pairs << m_old.Pairs.at(item.Pair);
-            break;
         case TStep::Nothing:
             if (item.Pair >= 0) {
                 TSyncPair p = m_old.Pairs.at(item.Pair);
+                p.Coming = p.Coming && !entry; // the book has it now
                 if (entry && p.Name != entry->Name() && !p.Card.isEmpty()) {
                     p.Name = entry->Name();
                     p.Core = CoreHash(*entry);

@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -40,24 +41,55 @@ TSide ServerSide(const TSyncPair &p, const TCardSnap *c, TSide local)
     return c->IsCard ? TSide::Changed : TSide::Unchanged;
 }
 
+// Pairs two lists by how far their fields agree: each side's best match, kept where both
+// choose each other and neither choice is a tie. Returns (left, right) indices.
+QList<std::pair<int, int>> MutualBest(const QList<QByteArray> &left, const QList<QByteArray> &right)
+{
+    QList<std::pair<int, int>> pairs;
+    if (qint64(left.size()) * right.size() > 1000000)
+        return pairs; // worth a look while few are left over, as between two syncs
+    QList<int> leftBest(left.size(), -1), rightBest(right.size(), -1), leftTop(left.size(), 0), rightTop(right.size(), 0);
+    QList<bool> leftTie(left.size(), false), rightTie(right.size(), false);
+    const auto offer = [](QList<int> &best, QList<int> &top, QList<bool> &tie, int me, int other, int score) {
+        if (score > top[me]) {
+            best[me] = other;
+            top[me] = score;
+            tie[me] = false;
+        } else if (score == top[me]) {
+            tie[me] = true;
+        }
+    };
+    for (int l = 0; l < left.size(); ++l)
+        for (int r = 0; r < right.size(); ++r) {
+            const int score = SyncPlan::Agreement(left.at(l), right.at(r));
+            if (score <= 0)
+                continue;
+            offer(leftBest, leftTop, leftTie, l, r, score);
+            offer(rightBest, rightTop, rightTie, r, l, score);
+        }
+    for (int l = 0; l < left.size(); ++l) {
+        const int r = leftBest.at(l);
+        if (r >= 0 && !leftTie.at(l) && !rightTie.at(r) && rightBest.at(r) == l)
+            pairs.append({l, r});
+    }
+    return pairs;
+}
+
 // Whether an entry holds more than a name: at least two fields filled.
 bool Substantial(const QByteArray &fields)
 {
-    int filled = 0;
-    for (qsizetype i = 0; i + 1 < fields.size(); i += 2)
-        filled += fields.at(i) == '0' && fields.at(i + 1) == '0' ? 0 : 1;
-    return filled >= 2;
+    return fields.size() >= 12;
 }
 
-// An entry of the pair's name changed since: the same contact unless nearly all its
-// fields are new (one deleted and another made under its name).
-bool SameContact(const TSyncPair &p, const TEntrySnap &e)
+// Cards and entries of one name are one contact unless none of the fields beyond the name
+// agree.
+bool SameContact(const QByteArray &cardFields, const QByteArray &entryFields)
 {
-    return !Substantial(p.Fields) || e.Fields.isEmpty() || SyncPlan::MostlyAlike(p.Fields, e.Fields);
+    return !SyncPlan::NothingBeyondName(cardFields, entryFields);
 }
 
 void PairByState(const TSyncState &state, const QList<QByteArray> &keys, const QList<TEntrySnap> &book,
-                 const QHash<QByteArray, int> &cardAt, QList<bool> &entryTaken, QList<bool> &cardTaken,
+                 const TListingSnap &listing, const QHash<QByteArray, int> &cardAt, QList<bool> &entryTaken, QList<bool> &cardTaken,
                  QList<TPlanItem> &items)
 {
     QHash<QByteArray, QList<int>> byName;
@@ -76,14 +108,23 @@ void PairByState(const TSyncState &state, const QList<QByteArray> &keys, const Q
             cardTaken[item.Card] = true;
         items << item;
     }
-    // By name: first the entries as they were, so that a new entry given the name of one
-    // renamed is not taken for it.
+    // By name: first the entries as they were, then, once renamed entries were looked for
+    // (a new entry may have taken a renamed one's name), whatever changed: with the state
+    // behind it, the name is the contact (all its numbers changed, it still keeps its card),
+    // unless its card moved too and nothing beyond the name is alike: then it is a new
+    // contact under an old name, not to be settled against the old one's card.
+    // Whether the pair's card changed or went on the server: a conflict, if the entry is
+    // taken for it, would be settled between two different people.
+    const auto moved = [&](const TPlanItem &item) {
+        const TSyncPair &p = state.Pairs.at(item.Pair);
+        return item.Card < 0 || p.ETag.isEmpty() || listing.Cards.at(item.Card).ETag != p.ETag;
+    };
     const auto byItsName = [&](bool unchangedOnly) {
         for (TPlanItem &item : items) {
             const TSyncPair &p = state.Pairs.at(item.Pair);
             for (int e : byName.value(p.Name))
                 if (item.Entry < 0 && !entryTaken.at(e)
-                    && (unchangedOnly ? book.at(e).Card == p.Card : SameContact(p, book.at(e)))) {
+                    && (unchangedOnly ? book.at(e).Card == p.Card : !moved(item) || SameContact(p.Fields, book.at(e).Fields))) {
                     item.Entry = e;
                     entryTaken[e] = true;
                 }
@@ -103,35 +144,24 @@ void PairByState(const TSyncState &state, const QList<QByteArray> &keys, const Q
             items[lost.value(it.key()).first()].Entry = it.value().first();
             entryTaken[it.value().first()] = true;
         }
-    byItsName(false);
     // Renamed and edited at once: most fields agreeing, one entry for one pair.
-    QHash<int, QList<int>> candidates; // entry to items
-    QHash<int, int> choices; // item to its one entry
-    qsizetype lostCount = 0, freeCount = 0;
-    for (const TPlanItem &item : items)
-        lostCount += item.Entry < 0 ? 1 : 0;
+    QList<int> lostItems, freeEntries;
+    QList<QByteArray> lostFields, freeFields;
+    for (int i = 0; i < items.size(); ++i)
+        if (items.at(i).Entry < 0) {
+            lostItems << i;
+            lostFields << state.Pairs.at(items.at(i).Pair).Fields;
+        }
     for (int e = 0; e < book.size(); ++e)
-        freeCount += entryTaken.at(e) ? 0 : 1;
-    // Worth a look while few entries are new and few lost, as between two syncs.
-    for (int i = 0; i < items.size() && lostCount * freeCount <= 1000000; ++i) {
-        if (items.at(i).Entry >= 0)
-            continue;
-        int only = -1, count = 0;
-        for (int e = 0; e < book.size(); ++e)
-            if (!entryTaken.at(e) && SyncPlan::MostlyAlike(state.Pairs.at(items.at(i).Pair).Fields, book.at(e).Fields)) {
-                only = e;
-                ++count;
-            }
-        if (count == 1) {
-            choices.insert(i, only);
-            candidates[only] << i;
+        if (!entryTaken.at(e)) {
+            freeEntries << e;
+            freeFields << book.at(e).Fields;
         }
+    for (const auto &[l, r] : MutualBest(lostFields, freeFields)) {
+        items[lostItems.at(l)].Entry = freeEntries.at(r);
+        entryTaken[freeEntries.at(r)] = true;
     }
-    for (auto it = choices.cbegin(); it != choices.cend(); ++it)
-        if (candidates.value(it.value()).size() == 1) {
-            items[it.key()].Entry = it.value();
-            entryTaken[it.value()] = true;
-        }
+    byItsName(false);
     // An entry that never reached the book: its card is new to it.
     for (qsizetype i = items.size() - 1; i >= 0; --i)
         if (items.at(i).Entry < 0 && state.Pairs.at(items.at(i).Pair).Coming) {
@@ -154,23 +184,16 @@ void PairAlike(const QList<TEntrySnap> &book, const TListingSnap &listing, QList
         else if (item.Local == TSide::New && item.Entry >= 0 && item.Card < 0)
             entries << i;
     }
-    if (qint64(cards.size()) * entries.size() > 1000000)
-        return;
-    QHash<int, QList<int>> matches, matchedBy;
+    QList<QByteArray> cardFields, entryFields;
     for (int c : cards)
-        for (int e : entries)
-            if (SyncPlan::MostlyAlike(listing.Cards.at(items.at(c).Card).Fields, book.at(items.at(e).Entry).Fields)) {
-                matches[c] << e;
-                matchedBy[e] << c;
-            }
-    for (auto it = matches.cbegin(); it != matches.cend(); ++it) {
-        const int e = it.value().first();
-        if (it.value().size() != 1 || matchedBy.value(e).size() != 1)
-            continue;
-        TPlanItem &card = items[it.key()];
-        card.Entry = items.at(e).Entry;
+        cardFields << listing.Cards.at(items.at(c).Card).Fields;
+    for (int e : entries)
+        entryFields << book.at(items.at(e).Entry).Fields;
+    for (const auto &[c, e] : MutualBest(cardFields, entryFields)) {
+        TPlanItem &card = items[cards.at(c)];
+        card.Entry = items.at(entries.at(e)).Entry;
         card.Local = card.Server = TSide::Changed;
-        items[e].Entry = -1; // dropped by the caller
+        items[entries.at(e)].Entry = -1; // dropped by the caller
     }
 }
 
@@ -201,14 +224,13 @@ void PairWithoutState(const QList<TEntrySnap> &book, const TListingSnap &listing
         QList<int> none;
         return cardsByCore.value(core) == 1 && byCore.value(core).size() == 1 ? byCore[core] : none;
     };
-    // Only the same name: one contact unless most of its fields differ.
+    // Only the same name: one contact unless none of its other fields agree.
     const auto take = [&](QList<int> &candidates, TPlanItem &card, const QByteArray &fields = QByteArray()) {
         for (qsizetype k = 0; k < candidates.size(); ++k) {
             const int at = candidates.at(k);
             if (items.at(at).Entry < 0)
                 continue; // taken by another card
-            const QByteArray &theirs = book.at(items.at(at).Entry).Fields;
-            if (!fields.isEmpty() && !theirs.isEmpty() && !SyncPlan::MostlyAlike(fields, theirs))
+            if (!fields.isEmpty() && !SameContact(fields, book.at(items.at(at).Entry).Fields))
                 continue;
             candidates.removeAt(k);
             card.Entry = items.at(at).Entry;
@@ -260,7 +282,7 @@ TCompared Compare(const TSyncState &state, const QList<QByteArray> &keys, const 
     for (int i = 0; i < listing.Cards.size(); ++i)
         cardAt.insert(listing.Cards.at(i).Key, i);
     QList<bool> entryTaken(book.size(), false), cardTaken(listing.Cards.size(), false);
-    PairByState(state, keys, book, cardAt, entryTaken, cardTaken, out.Items);
+    PairByState(state, keys, book, listing, cardAt, entryTaken, cardTaken, out.Items);
     for (TPlanItem &item : out.Items) {
         const TSyncPair &p = state.Pairs.at(item.Pair);
         const TCardSnap *c = item.Card >= 0 ? &listing.Cards.at(item.Card) : nullptr;
@@ -310,8 +332,10 @@ TStep Decide(const TSyncState &state, const QList<TEntrySnap> &book, const TList
         return c && c->Fetched && c->IsCard ? TStep::Download : TStep::Nothing;
     if (l == TSide::New)
         return TStep::Upload;
+    // Not there (yet): sent again; with its entry gone, waited for, as it may still land
+    // and is then deleted.
     if (p && IsNewUpload(*p) && s == TSide::Deleted)
-        return l == TSide::Deleted ? TStep::Forget : TStep::Upload; // it never landed: sent again
+        return l == TSide::Deleted ? TStep::Nothing : TStep::Upload;
     if (l == TSide::Unchanged && s == TSide::Unchanged)
         return p && !p->Sent.isEmpty() ? TStep::Pair : TStep::Nothing;
     if (l == TSide::Deleted && s == TSide::Deleted)
@@ -331,19 +355,36 @@ TStep Decide(const TSyncState &state, const QList<TEntrySnap> &book, const TList
 
 } // namespace
 
-bool SyncPlan::MostlyAlike(const QByteArray &pairFields, const QByteArray &entryFields)
+int SyncPlan::Agreement(const QByteArray &pairFields, const QByteArray &entryFields)
 {
-    if (pairFields.isEmpty() || pairFields.size() != entryFields.size())
-        return false;
+    constexpr qsizetype kField = 6; // two digits of the field's number, four of its checksum
+    QHash<QByteArrayView, QByteArrayView> theirs;
+    for (qsizetype i = 0; i + kField <= entryFields.size(); i += kField)
+        theirs.insert(QByteArrayView(entryFields).sliced(i, 2), QByteArrayView(entryFields).sliced(i + 2, 4));
     int filled = 0, same = 0;
-    const char *a = pairFields.constData(), *b = entryFields.constData();
-    for (qsizetype i = 0; i + 1 < pairFields.size(); i += 2) {
-        if (a[i] == '0' && a[i + 1] == '0')
-            continue;
+    for (qsizetype i = 0; i + kField <= pairFields.size(); i += kField) {
         ++filled;
-        same += a[i] == b[i] && a[i + 1] == b[i + 1] ? 1 : 0;
+        same += theirs.value(QByteArrayView(pairFields).sliced(i, 2)) == QByteArrayView(pairFields).sliced(i + 2, 4) ? 1 : 0;
     }
-    return filled >= 2 && same * 2 > filled;
+    return filled >= 2 && same * 2 > filled ? same : 0;
+}
+
+bool SyncPlan::NothingBeyondName(const QByteArray &pairFields, const QByteArray &entryFields)
+{
+    constexpr qsizetype kField = 6;
+    QSet<QByteArrayView> theirs;
+    for (qsizetype i = 0; i + kField <= entryFields.size(); i += kField)
+        theirs.insert(QByteArrayView(entryFields).sliced(i, kField));
+    int filled = 0;
+    for (qsizetype i = 0; i + kField <= pairFields.size(); i += kField) {
+        const QByteArrayView field = QByteArrayView(pairFields).sliced(i, kField);
+        if (field.startsWith("02") || field.startsWith("03")) // surname, first name
+            continue;
+        if (theirs.contains(field))
+            return false;
+        ++filled;
+    }
+    return filled >= 2;
 }
 
 QByteArray SyncPlan::BaseName(const QByteArray &name)

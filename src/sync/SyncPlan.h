@@ -68,8 +68,11 @@ struct TPlan
 // entries, so a test can run them thousands of times a second.
 namespace SyncPlan {
 
-// Whether an entry's fields are mostly those a pair remembers (renamed and edited at once).
-bool MostlyAlike(const QByteArray &pairFields, const QByteArray &entryFields);
+// Whether two at least of a pair's fields beyond the name are filled and none of them is
+// the entry's: another contact under the same name.
+bool NothingBeyondName(const QByteArray &pairFields, const QByteArray &entryFields);
+// How many of the pair's fields the entry holds alike, where that is most of them; else 0.
+int Agreement(const QByteArray &pairFields, const QByteArray &entryFields);
 
 // An entry's name without the " (2)", " (3)" … that made it unique in its book.
 QByteArray BaseName(const QByteArray &name);

@@ -27,7 +27,7 @@ struct TSyncPair
     // Hash of the entry's card as a run sent it, written before the request went: the next
     // run tells a write that landed from one that did not. A new card's pair has no Card.
     QByteArray Sent;
-    // A byte a field (hex), 00 for an empty one: an entry renamed and edited at once is
+    // Each filled field's number and checksum: an entry renamed and edited at once is
     // still found by most of its fields agreeing.
     QByteArray Fields;
     // An entry the book was about to receive when this was written: without it in the

@@ -31,6 +31,7 @@ public:
     // Faults of the next requests.
     int KillAtWrite = -1; // the process dies at this write (0 the first) ...
     bool KillLands = true; // ... after the server took it, or before it reached it
+    bool KillLate = false; // ... or it lands only after the next run listed the server
     QSet<QByteArray> Unfetchable; // keys whose card a multiget answers with 500
     std::function<void()> BeforeFirstWrite; // another client, once
 
@@ -130,11 +131,14 @@ private:
             else if (since >= 0)
                 inner += Response(path, 404, {}, {});
         }
-        return Reply(207, MultiStatus(inner, "t" + QByteArray::number(m_log.size())));
+        const TDavReply reply = Reply(207, MultiStatus(inner, "t" + QByteArray::number(m_log.size())));
+        Land(); // just after the listing
+        return reply;
     }
 
     TDavReply Multiget(const QByteArray &body)
     {
+        Land();
         static const QRegularExpression hrefs(QStringLiteral("<[^>]*href>([^<]*)<"));
         QByteArray inner;
         for (const QRegularExpressionMatch &m : hrefs.globalMatch(QString::fromUtf8(body))) {
@@ -157,7 +161,12 @@ private:
             BeforeFirstWrite = nullptr;
             other();
         }
+        Land();
         const bool dies = m_writes++ == KillAtWrite;
+        if (dies && KillLate) {
+            m_late = q;
+            throw TKilled();
+        }
         if (dies && !KillLands)
             throw TKilled();
         QByteArray ifMatch, ifNoneMatch;
@@ -188,6 +197,21 @@ private:
         return reply;
     }
 
+    // A request still on its way when its process died.
+    void Land()
+    {
+        if (m_late.Method.isEmpty())
+            return;
+        const TDavRequest late = m_late;
+        m_late = TDavRequest();
+        const qint64 killAt = KillAtWrite;
+        KillAtWrite = -1;
+        Write(late, late.Url.path(QUrl::FullyEncoded).toUtf8());
+        --m_writes;
+        KillAtWrite = killAt;
+    }
+
+    TDavRequest m_late;
     QList<QByteArray> m_log; // paths in the order they changed; a token is a place in it
     qsizetype m_forgotten = 0;
     qint64 m_etag = 0;

@@ -1,5 +1,7 @@
 #include "SyncFixture.h"
 
+#include "sync/SyncEngine.h"
+
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,7 +24,8 @@ private slots:
     void initTestCase();
     void faults_data();
     void faults();
-    void serverKilledMidUpload();
+    void killedMidUpload_data();
+    void killedMidUpload();
     void calendarFaults_data();
     void calendarFaults();
 
@@ -125,8 +128,20 @@ void TestSyncFaults::faults()
 // Radicale killed while the program uploads 300 entries: the run fails with the book as
 // it was; once the server is back, the next run finishes the upload with every entry on
 // the server once, and pairs what the killed run had written without calling it a conflict.
-void TestSyncFaults::serverKilledMidUpload()
+void TestSyncFaults::killedMidUpload_data()
 {
+    QTest::addColumn<bool>("client"); // the sync's own process killed, else the server
+    QTest::newRow("server killed") << false;
+    // A laptop lid closed: the cards in flight may land after the process is gone; the
+    // next run, at once, finishes the work and duplicates nothing.
+    QTest::newRow("client killed") << true;
+}
+
+// Killed part-way through uploading 300 new entries: the book as it was, and a run again
+// at once leaves each entry once in the book and once on the server.
+void TestSyncFaults::killedMidUpload()
+{
+    QFETCH(bool, client);
     TDavServer radicale(EServer::Radicale);
     if (const QString missing = radicale.Missing(); !missing.isEmpty())
         QSKIP(qPrintable(missing));
@@ -163,15 +178,19 @@ void TestSyncFaults::serverKilledMidUpload()
         QThread::msleep(5);
     if (cli.state() != QProcess::Running)
         QSKIP("the upload ended before the server could be killed");
-    radicale.Kill();
-    QVERIFY(cli.waitForFinished(30000));
-    const QString err = QString::fromUtf8(cli.readAllStandardError());
-    QVERIFY2(cli.exitCode() == 1, qPrintable(QStringLiteral("exit %1\n%2").arg(cli.exitCode()).arg(err)));
-    QVERIFY(!err.trimmed().isEmpty());
+    if (client) {
+        cli.kill();
+        QVERIFY(cli.waitForFinished(30000));
+    } else {
+        radicale.Kill();
+        QVERIFY(cli.waitForFinished(30000));
+        const QString err = QString::fromUtf8(cli.readAllStandardError());
+        QVERIFY2(cli.exitCode() == 1, qPrintable(QStringLiteral("exit %1\n%2").arg(cli.exitCode()).arg(err)));
+        QVERIFY(!err.trimmed().isEmpty());
+        const QString restarted = radicale.Restart();
+        QVERIFY2(restarted.isEmpty(), qPrintable(restarted));
+    }
     QCOMPARE(TestBook::ReadFile(book), bytes);
-
-    const QString restarted = radicale.Restart();
-    QVERIFY2(restarted.isEmpty(), qPrintable(restarted));
     QMap<QString, QByteArray> present;
     QVERIFY(radicale.Http().List(collection, present));
     QVERIFY(present.size() >= 40 && present.size() < kEntries);
@@ -179,13 +198,18 @@ void TestSyncFaults::serverKilledMidUpload()
     qputenv("VORLINK_SYNC_TIMEOUT_MS", "10000");
     const TRun rerun = RunSync(args);
     QVERIFY2(rerun.Status == 0, qPrintable(QStringLiteral("exit %1\n%2%3").arg(rerun.Status).arg(rerun.Out, rerun.Err)));
-    QCOMPARE(rerun.Counts, (QList<int> {int(kEntries - present.size()), 0, 0, 0, 0}));
+    // What reached the server is paired, not sent again; a card still in flight when the
+    // server was listed lands before the rerun's own, which then finds it there.
+    const int missing = int(kEntries - present.size());
+    QVERIFY2(rerun.Counts.value(0) <= missing && rerun.Counts.value(0) >= missing - TSyncEngine::kInFlight, qPrintable(rerun.Out));
+    QCOMPARE(rerun.Counts.mid(1), (QList<int> {0, 0, 0, 0}));
     TCards cards;
     QVERIFY(radicale.Http().Cards(collection, cards));
     bool read = false;
     const QList<TContactRecord> after = ReadBook(book, &read);
     QVERIFY(read);
     QCOMPARE(after.size(), kEntries);
+    QCOMPARE(cards.size(), kEntries);
     QCOMPARE(CardNames(cards), BookNames(after));
     const TRun third = RunSync(args);
     QCOMPARE(third.Status, 0);
