@@ -22,7 +22,7 @@ QByteArray Hash(const QByteArray &bytes)
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex();
 }
 
-// Each filled field but the name, countries and country codes (and the note) as its number
+// Each filled field but the name (and the note) as its number
 // and a 16-bit checksum, six hex digits a field: a checksum the same on every machine, as it is kept in the state.
 QByteArray FieldBytes(const TContactRecord &r)
 {
@@ -31,14 +31,8 @@ QByteArray FieldBytes(const TContactRecord &r)
         if (!text.isEmpty())
             bytes += QByteArray::number(at, 16).rightJustified(2, '0') + QByteArray::number(qChecksum(text), 16).rightJustified(4, '0');
     };
-    // Countries and country codes say little of who a contact is: left out.
-    QSet<int> weak {int(EField::NazevPolozky)};
-    for (int g = 1; g <= 9; ++g)
-        weak.insert(int(PhoneField(g, 0)));
-    for (int a = 1; a <= 3; ++a)
-        weak.insert(int(AddressField(a, 2)));
     for (int f = 0; f < kTextFieldCount; ++f)
-        if (!weak.contains(f))
+        if (EField(f) != EField::NazevPolozky)
             add(f, r.Text(EField(f)));
     add(kTextFieldCount, r.Note());
     return bytes;
@@ -407,18 +401,13 @@ bool TSyncRun::Fetch(const QList<int> &cards)
 
 void TSyncRun::SnapshotBook()
 {
-    QSet<QByteArray> paired;
-    for (const TSyncPair &p : m_old.Pairs)
-        paired.insert(p.Name);
     for (qsizetype i = 0; i < m_book.RecordCount(); ++i) {
         TContactRecord *r = &m_book.Record(i);
         TEntrySnap e;
         e.Name = r->Name();
         e.Card = CardHash(*r);
-        // Only an entry the state does not name needs finding by its content.
         e.Fields = FieldBytes(*r);
-        if (!paired.contains(e.Name))
-            e.Core = CoreHash(*r);
+        e.Core = CoreHash(*r);
         m_entries << e;
         m_records << r;
     }
@@ -837,6 +826,12 @@ TSyncState TSyncRun::NextState(bool beforeBook)
                     p.Core = CoreHash(*entry);
                     p.Fields = FieldBytes(*entry);
                 }
+                next.Pairs << p;
+            } else if (item.Do == TStep::Conflict && entry && item.Card >= 0) {
+                // Found to be one contact without a state and left: remembered as a pair
+                // agreed on nothing, so the next run asks again instead of doubling it.
+                TSyncPair p = PairFor(item, QByteArray());
+                p.Card.clear();
                 next.Pairs << p;
             }
             break;

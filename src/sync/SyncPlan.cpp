@@ -1,9 +1,69 @@
 #include "sync/SyncPlan.h"
 
+#include "book/ContactRecord.h"
+
 #include <QRegularExpression>
 
 #include <algorithm>
 #include <utility>
+
+// Fields beyond the name: surname and first name are shared by different people, and a
+// rename keeps them anyway.
+namespace {
+constexpr qsizetype kField = 6; // two hex digits of the field's number, four of its checksum
+
+bool NameField(QByteArrayView field)
+{
+    return field.startsWith("02") || field.startsWith("03");
+}
+
+// Towns, postcodes, countries and their dialling codes: shared by neighbours, they say
+// little of who a contact is.
+bool WeakField(QByteArrayView field)
+{
+    static const QSet<QByteArray> weak = [] {
+        QSet<QByteArray> numbers;
+        const auto add = [&](EField f) { numbers.insert(QByteArray::number(int(f), 16).rightJustified(2, '0')); };
+        for (int g = 1; g <= 9; ++g) {
+            add(PhoneField(g, 0));
+            add(PhoneField(g, 1));
+        }
+        for (int a = 1; a <= 3; ++a) {
+            add(AddressField(a, 1));
+            add(AddressField(a, 2));
+            add(AddressField(a, 3));
+        }
+        return numbers;
+    }();
+    return weak.contains(field.first(2).toByteArray());
+}
+
+// How many of `pairFields` beyond the name `entryFields` holds alike, and of how many;
+// `telling` leaves out the weak fields too.
+std::pair<int, int> Beyond(const QByteArray &pairFields, const QByteArray &entryFields, bool telling = false)
+{
+    QSet<QByteArrayView> theirs;
+    for (qsizetype i = 0; i + kField <= entryFields.size(); i += kField)
+        theirs.insert(QByteArrayView(entryFields).sliced(i, kField));
+    int filled = 0, same = 0;
+    for (qsizetype i = 0; i + kField <= pairFields.size(); i += kField) {
+        const QByteArrayView field = QByteArrayView(pairFields).sliced(i, kField);
+        if (NameField(field) || (telling && WeakField(field)))
+            continue;
+        ++filled;
+        same += theirs.contains(field) ? 1 : 0;
+    }
+    return {same, filled};
+}
+
+// Whether any telling field beyond the name agrees, or too few are filled to tell.
+bool SomethingBeyondName(const QByteArray &pairFields, const QByteArray &entryFields)
+{
+    const auto [same, filled] = Beyond(pairFields, entryFields, true);
+    return filled < 2 || same > 0;
+}
+} // namespace
+
 
 namespace {
 
@@ -43,7 +103,7 @@ TSide ServerSide(const TSyncPair &p, const TCardSnap *c, TSide local)
 
 // Pairs two lists by how far their fields agree: each side's best match, kept where both
 // choose each other and neither choice is a tie. Returns (left, right) indices.
-QList<std::pair<int, int>> MutualBest(const QList<QByteArray> &left, const QList<QByteArray> &right)
+QList<std::pair<int, int>> MutualBest(const QList<QByteArray> &left, const QList<QByteArray> &right, bool telling)
 {
     QList<std::pair<int, int>> pairs;
     if (qint64(left.size()) * right.size() > 1000000)
@@ -61,7 +121,7 @@ QList<std::pair<int, int>> MutualBest(const QList<QByteArray> &left, const QList
     };
     for (int l = 0; l < left.size(); ++l)
         for (int r = 0; r < right.size(); ++r) {
-            const int score = SyncPlan::Agreement(left.at(l), right.at(r));
+            const int score = SyncPlan::Agreement(left.at(l), right.at(r), telling);
             if (score <= 0)
                 continue;
             offer(leftBest, leftTop, leftTie, l, r, score);
@@ -79,13 +139,6 @@ QList<std::pair<int, int>> MutualBest(const QList<QByteArray> &left, const QList
 bool Substantial(const QByteArray &fields)
 {
     return fields.size() >= 12;
-}
-
-// Cards and entries of one name are one contact unless none of the fields beyond the name
-// agree.
-bool SameContact(const QByteArray &cardFields, const QByteArray &entryFields)
-{
-    return !SyncPlan::NothingBeyondName(cardFields, entryFields);
 }
 
 void PairByState(const TSyncState &state, const QList<QByteArray> &keys, const QList<TEntrySnap> &book,
@@ -124,7 +177,7 @@ void PairByState(const TSyncState &state, const QList<QByteArray> &keys, const Q
             const TSyncPair &p = state.Pairs.at(item.Pair);
             for (int e : byName.value(p.Name))
                 if (item.Entry < 0 && !entryTaken.at(e)
-                    && (unchangedOnly ? book.at(e).Card == p.Card : !moved(item) || SameContact(p.Fields, book.at(e).Fields))) {
+                    && (unchangedOnly ? book.at(e).Card == p.Card : !moved(item) || SomethingBeyondName(p.Fields, book.at(e).Fields))) {
                     item.Entry = e;
                     entryTaken[e] = true;
                 }
@@ -157,7 +210,7 @@ void PairByState(const TSyncState &state, const QList<QByteArray> &keys, const Q
             freeEntries << e;
             freeFields << book.at(e).Fields;
         }
-    for (const auto &[l, r] : MutualBest(lostFields, freeFields)) {
+    for (const auto &[l, r] : MutualBest(lostFields, freeFields, false)) {
         items[lostItems.at(l)].Entry = freeEntries.at(r);
         entryTaken[freeEntries.at(r)] = true;
     }
@@ -189,7 +242,8 @@ void PairAlike(const QList<TEntrySnap> &book, const TListingSnap &listing, QList
         cardFields << listing.Cards.at(items.at(c).Card).Fields;
     for (int e : entries)
         entryFields << book.at(items.at(e).Entry).Fields;
-    for (const auto &[c, e] : MutualBest(cardFields, entryFields)) {
+    // Without a state only telling fields count: two of one name may live in one town.
+    for (const auto &[c, e] : MutualBest(cardFields, entryFields, true)) {
         TPlanItem &card = items[cards.at(c)];
         card.Entry = items.at(entries.at(e)).Entry;
         card.Local = card.Server = TSide::Changed;
@@ -224,13 +278,13 @@ void PairWithoutState(const QList<TEntrySnap> &book, const TListingSnap &listing
         QList<int> none;
         return cardsByCore.value(core) == 1 && byCore.value(core).size() == 1 ? byCore[core] : none;
     };
-    // Only the same name: one contact unless none of its other fields agree.
+    // Only the same name: one contact unless nothing else agrees.
     const auto take = [&](QList<int> &candidates, TPlanItem &card, const QByteArray &fields = QByteArray()) {
         for (qsizetype k = 0; k < candidates.size(); ++k) {
             const int at = candidates.at(k);
             if (items.at(at).Entry < 0)
                 continue; // taken by another card
-            if (!fields.isEmpty() && !SameContact(fields, book.at(items.at(at).Entry).Fields))
+            if (!fields.isEmpty() && !SomethingBeyondName(fields, book.at(items.at(at).Entry).Fields))
                 continue;
             candidates.removeAt(k);
             card.Entry = items.at(at).Entry;
@@ -323,7 +377,11 @@ TStep Decide(const TSyncState &state, const QList<TEntrySnap> &book, const TList
     const TSide l = item.Local, s = item.Server;
     const TSyncPair *p = item.Pair >= 0 ? &state.Pairs.at(item.Pair) : nullptr;
     const TCardSnap *c = item.Card >= 0 ? &listing.Cards.at(item.Card) : nullptr;
-    const bool alike = item.Entry >= 0 && c && c->Fetched && c->IsCard && book.at(item.Entry).Card == c->Card;
+    // Alike but for the suffix a unique name gave the entry.
+    const bool alike = item.Entry >= 0 && c && c->Fetched && c->IsCard
+                       && (book.at(item.Entry).Card == c->Card
+                           || (!c->Core.isEmpty() && book.at(item.Entry).Core == c->Core
+                               && SyncPlan::BaseName(book.at(item.Entry).Name) == SyncPlan::BaseName(c->Name)));
     if (same)
         return TStep::Pair;
     if (s == TSide::Unknown)
@@ -355,36 +413,10 @@ TStep Decide(const TSyncState &state, const QList<TEntrySnap> &book, const TList
 
 } // namespace
 
-int SyncPlan::Agreement(const QByteArray &pairFields, const QByteArray &entryFields)
+int SyncPlan::Agreement(const QByteArray &pairFields, const QByteArray &entryFields, bool telling)
 {
-    constexpr qsizetype kField = 6; // two digits of the field's number, four of its checksum
-    QHash<QByteArrayView, QByteArrayView> theirs;
-    for (qsizetype i = 0; i + kField <= entryFields.size(); i += kField)
-        theirs.insert(QByteArrayView(entryFields).sliced(i, 2), QByteArrayView(entryFields).sliced(i + 2, 4));
-    int filled = 0, same = 0;
-    for (qsizetype i = 0; i + kField <= pairFields.size(); i += kField) {
-        ++filled;
-        same += theirs.value(QByteArrayView(pairFields).sliced(i, 2)) == QByteArrayView(pairFields).sliced(i + 2, 4) ? 1 : 0;
-    }
-    return filled >= 2 && same * 2 > filled ? same : 0;
-}
-
-bool SyncPlan::NothingBeyondName(const QByteArray &pairFields, const QByteArray &entryFields)
-{
-    constexpr qsizetype kField = 6;
-    QSet<QByteArrayView> theirs;
-    for (qsizetype i = 0; i + kField <= entryFields.size(); i += kField)
-        theirs.insert(QByteArrayView(entryFields).sliced(i, kField));
-    int filled = 0;
-    for (qsizetype i = 0; i + kField <= pairFields.size(); i += kField) {
-        const QByteArrayView field = QByteArrayView(pairFields).sliced(i, kField);
-        if (field.startsWith("02") || field.startsWith("03")) // surname, first name
-            continue;
-        if (theirs.contains(field))
-            return false;
-        ++filled;
-    }
-    return filled >= 2;
+    const auto [same, filled] = Beyond(pairFields, entryFields, telling);
+    return filled >= 2 && same > 0 && same * 2 >= filled ? same : 0;
 }
 
 QByteArray SyncPlan::BaseName(const QByteArray &name)

@@ -14,8 +14,8 @@ struct TEntrySnap
 {
     QByteArray Name; // Windows-1250
     QByteArray Card; // hash of its card
-    QByteArray Core; // the same without the name; empty where it was not worked out
-    QByteArray Fields; // as TSyncPair::Fields; empty where it was not worked out
+    QByteArray Core; // the same without the name
+    QByteArray Fields; // as TSyncPair::Fields
 };
 
 // One member of the collection as listed, and, once fetched, what it maps to.
@@ -68,11 +68,10 @@ struct TPlan
 // entries, so a test can run them thousands of times a second.
 namespace SyncPlan {
 
-// Whether two at least of a pair's fields beyond the name are filled and none of them is
-// the entry's: another contact under the same name.
-bool NothingBeyondName(const QByteArray &pairFields, const QByteArray &entryFields);
-// How many of the pair's fields the entry holds alike, where that is most of them; else 0.
-int Agreement(const QByteArray &pairFields, const QByteArray &entryFields);
+// How many of the pair's fields beyond the name the entry holds alike, where that is half
+// of them or more (two at least filled); else 0.
+// `telling` leaves out towns, postcodes, countries and dialling codes.
+int Agreement(const QByteArray &pairFields, const QByteArray &entryFields, bool telling);
 
 // An entry's name without the " (2)", " (3)" … that made it unique in its book.
 QByteArray BaseName(const QByteArray &name);

@@ -66,6 +66,9 @@ QByteArray PhoneCard(int id, int name, int version, int phone)
     card += "item1.TEL;type=CELL;type=pref:+420 777 " + QByteArray::number(100000 + phone) + "\r\n";
     card += "item1.X-ABLabel:mobil\r\n";
     card += "EMAIL;type=INTERNET:c" + n + "@example.cz\r\n";
+    card += "item2.ADR;type=HOME:;;Chatová " + n + ";Lhota;;25001;Česko\r\nitem2.X-ABADR:cz\r\nitem2.X-ABLabel:Chata\r\n";
+    if (version == 3)
+        card += "X-ABShowAs:PERSON\r\n";
     card += "X-ABUID:" + n + "A2E4F:ABPerson\r\n";
     card += "X-PHONE-THING:ringtone=" + n + "\r\n";
     card += "PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgABAQAAAQABAAD/2wBDAAgGBgcGBQgH" + n + "\r\n";
@@ -77,7 +80,8 @@ QList<QByteArray> KeptLines(const QByteArray &card)
 {
     QList<QByteArray> kept;
     for (const QByteArray &line : card.split('\n'))
-        if (line.startsWith("X-ABUID") || line.startsWith("X-PHONE-THING") || line.startsWith("PHOTO"))
+        if (line.startsWith("X-ABUID") || line.startsWith("X-PHONE-THING") || line.startsWith("PHOTO") || line.startsWith("X-ABShowAs")
+            || line.startsWith("item1.X-ABLabel") || line.startsWith("item2.X-ABLabel"))
             kept << line.trimmed();
     return kept;
 }
@@ -101,8 +105,8 @@ public:
         trace += QStringLiteral("%1(%2,%3,f%4,p%5) ").arg(QLatin1String(OpName(op.Op))).arg(op.A).arg(op.B).arg(int(op.Fault)).arg(op.Prefer);
         switch (op.Op) {
         case EOp::BookAdd: BookAdd(op.A % 4, op.B); break;
-        case EOp::BookEdit: if (TContactRecord *r = Entry(op.A)) Edit(*r, op.B); break;
-        case EOp::BookRename: if (TContactRecord *r = Entry(op.A)) Rename(*r); break;
+        case EOp::BookEdit: if (TContactRecord *r = Entry(op.A); r && Knowable(*r, false)) { Touch(*r); Edit(*r, op.B); } break;
+        case EOp::BookRename: if (TContactRecord *r = Entry(op.A); r && Knowable(*r, true)) { Touch(*r); Rename(*r); } break;
         case EOp::BookDelete: if (TContactRecord *r = Entry(op.A)) Delete(r); break;
         case EOp::PhoneAdd: PhoneAdd(op.A % 4, op.B); break;
         case EOp::PhoneEdit: PhoneEdit(op.A); break;
@@ -172,6 +176,24 @@ private:
         case 2: r.SetNote(Cp(QStringLiteral("Poznámka %1").arg(value))); break;
         }
     }
+    // Between two syncs an entry both renamed and changed in most of its fields is not known
+    // for its card by anything: taken for a new contact, it leaves its card in conflict or
+    // deleted. Not asked of the sync.
+    bool Knowable(const TContactRecord &r, bool rename)
+    {
+        auto &[renamed, edits] = m_sinceSync[IdOf(r.Text(EField::Email))];
+        if ((rename && edits >= 2) || (!rename && renamed && edits >= 1))
+            return false;
+        renamed |= rename;
+        edits += rename ? 0 : 1;
+        return true;
+    }
+
+    void Touch(const TContactRecord &r)
+    {
+        m_bookTouched.insert(IdOf(r.Text(EField::Email)));
+        m_editedSinceSync = true;
+    }
     void Rename(TContactRecord &r)
     {
         r.SetText(EField::NazevPolozky, FreeName(r.Name() + " X"));
@@ -209,6 +231,11 @@ private:
         // Each edit a number of its own: two contacts never come to share one.
         text.replace(tel, QStringLiteral("\\1+420 778 %1").arg(100000 + ++m_edits));
         m_server.Put(path, text.toUtf8());
+        TContactRecord r;
+        if (m_mapping.CardEntry(text.toUtf8(), r)) {
+            const int id = IdOf(r.Text(EField::Email));
+            m_phoneWritten[id] = text.toUtf8();
+        }
     }
     void PhoneDelete(int at)
     {
@@ -223,14 +250,18 @@ private:
 
     TSyncResult Sync(TSyncPrefer prefer, EFault fault, int at)
     {
-        // A state lost or rolled back right after a run died with a card in flight is two
-        // faults at once: that card may come twice. Not asked of the sync.
+        // A state lost or rolled back is a copy of the book as it stood at a sync, synced
+        // afresh. Not asked of the sync: the state lost right after a run died with a card
+        // in flight (that card may come twice), nor with edits in the book since the last
+        // sync (an entry whose telling fields mostly changed is not known for its card).
         const bool lateCard = m_killedLate;
         m_killedLate = fault == EFault::KillLate;
-        if (fault == EFault::LoseState && !lateCard)
+        const bool copyable = !lateCard && !m_editedSinceSync;
+        if (fault == EFault::LoseState && copyable)
             m_state = TSyncState();
-        if (fault == EFault::StaleState && !lateCard)
+        if (fault == EFault::StaleState && copyable)
             m_state = m_olderState;
+        m_bookWon |= prefer == TSyncPrefer::Local;
         if (fault == EFault::ForgetTokens)
             m_server.ForgetTokens();
         m_server.KillAtWrite = fault == EFault::KillLanded || fault == EFault::KillLost || fault == EFault::KillLate ? at % 6 : -1;
@@ -271,6 +302,9 @@ private:
             m_olderState = m_state;
             m_state = result.State;
         }
+        m_editedSinceSync &= result.Failure != TSyncFailure::None || result.Counts.Conflicts > 0;
+        if (!m_editedSinceSync)
+            m_sinceSync.clear();
         return result;
     }
 
@@ -323,10 +357,15 @@ private:
                 return QStringLiteral("contact %1 differs:\n%2\n--\n%3").arg(id).arg(QString::fromUtf8(a), QString::fromUtf8(b));
             const auto written = m_phoneWritten.find(id);
             // A card deleted anywhere may come back from the other side, as the book wrote it.
-            if (written != m_phoneWritten.end() && !m_deleted.count(id))
+            if (written != m_phoneWritten.end() && !m_deleted.count(id)) {
                 for (const QByteArray &line : KeptLines(written->second))
                     if (!cards.at(id).contains(line))
                         return QStringLiteral("contact %1 lost the phone's line %2").arg(id).arg(QString::fromUtf8(line));
+                // What the book never changed is on the server as the phone wrote it.
+                // (A conflict settled for the book, as asked, writes the book's version.)
+                if (!m_bookTouched.count(id) && !m_bookWon && cards.at(id) != written->second)
+                    return QStringLiteral("contact %1 rewritten:\n%2\n--\n%3").arg(id).arg(QString::fromUtf8(written->second), QString::fromUtf8(cards.at(id)));
+            }
         }
         if (cards.size() != entries.size())
             return QStringLiteral("%1 cards, %2 entries").arg(cards.size()).arg(entries.size());
@@ -351,8 +390,12 @@ private:
     int m_lastId = 0;
     int m_edits = 0;
     bool m_killedLate = false;
+    bool m_editedSinceSync = false;
+    std::map<int, std::pair<bool, int>> m_sinceSync; // renamed, fields edited
     std::set<int> m_created, m_deleted;
-    std::map<int, QByteArray> m_phoneWritten;
+    std::map<int, QByteArray> m_phoneWritten; // the card as the phone last wrote it
+    std::set<int> m_bookTouched; // ever edited in the book
+    bool m_bookWon = false; // a sync preferred the book's side
 };
 
 // A sequence as the failure's log prints it: "BookAdd(2,4,f1,p0) Sync(0,1,f2,p0) …".
@@ -461,7 +504,7 @@ void TestSyncModel::randomSequences()
 #else
     // Seeded unless told otherwise, so a run in the suite is repeatable.
     if (qEnvironmentVariableIsEmpty("RC_PARAMS"))
-        qputenv("RC_PARAMS", "seed=20261208 max_success=400 max_size=40");
+        qputenv("RC_PARAMS", "seed=20261208 max_success=1500 max_size=50");
     const bool ok = rc::check("a sync settles to both sides alike, nothing lost or doubled", [] {
         const auto ops = *rc::gen::container<std::vector<TOp>>(GenOp());
         TWorld world;
