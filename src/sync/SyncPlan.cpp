@@ -164,8 +164,9 @@ void PairByState(const TSyncState &state, const QList<QByteArray> &keys, const Q
     // By name: first the entries as they were, then, once renamed entries were looked for
     // (a new entry may have taken a renamed one's name), whatever changed: with the state
     // behind it, the name is the contact (all its numbers changed, it still keeps its card),
-    // unless its card moved too and nothing beyond the name is alike: then it is a new
-    // contact under an old name, not to be settled against the old one's card.
+    // unless its card moved too (or the entry was only coming) and nothing beyond the name
+    // is alike: then it is a new contact under an old name, not to be settled against the
+    // old one's card.
     // Whether the pair's card changed or went on the server: a conflict, if the entry is
     // taken for it, would be settled between two different people.
     const auto moved = [&](const TPlanItem &item) {
@@ -177,7 +178,8 @@ void PairByState(const TSyncState &state, const QList<QByteArray> &keys, const Q
             const TSyncPair &p = state.Pairs.at(item.Pair);
             for (int e : byName.value(p.Name))
                 if (item.Entry < 0 && !entryTaken.at(e)
-                    && (unchangedOnly ? book.at(e).Card == p.Card : !moved(item) || SomethingBeyondName(p.Fields, book.at(e).Fields))) {
+                    && (unchangedOnly ? book.at(e).Card == p.Card
+                                      : (!moved(item) && !p.Coming) || SomethingBeyondName(p.Fields, book.at(e).Fields))) {
                     item.Entry = e;
                     entryTaken[e] = true;
                 }

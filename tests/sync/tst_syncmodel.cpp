@@ -302,7 +302,7 @@ private:
             m_olderState = m_state;
             m_state = result.State;
         }
-        m_editedSinceSync &= result.Failure != TSyncFailure::None || result.Counts.Conflicts > 0;
+        m_editedSinceSync &= result.Failure != TSyncFailure::None || result.Counts.Conflicts > 0 || result.Unfetched > 0;
         if (!m_editedSinceSync)
             m_sinceSync.clear();
         return result;
@@ -472,6 +472,8 @@ void TestSyncModel::foundBefore_data()
         "BookAdd(0,0,f3,p0) Sync(0,1,f2,p0) BookRename(0,0,f7,p0) BookAdd(0,0,f7,p0) PhoneEdit(0,0,f9,p0) BookDelete(0,0,f9,p0)");
     row("a name taken again after the sync deleted its entry",
         "BookAdd(5,0,f9,p0) Sync(0,0,f5,p0) PhoneDelete(0,0,f1,p0) Sync(0,0,f3,p0) BookAdd(5,0,f5,p0)");
+    row("a name taken again by a new entry before the one coming reached the book",
+        "PhoneAdd(0,0,f3,p0) Sync(0,0,f3,p0) BookDelete(0,0,f0,p0) BookAdd(0,0,f7,p0) Sync(0,0,f6,p2)");
     row("renamed and edited with the state lost",
         "BookAdd(0,0,f0,p0) Sync(0,0,f0,p0) PhoneEdit(0,0,f0,p0) BookRename(0,0,f0,p0) Sync(0,0,f4,p0)");
     row("a card not handed out", "PhoneAdd(0,0,f6,p0) Sync(0,0,f7,p0)");

@@ -61,6 +61,10 @@ const QList<TScenario> &Scenarios()
          {QStringLiteral("Černá Marie|Prijmeni=Černá|Jmeno=Marie|Svatek=15.08.|VStatu9=420|Telefon9=777 888 999"),
           QStringLiteral("Horák Tomáš|Narozeniny=30.11.1975|Email=tomas@example.cz|VStatu1=420")},
          {kMarie, kTomas}, true},
+        {"book copy with two people of one name", {}, {QStringLiteral("phone:Černá Marie")},
+         {QStringLiteral("sync"), QStringLiteral("server|twin|Černá Marie"), QStringLiteral("sync"), QStringLiteral("state|forget")}, {}, 0,
+         "0 0 0 0 0", {QStringLiteral("Černá Marie|Telefon9=777 888 999"), QStringLiteral("Černá Marie (2)|Telefon9=733 111 222")},
+         {kMarie, kMarie}},
         {"exported cards pair with their entries", {kNovak, kEva}, {QStringLiteral("export:Novák Jan"), QStringLiteral("export:Svobodová Eva")},
          {}, {}, 0, "0 0 0 0 0", {kNovak, kEva}, {kNovak, kEva}},
         {"book copy pairs with its own cards", {kNovak, kEva}, {QStringLiteral("phone:Černá Marie")}, {QStringLiteral("sync"), QStringLiteral("state|forget")},
@@ -216,8 +220,13 @@ void TestSyncServers::ApplyStep(const QString &step, const THttp &http, const QU
         QString error;
         QVERIFY2(http.Cards(collection, cards, &error), qPrintable(error));
         QUrl url = collection;
-        if (p[1] == QLatin1String("put")) {
-            const QByteArray card = PhoneCard(p[2]);
+        if (p[1] == QLatin1String("put") || p[1] == QLatin1String("twin")) {
+            QByteArray card = PhoneCard(p[2]);
+            if (p[1] == QLatin1String("twin")) {
+                // Another person of the same name: a card of its own, another number.
+                card.replace(UidOf(card).toUtf8(), "twin-" + UidOf(card).toUtf8());
+                card.replace("+420 777 888 999", "+420 733 111 222");
+            }
             url.setPath(collection.path() + UidOf(card) + QStringLiteral(".vcf"));
             QCOMPARE(http.Put(url, card), 201);
             return;
@@ -369,10 +378,23 @@ void TestSyncServers::scenarios()
             QCOMPARE(UidOf(cards[it.value()].Text), UidOf(before[it.value()].Text));
     }
     if (s.Status == 0) {
+        // Each entry agrees with a card of its name (or of the name a unique suffix was
+        // added to), one card an entry.
+        QSet<QString> used;
+        static const QRegularExpression suffix(QStringLiteral(" \\(\\d+\\)$"));
         for (const TContactRecord &r : records) {
             const QString name = FromCp1250(r.Name());
-            QVERIFY2(hrefs.contains(name), qPrintable(name));
-            const QString diff = Disagreement(r, ParseCard(cards[hrefs[name]].Text));
+            QString diff = QStringLiteral("no card");
+            for (auto it = cards.cbegin(); it != cards.cend() && !diff.isEmpty(); ++it) {
+                const QString fn = Value(ParseCard(it->Text), "FN");
+                if (used.contains(it.key()) || (fn != name && fn != QString(name).remove(suffix)))
+                    continue;
+                TContactRecord probe = r; // a phone's card keeps its name where the book added a suffix
+                probe.SetText(EField::NazevPolozky, ToCp1250(fn));
+                diff = Disagreement(probe, ParseCard(it->Text));
+                if (diff.isEmpty())
+                    used.insert(it.key());
+            }
             QVERIFY2(diff.isEmpty(), qPrintable(name + QStringLiteral(": ") + diff));
         }
     }
