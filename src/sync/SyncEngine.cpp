@@ -281,6 +281,7 @@ private:
     void Resolve();
     void ApplyToBook();
     bool WriteAhead();
+    bool RequestFor(int i, TDavRequest &q);
     QList<int> WriteRound(const QList<int> &which);
     void RetryLate(QList<int> &late);
     void CountConflicts(const QList<int> &late);
@@ -589,27 +590,35 @@ bool TSyncRun::WriteAhead()
 // The planned writes among `which`, a few requests at a time, each on the condition the
 // listing saw. Returns the items a 412 (or a card gone) stopped: written meanwhile by
 // someone else, never overwritten.
+// The request that carries out item `i`; false when it writes nothing to the server.
+bool TSyncRun::RequestFor(int i, TDavRequest &q)
+{
+    const TPlanItem &item = m_plan.Items.at(i);
+    const QByteArray etag = item.Card >= 0 ? m_listing.Cards.at(item.Card).ETag : QByteArray();
+    if (item.Do == TStep::Upload || item.Do == TStep::Update) {
+        const TWritten &w = m_writes[i];
+        q = {"PUT", DavUrl::Resolved(m_collection, w.Href), {},
+             {{item.Do == TStep::Upload ? "If-None-Match" : "If-Match", item.Do == TStep::Upload ? "*" : etag}},
+             w.Body, "text/vcard; charset=utf-8"};
+    } else if (item.Do == TStep::DeleteOnServer) {
+        q = {"DELETE", DavUrl::Resolved(m_collection, m_listing.Cards.at(item.Card).Href), {}, {{"If-Match", etag}}, {}, {}};
+    } else {
+        return false;
+    }
+    if (item.Do != TStep::Upload && etag.isEmpty())
+        q.Headers.clear(); // a server without ETags cannot be asked conditionally
+    return true;
+}
+
 QList<int> TSyncRun::WriteRound(const QList<int> &which)
 {
     QList<TDavRequest> requests;
     QList<int> requestItem;
     QList<int> late;
     for (int i : which) {
-        const TPlanItem &item = m_plan.Items.at(i);
-        const QByteArray etag = item.Card >= 0 ? m_listing.Cards.at(item.Card).ETag : QByteArray();
         TDavRequest q;
-        if (item.Do == TStep::Upload || item.Do == TStep::Update) {
-            const TWritten &w = m_writes[i];
-            q = {"PUT", DavUrl::Resolved(m_collection, w.Href), {},
-                 {{item.Do == TStep::Upload ? "If-None-Match" : "If-Match", item.Do == TStep::Upload ? "*" : etag}},
-                 w.Body, "text/vcard; charset=utf-8"};
-        } else if (item.Do == TStep::DeleteOnServer) {
-            q = {"DELETE", DavUrl::Resolved(m_collection, m_listing.Cards.at(item.Card).Href), {}, {{"If-Match", etag}}, {}, {}};
-        } else {
+        if (!RequestFor(i, q))
             continue;
-        }
-        if (item.Do != TStep::Upload && etag.isEmpty())
-            q.Headers.clear(); // a server without ETags cannot be asked conditionally
         requests << q;
         requestItem << i;
     }
