@@ -817,7 +817,11 @@ TSyncState TSyncRun::NextState(bool beforeBook)
         const TContactRecord *entry = EntryOf(item);
         const bool bookSide = item.Do == TStep::Download || item.Do == TStep::DeleteInBook;
         if (beforeBook && bookSide && item.Pair >= 0) {
+            // Under the name the entry is about to get, with the fields it has until then:
+            // found either way.
             next.Pairs << m_old.Pairs.at(item.Pair);
+            if (entry)
+                next.Pairs.last().Name = entry->Name();
             continue;
         }
         switch (item.Do) {

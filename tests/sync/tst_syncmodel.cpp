@@ -474,6 +474,8 @@ void TestSyncModel::foundBefore_data()
         "BookAdd(5,0,f9,p0) Sync(0,0,f5,p0) PhoneDelete(0,0,f1,p0) Sync(0,0,f3,p0) BookAdd(5,0,f5,p0)");
     row("a name taken again by a new entry before the one coming reached the book",
         "PhoneAdd(0,0,f3,p0) Sync(0,0,f3,p0) BookDelete(0,0,f0,p0) BookAdd(0,0,f7,p0) Sync(0,0,f6,p2)");
+    row("renamed, then the phone's version brought down and the run killed before the state",
+        "BookAdd(0,0,f9,p0) Sync(0,0,f0,p0) PhoneEdit(0,0,f0,p0) BookEdit(0,1,f1,p0) BookRename(0,0,f9,p0) Sync(0,0,f5,p0) Sync(0,0,f3,p2)");
     row("renamed and edited with the state lost",
         "BookAdd(0,0,f0,p0) Sync(0,0,f0,p0) PhoneEdit(0,0,f0,p0) BookRename(0,0,f0,p0) Sync(0,0,f4,p0)");
     row("a card not handed out", "PhoneAdd(0,0,f6,p0) Sync(0,0,f7,p0)");
