@@ -9,6 +9,7 @@
 #include <QSslCertificate>
 #include <QSslConfiguration>
 #include <QSslError>
+#include <QTimer>
 
 namespace {
 
@@ -191,6 +192,15 @@ QList<TDavReply> TDavClient::SendAll(const QList<TDavRequest> &requests, int inF
         QNetworkReply *reply = m_net->sendCustomRequest(q, r.Method, r.Body);
         ++m_sent;
         ++running;
+        // A server that trickles its answer is never silent long enough for the transfer
+        // timeout: an answer as a whole gets a few times that.
+        auto *deadline = new QTimer(reply);
+        deadline->setSingleShot(true);
+        QObject::connect(deadline, &QTimer::timeout, reply, [reply] {
+            reply->setProperty("wholeTimedOut", true);
+            reply->abort();
+        });
+        deadline->start(std::max(m_timeoutMs, 1) * kWholeAnswerTimeouts);
         // An answer beyond all reason (a broken or hostile server) is cut off, not held.
         QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [reply, index, &replies](qint64 received, qint64) {
             if (received > kMaxAnswer) {
@@ -220,6 +230,11 @@ QList<TDavReply> TDavClient::SendAll(const QList<TDavRequest> &requests, int inF
                 out.TimedOut = out.Status == 0;
             if (out.Status == 0)
                 out.NetworkError = reply->errorString();
+            if (reply->property("wholeTimedOut").toBool()) {
+                out.Status = 0; // what came of it is not the answer
+                out.Body.clear();
+                out.TimedOut = true;
+            }
             if (out.TooLarge) {
                 out.Status = 0;
                 out.TimedOut = false;

@@ -67,6 +67,8 @@ class TDavClient : public IDavTransport
 public:
     // The most one answer may hold: a hundred cards with large photos fit many times over.
     static constexpr qint64 kMaxAnswer = qint64(256) << 20;
+    // How many timeouts one answer may take in all, however it trickles in.
+    static constexpr int kWholeAnswerTimeouts = 4;
 
     // Without `trust` every certificate the system does not vouch for is refused.
     TDavClient(const QString &user, const QString &password, int timeoutMs, ICertificateTrust *trust = nullptr);

@@ -10,7 +10,8 @@ slow (never answers); dieafter N (a working address book holding two cards that 
 after answering N requests); foreign (the same address book, whose listing also names
 cards on another server and outside the collection); cardfail (the two cards, the
 second of which a multiget answers with a 500 of its own); slowly N (the same address
-book, each answer N ms late).
+book, each answer N ms late); trickle (an answer that never ends, a byte every half
+second).
 """
 
 import hashlib
@@ -103,6 +104,18 @@ class Handler(BaseHTTPRequestHandler):
         if MODE == "slow":
             time.sleep(3600)
             return
+        if MODE == "trickle":
+            self.send_response(207)
+            self.send_header("Content-Type", "application/xml; charset=utf-8")
+            self.send_header("Content-Length", "1000000")
+            self.end_headers()
+            try:
+                while True:
+                    self.wfile.write(b" ")
+                    self.wfile.flush()
+                    time.sleep(0.5)
+            except OSError:
+                return
         if MODE == "slowly":
             time.sleep(LIMIT / 1000.0)
         if MODE in ("401", "403", "404", "500"):

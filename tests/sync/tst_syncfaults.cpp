@@ -70,6 +70,9 @@ void TestSyncFaults::faults_data()
     QTest::newRow("truncated XML") << QStringList {QStringLiteral("truncated")} << 1 << QStringLiteral("207") << none;
     QTest::newRow("not XML") << QStringList {QStringLiteral("malformed")} << 1 << QStringLiteral("207") << none;
     QTest::newRow("no answer") << QStringList {QStringLiteral("slow")} << 1 << QStringLiteral("(?i)časov|vypršel|nestihl|neodpověd") << none;
+    // Never silent, never done: the answer as a whole is bounded too.
+    QTest::newRow("answer trickling without end") << QStringList {QStringLiteral("trickle")} << 1
+                                                  << QStringLiteral("(?i)časov|vypršel|nestihl|neodpověd") << none;
     QTest::newRow("nobody listens") << QStringList() << 1 << QStringLiteral(".") << none;
     QTest::newRow("gone after the listing") << QStringList {QStringLiteral("dieafter"), QStringLiteral("1")} << 1 << QStringLiteral(".") << none;
     QTest::newRow("members named outside the collection") << QStringList {QStringLiteral("foreign")} << 0 << QString()
