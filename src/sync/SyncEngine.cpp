@@ -177,8 +177,12 @@ bool TSyncEngine::List(const QUrl &collection, const QByteArray &token, TListing
     QByteArray at = token;
     full = token.isEmpty();
     QHash<QByteArray, int> index;
-    // A server may hand the changes out in parts (a 507 for the collection itself).
-    for (int part = 0; part < 10000; ++part) {
+    // A server may hand the changes out in parts (a 507 for the collection itself), but not
+    // without end: a listing cut short would make the cards it misses look deleted.
+    for (int part = 0;; ++part) {
+        if (part >= kMaxListingPages || listing.Cards.size() > kMaxListed)
+            return FailUnreadable(result, 207, "REPORT",
+                                  QString::fromUtf8("výpis změn nekončí ani po %1 částech (%2 vizitek)").arg(part).arg(listing.Cards.size()));
         const TDavReply reply = m_client.Send({"REPORT", collection, "0", {}, DavXml::SyncCollectionBody(at)});
         if (reply.Status != 207) {
             const bool tokenRefused = (reply.Status == 403 || reply.Status == 409 || reply.Status == 400)

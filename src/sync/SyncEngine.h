@@ -87,6 +87,9 @@ public:
     TSyncResult Run(TBook &book, const QUrl &collection, const TSyncState &state, const TSyncOptions &options);
 
     static constexpr int kMultigetBatch = 100;
+    // The most parts of a listing followed, and members listed: ten times what a book holds.
+    static constexpr int kMaxListingPages = 2000;
+    static constexpr qsizetype kMaxListed = 655350;
     static constexpr int kInFlight = 4;
 
     // The members changed since `token` (all of them without one, or where the server

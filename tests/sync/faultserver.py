@@ -11,12 +11,13 @@ after answering N requests); foreign (the same address book, whose listing also 
 cards on another server and outside the collection); cardfail (the two cards, the
 second of which a multiget answers with a 500 of its own); slowly N (the same address
 book, each answer N ms late); trickle (an answer that never ends, a byte every half
-second).
+second); endless (a listing in parts that never ends, 50 new cards a part).
 """
 
 import hashlib
 import os
 import re
+import socket
 import sys
 import threading
 import time
@@ -29,6 +30,7 @@ LIMIT = int(sys.argv[2]) if len(sys.argv) > 2 else 1000000
 CARDS = {}
 LOCK = threading.Lock()
 ANSWERED = 0
+ENDLESS = 0
 
 
 def etag(text):
@@ -77,6 +79,11 @@ class Handler(BaseHTTPRequestHandler):
     def log_message(self, *args):
         pass
 
+    def setup(self):
+        super().setup()
+        # Headers and body go in two writes: without this each answer waits on a delayed ACK.
+        self.connection.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+
     def body(self):
         length = int(self.headers.get("Content-Length") or 0)
         return self.rfile.read(length) if length else b""
@@ -121,6 +128,12 @@ class Handler(BaseHTTPRequestHandler):
         if MODE in ("401", "403", "404", "500"):
             headers = [("WWW-Authenticate", 'Basic realm="kontakty"')] if MODE == "401" else []
             return self.answer(int(MODE), b"fault", headers)
+        if MODE == "endless" and method == "REPORT" and b"sync-collection" in request:
+            global ENDLESS
+            ENDLESS += 1
+            part = "".join(response("/kontakty/n%d-%d.vcf" % (ENDLESS, i), "<D:getetag>\"x\"</D:getetag>") for i in range(50))
+            more = "<D:response><D:href>/kontakty/</D:href><D:status>HTTP/1.1 507 Insufficient Storage</D:status></D:response>"
+            return self.answer(207, multistatus(part + more, "e%d" % ENDLESS))
         if MODE in ("truncated", "malformed") and method in ("PROPFIND", "REPORT"):
             if MODE == "malformed":
                 return self.answer(207, b"Tohle nen\xc3\xad XML: <<< & >>>\n")

@@ -73,6 +73,8 @@ void TestSyncFaults::faults_data()
     // Never silent, never done: the answer as a whole is bounded too.
     QTest::newRow("answer trickling without end") << QStringList {QStringLiteral("trickle")} << 1
                                                   << QStringLiteral("(?i)časov|vypršel|nestihl|neodpověd") << none;
+    QTest::newRow("a listing in parts without end") << QStringList {QStringLiteral("endless")} << 1
+                                                    << QString::fromUtf8("nekončí") << none;
     QTest::newRow("nobody listens") << QStringList() << 1 << QStringLiteral(".") << none;
     QTest::newRow("gone after the listing") << QStringList {QStringLiteral("dieafter"), QStringLiteral("1")} << 1 << QStringLiteral(".") << none;
     QTest::newRow("members named outside the collection") << QStringList {QStringLiteral("foreign")} << 0 << QString()
