@@ -8,6 +8,8 @@
 #include "util/Clock.h"
 #include "util/Cp1250.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 namespace {
@@ -114,6 +116,9 @@ int TReportCommand::Execute(const QStringList &args, QTextStream &out, QTextStre
         const TPdfError e = PdfOutput::Write(parser.value(pdf), *pages);
         if (e != TPdfError::None)
             err << PdfErrorText(e, parser.value(pdf)) << Qt::endl;
+        else // the report's own line names the text it was made from
+            err << QString::fromUtf8("Sestava ve formátu PDF byla zapsána do ")
+                << QDir::toNativeSeparators(QFileInfo(parser.value(pdf)).absoluteFilePath()) << Qt::endl;
         return e == TPdfError::None;
     };
     if (IsStandardOutput(parser.value(output))) {

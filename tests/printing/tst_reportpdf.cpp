@@ -6,6 +6,7 @@
 #include "book/BookLabels.h"
 #include "util/CodePage.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -73,6 +74,8 @@ void TestReportPdf::codePages()
     const TRun run = Run(kCli, {QStringLiteral("report"), tpl, m_book, QStringLiteral("--now"),
                                 QStringLiteral("2026-12-07T10:15:00"), QStringLiteral("--pdf"), pdf});
     QVERIFY2(run.Status == 0, run.Err.constData());
+    QVERIFY2(run.Err.endsWith(QString::fromUtf8("Sestava ve formátu PDF byla zapsána do %1\n").arg(QDir::toNativeSeparators(pdf)).toUtf8()),
+             run.Err.constData());
     // The report's own file, in its code page, printer commands and all.
     const QByteArray written = TestBook::ReadFile(report);
     QVERIFY(written.startsWith("\x1b@\x1b" "E"));
