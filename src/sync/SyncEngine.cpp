@@ -73,6 +73,16 @@ private:
     QHash<QByteArray, int> m_count;
 };
 
+// A member as a listing names it, not yet fetched.
+TCardSnap Listed(const QByteArray &key, const QByteArray &href, const QByteArray &etag)
+{
+    TCardSnap card;
+    card.Key = key;
+    card.Href = href;
+    card.ETag = etag;
+    return card;
+}
+
 } // namespace
 
 TSyncEngine::TSyncEngine(IDavTransport &client, const ICardMapping &mapping) : m_client(client), m_mapping(mapping) { }
@@ -224,10 +234,7 @@ bool TSyncEngine::List(const QUrl &collection, const QByteArray &token, TListing
                 continue;
             }
             removed.remove(key);
-            TCardSnap card;
-            card.Key = key;
-            card.Href = r.Href;
-            card.ETag = r.ETag;
+            const TCardSnap card = Listed(key, r.Href, r.ETag);
             if (known >= 0) {
                 listing.Cards[known] = card;
             } else {
@@ -258,11 +265,7 @@ bool TSyncEngine::ListByPropfind(const QUrl &collection, TListingSnap &listing, 
             || seen.contains(key))
             continue;
         seen.insert(key);
-        TCardSnap card;
-        card.Key = key;
-        card.Href = r.Href;
-        card.ETag = r.ETag;
-        listing.Cards << card;
+        listing.Cards << Listed(key, r.Href, r.ETag);
     }
     return true;
 }
@@ -436,7 +439,7 @@ bool TSyncRun::Survey()
             if (p.Card.isEmpty() || listed.contains(m_keys.at(i)) || removed.contains(m_keys.at(i)))
                 continue;
             listed.insert(m_keys.at(i));
-            m_listing.Cards << TCardSnap {m_keys.at(i), p.Href, p.ETag, false, false, {}, {}, {}, {}};
+            m_listing.Cards << Listed(m_keys.at(i), p.Href, p.ETag);
         }
     }
     SnapshotBook();

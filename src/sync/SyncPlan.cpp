@@ -2,7 +2,9 @@
 
 #include "book/ContactRecord.h"
 
+#include <QHash>
 #include <QRegularExpression>
+#include <QSet>
 
 #include <algorithm>
 #include <utility>
@@ -354,21 +356,11 @@ TCompared Compare(const TSyncState &state, const QList<QByteArray> &keys, const 
         item.Server = ServerSide(p, c, item.Local);
     }
     for (int i = 0; i < listing.Cards.size(); ++i)
-        if (!cardTaken.at(i)) {
-            TPlanItem item;
-            item.Card = i;
-            item.Local = TSide::Deleted;
-            item.Server = TSide::New;
-            out.Items << item;
-        }
+        if (!cardTaken.at(i))
+            out.Items << TPlanItem {.Card = i, .Local = TSide::Deleted, .Server = TSide::New};
     for (int e = 0; e < book.size(); ++e)
-        if (!entryTaken.at(e)) {
-            TPlanItem item;
-            item.Entry = e;
-            item.Local = TSide::New;
-            item.Server = TSide::Deleted;
-            out.Items << item;
-        }
+        if (!entryTaken.at(e))
+            out.Items << TPlanItem {.Entry = e, .Local = TSide::New, .Server = TSide::Deleted};
     PairWithoutState(book, listing, out.Items, out.Same);
     return out;
 }
@@ -482,12 +474,7 @@ void SyncPlan::Settle(TPlanItem &item, TConflictChoice choice, QList<TPlanItem> 
         break;
     case TConflictChoice::Both: {
         // The card comes down as an entry of its own; the entry goes up as a new card.
-        TPlanItem mine;
-        mine.Entry = item.Entry;
-        mine.Local = TSide::New;
-        mine.Server = TSide::Deleted;
-        mine.Do = TStep::Upload;
-        extra << mine;
+        extra << TPlanItem {.Entry = item.Entry, .Local = TSide::New, .Server = TSide::Deleted, .Do = TStep::Upload};
         item.Entry = -1;
         item.Do = TStep::Download;
         item.FollowName = true;

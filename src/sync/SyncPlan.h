@@ -3,9 +3,7 @@
 #include "sync/SyncState.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <QList>
-#include <QSet>
 
 // What each side holds, as the plan sees it: names and hashes, no entries, no cards.
 
